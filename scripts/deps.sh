@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages, when it is missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev
+          python3-dbfread python3-dbf poppler-utils fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null

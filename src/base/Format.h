@@ -1,0 +1,43 @@
+#pragma once
+// Formatting and entry helpers shared by every window and report: day numbers and the stored date
+// text, the century window, the date mask, number padding, cent rounding and amount reformatting.
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace base {
+
+// Day numbers: days since 1899-12-30 as a double; 0 = no date.
+double DayFromDate(const QDate& date);  // 0 for an invalid date
+QDate DateFromDay(double day);          // invalid QDate for 0 or less
+double Today();
+
+// "yyyymmdd" after the century window; empty for 0 or less.
+QString DateToKey(double day);
+// 0 when the trimmed text is shorter than 8 characters or not a valid date; never throws.
+double KeyToDate(const QString& key);
+// Moves a date into the 100 years starting 60 years before the current year.
+double DateWindow(double day);
+// The short date format upper-cased with single M, D, Y doubled ("M/d/yy" -> "MM/DD/YY").
+QString DateMask();
+// A day number in the locale's short date format ("" for 0).
+QString DateText(double day);
+
+QString PadNumber(long long n, int width);
+QString FixedText(double value, int width, int decimals);
+QString Blanks(int n);
+// Cents, halves away from zero, computed in extended precision.
+double RoundMoney(double x);
+// The text as the engine's key bytes (Windows-1252, at most 60 characters).
+QByteArray KeyText(const QString& text);
+// Index of the first element equal to n; -1 when none or when list is not a list.
+int IndexOfNumber(const QVariant& list, long long n);
+// Position (from 1) of the last occurrence of sub in s; 0 when none.
+int LastPos(const QString& sub, const QString& s);
+// Reformats an amount entry text with a printf format such as "%8.2f".
+QString FormatAmountText(const QString& text, const char* format);
+// printf-style formatting of one number ("%10.2f") with the locale's decimal separator.
+QString FormatNumber(const char* format, double value);
+
+}  // namespace base

@@ -1,0 +1,96 @@
+#pragma once
+// The one seam for file access. Every open, read, write, lock, delete and rename of the engine goes
+// through a FileSystem, so tests can run on memory and inject faults (fail the Nth write, fill the disk,
+// hold a lock from another handle). Results are values: a code, the path and the OS error.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "xbase/Status.h"
+
+namespace xbase {
+
+enum class Share {
+    Shared,     // others may open shared too (DOS "deny none")
+    Exclusive,  // nobody else may have the file open (DOS "deny read/write")
+};
+
+enum class LockKind { Read, Write };
+
+// One open file description. Locks belong to the description, not to the process: two opens of the
+// same file in one process conflict exactly as two processes would (Linux OFD locks, and the same
+// rule in the in-memory file system).
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes at off; *got receives the count (short at end of file).
+    virtual Status read(uint64_t off, void* buf, size_t n, size_t* got) = 0;
+    virtual Status write(uint64_t off, const void* buf, size_t n) = 0;
+    virtual Status size(uint64_t* out) = 0;
+    virtual Status truncate(uint64_t len) = 0;
+    virtual Status sync() = 0;
+    // Byte-range lock. wait=false fails at once with kErrLock when another description holds a
+    // conflicting lock.
+    virtual Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) = 0;
+    virtual Status unlock(uint64_t off, uint64_t len) = 0;
+    virtual const std::string& path() const = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Opens an existing file for reading and writing (readOnly: reading only) and takes the share
+    // lock; kErrShare when another description holds a conflicting share lock.
+    virtual Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) = 0;
+    // Creates or truncates a file; the truncation happens only after the share lock is held.
+    virtual Status create(const std::string& path, Share share, std::unique_ptr<File>* out) = 0;
+    virtual bool exists(const std::string& path) = 0;
+    virtual Status remove(const std::string& path) = 0;
+    virtual Status rename(const std::string& from, const std::string& to) = 0;
+    // Names of the entries of a directory (files only).
+    virtual Status list(const std::string& dir, std::vector<std::string>* names) = 0;
+
+    // Finds path's file name in its directory exactly, then without regard to ASCII case.
+    // Returns the path as it exists, or path unchanged when no file matches.
+    std::string resolve(const std::string& path);
+};
+
+// The real file system (POSIX, Linux open-file-description locks).
+FileSystem* posixFileSystem();
+
+// A file system in memory, for tests. Same share and lock rules as the POSIX one.
+std::unique_ptr<FileSystem> newMemoryFileSystem();
+
+// Wraps another file system and injects faults, for tests.
+class FaultFileSystem : public FileSystem {
+public:
+    explicit FaultFileSystem(FileSystem* base);
+    ~FaultFileSystem() override;
+
+    // The Nth write from now (1 = the next) fails with code (kErrWrite or kErrDiskFull), and every
+    // later write too when sticky.
+    void failWrite(int nth, int code = kErrWrite, bool sticky = false);
+    // Writes fail with kErrDiskFull once the total bytes written from now exceed budget.
+    void diskFullAfter(uint64_t budget);
+    // Every write fails with kErrReadOnly.
+    void setReadOnly(bool on);
+    void clearFaults();
+    int writesSeen() const;
+
+    Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override;
+    Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override;
+    bool exists(const std::string& path) override;
+    Status remove(const std::string& path) override;
+    Status rename(const std::string& from, const std::string& to) override;
+    Status list(const std::string& dir, std::vector<std::string>* names) override;
+
+    struct State;
+
+private:
+    FileSystem* m_base;
+    std::shared_ptr<State> m_state;
+};
+
+}  // namespace xbase

@@ -1,0 +1,31 @@
+#include "support/TestSupport.h"
+
+namespace testing_support {
+
+QLocale pinnedLocale() { return QLocale(QLocale::English, QLocale::UnitedStates); }
+QLocale commaLocale() { return QLocale(QLocale::German, QLocale::Germany); }
+
+LocaleScope::LocaleScope(const QLocale& locale) : m_previous(QLocale()) { QLocale::setDefault(locale); }
+LocaleScope::~LocaleScope() { QLocale::setDefault(m_previous); }
+
+void DataDirTest::SetUp() {
+    m_previousDir = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/corvane-test-XXXXXX"));
+    ASSERT_TRUE(m_dir->isValid());
+    ASSERT_TRUE(QDir::setCurrent(m_dir->path()));
+}
+
+void DataDirTest::TearDown() {
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();  // removes the directory and everything in it
+}
+
+QString artifactDir(const QString& sub) {
+    const QString dir = QStringLiteral(CORVANE_BINARY_DIR "/") + sub;
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString fixturesDir() { return QStringLiteral(CORVANE_FIXTURES_DIR); }
+
+}  // namespace testing_support

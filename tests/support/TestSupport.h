@@ -1,0 +1,52 @@
+#pragma once
+// What every test of the program shares: the pinned locale, a switch to a comma-decimal locale, and a
+// fresh data directory per test.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLocale>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace testing_support {
+
+// The locale every test starts with.
+QLocale pinnedLocale();  // en_US: "M/d/yy", "."
+
+// Switches the default locale for the life of the object and restores the previous one.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale);
+    ~LocaleScope();
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+
+private:
+    QLocale m_previous;
+};
+
+// de_DE: "dd.MM.yy", decimal separator ",".
+QLocale commaLocale();
+
+// A fixture that makes a fresh temporary data directory, changes into it and removes it afterwards.
+class DataDirTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    QString dataDir() const { return m_dir ? m_dir->path() : QString(); }
+    // Path of a file inside the data directory.
+    QString path(const QString& name) const { return QDir(dataDir()).filePath(name); }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+};
+
+// Where tests may leave files for people to look at (gallery PNGs, sample PDFs).
+QString artifactDir(const QString& sub);
+// The copied fixtures (tests/fixtures).
+QString fixturesDir();
+
+}  // namespace testing_support
