@@ -10,14 +10,15 @@ namespace base {
 
 // Day numbers: days since 1899-12-30 as a double; 0 = no date.
 double DayFromDate(const QDate& date);  // 0 for an invalid date
-QDate DateFromDay(double day);          // invalid QDate for 0 or less
+QDate DateFromDay(double day);          // invalid QDate for 0 or less, NaN, or after 9999-12-31
 double Today();
 
 // "yyyymmdd" after the century window; empty for 0 or less.
 QString DateToKey(double day);
 // 0 when the trimmed text is shorter than 8 characters or not a valid date; never throws.
 double KeyToDate(const QString& key);
-// Moves a date into the 100 years starting 60 years before the current year.
+// Moves a date into the 100 years starting 60 years before the current year; a 29 February the
+// other century lacks, and 0 (no date), come back unchanged.
 double DateWindow(double day);
 // The short date format upper-cased with single M, D, Y doubled ("M/d/yy" -> "MM/DD/YY").
 QString DateMask();
@@ -25,19 +26,31 @@ QString DateMask();
 QString DateText(double day);
 
 QString PadNumber(long long n, int width);
+// Always with "." (a value inside report markup, not a display text).
 QString FixedText(double value, int width, int decimals);
 QString Blanks(int n);
 // Cents, halves away from zero, computed in extended precision.
 double RoundMoney(double x);
-// The text as the engine's key bytes (Windows-1252, at most 60 characters).
+// The text as the engine's key bytes (Windows-1252, at most 60 characters; callers check
+// Cp1252::fits first, a character outside the set becomes "?").
 QByteArray KeyText(const QString& text);
 // Index of the first element equal to n; -1 when none or when list is not a list.
 int IndexOfNumber(const QVariant& list, long long n);
 // Position (from 1) of the last occurrence of sub in s; 0 when none.
 int LastPos(const QString& sub, const QString& s);
-// Reformats an amount entry text with a printf format such as "%8.2f".
+// Reformats an amount entry text with a printf format such as "%8.2f". Any text an amount field
+// admits reads as a number ("", "-", the lone separator and "-" before it read as 0).
 QString FormatAmountText(const QString& text, const char* format);
-// printf-style formatting of one number ("%10.2f") with the locale's decimal separator.
+// The same with a given separator (the fields whose separator is "." whatever the locale).
+QString FormatAmountText(const QString& text, const char* format, QChar separator);
+// The number in an amount entry text, read as FormatAmountText reads it; never fails (0 instead).
+double ReadAmount(const QString& text);
+double ReadAmount(const QString& text, QChar separator);
+// printf-style formatting of one number ("%10.2f") with the locale's decimal separator. Formats
+// with f, e, g (the number) and d, i (its whole part); an unusable format gives an empty text.
 QString FormatNumber(const char* format, double value);
+QString FormatNumber(const char* format, double value, QChar separator);
+// The default locale's decimal separator.
+QChar DecimalSeparator();
 
 }  // namespace base

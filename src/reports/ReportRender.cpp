@@ -1,0 +1,136 @@
+#include "reports/ReportRender.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "reports/RptUtil.h"
+
+namespace reports {
+
+namespace {
+
+void measure(QPaintDevice* device, RenderLayout* layout) {
+    const QFontMetrics fm(layout->font, device);
+    layout->unit = qMax(1, fm.horizontalAdvance(QLatin1Char('B')));
+    layout->lineHeight = qMax(1, fm.height());
+}
+
+void drawPicture(QPainter& painter, const RenderLayout& layout, const ParsedCell& cell, const QString& attribute,
+                 int y, RenderTarget target, QString* badPicture) {
+    const QImage image(cell.text);
+    if (image.isNull()) {
+        if (badPicture) *badPicture = cell.text;
+        return;
+    }
+    QSize size = image.size();
+    double heightInches = 0;
+    double widthInches = 0;
+    const bool stretch = target == RenderTarget::Paper && PictureSize(attribute, &heightInches, &widthInches);
+    if (stretch) {
+        const QPaintDevice* device = painter.device();
+        size = QSize(int(device->logicalDpiX() * widthInches), int(device->logicalDpiY() * heightInches));
+    }
+    int x = layout.columnX(cell.column);
+    if (cell.align == QLatin1Char('C')) x -= size.width() / 2;
+    else if (cell.align == QLatin1Char('R')) x -= size.width();
+    painter.drawImage(QRect(QPoint(x, y), size), image);
+}
+
+}  // namespace
+
+RenderLayout LayoutFor(QPaintDevice* device, const QFont& font, int width, int reportWidth, int minPoints) {
+    RenderLayout layout;
+    layout.font = font;
+    layout.width = width;
+    measure(device, &layout);
+    while (width < reportWidth * layout.unit && layout.font.pointSize() > minPoints) {
+        layout.font.setPointSize(layout.font.pointSize() - 1);
+        measure(device, &layout);
+    }
+    layout.leftMargin = int(width / 2.0 - reportWidth * layout.unit / 2.0);
+    layout.rightEnd = layout.leftMargin + reportWidth * layout.unit;
+    return layout;
+}
+
+void DrawLine(QPainter& painter, const RenderLayout& layout, const QStringList& line, int y, RenderTarget target,
+              QString* badPicture) {
+    if (line.isEmpty()) return;
+    const QString& attribute = line.last();
+    QFont font = layout.font;
+    font.setBold(IsBold(attribute));
+    painter.setFont(font);
+    const QFontMetrics fm(font, painter.device());
+    const int ascent = fm.ascent();
+    for (int i = 0; i < line.size() - 1; ++i) {
+        const ParsedCell cell = ParseCell(line[i]);
+        switch (cell.kind) {
+        case CellKind::Eject:
+            if (target == RenderTarget::Screen) {
+                const QPen old = painter.pen();
+                painter.setPen(QPen(old.color(), 0, Qt::DotLine));
+                painter.drawLine(0, y + layout.lineHeight / 2, layout.width - 1, y + layout.lineHeight / 2);
+                painter.setPen(old);
+            }
+            break;
+        case CellKind::Picture: drawPicture(painter, layout, cell, attribute, y, target, badPicture); break;
+        case CellKind::VRule:
+            painter.drawLine(layout.columnX(cell.column), y, layout.columnX(cell.column), y + layout.lineHeight);
+            break;
+        case CellKind::HRule:
+            painter.drawLine(layout.columnX(cell.column), y, layout.columnX(cell.endColumn), y);
+            break;
+        case CellKind::Left:
+        case CellKind::Right:
+        case CellKind::Center: {
+            int x = layout.columnX(cell.column);
+            const int textWidth = fm.horizontalAdvance(cell.text);
+            if (cell.kind == CellKind::Center) x -= textWidth / 2;
+            else if (cell.kind == CellKind::Right) x -= textWidth;
+            painter.drawText(x, y + ascent, cell.text);
+            break;
+        }
+        case CellKind::Empty:
+        case CellKind::Unknown: break;
+        }
+    }
+    if (IsUnderlined(attribute)) {
+        const int under = y + layout.lineHeight;
+        painter.drawLine(layout.leftMargin, under, layout.rightEnd, under);
+    }
+}
+
+bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStringList>& lines, int reportWidth,
+                QStringList* badPictures) {
+    QPainter painter;
+    if (!painter.begin(device)) return false;
+    const RenderLayout layout = LayoutFor(device, font, device->width(), reportWidth, kPaperMinPoints);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const int top = 3 * layout.lineHeight;
+    int y = top;
+    for (const QStringList& line : lines) {
+        if (!line.isEmpty() && ParseCell(line.first()).kind == CellKind::Eject) {
+            device->newPage();
+            y = top - layout.lineHeight;
+        } else {
+            QString bad;
+            DrawLine(painter, layout, line, y, RenderTarget::Paper, &bad);
+            if (!bad.isEmpty() && badPictures && !badPictures->contains(bad)) badPictures->append(bad);
+        }
+        y += layout.lineHeight;
+    }
+    return painter.end();
+}
+
+bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,
+              QStringList* badPictures) {
+    QPdfWriter writer(fileName);
+    writer.setPageSize(QPageSize(QPageSize::Letter));
+    writer.setResolution(300);
+    writer.setTitle(QStringLiteral("Report"));
+    return PrintLines(&writer, font, lines, reportWidth, badPictures);
+}
+
+}  // namespace reports

@@ -1,0 +1,189 @@
+#include "reports/RptUtil.h"
+
+#include <QFile>
+
+#include "base/Dialogs.h"
+#include "base/Format.h"
+
+namespace reports {
+
+int ReportWidth = 80;
+int CellsPerLine = 2;
+QList<QStringList> ReportLines;
+QStringList TitleLines;
+QStringList ColumnDirectives;
+QList<QStringList> HeaderRows;
+int PageNumber = 0;
+int LinesOnPage = -1;
+int LinesPerPage = kDefaultLinesPerPage;
+
+const QString kNoPrinterMessage = QStringLiteral("Default Printer Not Found. Printing 60 Lines per page");
+
+namespace {
+
+PrinterMetrics* g_metrics = nullptr;
+
+QStringList emptyLine() {
+    QStringList line;
+    for (int i = 0; i < CellsPerLine; ++i) line.append(QString());
+    return line;
+}
+
+int computeLinesPerPage() {
+    if (!g_metrics || !g_metrics->hasCurrentPrinter()) {
+        base::ShowMessage(kNoPrinterMessage);
+        return kDefaultLinesPerPage;
+    }
+    const int lines = g_metrics->linesPerPage();
+    return lines > 0 ? lines - kHeadingReserve : kDefaultLinesPerPage;
+}
+
+// A two-character column ("47", " 5"); -1 when it is not a number.
+int columnAt(const QString& cell, int from) {
+    bool ok = false;
+    const int value = cell.mid(from, 2).trimmed().toInt(&ok);
+    return ok ? value : -1;
+}
+
+}  // namespace
+
+void SetPrinterMetrics(PrinterMetrics* metrics) { g_metrics = metrics; }
+
+int LastLine() { return int(ReportLines.size()) - 1; }
+
+QString& Cell(int cell) { return ReportLines.last()[cell]; }
+
+QString& Attribute() { return ReportLines.last()[CellsPerLine - 1]; }
+
+void BeginReport() {
+    ReportLines.clear();
+    LinesOnPage = -1;
+    PageNumber = 0;
+    HeaderRows = {emptyLine()};
+    TitleLines.clear();
+    ColumnDirectives.clear();
+    for (int i = 0; i < CellsPerLine - 1; ++i) ColumnDirectives.append(QString());
+    LinesPerPage = computeLinesPerPage();
+}
+
+void NewLine() {
+    ReportLines.append(emptyLine());
+    ++LinesOnPage;
+}
+
+void AddTitleLines() {
+    for (const QString& title : TitleLines) {
+        NewLine();
+        Cell(0) = QStringLiteral("C") + base::PadNumber(ReportWidth / 2, 2) + title;
+        Attribute() = QStringLiteral("B");
+    }
+}
+
+void AddHeaderRows() {
+    NewLine();
+    for (const QStringList& row : HeaderRows) {
+        NewLine();
+        for (int i = 0; i < CellsPerLine && i < row.size(); ++i) Cell(i) = row[i];
+    }
+}
+
+bool CheckPageBreak(int needed, bool withHeadings) {
+    if (PageNumber != 0 && needed <= LinesPerPage) return false;
+    ++PageNumber;
+    if (PageNumber > 1) {
+        if (withHeadings && LastLine() >= 0) Attribute() = QStringLiteral("U");
+        NewLine();
+        Cell(0) = QStringLiteral("EJECT");
+    }
+    LinesOnPage = 0;
+    NewLine();
+    Cell(0) = QStringLiteral("L00Page ") + QString::number(PageNumber);
+    Cell(1) = QStringLiteral("R") + base::PadNumber(ReportWidth, 2) + base::DateText(base::Today());
+    NewLine();
+    AddTitleLines();
+    NewLine();
+    NewLine();
+    if (withHeadings) AddHeaderRows();
+    return true;
+}
+
+void EndReport() {
+    ReportLines.clear();
+    TitleLines.clear();
+    ColumnDirectives.clear();
+    HeaderRows.clear();
+}
+
+ParsedCell ParseCell(const QString& cell) {
+    ParsedCell p;
+    if (cell.isEmpty()) return p;
+    switch (cell.at(0).toLatin1()) {
+    case 'L': p.kind = CellKind::Left; break;
+    case 'R': p.kind = CellKind::Right; break;
+    case 'C': p.kind = CellKind::Center; break;
+    case 'V': p.kind = CellKind::VRule; break;
+    case 'H': p.kind = CellKind::HRule; break;
+    case 'E': p.kind = CellKind::Eject; return p;
+    case 'I': p.kind = CellKind::Picture; break;
+    default: p.kind = CellKind::Unknown; return p;
+    }
+    if (p.kind == CellKind::Picture) {
+        p.align = cell.size() > 1 ? cell.at(1) : QChar('L');
+        p.column = columnAt(cell, 2);
+        p.text = cell.mid(4, 60).trimmed();
+    } else {
+        p.column = columnAt(cell, 1);
+        if (p.kind == CellKind::HRule) p.endColumn = columnAt(cell, 3);
+        else p.text = cell.mid(3);
+    }
+    if (p.column < 0 || (p.kind == CellKind::HRule && p.endColumn < 0)) p.kind = CellKind::Unknown;
+    return p;
+}
+
+bool IsBold(const QString& attribute) { return attribute.contains(QLatin1Char('B')); }
+bool IsUnderlined(const QString& attribute) { return attribute.contains(QLatin1Char('U')); }
+
+bool PictureSize(const QString& attribute, double* heightInches, double* widthInches) {
+    if (!attribute.startsWith(QLatin1Char('S'))) return false;
+    bool okH = false;
+    bool okW = false;
+    *heightInches = attribute.mid(1, 5).trimmed().toDouble(&okH);
+    *widthInches = attribute.mid(6, 5).trimmed().toDouble(&okW);
+    return okH && okW;
+}
+
+QString PictureAttribute(double heightInches, double widthInches) {
+    return QStringLiteral("S") + base::FixedText(heightInches, 5, 2) + base::FixedText(widthInches, 5, 2);
+}
+
+QString ExportLine(const QStringList& line, ExportKind kind) {
+    QString text;
+    for (int i = 0; i < line.size() - 1; ++i) {
+        const ParsedCell cell = ParseCell(line[i]);
+        if (cell.kind != CellKind::Left && cell.kind != CellKind::Right && cell.kind != CellKind::Center) continue;
+        if (kind == ExportKind::TabDelimited) {
+            if (!text.isEmpty()) text += QLatin1Char('\t');
+            text += cell.text;
+            continue;
+        }
+        int target = cell.column;
+        if (cell.kind == CellKind::Right) target = cell.column - int(cell.text.size());
+        else if (cell.kind == CellKind::Center) target = cell.column - int(cell.text.size()) / 2;
+        if (text.size() < target) text += QString(target - text.size(), QLatin1Char(' '));
+        text += cell.text;
+    }
+    return text;
+}
+
+bool ExportReport(const QString& fileName, ExportKind kind) {
+    QFile file(fileName);
+    if (file.exists()) file.remove();
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    for (const QStringList& line : ReportLines) {
+        const QByteArray bytes = ExportLine(line, kind).toUtf8() + "\r\n";
+        if (file.write(bytes) != bytes.size()) return false;
+    }
+    return file.flush();
+}
+
+}  // namespace reports

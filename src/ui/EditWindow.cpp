@@ -1,0 +1,99 @@
+#include "ui/EditWindow.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+#include <QTextEdit>
+
+#include "base/Cp1252.h"
+#include "ui/Cp1252Validator.h"
+
+namespace ui {
+namespace {
+
+const char* const kFilteredProperty = "corvaneCp1252Filtered";
+
+bool isMultiLine(const QObject* o) { return qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QTextEdit*>(o); }
+
+// Whether a key or input-method event would put text into a memo that the tables cannot store.
+bool bringsUnfitText(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            const QClipboard* clipboard = QApplication::clipboard();
+            return clipboard && !base::Cp1252::fits(clipboard->text());
+        }
+        return !base::Cp1252::fits(key->text());
+    }
+    if (event->type() == QEvent::InputMethod)
+        return !base::Cp1252::fits(static_cast<QInputMethodEvent*>(event)->commitString());
+    return false;
+}
+
+}  // namespace
+
+bool isEnterKey(const QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+    return !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier));
+}
+
+bool isSingleLineField(const QWidget* widget) {
+    bool field = false;
+    for (const QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget()) {
+        if (qobject_cast<const QAbstractItemView*>(w) || isMultiLine(w)) return false;
+        if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+            qobject_cast<const QComboBox*>(w))
+            field = true;
+    }
+    return field;
+}
+
+EditWindow::EditWindow(QWidget* parent) : QDialog(parent) {}
+
+void EditWindow::installCp1252Validators() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        if (edit->validator() || qobject_cast<QAbstractSpinBox*>(edit->parentWidget())) continue;
+        edit->setValidator(new Cp1252Validator(edit));
+    }
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (!isMultiLine(w) || w->property(kFilteredProperty).toBool()) continue;
+        w->installEventFilter(this);
+        w->setProperty(kFilteredProperty, true);
+    }
+}
+
+void EditWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A window coming back from being minimised is not a new showing.
+    if (event->spontaneous()) return;
+    installCp1252Validators();
+    FormShow();
+}
+
+void EditWindow::keyPressEvent(QKeyEvent* event) {
+    // Single-line fields let Enter through to the window, where it would press the default button.
+    if (isEnterKey(event) && isSingleLineField(focusWidget())) {
+        focusNextChild();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool EditWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (isMultiLine(watched) && bringsUnfitText(event)) {
+        event->accept();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace ui

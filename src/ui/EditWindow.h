@@ -1,0 +1,36 @@
+#pragma once
+// The base of every editing window: Enter in a single-line field moves the focus on instead of
+// closing the window, FormShow runs once per showing, and text fields refuse characters the tables
+// cannot store.
+#include <QDialog>
+
+class QKeyEvent;
+
+namespace ui {
+
+// Return or the keypad's Enter, without Ctrl, Alt or Shift.
+bool isEnterKey(const QKeyEvent* event);
+// Line edits, masked fields, combo boxes, date and number spin boxes (and their inner line edits);
+// not multi-line editors, nor anything inside a grid (the grid's editor owns Enter).
+bool isSingleLineField(const QWidget* widget);
+
+class EditWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit EditWindow(QWidget* parent = nullptr);
+
+protected:
+    // What the window does each time it is shown (captions, masks, the first focus).
+    virtual void FormShow() {}
+
+    // Puts the Windows-1252 validator on every line edit of the window that has no validator of its
+    // own (masked fields and spin boxes keep theirs) and filters typed and pasted text of the
+    // multi-line editors. Runs before every FormShow, so controls made in the constructor are covered.
+    void installCp1252Validators();
+
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+}  // namespace ui

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "base/Format.h"
+#include "reports/RptUtil.h"
+#include "reports/Selection.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestSupport.h"
+
+using namespace reports;
+
+namespace {
+
+class FixedPrinter : public PrinterMetrics {
+public:
+    explicit FixedPrinter(int lines) : m_lines(lines) {}
+    bool hasCurrentPrinter() override { return true; }
+    int linesPerPage() override { return m_lines; }
+
+private:
+    int m_lines;
+};
+
+// A three-column report with the usual two heading rows.
+void beginColumns(int width) {
+    ReportWidth = width;
+    CellsPerLine = 4;
+    BeginReport();
+    TitleLines = {QStringLiteral("Sales Summary")};
+    ColumnDirectives = {QStringLiteral("L00"), QStringLiteral("V30"), QStringLiteral("R47")};
+    HeaderRows = {{"", "", "", "U"}, {"L00Product", "V30", "R47Date", "U"}};
+}
+
+class RptUtilTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        SetPrinterMetrics(nullptr);
+        EndReport();
+    }
+};
+
+}  // namespace
+
+TEST_F(RptUtilTest, FirstBreakMakesPageOneWithoutEject) {
+    FixedPrinter printer(16);  // 10 lines per page after the heading reserve
+    SetPrinterMetrics(&printer);
+    beginColumns(50);
+    EXPECT_EQ(LinesPerPage, 10);
+    ASSERT_TRUE(CheckPageBreak(LinesOnPage + 1, true));
+    EXPECT_EQ(PageNumber, 1);
+    ASSERT_GE(LastLine(), 0);
+    EXPECT_EQ(ReportLines[0][0], QStringLiteral("L00Page 1"));
+    EXPECT_EQ(ReportLines[0][1], QStringLiteral("R50") + base::DateText(base::Today()));
+    EXPECT_EQ(ReportLines[2][0], QStringLiteral("C25Sales Summary"));
+    EXPECT_EQ(ReportLines[2][3], QStringLiteral("B"));
+    // heading, blank, title, two blanks, blank, two heading rows
+    EXPECT_EQ(LastLine(), 7);
+    EXPECT_EQ(ReportLines[7][2], QStringLiteral("R47Date"));
+    EXPECT_EQ(LinesOnPage, 8);  // counted from 0 at the break, +1 per line added
+    for (const QStringList& line : ReportLines) EXPECT_NE(line[0], QStringLiteral("EJECT"));
+}
+
+TEST_F(RptUtilTest, BreaksWithAndWithoutHeadings) {
+    FixedPrinter printer(16);
+    SetPrinterMetrics(&printer);
+    for (bool headings : {true, false}) {
+        beginColumns(50);
+        CheckPageBreak(LinesOnPage + 1, headings);
+        int details = 0;
+        while (PageNumber < 2) {
+            if (CheckPageBreak(LinesOnPage + 1, headings)) break;
+            NewLine();
+            Cell(0) = QStringLiteral("L00item ") + QString::number(++details);
+            Attribute() = QStringLiteral("B");
+        }
+        ASSERT_EQ(PageNumber, 2) << headings;
+        // Locate the break: the line before "EJECT" closes the page.
+        int eject = -1;
+        for (int i = 0; i <= LastLine(); ++i)
+            if (ReportLines[i][0] == QStringLiteral("EJECT")) eject = i;
+        ASSERT_GT(eject, 0);
+        EXPECT_EQ(ReportLines[eject - 1][0], QStringLiteral("L00item ") + QString::number(details));
+        EXPECT_EQ(ReportLines[eject - 1][3], headings ? QStringLiteral("U") : QStringLiteral("B"));
+        EXPECT_EQ(ReportLines[eject + 1][0], QStringLiteral("L00Page 2"));
+        EXPECT_EQ(ReportLines.last()[2], headings ? QStringLiteral("R47Date") : QString());
+        EndReport();
+    }
+}
+
+TEST_F(RptUtilTest, NoPrinterGivesSixtyLinesWithMessage) {
+    testing_support::ScriptedDialogs dialogs;
+    beginColumns(50);
+    EXPECT_EQ(LinesPerPage, 60);
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages()[0], kNoPrinterMessage);
+}
+
+TEST(ReportMarkup, ParsesCellsAndAttributes) {
+    EXPECT_EQ(ParseCell("R47Date").column, 47);
+    EXPECT_EQ(ParseCell("L 5x").column, 5);
+    const ParsedCell rule = ParseCell("H2059");
+    EXPECT_EQ(rule.kind, CellKind::HRule);
+    EXPECT_EQ(rule.endColumn, 59);
+    const ParsedCell picture = ParseCell("IC36logo.bmp   ");
+    EXPECT_EQ(picture.kind, CellKind::Picture);
+    EXPECT_EQ(picture.align, QChar('C'));
+    EXPECT_EQ(picture.text, QStringLiteral("logo.bmp"));
+    EXPECT_EQ(ParseCell("Rxx").kind, CellKind::Unknown);  // a damaged cell is never drawn
+    double h = 0, w = 0;
+    ASSERT_TRUE(PictureSize(PictureAttribute(1.5, 2.25), &h, &w));
+    EXPECT_DOUBLE_EQ(h, 1.5);
+    EXPECT_DOUBLE_EQ(w, 2.25);
+    EXPECT_TRUE(IsBold("BU"));
+    EXPECT_TRUE(IsUnderlined("BU"));
+}
+
+TEST(ReportExport, PlainAndTabDelimitedLines) {
+    const QStringList productDate = {"L00Product", "R47Date", "", ""};
+    const QString plain = ExportLine(productDate, ExportKind::Plain);
+    EXPECT_EQ(plain, QStringLiteral("Product") + QString(36, ' ') + QStringLiteral("Date"));
+    EXPECT_EQ(plain.size(), 47);
+    EXPECT_EQ(ExportLine(productDate, ExportKind::TabDelimited), QStringLiteral("Product\tDate"));
+    // Overlapping cells: the later text follows directly, nothing is cut.
+    EXPECT_EQ(ExportLine({"L00A long description", "L05Next", ""}, ExportKind::Plain),
+              QStringLiteral("A long descriptionNext"));
+    EXPECT_EQ(ExportLine({"C10abcd", ""}, ExportKind::Plain), QStringLiteral("        abcd"));
+    // Rules, pictures and page breaks give nothing; the attribute cell is never exported.
+    EXPECT_EQ(ExportLine({"V10", "H0050", "L00B"}, ExportKind::TabDelimited), QString());
+    EXPECT_EQ(ExportLine({"EJECT", ""}, ExportKind::Plain), QString());
+}
+
+TEST_F(RptUtilTest, ExportWritesOneCrLfLinePerReportLine) {
+    testing_support::ScriptedDialogs dialogs;
+    const QString file = testing_support::artifactDir("reports") + "/export-test.txt";
+    CellsPerLine = 3;
+    ReportWidth = 50;
+    BeginReport();
+    NewLine();
+    Cell(0) = "L00Product";
+    Cell(1) = "R47Date";
+    NewLine();
+    Cell(0) = "EJECT";
+    NewLine();
+    Cell(0) = "V10";
+    ASSERT_TRUE(ExportReport(file, ExportKind::TabDelimited));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("Product\tDate\r\n\r\n\r\n"));
+}
+
+TEST(Selection, CurrentMonthSpan) {
+    SetCurrentMonth();
+    const QDate start = base::DateFromDay(StartDate);
+    const QDate end = base::DateFromDay(EndDate);
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(start, QDate(today.year(), today.month(), 1));
+    EXPECT_EQ(end, QDate(today.year(), today.month(), today.daysInMonth()));
+}
