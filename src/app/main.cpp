@@ -1,6 +1,8 @@
-// Corvane Invoicing: the program works in the directory it was started from.
+// Corvane Invoicing: the program works in the directory it was started from and reads no command line.
 #include <QApplication>
 
+#include "app/Forms.h"
+#include "app/MainU.h"
 #include "base/Dialogs.h"
 #include "base/Version.h"
 #include "ui/QtDialogs.h"
@@ -11,6 +13,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION_TEXT));
     ui::QtDialogs qtDialogs;
     base::setDialogs(&qtDialogs);
-    base::ShowMessage(QStringLiteral("Corvane Invoicing %1").arg(QStringLiteral(CORVANE_VERSION_TEXT)));
-    return 0;
+
+    app::CreateForms();
+    app::Form<app::TMain>()->show();  // the first showing runs the start-up
+    const int code = app::Form<app::TMain>()->started() ? QApplication::exec() : 1;
+    app::DestroyForms();
+    return code;
 }

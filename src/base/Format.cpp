@@ -13,7 +13,8 @@ namespace base {
 namespace {
 
 // Day 0 of the day-number convention.
-const QDate kEpoch(1899, 12, 30);
+// Constant-initialised, so day numbers are right even during static initialisation elsewhere.
+constexpr QDate kEpoch = QDate::fromJulianDay(2415019);  // 1899-12-30
 // 9999-12-31: beyond it a day number names no date QDate or the stored text can hold.
 constexpr double kLastDay = 2958465.0;
 constexpr int kCenturyBack = 60;
@@ -37,7 +38,7 @@ double timePart(double day) { return std::fabs(day - std::trunc(day)); }
 struct PrintfFormat {
     QString prefix;
     QString suffix;
-    QByteArray spec;  // "%10.2" without the conversion letter
+    QByteArray stem;  // "%10.2" without the conversion letter
     char conversion = 0;
     bool valid = false;
 };
@@ -69,7 +70,7 @@ PrintfFormat parseFormat(const char* format) {
         if (j >= text.size() || !QByteArray("fFeEgGdi").contains(text[j])) return {};
         f.prefix = literal;
         literal.clear();
-        f.spec = text.mid(i, j - i);
+        f.stem = text.mid(i, j - i);
         f.conversion = text[j];
         f.valid = true;
         i = j + 1;
@@ -86,9 +87,9 @@ QString formatWith(const char* format, double value, QChar separator) {
     if (f.conversion == 'd' || f.conversion == 'i') {
         const double whole = std::isfinite(value) ? std::trunc(value) : 0.0;
         const long long n = whole >= 9.2e18 ? 0 : whole <= -9.2e18 ? 0 : static_cast<long long>(whole);
-        number = QString::asprintf((f.spec + "lld").constData(), n);
+        number = QString::asprintf((f.stem + "lld").constData(), n);
     } else {
-        number = QString::asprintf((f.spec + f.conversion).constData(), value);
+        number = QString::asprintf((f.stem + f.conversion).constData(), value);
         if (separator != QLatin1Char('.')) number.replace(QLatin1Char('.'), separator);
     }
     return f.prefix + number + f.suffix;

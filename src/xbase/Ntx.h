@@ -58,15 +58,21 @@ public:
     virtual int seek(std::string_view key, uint32_t* recno) = 0;
     // Puts the cursor on the entry (key, recno). 0, or kErrCorruptIndex when it is missing.
     virtual int locate(std::string_view key, uint32_t recno) = 0;
-    // Position of the cursor's entry as a fraction of the order (0..1), from the path.
+    // Position of the cursor's entry as a fraction of the order (0..1), from the path without counting
+    // keys (1 at the end, 0 before the start). A descending index stores its own order, so no
+    // inversion is needed for it.
     virtual double position() const = 0;
     virtual int goPosition(double fraction, uint32_t* recno) = 0;
     // The key the cursor stands on.
     virtual const std::string& currentKey() const = 0;
 
-    // Maintenance. A new key goes after all equal keys. Each takes the index write lock, checks the
-    // header's update counter (dropping cached pages when another user changed the file), writes the
-    // pages and the header with counter + 1, and releases the lock.
+    // Maintenance. A new key goes after all equal keys; a unique index silently keeps the first of
+    // equal keys. remove() gives kErrCorruptIndex when the entry is missing. Each takes the index
+    // write lock, checks the header's update counter (dropping cached pages when another user changed
+    // the file), writes the pages and the header with counter + 1, and releases the lock.
+    // The cursor keeps standing on its entry (found again by key and record number at its next move,
+    // also after another user's changes); when that entry is gone, next() goes to the first key not
+    // below it and prev() to the last key below it.
     virtual int insert(std::string_view key, uint32_t recno) = 0;
     virtual int remove(std::string_view key, uint32_t recno) = 0;
     // Empties the index (zap) or rebuilds it from source (pack, reindex) in place.
@@ -81,6 +87,9 @@ public:
                      Status* status) = 0;
     // Depth of the tree (the root is level 1).
     virtual int depth() = 0;
+
+    // The detail (file and reason) of the last failure of this index.
+    virtual const Status& lastStatus() const = 0;
 };
 
 }  // namespace xbase

@@ -1,0 +1,569 @@
+#include "app/MainU.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "app/AboutU.h"
+#include "app/ArtU.h"
+#include "app/Forms.h"
+#include "app/Preferences.h"
+#include "app/PrinterU.h"
+#include "app/Startup.h"
+#include "base/Dialogs.h"
+#include "invoicing/InvoiceCommandU.h"
+#include "records/EditCommandsU.h"
+#include "store/DbUtil.h"
+#include "ui/DriveDirU.h"
+#include "ui/HelpU.h"
+
+namespace app {
+namespace {
+
+// The window's own texts.
+const QString kPageInvoices = QStringLiteral("Invoices");
+const QString kPageCustomers = QStringLiteral("Customers and Products");
+const QString kPageReports = QStringLiteral("Report Generation");
+const QString kPagePreferences = QStringLiteral("Preferences");
+const QString kPageMaintenance = QStringLiteral("File Maintenance");
+const QString kHelpCaption = QStringLiteral("Help");
+const QString kBackupChooserCaption = QStringLiteral("Choose Backup Drive & Directory");
+const QString kBackupOkCaption = QStringLiteral("Backup");
+const QString kRestoreChooserCaption = QStringLiteral("Choose Drive & Directory Containing BACKUP");
+const QString kRestoreOkCaption = QStringLiteral("Restore");
+
+// The size of the client area as designed.
+constexpr QSize kClientSize(539, 311);
+
+bool isInside(const QWidget* widget, const QWidget* box) {
+    return widget && (widget == box || box->isAncestorOf(widget));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- status bar panel 0
+
+ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) { setFixedWidth(110); }
+
+void ProgressPanel::setPercent(int percent) {
+    m_percent = qBound(0, percent, 100);
+    repaint();  // long operations run without an event loop: paint now
+}
+
+void ProgressPanel::paintEvent(QPaintEvent*) {
+    // The bar: x from 5 to 5 + percent, y from 3 to the height less 1; silver over the whole
+    // 100 pixels when cleared.
+    QPainter painter(this);
+    const int bottom = height() - 1;
+    painter.fillRect(QRect(QPoint(5, 3), QPoint(105 - 1, bottom - 1)), QColor(0xc0, 0xc0, 0xc0));
+    if (m_percent > 0)
+        painter.fillRect(QRect(QPoint(5, 3), QPoint(5 + m_percent - 1, bottom - 1)), Qt::blue);
+}
+
+// ---------------------------------------------------------------- construction
+
+namespace {
+
+struct CommandEntry {
+    const char* name;
+    QString caption;  // empty: the hint is the caption
+    QString hint;
+    const char* theme;
+    QColor colour;
+    const char* glyph;
+};
+
+QToolButton* commandButton(QWidget* parent, const CommandEntry& desc) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(desc.name));
+    QString caption = desc.caption;
+    if (caption.isEmpty()) caption = QString(desc.hint).replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonic
+    button->setText(caption);
+    button->setToolTip(desc.hint);
+    button->setIcon(CommandIcon(QLatin1String(desc.theme), desc.colour, QLatin1String(desc.glyph)));
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return button;
+}
+
+// Lays out command buttons in two columns, the page's Help button at the bottom right.
+void layoutPage(QWidget* page, const std::vector<QWidget*>& commands, QPushButton* help) {
+    auto* grid = new QGridLayout(page);
+    int row = 0, column = 0;
+    for (QWidget* command : commands) {
+        grid->addWidget(command, row, column);
+        if (++column == 2) {
+            column = 0;
+            ++row;
+        }
+    }
+    grid->setRowStretch(row + 1, 1);
+    grid->addWidget(help, row + 2, 1, Qt::AlignRight);
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+QMenu* popupMenu(QWidget* parent, const char* name) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+QMenu* subMenu(QMenu* menu, const char* name, const QString& caption) {
+    QMenu* sub = menu->addMenu(caption);
+    sub->setObjectName(QLatin1String(name));
+    return sub;
+}
+
+}  // namespace
+
+TMain::TMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TMain"));
+    setWindowTitle(QApplication::applicationName());
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(PageControl1);
+    TabSheet1 = buildInvoicesPage();
+    TabSheet2 = buildCustomersPage();
+    TabSheet3 = buildReportsPage();
+    TabSheet4 = buildPreferencesPage();
+    TabSheet5 = buildMaintenancePage();
+    const QString pageCaptions[] = {kPageInvoices, kPageCustomers, kPageReports, kPagePreferences,
+                                    kPageMaintenance};
+    QWidget* pages[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
+    for (int i = 0; i < 5; ++i) {
+        pages[i]->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        PageControl1->addTab(pages[i], pageCaptions[i]);
+    }
+
+    buildMenus();
+    buildPopupMenus();
+    buildStatusBar();
+
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
+    connect(helpKey, &QShortcut::activated, this,
+            [this] { ui::ShowHelp(kPageHelpContexts[qBound(0, PageControl1->currentIndex(), 4)]); });
+
+    connect(qApp, &QApplication::focusChanged, this, &TMain::focusChanged);
+    base::setStatusSink(this);
+
+    resize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height() +
+                                    StatusBar1->sizeHint().height());
+    if (QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TMain::~TMain() {
+    // The focus moves while the children go; the window must not hear of it half destroyed.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    if (base::statusSink() == this) base::setStatusSink(nullptr);
+}
+
+QPushButton* TMain::helpButton(int page) {
+    auto* button = new QPushButton(kHelpCaption);
+    button->setObjectName(QStringLiteral("BtnHelp%1").arg(page + 1));
+    connect(button, &QPushButton::clicked, this, [page] { ui::ShowHelp(kPageHelpContexts[page]); });
+    BtnHelp[page] = button;
+    return button;
+}
+
+QWidget* TMain::buildInvoicesPage() {
+    auto* page = new QWidget;
+    const QColor colour(0x2e, 0x7d, 0x32);
+    BtnInvoice = commandButton(page, {"BtnInvoice", {}, QStringLiteral("Create & Edit Invoices"),
+                                      "document-new", colour, "Inv"});
+    BtnInvPrint = commandButton(page, {"BtnInvPrint", {}, QStringLiteral("Print Invoices for specified date(s)"),
+                                       "document-print", colour, "Prn"});
+    BtnInvLab = commandButton(page, {"BtnInvLab", {}, QStringLiteral("Print Mailing Labels for Invoice Date(s)"),
+                                     "mail-send", colour, "Lab"});
+    BtnPrintBatch = commandButton(page, {"BtnPrintBatch", {}, QStringLiteral("Print Batch Labels"),
+                                         "mail-send", colour, "Bat"});
+    Button1 = new QPushButton(QStringLiteral("Email"), page);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    layoutPage(page, {BtnInvoice, BtnInvPrint, BtnInvLab, BtnPrintBatch, Button1}, helpButton(0));
+    connect(BtnInvoice, &QToolButton::clicked, this, &TMain::BtnInvoiceClick);
+    // Present but never shown.
+    BtnPrintBatch->hide();
+    Button1->hide();
+    return page;
+}
+
+QWidget* TMain::buildCustomersPage() {
+    auto* page = new QWidget;
+    const QColor colour(0x15, 0x65, 0xc0);
+    BtnCust = commandButton(page, {"BtnCust", {}, QStringLiteral("Add & Edit Customers"),
+                                   "contact-new", colour, "Cu"});
+    BtnGroups = commandButton(page, {"BtnGroups", {}, QStringLiteral("Add & Edit Customer Groups"),
+                                     "system-users", colour, "Gr"});
+    BtnProd = commandButton(page, {"BtnProd", {}, QStringLiteral("Add & Edit Products / Services"),
+                                   "package-x-generic", colour, "Pr"});
+    BtnPurchase = commandButton(page, {"BtnPurchase", {}, QStringLiteral("Add & Edit Inventory Purchases"),
+                                       "list-add", colour, "Pu"});
+    Image4 = commandButton(page, {"Image4", {}, QStringLiteral("Print Product Listing"),
+                                  "document-print", colour, "PL"});
+    Image5 = commandButton(page, {"Image5", {}, QStringLiteral("Print Purchasing Report"),
+                                  "document-print-preview", colour, "PR"});
+    connect(BtnCust, &QToolButton::clicked, this, &TMain::BtnCustClick);
+    connect(BtnGroups, &QToolButton::clicked, this, &TMain::BtnGroupsClick);
+    connect(BtnProd, &QToolButton::clicked, this, &TMain::BtnProdClick);
+    connect(BtnPurchase, &QToolButton::clicked, this, &TMain::BtnPurchaseClick);
+    layoutPage(page, {BtnCust, BtnGroups, BtnProd, BtnPurchase, Image4, Image5}, helpButton(1));
+    return page;
+}
+
+QWidget* TMain::buildReportsPage() {
+    auto* page = new QWidget;
+    const QColor colour(0x6a, 0x1b, 0x9a);
+    BtnRInv = commandButton(page, {"BtnRInv", {}, QStringLiteral("Print Invoices, Bills or Customer Statements"),
+                                   "document-print", colour, "IBS"});
+    BtnRProf = commandButton(page, {"BtnRProf", {}, QStringLiteral("Print Customer's Purchasing Profile"),
+                                    "x-office-address-book", colour, "Pf"});
+    BtnRSales = commandButton(page, {"BtnRSales", {}, QStringLiteral("Print Sales & Tax Reports"),
+                                     "x-office-spreadsheet", colour, "Tx"});
+    BtnRLabels = commandButton(page, {"BtnRLabels", {}, QStringLiteral("Print Address Labels"),
+                                      "mail-message", colour, "Lab"});
+    BtnMMerge = commandButton(page, {"BtnMMerge", {}, QStringLiteral("Generate a Mail Merge File"),
+                                     "document-save-as", colour, "MM"});
+    BtnInvRpts = commandButton(page, {"BtnInvRpts", {}, QStringLiteral("Print Inventory Reports"),
+                                      "x-office-document", colour, "Stk"});
+    connect(BtnRInv, &QToolButton::clicked, this, &TMain::BtnRInvClick);
+    connect(BtnRProf, &QToolButton::clicked, this, &TMain::BtnRProfClick);
+    connect(BtnRSales, &QToolButton::clicked, this, &TMain::BtnRSalesClick);
+    connect(BtnRLabels, &QToolButton::clicked, this, &TMain::BtnRLabelsClick);
+    connect(BtnInvRpts, &QToolButton::clicked, this, &TMain::BtnInvRptsClick);
+    layoutPage(page, {BtnRInv, BtnRProf, BtnRSales, BtnRLabels, BtnMMerge, BtnInvRpts}, helpButton(2));
+    return page;
+}
+
+namespace {
+
+QRadioButton* radio(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QRadioButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QLineEdit* readOnlyEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(QLatin1String(name), parent);  // keeps its design-time text until set
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QGroupBox* radioBox(QWidget* parent, const char* name, const QString& caption, QRadioButton* first,
+                    QRadioButton* second) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    auto* layout = new QVBoxLayout(box);
+    first->setParent(box);
+    second->setParent(box);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    return box;
+}
+
+}  // namespace
+
+QWidget* TMain::buildPreferencesPage() {
+    auto* page = new QWidget;
+    const QColor colour(0xef, 0x6c, 0x00);
+    BtnStationary = commandButton(page, {"BtnStationary", QStringLiteral("Stationery"),
+                                         QStringLiteral("Set up custom stationary"), "x-office-document", colour, "St"});
+    BtnSTax = commandButton(page, {"BtnSTax", QStringLiteral("Sales Tax"), QStringLiteral("Set up sales tax rates"),
+                                   "accessories-calculator", colour, "%"});
+    BtnLabForms = commandButton(page, {"BtnLabForms", QStringLiteral("Label Forms"),
+                                       QStringLiteral("Define Address Label Stock"), "mail-message", colour, "LF"});
+    BtnFont = commandButton(page, {"BtnFont", QStringLiteral("Report Font"),
+                                   QStringLiteral("Select a Font for printing reports"), "preferences-desktop-font",
+                                   colour, "A"});
+    BtnPSetup = commandButton(page, {"BtnPSetup", QStringLiteral("Printer Setup"),
+                                     QStringLiteral("Select a printer for reports"), "printer", colour, "P"});
+    Edit1 = readOnlyEdit(page, "Edit1");
+    Edit2 = readOnlyEdit(page, "Edit2");
+    RadioButton1 = radio(page, "RadioButton1", QStringLiteral("By Name"));
+    RadioButton2 = radio(page, "RadioButton2", QStringLiteral("By Company Name"));
+    GroupBox1 = radioBox(page, "GroupBox1", QStringLiteral(" Display - Sort Customers "), RadioButton1, RadioButton2);
+    RadioButton3 = radio(page, "RadioButton3", QStringLiteral("First in - First out"));
+    RadioButton4 = radio(page, "RadioButton4", QStringLiteral("Last in - First out"));
+    GroupBox2 = radioBox(page, "GroupBox2", QStringLiteral(" Inventory Method "), RadioButton3, RadioButton4);
+    BtnDirectories = new QPushButton(QStringLiteral("Import Dir's"), page);
+    BtnDirectories->setObjectName(QStringLiteral("BtnDirectories"));
+
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(BtnStationary, 0, 0);
+    grid->addWidget(BtnSTax, 1, 0);
+    grid->addWidget(BtnLabForms, 2, 0);
+    grid->addWidget(BtnDirectories, 3, 0);
+    grid->addWidget(BtnFont, 0, 1);
+    grid->addWidget(Edit1, 0, 2);
+    grid->addWidget(BtnPSetup, 1, 1);
+    grid->addWidget(Edit2, 1, 2);
+    grid->addWidget(GroupBox1, 2, 1, 2, 1);
+    grid->addWidget(GroupBox2, 2, 2, 2, 1);
+    grid->setRowStretch(4, 1);
+    grid->addWidget(helpButton(3), 5, 2, Qt::AlignRight);
+    BtnDirectories->hide();  // present but never shown
+
+    connect(BtnSTax, &QToolButton::clicked, this, &TMain::BtnSTaxClick);
+    connect(BtnFont, &QToolButton::clicked, this, &TMain::BtnFontClick);
+    connect(BtnPSetup, &QToolButton::clicked, this, &TMain::BtnPSetupClick);
+    return page;
+}
+
+QWidget* TMain::buildMaintenancePage() {
+    auto* page = new QWidget;
+    const QColor colour(0x54, 0x6e, 0x7a);
+    BtnBackup = commandButton(page, {"BtnBackup", QStringLiteral("Backup Data Files"),
+                                     QStringLiteral("Backup Data Files"), "document-save", colour, "Bk"});
+    BtnRestore = commandButton(page, {"BtnRestore", QStringLiteral("Restore Data Files"),
+                                      QStringLiteral("Restore Data Files"), "document-revert", colour, "Rs"});
+    BtnIndex = commandButton(page, {"BtnIndex", QStringLiteral("Reindex Data Files"),
+                                    QStringLiteral("Reindex Data Files"), "view-sort-ascending", colour, "Ix"});
+    BtnPack = commandButton(page, {"BtnPack", QStringLiteral("Pack Data Files"), QStringLiteral("Pack Data Files"),
+                                   "package-x-generic", colour, "Pk"});
+    BtnErase = commandButton(page, {"BtnErase", QStringLiteral("Erase all data and start over"),
+                                    QStringLiteral("Erase all data and start over"), "edit-delete",
+                                    QColor(0xc6, 0x28, 0x28), "X"});
+    connect(BtnBackup, &QToolButton::clicked, this, &TMain::BtnBackupClick);
+    connect(BtnRestore, &QToolButton::clicked, this, &TMain::BtnRestoreClick);
+    connect(BtnIndex, &QToolButton::clicked, this, &TMain::BtnIndexClick);
+    connect(BtnPack, &QToolButton::clicked, this, &TMain::BtnPackClick);
+    connect(BtnErase, &QToolButton::clicked, this, &TMain::BtnEraseClick);
+    layoutPage(page, {BtnBackup, BtnRestore, BtnIndex, BtnPack, BtnErase}, helpButton(4));
+    return page;
+}
+
+void TMain::buildMenus() {
+    File1 = menuBar()->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Exit1 = menuItem(File1, "Exit1", QStringLiteral("E&xit"));
+    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    AboutCorvane1 = menuItem(Help1, "AboutCorvane1", QStringLiteral("About"));
+    Help1->addSeparator();
+    HelpContents1 = menuItem(Help1, "HelpContents1", QStringLiteral("Help &Contents"));
+    connect(Exit1, &QAction::triggered, this, &TMain::Exit1Click);
+    connect(AboutCorvane1, &QAction::triggered, this, &TMain::AboutCorvane1Click);
+    connect(HelpContents1, &QAction::triggered, this, &TMain::HelpContents1Click);
+}
+
+void TMain::buildPopupMenus() {
+    PopupMenu1 = popupMenu(this, "PopupMenu1");
+    QMenu* invoices = subMenu(PopupMenu1, "Invoices1", QStringLiteral("&Invoices"));
+    SelectedDates2 = menuItem(invoices, "SelectedDates2", QStringLiteral("Selected &Date(s)"));
+    SelectedInvoices1 = menuItem(invoices, "SelectedInvoices1", QStringLiteral("Selected &Invoices"));
+    QMenu* bills = subMenu(PopupMenu1, "Bills1", QStringLiteral("&Bills"));
+    WithBalancesDue2 = menuItem(bills, "WithBalancesDue2", QStringLiteral("&With Balances Due"));
+    SelectedBills2 = menuItem(bills, "SelectedBills2", QStringLiteral("Selected &Bills"));
+    QMenu* statements = subMenu(PopupMenu1, "Statements1", QStringLiteral("&Statements"));
+    WithBalances2 = menuItem(statements, "WithBalances2", QStringLiteral("With &Balances"));
+    SelectedCustomers4 = menuItem(statements, "SelectedCustomers4", QStringLiteral("Selected &Customers"));
+
+    PopupMenu2 = popupMenu(this, "PopupMenu2");
+    SalesSummary1 = menuItem(PopupMenu2, "SalesSummary1", QStringLiteral("&Sales Summary"));
+    ProductSummary1 = menuItem(PopupMenu2, "ProductSummary1", QStringLiteral("&Product Summary"));
+    ProductBuyers1 = menuItem(PopupMenu2, "ProductBuyers1", QStringLiteral("Product &Buyers"));
+    PopupMenu2->addSeparator();
+    IncomeSummary1 = menuItem(PopupMenu2, "IncomeSummary1", QStringLiteral("&Income Summary"));
+    ReceivableIncome1 = menuItem(PopupMenu2, "ReceivableIncome1", QStringLiteral("&Receivable Income"));
+    PopupMenu2->addSeparator();
+    TaxSummary1 = menuItem(PopupMenu2, "TaxSummary1", QStringLiteral("&Tax Summary"));
+    GSTVATIncomeandCollections1 = menuItem(PopupMenu2, "GSTVATIncomeandCollections1",
+                                           QStringLiteral("GST/VAT Income and Collections"));
+
+    PopupMenu3 = popupMenu(this, "PopupMenu3");
+    Inventory1 = menuItem(PopupMenu3, "Inventory1", QStringLiteral("&Inventory"));
+    CostofGoodsSold1 = menuItem(PopupMenu3, "CostofGoodsSold1", QStringLiteral("&Cost of Goods Sold"));
+    StockOnHand1 = menuItem(PopupMenu3, "StockOnHand1", QStringLiteral("&Stock On-Hand"));
+
+    PopupMenu4 = popupMenu(this, "PopupMenu4");
+    SelectedCustomers2 = menuItem(PopupMenu4, "SelectedCustomers2", QStringLiteral("Selected &Customers"));
+    SelectedGroups1 = menuItem(PopupMenu4, "SelectedGroups1", QStringLiteral("Selected &Groups"));
+
+    PopupMenu5 = popupMenu(this, "PopupMenu5");
+    SelectedCustomers3 = menuItem(PopupMenu5, "SelectedCustomers3", QStringLiteral("&Selected Customers"));
+    InvoicesDated1 = menuItem(PopupMenu5, "InvoicesDated1", QStringLiteral("&Invoices Dated"));
+    PastDueBilling1 = menuItem(PopupMenu5, "PastDueBilling1", QStringLiteral("&Past Due Billing"));
+    BalanceDueStatement1 = menuItem(PopupMenu5, "BalanceDueStatement1", QStringLiteral("&Balance Due Statement"));
+    CustomerGroups1 = menuItem(PopupMenu5, "CustomerGroups1", QStringLiteral("&Customer Group(s)"));
+}
+
+void TMain::buildStatusBar() {
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusPanel0 = new ProgressPanel(StatusBar1);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel1 = new QLabel(StatusBar1);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(50);
+    StatusBar1->addWidget(StatusPanel0);
+    StatusBar1->addWidget(StatusPanel1, 1);
+    setStatusBar(StatusBar1);
+}
+
+// ---------------------------------------------------------------- status sink
+
+void TMain::showStatus(const QString& text) {
+    StatusPanel1->setText(text);
+    StatusPanel0->setPercent(0);
+    repaint();
+}
+
+void TMain::showProgress(int percent) { StatusPanel0->setPercent(percent); }
+
+// ---------------------------------------------------------------- showing and closing
+
+void TMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_started) FormShow();
+}
+
+void TMain::FormShow() {
+    m_started = true;
+    auto* splash = Form<TAboutForm>();
+    SplashMode = true;
+    if (splash) {
+        splash->show();
+        splash->repaint();
+    }
+    const SplashClock clock;
+    if (StartUp() != StartupResult::Ready) {
+        m_started = false;
+        SplashMode = false;
+        if (splash) splash->close();
+        EndProgram(1);
+        return;
+    }
+    setWindowTitle(MainCaption());
+    ApplySettingsFont(font());
+    showReportFont();
+    CurrentPrinter() = DefaultPrinterChoice();
+    showPrinter();
+    showPreferences();
+    clock.waitForMinimum();
+    if (splash) splash->close();
+    SplashMode = false;
+}
+
+void TMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TMain::FormClose() {
+    if (!m_started || m_closed) return;
+    m_closed = true;
+    CloseDown();
+}
+
+void TMain::Exit1Click() { close(); }
+
+// ---------------------------------------------------------------- preferences
+
+void TMain::showReportFont() { Edit1->setText(FontText(ReportFont)); }
+
+void TMain::showPrinter() {
+    const QString text = PrinterText(CurrentPrinter());
+    if (!text.isEmpty()) Edit2->setText(text);
+}
+
+void TMain::showPreferences() {
+    (SortByName() ? RadioButton1 : RadioButton2)->setChecked(true);
+    (InventoryFifo() ? RadioButton3 : RadioButton4)->setChecked(true);
+}
+
+void TMain::BtnFontClick() {
+    QFont chosen = ReportFont;
+    base::dialogs().chooseFont(&chosen);  // a cancelled dialog hands back the font it was given
+    StoreReportFont(chosen);
+    showReportFont();
+}
+
+void TMain::BtnPSetupClick() {
+    base::PrinterChoice choice = CurrentPrinter();
+    if (base::dialogs().printerSetup(&choice)) CurrentPrinter() = choice;
+    showPrinter();
+}
+
+void TMain::focusChanged(QWidget* old, QWidget* now) {
+    if (!now) return;  // the application lost the focus; the box was not left for another control
+    if (isInside(old, GroupBox1) && !isInside(now, GroupBox1)) GroupBox1Exit();
+    if (isInside(old, GroupBox2) && !isInside(now, GroupBox2)) GroupBox2Exit();
+}
+
+void TMain::GroupBox1Exit() { SaveSortByName(RadioButton1->isChecked()); }
+
+void TMain::GroupBox2Exit() { SaveInventoryFifo(RadioButton3->isChecked()); }
+
+// ---------------------------------------------------------------- pop-up menus
+
+void TMain::showPopup(QMenu* menu) { menu->popup(QCursor::pos()); }
+
+void TMain::BtnRInvClick() { showPopup(PopupMenu1); }
+void TMain::BtnRProfClick() { showPopup(PopupMenu4); }
+void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }
+void TMain::BtnRLabelsClick() { showPopup(PopupMenu5); }
+void TMain::BtnInvRptsClick() { showPopup(PopupMenu3); }
+
+// ---------------------------------------------------------------- file maintenance
+
+namespace {
+
+// Shows the directory chooser with the caller's captions; the chosen directory or empty.
+QString chooseDirectory(const QString& caption, const QString& okCaption) {
+    auto* chooser = Form<ui::TDriveDir>();
+    chooser->setWindowTitle(caption);
+    chooser->BtnOK->setText(okCaption);
+    base::dialogs().showModal(chooser);
+    return ui::ChosenDir;
+}
+
+}  // namespace
+
+void TMain::BtnBackupClick() {
+    const QString current = QDir::currentPath();
+    const QString chosen = chooseDirectory(kBackupChooserCaption, kBackupOkCaption);
+    repaint();
+    store::BackupCommand(chosen, current);
+}
+
+void TMain::BtnRestoreClick() {
+    const QString current = QDir::currentPath();
+    const QString chosen = chooseDirectory(kRestoreChooserCaption, kRestoreOkCaption);
+    repaint();
+    store::RestoreCommand(chosen, current);
+}
+
+void TMain::BtnIndexClick() { store::RebuildIndexes(false); }
+void TMain::BtnPackClick() { store::PackAll(); }
+void TMain::BtnInvoiceClick() { invoicing::InvoiceCommand(); }
+void TMain::BtnCustClick() { records::CustomerCommand(); }
+void TMain::BtnGroupsClick() { records::GroupCommand(); }
+void TMain::BtnProdClick() { records::ProductCommand(); }
+void TMain::BtnPurchaseClick() { records::PurchaseCommand(); }
+void TMain::BtnSTaxClick() { invoicing::TaxDefinitionCommand(); }
+void TMain::BtnEraseClick() { store::EraseAll(); }
+
+// ---------------------------------------------------------------- help menu
+
+void TMain::AboutCorvane1Click() { base::dialogs().showModal(Form<TAboutForm>()); }
+
+void TMain::HelpContents1Click() { ui::ShowHelpContents(); }
+
+}  // namespace app

@@ -1,0 +1,83 @@
+#include "app/Startup.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include "base/Dialogs.h"
+#include "base/Version.h"
+#include "store/DbUtil.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+
+namespace app {
+
+bool SplashMode = false;
+int SplashMinimumMs = 1728;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Corvane Invoicing");
+const QString kNoDataFiles = QStringLiteral("Database files not found in startup directory");
+const QString kStartFromDataDir = QStringLiteral("Program must be started from the directory containing the data files.");
+
+void leaveEventLoop(int code) {
+    // Queued: the first showing runs before the event loop starts.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
+                              Qt::QueuedConnection);
+}
+
+std::function<void(int)> g_endProgram = leaveEventLoop;
+
+}  // namespace
+
+QString VersionText() {
+    // Four 16-bit numbers; parts the project version leaves out count as 0.
+    QStringList parts = QStringLiteral(CORVANE_VERSION_TEXT).split(QLatin1Char('.'), Qt::SkipEmptyParts);
+    if (parts.isEmpty()) return QString();
+    QStringList numbers;
+    for (int i = 0; i < 4; ++i) {
+        const uint value = i < parts.size() ? parts[i].toUInt() : 0;
+        numbers << QString::number(value & 0xFFFF);
+    }
+    return numbers.join(QLatin1Char('.'));
+}
+
+QString MainCaption() { return kTitle + QLatin1Char(' ') + VersionText(); }
+
+StartupResult StartUp() {
+    // Two-digit years typed anywhere are read through the formatting helpers' century window, which
+    // is fixed at 60 years: nothing to set here.
+    if (!store::DataFilesPresent()) {
+        base::ShowMessage(kNoDataFiles + QLatin1Char('\n') + kStartFromDataDir);
+        return StartupResult::DataFilesMissing;
+    }
+    xbase::Context& context = store::EngineInit();
+    context.exitOnError();
+    if (context.errorCode() != 0) return StartupResult::EngineFailed;
+    store::RebuildIndexes(true);
+    store::ReadSettings();
+    store::PackPending = false;
+    return StartupResult::Ready;
+}
+
+void CloseDown() {
+    if (!store::EngineActive()) return;
+    store::Engine().exitOnError();
+    if (store::PackPending) store::PackAll();
+    store::EngineEnd();
+}
+
+void EndProgram(int code) { g_endProgram(code); }
+
+std::function<void(int)> SetEndProgramHook(std::function<void(int)> hook) {
+    std::function<void(int)> previous = g_endProgram;
+    g_endProgram = hook ? std::move(hook) : leaveEventLoop;
+    return previous;
+}
+
+void SplashClock::waitForMinimum() const {
+    const qint64 remaining = SplashMinimumMs - m_timer.elapsed();
+    if (remaining > 0) QThread::msleep(static_cast<unsigned long>(remaining));
+}
+
+}  // namespace app

@@ -1,0 +1,61 @@
+#pragma once
+// The invoice arithmetic: line totals, the two computed lines under the subtotal, the totals and the
+// amount due. Works on the program-wide invoice working set (store::InvRec, ItemRows, PaymentRows)
+// and the settings buffer; the invoice window only shows what it computes.
+#include <QString>
+#include <QStringList>
+
+namespace invoicing {
+
+// Derived values of the invoice being edited; never stored.
+extern double SubTotal;
+extern double InvoiceTotal;
+extern double PaymentsTotal;
+
+// How the computed lines are charged (from the settings buffer by default).
+struct TaxRules {
+    double rate1 = 0;  // percent of computed line 1; 0 = typed by hand
+    double rate2 = 0;  // percent of computed line 2; 0 = typed by hand
+    int shipTax = 1;   // line 2 charged on line 1: 1 no, 2 yes, 3 when items are subject to line 2
+    int taxRound = 1;  // 1 normal, 2 up, 3 down
+    static TaxRules fromSettings();
+};
+
+// The format of every amount on the invoice window.
+inline constexpr const char* kAmountFormat = "%10.2f";
+
+// Rounds a computed amount to cents by mode (1 normal, 2 up, anything else down), in extended precision.
+double RoundTax(double x, int mode);
+
+// RoundMoney(price x quantity) of a line-item row (cells 2 and 1, read with the locale's separator).
+double LineTotal(const QStringList& row);
+// The item grid's total column: the line total as "%10.2f", a blank and the two tax letters.
+QString LineTotalText(const QStringList& row);
+
+// Recomputes the computed lines from the item rows into InvRec.Ship / InvRec.Tax. Returns false when
+// nothing happened (both rates 0, or no lines): the amounts then keep their values.
+bool ComputeTaxes(bool recomputeFirst, const TaxRules& rules);
+bool ComputeTaxes(bool recomputeFirst);
+
+// SubTotal from the item rows and InvoiceTotal = SubTotal + Ship + Tax (the invoice being shown).
+void SumLines();
+// PaymentsTotal from the payment rows; Due = the displayed total less the displayed payments, so the
+// amount due always agrees with what the window shows.
+void ShowPayments();
+// After a computed amount was typed: InvoiceTotal and Due from the unrounded values.
+void UpdateTotals();
+
+// An amount as the window displays it, read back ("%10.2f" then the locale's conversion).
+double Displayed(double amount);
+
+// The tax part of a payment that includes tax at rate percent (0 when it does not include it).
+// Returns false when the rate is 0 or less: the tax part is then left as typed.
+bool ComputeIncludedTax(double rate, double amount, bool included, double* taxPart);
+
+// The number a new invoice gets: the last invoice's number + 1 in the selected order of the open
+// invoice table (1 for an empty table).
+long NextInvoiceNumber();
+// Starts a blank invoice in the working set with the next number and today's date.
+void NewInvoice();
+
+}  // namespace invoicing

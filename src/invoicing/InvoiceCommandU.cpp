@@ -1,0 +1,47 @@
+#include "invoicing/InvoiceCommandU.h"
+
+#include "app/Forms.h"
+#include "base/Dialogs.h"
+#include "invoicing/DefTaxU.h"
+#include "invoicing/InvoiceU.h"
+#include "records/PickU.h"
+#include "store/DbUtil.h"
+#include "store/dbFiles.h"
+
+namespace invoicing {
+namespace {
+
+// The tables the invoice window and its pick lists need, in the order they are opened.
+bool openInvoiceTables() {
+    return store::OpenCust() && store::OpenGroups() && store::OpenInv() && store::OpenItm() && store::OpenPmt() &&
+           store::OpenProd();
+}
+
+}  // namespace
+
+void InvoiceCommand() {
+    if (!openInvoiceTables()) {
+        store::CloseAll();
+        return;
+    }
+    xbase::Table* inv = store::InvTable;
+    inv->selectTag(inv->findTag("Inv"));
+    store::CurInvoiceRec = inv->bottom() == xbase::kOk ? inv->recNo() : 0;
+    for (;;) {
+        bool created = false;
+        const bool chosen = records::PickInvoice(true, &created);
+        // -1: the list was cancelled. 0: a new invoice was cancelled in its window; the list comes back.
+        if (store::CurInvoiceRec < 0) break;
+        if (chosen && !created) {
+            if (TInvoice* window = app::Form<TInvoice>()) base::dialogs().showModal(window);
+        }
+    }
+    store::CloseAll();
+    if (store::PackPending) store::PackAll();
+}
+
+void TaxDefinitionCommand() {
+    if (TTaxDef* window = app::Form<TTaxDef>()) base::dialogs().showModal(window);
+}
+
+}  // namespace invoicing

@@ -1,0 +1,547 @@
+#include "invoicing/InvoiceU.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/Forms.h"
+#include "base/Dialogs.h"
+#include "base/Format.h"
+#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceRows.h"
+#include "invoicing/InvoiceStore.h"
+#include "invoicing/ItemDefU.h"
+#include "invoicing/PickPmtU.h"
+#include "invoicing/PmtDefU.h"
+#include "records/CustomerU.h"
+#include "records/PickU.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+#include "ui/HelpU.h"
+
+namespace invoicing {
+
+std::function<void()> PrintInvoiceDocument;
+
+namespace {
+
+const QString kCaption = QStringLiteral("Tax Invoice");
+const QString kCustomer = QStringLiteral("Customer");
+const QString kEdit = QStringLiteral("Edit");
+const QString kNote = QStringLiteral("Note");
+const QString kDateSold = QStringLiteral("Date Sold");
+const QString kDepartment = QStringLiteral("Department");
+const QString kCardCheck = QStringLiteral("Credit Card / Check:");
+const QString kLineItems = QStringLiteral("Line Items");
+const QString kAddItem = QStringLiteral("Add Item");
+const QString kEditItem = QStringLiteral("Edit Item");
+const QString kPayments = QStringLiteral("Payments");
+const QString kAddPayment = QStringLiteral("Add Paym't");
+const QString kEditPayment = QStringLiteral("Edit Paym't");
+const QString kSubtotal = QStringLiteral("Subtotal:");
+const QString kTotal = QStringLiteral("Total:");
+const QString kPaymentsCaption = QStringLiteral("Payments:");
+const QString kAmountDue = QStringLiteral("Amount Due:");
+const QString kSave = QStringLiteral("Save");
+const QString kPrint = QStringLiteral("Print");
+const QString kDelete = QStringLiteral("Delete");
+const QString kCancel = QStringLiteral("Cancel");
+const QString kImport = QStringLiteral("IMPORT");
+const QString kExport = QStringLiteral("Export");
+const QString kExportHint = QStringLiteral("Export Credit Card Info to Batchin.Dat");
+const QString kBatchLabel = QStringLiteral("Batch Label");
+const QStringList kGridHeadings = {QStringLiteral("Product ID"), QStringLiteral("Description"), QStringLiteral("Price"),
+                                   QStringLiteral("Quantity"), QStringLiteral("Total")};
+const QString kCustomerNotSelected = QStringLiteral("Customer not selected");
+const QString kCustomerRequired = QStringLiteral("Customer selection required before saving.");
+const QString kAddAnother = QStringLiteral("Add another invoice?");
+const QString kConfirmDelete = QStringLiteral("Are you sure you want to delete this invoice?");
+const QString kPrintNeedsCustomer = QStringLiteral("Customer must be selected to print");
+
+constexpr int kGridColumns = 5;
+constexpr int kGridColumnWidths[kGridColumns] = {80, 216, 64, 72, 80};
+constexpr double kDesignCharWidth = 5.0;
+constexpr int kGridLines = 4;  // grid rows below the heading when the window is shown
+constexpr int kNoteLength = 30;
+
+// The hourglass for the length of a scope.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Texts are held padded to their field's width; the grid shows them without the padding.
+QString withoutTrailingBlanks(QString text) {
+    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return text;
+}
+
+QString amount(double value) { return base::FormatNumber(kAmountFormat, value); }
+
+// Where the grid shows each cell of an item row (column 4 is the line total).
+constexpr int kGridCell[kGridColumns - 1] = {0, 5, 2, 1};
+
+QFrame* headingPanel(QWidget* parent, const char* name, QLabel* heading) {
+    auto* panel = named(new QFrame(parent), name);
+    panel->setStyleSheet(QStringLiteral("QFrame#%1 { background: #ffff80; border: 1px solid #b0a000; "
+                                        "border-radius: 8px; }")
+                             .arg(QLatin1String(name)));
+    heading->setAlignment(Qt::AlignCenter);
+    return panel;
+}
+
+}  // namespace
+
+TInvoice::TInvoice(QWidget* parent) : ui::EditWindow(parent) {
+    setObjectName(QStringLiteral("Invoice"));
+    setWindowTitle(kCaption);
+    buildControls();
+    buildLayout();
+    // The invoice pick list's "New" opens this window.
+    records::ShowInvoiceWindow = [this] { base::dialogs().showModal(this); };
+}
+
+TInvoice::~TInvoice() { records::ShowInvoiceWindow = nullptr; }
+
+void TInvoice::buildControls() {
+    BtnCust = button(this, "BtnCust", kCustomer);
+    BtnCustEdit = button(this, "BtnCustEdit", kEdit);
+    Edit1 = named(new QLineEdit(this), "Edit1");
+    Edit1->setReadOnly(true);
+    Edit1->setFocusPolicy(Qt::NoFocus);
+    Edit1->setAlignment(Qt::AlignRight);
+    Memo1 = named(new QPlainTextEdit(this), "Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setFocusPolicy(Qt::NoFocus);
+    Edit4 = named(new QLineEdit(this), "Edit4");
+    DateTimePicker1 = named(new QDateEdit(this), "DateTimePicker1");
+    DateTimePicker1->setCalendarPopup(true);
+    Edit2 = named(new QLineEdit(this), "Edit2");
+    Edit3 = named(new QLineEdit(this), "Edit3");
+    Edit3->setMaxLength(kNoteLength);
+    StringGrid1 = named(new QTableWidget(kGridLines, kGridColumns, this), "StringGrid1");
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setWordWrap(false);
+    Label11 = label(this, "Label11", kLineItems, true);
+    Label12 = label(this, "Label12", kPayments, true);
+    Panel1 = headingPanel(this, "Panel1", Label11);
+    Panel2 = headingPanel(this, "Panel2", Label12);
+    BAddItm = button(Panel1, "BAddItm", kAddItem);
+    BEditItm = button(Panel1, "BEditItm", kEditItem);
+    BAddPmt = button(Panel2, "BAddPmt", kAddPayment);
+    BEditPmt = button(Panel2, "BEditPmt", kEditPayment);
+    for (ui::MaskEdit** field : {&MaskEdit2, &MaskEdit3, &MaskEdit4, &MaskEdit5, &MaskEdit6, &MaskEdit7})
+        *field = new ui::MaskEdit(this);
+    const char* fieldNames[] = {"MaskEdit2", "MaskEdit3", "MaskEdit4", "MaskEdit5", "MaskEdit6", "MaskEdit7"};
+    int n = 0;
+    for (ui::MaskEdit* field : {MaskEdit2, MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7}) {
+        named(field, fieldNames[n++]);
+        field->setAlignment(Qt::AlignRight);
+        if (field == MaskEdit3 || field == MaskEdit4) continue;
+        field->setReadOnly(true);
+        field->setFocusPolicy(Qt::NoFocus);
+    }
+    Memo2 = named(new QPlainTextEdit(this), "Memo2");
+    BtnSave = button(this, "BtnSave", kSave);
+    BtnPrint = button(this, "BtnPrint", kPrint);
+    BtnDelete = button(this, "BtnDelete", kDelete);
+    BtnCancel = button(this, "BtnCancel", kCancel);
+    BtnImport = button(this, "BtnImport", kImport);
+    BtnExport = button(this, "BtnExport", kExport);
+    BtnExport->setToolTip(kExportHint);
+    BtnBatchLab = button(this, "BtnBatchLab", kBatchLabel);
+    // Present for the order import and export, which never show them.
+    for (QPushButton* hidden : {BtnImport, BtnExport, BtnBatchLab}) hidden->setVisible(false);
+    Label1 = label(this, "Label1", kNote);
+    Label2 = label(this, "Label2", kDateSold);
+    Label3 = label(this, "Label3", kDepartment);
+    Label4 = label(this, "Label4", kCardCheck);
+    Label5 = label(this, "Label5", QString());
+    Label6 = label(this, "Label6", QString());
+    Label7 = label(this, "Label7", kSubtotal);
+    Label8 = label(this, "Label8", kTotal);
+    Label9 = label(this, "Label9", kPaymentsCaption);
+    Label10 = label(this, "Label10", kAmountDue);
+
+    const QList<QWidget*> tabOrder = {BtnCust, Edit4,    DateTimePicker1, Edit2,     Edit3,   StringGrid1,
+                                      BAddItm, BEditItm, BAddPmt,         BEditPmt,  MaskEdit3, MaskEdit4,
+                                      Memo2,   BtnSave,  BtnPrint,        BtnDelete, BtnCancel};
+    for (int i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    Memo2->setTabChangesFocus(true);
+
+    connect(BtnCust, &QPushButton::clicked, this, &TInvoice::BtnCustClick);
+    connect(BtnCustEdit, &QPushButton::clicked, this, &TInvoice::BtnCustEditClick);
+    connect(BAddItm, &QPushButton::clicked, this, &TInvoice::BAddItmClick);
+    connect(BEditItm, &QPushButton::clicked, this, &TInvoice::BEditItmClick);
+    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, &TInvoice::StringGrid1DblClick);
+    connect(BAddPmt, &QPushButton::clicked, this, &TInvoice::BAddPmtClick);
+    connect(BEditPmt, &QPushButton::clicked, this, &TInvoice::BEditPmtClick);
+    connect(MaskEdit3, &ui::MaskEdit::exited, this, &TInvoice::MaskEdit3Exit);
+    connect(MaskEdit4, &ui::MaskEdit::exited, this, &TInvoice::MaskEdit4Exit);
+    connect(BtnSave, &QPushButton::clicked, this, &TInvoice::BtnSaveClick);
+    connect(BtnPrint, &QPushButton::clicked, this, &TInvoice::BtnPrintClick);
+    connect(BtnDelete, &QPushButton::clicked, this, &TInvoice::BtnDeleteClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TInvoice::BtnCancelClick);
+    for (QWidget* field : {static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4),
+                           static_cast<QWidget*>(Memo2)})
+        field->installEventFilter(this);
+}
+
+void TInvoice::buildLayout() {
+    auto* panel1 = new QGridLayout(Panel1);
+    panel1->addWidget(Label11, 0, 0, 1, 2);
+    panel1->addWidget(BAddItm, 1, 0);
+    panel1->addWidget(BEditItm, 1, 1);
+    auto* panel2 = new QGridLayout(Panel2);
+    panel2->addWidget(Label12, 0, 0, 1, 2);
+    panel2->addWidget(BAddPmt, 1, 0);
+    panel2->addWidget(BEditPmt, 1, 1);
+
+    auto* header = new QGridLayout;
+    header->addWidget(BtnCust, 0, 0);
+    header->addWidget(BtnCustEdit, 1, 0, Qt::AlignTop);
+    header->addWidget(Memo1, 0, 1, 3, 1);
+    header->addWidget(Edit1, 0, 3);
+    header->addWidget(Label2, 1, 2);
+    header->addWidget(DateTimePicker1, 1, 3);
+    header->addWidget(Label3, 2, 2);
+    header->addWidget(Edit2, 2, 3);
+    header->addWidget(Label4, 3, 2);
+    header->addWidget(Edit3, 3, 3);
+    header->addWidget(Label1, 3, 0);
+    header->addWidget(Edit4, 3, 1);
+    Memo1->setFixedHeight(5 * fontMetrics().lineSpacing() + 12);
+
+    auto* totals = new QGridLayout;
+    const QList<QPair<QLabel*, ui::MaskEdit*>> rows = {{Label7, MaskEdit2}, {Label5, MaskEdit3}, {Label6, MaskEdit4},
+                                                       {Label8, MaskEdit5}, {Label9, MaskEdit6}, {Label10, MaskEdit7}};
+    for (int r = 0; r < rows.size(); ++r) {
+        totals->addWidget(rows[r].first, r, 0, Qt::AlignRight);
+        totals->addWidget(rows[r].second, r, 1);
+    }
+    auto* side = new QVBoxLayout;
+    side->addWidget(Panel1);
+    side->addWidget(Panel2);
+    side->addStretch();
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(StringGrid1, 1);
+    middle->addLayout(side);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Memo2, 1);
+    bottom->addLayout(totals);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {BtnImport, BtnExport, BtnBatchLab}) buttons->addWidget(b);
+    buttons->addStretch();
+    for (QPushButton* b : {BtnSave, BtnPrint, BtnDelete, BtnCancel}) buttons->addWidget(b);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(header);
+    layout->addLayout(middle);
+    layout->addLayout(bottom);
+    layout->addLayout(buttons);
+}
+
+void TInvoice::resetGrid() {
+    StringGrid1->setColumnCount(kGridColumns);
+    StringGrid1->setHorizontalHeaderLabels(kGridHeadings);
+    StringGrid1->setRowCount(kGridLines);
+    StringGrid1->clearContents();
+    // The widths were made for a font whose average character is 5 pixels wide; a larger font gets
+    // proportionally wider columns so that an amount and its tax letters stay on one line.
+    const double scale = std::max(1.0, StringGrid1->fontMetrics().averageCharWidth() / kDesignCharWidth);
+    int width = 2 * StringGrid1->frameWidth() + StringGrid1->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < kGridColumns; ++c) {
+        const int columnWidth = int(kGridColumnWidths[c] * scale);
+        StringGrid1->setColumnWidth(c, columnWidth);
+        width += columnWidth;
+    }
+    StringGrid1->setMinimumWidth(width);
+    // The heading and three lines in view.
+    const int rowHeight = StringGrid1->verticalHeader()->defaultSectionSize();
+    StringGrid1->setFixedHeight(StringGrid1->horizontalHeader()->sizeHint().height() + 3 * rowHeight + 4 +
+                                2 * StringGrid1->frameWidth());
+}
+
+void TInvoice::FormShow() {
+    BusyCursor busy;
+    MaskEdit3->configure(ui::amountField(7));
+    MaskEdit4->configure(ui::amountField(7));
+    for (ui::MaskEdit* shown : {MaskEdit2, MaskEdit5, MaskEdit6, MaskEdit7}) shown->configure(ui::plainField(7));
+    Label5->setText(store::SettingsRec.ShipLine.trimmed() + QLatin1Char(':'));
+    Label6->setText(store::SettingsRec.TaxLine.trimmed() + QLatin1Char(':'));
+    DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    resetGrid();
+    ClearWorkingSet();
+    if (store::CurInvoiceRec <= 0)
+        NewInvoice();
+    else
+        store::LoadInvoice();  // the saved amounts, not recomputed
+    ShowInvoice();
+    ShowCustomer();
+    BtnCust->setFocus();
+}
+
+// ---- the model on the window --------------------------------------------------------------------------
+
+void TInvoice::ShowInvoice() {
+    const store::InvBuffer& inv = store::InvRec;
+    Edit1->setText(base::PadNumber(inv.IvNo, 6));
+    Edit2->setText(inv.Dept.trimmed());
+    Edit3->setText(inv.IMemo.trimmed());
+    DateTimePicker1->setDate(base::DateFromDay(inv.IDate));
+    Memo2->setPlainText(inv.REM);
+    MaskEdit3->setText(amount(inv.Ship));
+    MaskEdit4->setText(amount(inv.Tax));
+    MaskEdit7->setText(amount(inv.Due));
+    StringGrid1->clearContents();
+    // The grid grows with the lines and never shrinks while the window is open.
+    if (StringGrid1->rowCount() < store::LastItemRow + 1) StringGrid1->setRowCount(store::LastItemRow + 1);
+    for (int r = 0; r <= store::LastItemRow; ++r) {
+        const QStringList& row = store::ItemRows[r];
+        for (int c = 0; c < kGridColumns - 1; ++c)
+            StringGrid1->setItem(r, c, new QTableWidgetItem(withoutTrailingBlanks(row.value(kGridCell[c]))));
+        StringGrid1->setItem(r, kGridColumns - 1, new QTableWidgetItem(LineTotalText(row)));
+    }
+    SumLines();
+    MaskEdit2->setText(amount(SubTotal));
+    MaskEdit5->setText(amount(InvoiceTotal));
+    ShowPayments();
+}
+
+void TInvoice::ShowCustomer() {
+    Memo1->clear();
+    Edit4->clear();
+    if (store::InvRec.CuNo == 0) return;
+    Memo1->setPlainText(store::AddressBlock.join(QLatin1Char('\n')));
+    Edit4->setText(store::CustRec.note.trimmed());
+}
+
+void TInvoice::ComputeTaxes(bool recomputeFirst) {
+    if (!invoicing::ComputeTaxes(recomputeFirst)) return;
+    if (recomputeFirst) MaskEdit3->setText(amount(store::InvRec.Ship));
+    MaskEdit4->setText(amount(store::InvRec.Tax));
+}
+
+void TInvoice::UpdateTotals() {
+    invoicing::UpdateTotals();
+    MaskEdit5->setText(amount(InvoiceTotal));
+    MaskEdit7->setText(amount(store::InvRec.Due));
+}
+
+void TInvoice::ShowPayments() {
+    invoicing::ShowPayments();
+    MaskEdit6->setText(amount(PaymentsTotal));
+    MaskEdit7->setText(amount(store::InvRec.Due));
+}
+
+// ---- customer -------------------------------------------------------------------------------------------
+
+void TInvoice::BtnCustClick() {
+    xbase::Table* cust = store::CustTable;
+    if (store::InvRec.CuNo == 0 && cust) {
+        cust->selectTag(cust->findTag(store::SettingsRec.ByCust ? "cname" : "cComp"));
+        store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : 0;
+    }
+    if (!records::PickCustomer(true)) return;
+    cust = store::CustTable;
+    cust->go(store::CurCustRec);
+    store::LoadCust();
+    store::InvRec.CuNo = store::CustRec.cuno;
+    store::BuildAddressBlock();
+    ShowCustomer();
+}
+
+void TInvoice::BtnCustEditClick() {
+    if (store::InvRec.CuNo == 0) {
+        base::ShowMessage(kCustomerNotSelected);
+        return;
+    }
+    xbase::Table* cust = store::CustTable;
+    cust->selectTag(cust->findTag("CCNO"));
+    if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) != xbase::kOk) return;
+    store::CurCustRec = cust->recNo();
+    if (auto* window = app::Form<records::TCustomer>()) base::dialogs().showModal(window);
+    if (store::CurCustRec <= 0) return;
+    store::CustTable->go(store::CurCustRec);
+    store::LoadCust();
+    store::BuildAddressBlock();
+    ShowCustomer();
+}
+
+// ---- header fields --------------------------------------------------------------------------------------
+
+void TInvoice::Edit2Exit() { store::InvRec.Dept = Edit2->text().trimmed(); }
+void TInvoice::Edit3Exit() { store::InvRec.IMemo = Edit3->text().trimmed(); }
+void TInvoice::Edit4Exit() { store::CustRec.note = Edit4->text().trimmed(); }
+void TInvoice::Memo2Exit() { store::InvRec.REM = Memo2->toPlainText(); }
+
+void TInvoice::MaskEdit3Exit() {
+    store::InvRec.Ship = MaskEdit3->value();
+    ComputeTaxes(false);
+    UpdateTotals();
+}
+
+void TInvoice::MaskEdit4Exit() {
+    store::InvRec.Tax = MaskEdit4->value();
+    UpdateTotals();
+}
+
+bool TInvoice::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Another window taking over is not leaving the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == Edit2) Edit2Exit();
+            else if (watched == Edit3) Edit3Exit();
+            else if (watched == Edit4) Edit4Exit();
+            else if (watched == Memo2) Memo2Exit();
+        }
+    }
+    return ui::EditWindow::eventFilter(watched, event);
+}
+
+// ---- line items -----------------------------------------------------------------------------------------
+
+void TInvoice::BAddItmClick() {
+    xbase::Table* prod = store::ProdTable;
+    store::CurProductRec = prod && prod->top() == xbase::kOk ? prod->recNo() : 0;
+    if (!records::PickProduct(true)) return;
+    store::ProdTable->go(store::CurProductRec);
+    store::LoadProd();
+    TItemDef* item = app::Form<TItemDef>();
+    if (!item) return;
+    item->showProduct(store::ProdRec);
+    base::dialogs().showModal(item);
+    if (ItemAction == kActionSave) AppendItemRow(item->lineCells(), store::ProdRec.RCode, store::ProdRec.PMemo);
+    ComputeTaxes(true);
+    ShowInvoice();
+}
+
+void TInvoice::EditItem() {
+    const int index = StringGrid1->currentRow();
+    if (index < 0 || index > store::LastItemRow) return;
+    TItemDef* item = app::Form<TItemDef>();
+    if (!item) return;
+    item->showLine(store::ItemRows[index]);
+    base::dialogs().showModal(item);
+    if (ItemAction == kActionSave)
+        ReplaceItemRow(index, item->lineCells());
+    else if (ItemAction == kActionDelete)
+        RemoveItemRow(index);
+    else
+        return;
+    ComputeTaxes(true);
+    ShowInvoice();
+}
+
+void TInvoice::BEditItmClick() { EditItem(); }
+void TInvoice::StringGrid1DblClick() { EditItem(); }
+
+// ---- payments -------------------------------------------------------------------------------------------
+
+void TInvoice::BAddPmtClick() {
+    TPmtDef* payment = app::Form<TPmtDef>();
+    if (!payment) return;
+    const int gstField = store::SettingsRec.GSTField;
+    const bool includesTax = (gstField == 1 && MaskEdit3->value() > 0) || (gstField == 2 && MaskEdit4->value() > 0);
+    payment->showNew(includesTax);
+    base::dialogs().showModal(payment);
+    if (PmtAction != kActionSave) return;
+    AppendPaymentRow(payment->paymentCells());
+    ShowPayments();
+}
+
+void TInvoice::BEditPmtClick() {
+    if (store::LastPmtRow < 0) return;
+    if (auto* list = app::Form<TPickPmt>()) base::dialogs().showModal(list);
+    ShowPayments();
+}
+
+// ---- save, delete, print --------------------------------------------------------------------------------
+
+void TInvoice::readBack() {
+    store::InvBuffer& inv = store::InvRec;
+    inv.IDate = base::DateWindow(base::DayFromDate(DateTimePicker1->date()));
+    inv.Dept = Edit2->text();
+    inv.IMemo = Edit3->text();
+    inv.REM = Memo2->toPlainText();
+    inv.Ship = MaskEdit3->value();
+    inv.Tax = MaskEdit4->value();
+    inv.Due = MaskEdit7->value();
+    store::CustRec.note = Edit4->text().trimmed();
+}
+
+void TInvoice::BtnSaveClick() {
+    if (store::InvRec.CuNo == 0) {
+        base::ShowMessage(kCustomerRequired);
+        return;
+    }
+    readBack();
+    const SaveResult result = SaveInvoice();
+    if (result.status != SaveStatus::Saved) {
+        const QString message = SaveMessage(result);
+        if (!message.isEmpty()) base::ShowMessage(message);
+        return;
+    }
+    resetGrid();
+    if (store::CurInvoiceRec >= 1) {
+        accept();
+        return;
+    }
+    if (base::ConfirmYesNo(kAddAnother)) {
+        NewInvoice();
+        ShowInvoice();
+        ShowCustomer();
+        return;
+    }
+    store::CurInvoiceRec = result.recNo;
+    accept();
+}
+
+void TInvoice::BtnDeleteClick() {
+    if (!base::ConfirmOkCancel(kConfirmDelete, base::MsgKind::Confirmation)) return;
+    {
+        BusyCursor busy;
+        DeleteInvoice();
+        resetGrid();
+    }
+    accept();
+}
+
+void TInvoice::BtnPrintClick() {
+    if (store::InvRec.CuNo == 0) {
+        base::ShowMessage(kPrintNeedsCustomer);
+        return;
+    }
+    readBack();
+    if (PrintInvoiceDocument) PrintInvoiceDocument();
+}
+
+void TInvoice::BtnCancelClick() { reject(); }
+
+void TInvoice::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ui::ShowHelp(kHelpContext);
+        return;
+    }
+    ui::EditWindow::keyPressEvent(event);
+}
+
+}  // namespace invoicing

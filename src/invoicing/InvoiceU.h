@@ -1,0 +1,116 @@
+#pragma once
+// TInvoice ("Tax Invoice"): one invoice at a time, new (CurInvoiceRec 0) or saved (its INV5 record).
+// The invoice lives in the working set while the window is open; the window shows it, lets the user
+// choose the customer and add or change lines and payments, and saves or deletes it through the store
+// unit. REQUIRES: CUST5, GROUPS, INV5, ITM5, GSTPMT and Prod5 open (the invoice command opens them).
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <functional>
+
+#include "ui/EditWindow.h"
+#include "ui/MaskEdit.h"
+
+namespace invoicing {
+
+// PRINT HOOK: the invoice printing (the tax-invoice document shown in the report window) belongs to
+// the printing unit, which sets this. "Print" calls it after reading the window back into the working
+// set; unset, "Print" stops there.
+extern std::function<void()> PrintInvoiceDocument;
+
+class TInvoice : public ui::EditWindow {
+    Q_OBJECT
+public:
+    explicit TInvoice(QWidget* parent = nullptr);
+    ~TInvoice() override;
+
+    static constexpr int kHelpContext = 310;
+
+    QPushButton* BtnCust;       // "Customer"
+    QPushButton* BtnCustEdit;   // "Edit"
+    QLineEdit* Edit1;           // invoice number, read-only
+    QPlainTextEdit* Memo1;      // address block, read-only
+    QLineEdit* Edit4;           // the customer's note
+    QDateEdit* DateTimePicker1; // date sold
+    QLineEdit* Edit2;           // department
+    QLineEdit* Edit3;           // credit card / cheque reference
+    QTableWidget* StringGrid1;  // line items
+    QFrame* Panel1;             // "Line Items"
+    QPushButton* BAddItm;
+    QPushButton* BEditItm;
+    QFrame* Panel2;             // "Payments"
+    QPushButton* BAddPmt;
+    QPushButton* BEditPmt;
+    ui::MaskEdit* MaskEdit2;    // subtotal, read-only
+    ui::MaskEdit* MaskEdit3;    // computed line 1
+    ui::MaskEdit* MaskEdit4;    // computed line 2
+    ui::MaskEdit* MaskEdit5;    // total, read-only
+    ui::MaskEdit* MaskEdit6;    // payments, read-only
+    ui::MaskEdit* MaskEdit7;    // amount due, read-only
+    QPlainTextEdit* Memo2;      // invoice note
+    QPushButton* BtnSave;
+    QPushButton* BtnPrint;
+    QPushButton* BtnDelete;
+    QPushButton* BtnCancel;
+    QPushButton* BtnImport;     // never shown
+    QPushButton* BtnExport;     // never shown
+    QPushButton* BtnBatchLab;   // never shown
+    QLabel* Label1;  // "Note"
+    QLabel* Label2;  // "Date Sold"
+    QLabel* Label3;  // "Department"
+    QLabel* Label4;  // "Credit Card / Check:"
+    QLabel* Label5;  // caption of computed line 1
+    QLabel* Label6;  // caption of computed line 2
+    QLabel* Label7;  // "Subtotal:"
+    QLabel* Label8;  // "Total:"
+    QLabel* Label9;  // "Payments:"
+    QLabel* Label10; // "Amount Due:"
+    QLabel* Label11; // "Line Items"
+    QLabel* Label12; // "Payments"
+
+    // The model's operations on the window.
+    void ShowInvoice();
+    void ShowCustomer();
+    void ComputeTaxes(bool recomputeFirst);
+    void UpdateTotals();
+    void ShowPayments();
+
+public slots:
+    void BtnCustClick();
+    void BtnCustEditClick();
+    void BAddItmClick();
+    void BEditItmClick();
+    void StringGrid1DblClick();
+    void BAddPmtClick();
+    void BEditPmtClick();
+    void Edit2Exit();
+    void Edit3Exit();
+    void Edit4Exit();
+    void Memo2Exit();
+    void MaskEdit3Exit();
+    void MaskEdit4Exit();
+    void BtnSaveClick();
+    void BtnDeleteClick();
+    void BtnPrintClick();
+    void BtnCancelClick();
+
+protected:
+    void FormShow() override;
+    void keyPressEvent(QKeyEvent* event) override;  // F1: help context 310
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildLayout();
+    void resetGrid();
+    void EditItem();
+    // Save and Print step 2: the window's fields into the working set.
+    void readBack();
+};
+
+}  // namespace invoicing

@@ -1,0 +1,174 @@
+#include "invoicing/ItemDefU.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+#include "base/Format.h"
+#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceRows.h"
+#include "store/Settings.h"
+#include "ui/HelpU.h"
+
+namespace invoicing {
+
+int ItemAction = kActionCancel;
+
+namespace {
+
+const QString kCaption = QStringLiteral("Invoice Line Item");
+const QString kProduct = QStringLiteral("Product");
+const QString kDescription = QStringLiteral("Description");
+const QString kUnitPrice = QStringLiteral("Unit Price");
+const QString kQuantity = QStringLiteral("Quantity");
+const QString kTotal = QStringLiteral("Total");
+const QString kSave = QStringLiteral("Save");
+const QString kDelete = QStringLiteral("Delete");
+const QString kCancel = QStringLiteral("Cancel");
+const char* const kPriceFormat = "%8.2f";
+const char* const kQuantityFormat = "%9.2f";
+const char* const kTotalFormat = "%10.2f";
+
+}  // namespace
+
+TItemDef::TItemDef(QWidget* parent) : ui::EditWindow(parent) {
+    setObjectName(QStringLiteral("ItemDef"));
+    setWindowTitle(kCaption);
+    Label1 = label(this, "Label1", kProduct);
+    Label2 = label(this, "Label2", kDescription);
+    Label3 = label(this, "Label3", kUnitPrice);
+    Label4 = label(this, "Label4", kQuantity);
+    Label5 = label(this, "Label5", kTotal);
+    Edit1 = named(new QLineEdit(this), "Edit1");
+    Edit1->setReadOnly(true);
+    Edit1->setFocusPolicy(Qt::NoFocus);
+    Edit2 = named(new QLineEdit(this), "Edit2");
+    Edit3 = named(new QLineEdit(this), "Edit3");
+    MaskEdit1 = named(new ui::MaskEdit(this), "MaskEdit1");
+    MaskEdit2 = named(new ui::MaskEdit(this), "MaskEdit2");
+    MaskEdit3 = named(new ui::MaskEdit(this), "MaskEdit3");
+    MaskEdit3->setReadOnly(true);
+    CheckBox1 = named(new QCheckBox(this), "CheckBox1");
+    CheckBox2 = named(new QCheckBox(this), "CheckBox2");
+    BtnSave = button(this, "BtnSave", kSave);
+    BtnDelete = button(this, "BtnDelete", kDelete);
+    BtnCancel = button(this, "BtnCancel", kCancel);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(Edit2, 1, 1, 1, 3);
+    grid->addWidget(Edit3, 2, 1, 1, 3);
+    grid->addWidget(Label3, 3, 0);
+    grid->addWidget(MaskEdit1, 3, 1);
+    grid->addWidget(CheckBox1, 3, 2);
+    grid->addWidget(Label4, 4, 0);
+    grid->addWidget(MaskEdit2, 4, 1);
+    grid->addWidget(CheckBox2, 4, 2);
+    grid->addWidget(Label5, 5, 0);
+    grid->addWidget(MaskEdit3, 5, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BtnSave);
+    buttons->addWidget(BtnDelete);
+    buttons->addWidget(BtnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    setTabOrder(Edit2, Edit3);
+    setTabOrder(Edit3, MaskEdit1);
+    setTabOrder(MaskEdit1, MaskEdit2);
+    setTabOrder(MaskEdit2, MaskEdit3);
+    setTabOrder(MaskEdit3, CheckBox1);
+    setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(CheckBox2, BtnSave);
+    setTabOrder(BtnSave, BtnDelete);
+    setTabOrder(BtnDelete, BtnCancel);
+
+    connect(BtnSave, &QPushButton::clicked, this, &TItemDef::BtnSaveClick);
+    connect(BtnDelete, &QPushButton::clicked, this, &TItemDef::BtnDeleteClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TItemDef::BtnCancelClick);
+    connect(MaskEdit1, &ui::MaskEdit::exited, this, &TItemDef::MaskEdit1Exit);
+    connect(MaskEdit2, &ui::MaskEdit::exited, this, &TItemDef::MaskEdit2Exit);
+    FormCreate();
+}
+
+void TItemDef::FormCreate() {
+    // The masks are set once: price 5 places, quantity 6, total 7 (shown only, never reformatted).
+    MaskEdit1->configure(ui::amountField(5));
+    MaskEdit2->configure(ui::amountField(6));
+    MaskEdit3->configure(ui::plainField(7));
+}
+
+void TItemDef::FormShow() {
+    CheckBox1->setText(store::SettingsRec.ShipLine.trimmed());
+    CheckBox2->setText(store::SettingsRec.TaxLine.trimmed());
+    ItemAction = kActionCancel;
+    Edit2->setFocus();
+}
+
+void TItemDef::showProduct(const store::ProdBuffer& product) {
+    Edit1->setText(product.PrID);
+    Edit2->setText(product.PDesc);
+    Edit3->setText(product.IComm);
+    CheckBox1->setChecked(product.LTax1);
+    CheckBox2->setChecked(product.LTax2);
+    MaskEdit1->setText(base::FormatNumber(kPriceFormat, product.UPrice));
+    MaskEdit2->setText(base::FormatNumber(kQuantityFormat, 1));
+    MaskEdit3->setText(base::FormatNumber(kTotalFormat, product.UPrice));
+    MaskEdit3->colourBySign();
+}
+
+void TItemDef::showLine(const QStringList& row) {
+    Edit1->setText(row.value(0));
+    Edit2->setText(row.value(5));
+    Edit3->setText(row.value(6));
+    CheckBox1->setChecked(row.value(3) == QLatin1String("t"));
+    CheckBox2->setChecked(row.value(4) == QLatin1String("t"));
+    MaskEdit1->setText(row.value(2));
+    MaskEdit2->setText(row.value(1));
+    const double total = base::RoundMoney(base::ReadAmount(row.value(2)) * base::ReadAmount(row.value(1)));
+    MaskEdit3->setText(base::FormatNumber(kTotalFormat, total));
+    MaskEdit3->colourBySign();
+}
+
+QStringList TItemDef::lineCells() const {
+    return {Edit1->text(), MaskEdit2->text(), MaskEdit1->text(), ItemFlag(CheckBox1->isChecked()),
+            ItemFlag(CheckBox2->isChecked()), Edit2->text(), Edit3->text()};
+}
+
+void TItemDef::UpdateLineTotal() {
+    double total = MaskEdit1->value() * MaskEdit2->value();
+    // Shown only: a negative product is pushed past the half cent so that it prints rounded away from 0.
+    if (total < 0) total -= 0.001;
+    MaskEdit3->setText(base::FormatNumber(kTotalFormat, total));
+    MaskEdit3->colourBySign();
+}
+
+void TItemDef::MaskEdit1Exit() { UpdateLineTotal(); }
+void TItemDef::MaskEdit2Exit() { UpdateLineTotal(); }
+
+void TItemDef::close(int action) {
+    ItemAction = action;
+    accept();
+}
+
+void TItemDef::BtnSaveClick() { close(kActionSave); }
+void TItemDef::BtnDeleteClick() { close(kActionDelete); }
+void TItemDef::BtnCancelClick() {
+    ItemAction = kActionCancel;
+    reject();
+}
+
+void TItemDef::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ui::ShowHelp(kHelpContext);
+        return;
+    }
+    ui::EditWindow::keyPressEvent(event);
+}
+
+}  // namespace invoicing

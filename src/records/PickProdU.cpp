@@ -1,0 +1,33 @@
+#include "records/PickProdU.h"
+
+#include "records/PickRows.h"
+#include "store/dbFiles.h"
+
+namespace records {
+namespace {
+
+const char* const kCaption = "PickProd";
+const char* const kSeek = "Seek:";
+
+QLineEdit* makeSearchBox() {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QStringLiteral("Edit1"));
+    return edit;
+}
+
+}  // namespace
+
+TPickProd::TPickProd(QWidget* parent)
+    : PickGridWindow({kCaption, QLatin1Char('M'), 10, kSeek, nullptr}, makeSearchBox(), ProductCells, false, parent) {
+    Edit1 = searchBox();
+}
+
+long& TPickProd::currentRec() { return store::CurProductRec; }
+
+xbase::Table* TPickProd::table() const { return store::ProdTable; }
+
+std::vector<PickColumn> TPickProd::columns() const {
+    return {{"Product ID", 10}, {"Description", 27}, {"Price", 8}};
+}
+
+}  // namespace records

@@ -1,0 +1,33 @@
+#include "records/PickPurU.h"
+
+#include "records/PickRows.h"
+#include "store/dbFiles.h"
+
+namespace records {
+namespace {
+
+const char* const kCaption = "PickPur";
+const char* const kSeek = "Seek:";
+
+QLineEdit* makeSearchBox() {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QStringLiteral("Edit1"));
+    return edit;
+}
+
+}  // namespace
+
+TPickPur::TPickPur(QWidget* parent)
+    : PickGridWindow({kCaption, QLatin1Char('B'), 10, kSeek, nullptr}, makeSearchBox(), PurchaseCells, false, parent) {
+    Edit1 = searchBox();
+}
+
+long& TPickPur::currentRec() { return store::CurPurchaseRec; }
+
+xbase::Table* TPickPur::table() const { return store::PurTable; }
+
+std::vector<PickColumn> TPickPur::columns() const {
+    return {{"Product ID", 10}, {"Date", 8}, {"Quantity", 10}, {"Total Cost", 12}};
+}
+
+}  // namespace records

@@ -1,0 +1,102 @@
+#include "records/PickU.h"
+
+#include "app/Forms.h"
+#include "base/Dialogs.h"
+#include "records/CustomerU.h"
+#include "records/GroupDefU.h"
+#include "records/PickCustU.h"
+#include "records/PickGroupU.h"
+#include "records/PickInvU.h"
+#include "records/PickLabelU.h"
+#include "records/PickProdU.h"
+#include "records/PickPurU.h"
+#include "records/ProdDefU.h"
+#include "records/PurDefU.h"
+#include "store/dbFiles.h"
+
+namespace records {
+
+std::function<void()> ShowInvoiceWindow;
+std::function<void()> ShowLabelDefWindow;
+
+namespace {
+
+const char* const kCustomersEmpty = "Customer Database is Empty";
+const char* const kGroupsEmpty = "Group Database is Empty";
+const char* const kProductsEmpty = "Product Database is Empty";
+const char* const kInvoicesEmpty = "Invoice Database is Empty";
+const char* const kPurchasesEmpty = "Purchase Database is Empty";
+const char* const kLabelsEmpty = "Label Database is Empty";
+
+struct Launch {
+    xbase::Table* table;
+    long* current;
+    const char* emptyMessage;
+    std::function<void()> showRecordWindow;
+};
+
+template <class Window>
+void showModalForm() {
+    if (Window* window = app::Form<Window>()) base::dialogs().showModal(window);
+}
+
+template <class Pick>
+bool launch(const Launch& l, bool allowNew, bool* created) {
+    if (created) *created = false;
+    if (!l.table || l.table->recCount() == 0) {
+        if (!allowNew) {
+            base::ShowMessage(QString::fromLatin1(l.emptyMessage));
+            *l.current = -1;
+            return false;
+        }
+        *l.current = 0;
+    }
+    Pick* pick = app::Form<Pick>();
+    if (!pick) {
+        *l.current = -1;
+        return false;
+    }
+    pick->BtnNew->setEnabled(allowNew);
+    base::dialogs().showModal(pick);
+    if (*l.current == 0) {
+        if (l.showRecordWindow) l.showRecordWindow();
+        // A new record cancelled in its window leaves 0 or -1: only a stored one counts as created.
+        if (created) *created = *l.current > 0;
+    }
+    return *l.current > 0;
+}
+
+}  // namespace
+
+bool PickCustomer(bool allowNew, bool* created) {
+    if (xbase::Table* cust = store::CustTable) cust->selectTag(cust->findTag("CName"));
+    return launch<TPickCust>({store::CustTable, &store::CurCustRec, kCustomersEmpty, showModalForm<TCustomer>},
+                             allowNew, created);
+}
+
+bool PickGroup(bool allowNew, bool* created) {
+    return launch<TPickGroup>({store::GroupsTable, &store::CurGroupRec, kGroupsEmpty, showModalForm<TGroupDef>},
+                              allowNew, created);
+}
+
+bool PickProduct(bool allowNew, bool* created) {
+    return launch<TPickProd>({store::ProdTable, &store::CurProductRec, kProductsEmpty, showModalForm<TProdDef>},
+                             allowNew, created);
+}
+
+bool PickInvoice(bool allowNew, bool* created) {
+    return launch<TPickInv>({store::InvTable, &store::CurInvoiceRec, kInvoicesEmpty, ShowInvoiceWindow}, allowNew,
+                            created);
+}
+
+bool PickPurchase(bool allowNew, bool* created) {
+    return launch<TPickPur>({store::PurTable, &store::CurPurchaseRec, kPurchasesEmpty, showModalForm<TPurDef>},
+                            allowNew, created);
+}
+
+bool PickLabel(bool allowNew, bool* created) {
+    return launch<TPickLab>({store::LabelsTable, &store::CurLabelRec, kLabelsEmpty, ShowLabelDefWindow}, allowNew,
+                            created);
+}
+
+}  // namespace records

@@ -1,0 +1,63 @@
+#pragma once
+// Small builders the customer, group, product and purchase windows share: controls named as the
+// window names them, loaded texts shown whole, trailing-blank trimming and the F1 help key.
+// Included by window units only.
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+#include <algorithm>
+
+#include "ui/HelpU.h"
+
+namespace records::parts {
+
+template <class W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+inline QLineEdit* lineEdit(QWidget* parent, const char* name, int limit) {
+    auto* edit = named(new QLineEdit(parent), name);
+    edit->setMaxLength(limit);
+    return edit;
+}
+
+// A field the user cannot type into and Tab passes over.
+inline QLineEdit* shownOnly(QWidget* parent, const char* name, int limit) {
+    QLineEdit* edit = lineEdit(parent, name, limit);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+    return edit;
+}
+
+inline QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+    return named(new QPushButton(caption, parent), name);
+}
+
+inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
+    return named(new QLabel(text, parent), name);
+}
+
+// Shows a loaded text whole: the limit governs typing only, and a longer stored value (imported or
+// older data) is neither cut on the screen nor on the next save.
+inline void showText(QLineEdit* edit, const QString& text, int limit) {
+    edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    edit->setText(text);
+}
+
+inline QString trimRight(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace()) --end;
+    return text.left(end);
+}
+
+inline void helpKey(QWidget* window, int context) {
+    auto* key = new QShortcut(QKeySequence::HelpContents, window);
+    QObject::connect(key, &QShortcut::activated, window, [context] { ui::ShowHelp(context); });
+}
+
+}  // namespace records::parts

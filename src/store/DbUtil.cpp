@@ -1,0 +1,405 @@
+#include "store/DbUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "base/Dialogs.h"
+#include "base/StatusSink.h"
+#include "store/Catalogue.h"
+#include "store/dbFiles.h"
+
+namespace store {
+namespace {
+
+// This unit's texts.
+const QString kRebuilding = QStringLiteral("Rebuilding Indexes");
+const QString kPacking = QStringLiteral("Packing Data Files");
+const QString kErasing = QStringLiteral("Erasing Data Files");
+const QString kEraseWarning = QStringLiteral("WARNING: You are about to erase all of your existing data.");
+const QString kCopying = QStringLiteral("Copying Data Files");
+const QString kInsertDisk = QStringLiteral("Insert disk containing ");
+const QString kUnableToFind = QStringLiteral("Unable to find ");
+const QString kFunctionAborted = QStringLiteral("Function Aborted");
+const QString kDiskFull = QStringLiteral("Disk Full. Insert another disk.");
+const QString kWriteProtected = QStringLiteral("Disk is Write Protected");
+const QString kBackupSameDir = QStringLiteral("Backup must be to a different drive and/or directory");
+const QString kRestoreSameDir = QStringLiteral("Restore must be from a different drive and/or directory");
+const QString kBackupFailed = QStringLiteral("Backup Failed . . Check that disk is not write protected");
+const QString kRestoreFailed = QStringLiteral("Restore Failed . . Check that your disk is not full.");
+
+// The index rebuild, in order, with the progress shown after each table in full mode (0: none). The
+// bar reads 5, 25, 30, 35, 40, 60, 80, 100 and a closing 100: the label table's 100 is the closing one.
+struct RebuildStep {
+    TableKey table;
+    int progressAfter;
+};
+constexpr RebuildStep kRebuildSteps[] = {
+    {TableKey::Cust, 25}, {TableKey::Groups, 30}, {TableKey::Prod, 35}, {TableKey::Pur, 40},
+    {TableKey::Inv, 60},  {TableKey::Itm, 80},    {TableKey::Pmt, 100}, {TableKey::Labels, 0},
+};
+
+// Packing, in order, with the progress shown before each table.
+struct PackStep {
+    TableKey table;
+    bool compactMemo;
+    int progressBefore;
+};
+constexpr PackStep kPackSteps[] = {
+    {TableKey::Cust, true, 10},   {TableKey::Groups, false, 30}, {TableKey::Inv, true, 35},
+    {TableKey::Itm, false, 50},   {TableKey::Labels, false, 70}, {TableKey::Pmt, false, 75},
+    {TableKey::Pur, false, 85},   {TableKey::Prod, true, 100},
+};
+
+// Erasing, in order: progress before each table, and after emptying for the tables with a memo
+// file (0: none). Label stocks, settings and import directories are kept.
+struct EraseStep {
+    TableKey table;
+    int progressBefore;
+    int progressAfterEmptying;
+};
+constexpr EraseStep kEraseSteps[] = {
+    {TableKey::Cust, 5, 15}, {TableKey::Groups, 30, 0}, {TableKey::Inv, 40, 50}, {TableKey::Itm, 60, 0},
+    {TableKey::Pmt, 70, 0},  {TableKey::Prod, 85, 90},  {TableKey::Pur, 95, 0},
+};
+
+// The backup set with the progress shown before each file.
+struct BackupStep {
+    const char* file;
+    int progressBefore;
+};
+constexpr BackupStep kBackupSteps[] = {
+    {"CUST5.dbf", 10}, {"CUST5.dbt", 20}, {"GROUPS.dbf", 30}, {"INV5.dbf", 35},
+    {"INV5.dbt", 45},  {"ITM5.dbf", 55},  {"LABELS.dbf", 70}, {"GSTPMT.dbf", 75},
+    {"Pur5.dbf", 85},  {"Prod5.dbf", 95}, {"Prod5.dbt", 100},
+};
+
+// Switches context options for the life of the object and sets the previous values back.
+class OptionScope {
+public:
+    OptionScope(int accessMode, int autoOpen = -1, int safety = -1)
+        : m_context(Engine()),
+          m_accessMode(m_context.accessMode()),
+          m_autoOpen(m_context.autoOpen()),
+          m_safety(m_context.safety()) {
+        m_context.setAccessMode(accessMode);
+        if (autoOpen >= 0) m_context.setAutoOpen(autoOpen);
+        if (safety >= 0) m_context.setSafety(safety);
+    }
+    ~OptionScope() {
+        m_context.setAccessMode(m_accessMode);
+        m_context.setAutoOpen(m_autoOpen);
+        m_context.setSafety(m_safety);
+    }
+    OptionScope(const OptionScope&) = delete;
+    OptionScope& operator=(const OptionScope&) = delete;
+
+private:
+    xbase::Context& m_context;
+    int m_accessMode, m_autoOpen, m_safety;
+};
+
+// A bare name resolved in the context's directory, without regard to case.
+std::string enginePath(const std::string& name) {
+    const std::string& dir = Engine().directory();
+    return dir.empty() ? name : dir + "/" + name;
+}
+
+bool engineFileExists(const std::string& name) {
+    xbase::FileSystem& fs = Engine().fileSystem();
+    return fs.exists(fs.resolve(enginePath(name)));
+}
+
+bool indexFilesMissing(const TableEntry& table) {
+    if (!engineFileExists(table.groupFile())) return true;
+    for (const TagEntry& tag : table.tags)
+        if (!engineFileExists(tag.file)) return true;
+    return false;
+}
+
+// Creates the table's index group afresh. False when an engine error stopped it (the program is
+// ending, or the exit hook returned).
+bool rebuildTable(const TableEntry& table) {
+    xbase::Context& context = Engine();
+    xbase::Table* handle = context.openTable(table.name);
+    context.exitOnError();
+    if (!handle) return false;
+    const int result = handle->createIndex(table.name, TagDefs(table));
+    CloseAll();
+    context.exitOnError();
+    return result >= 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- maintenance
+
+void RebuildIndexes(bool quick) {
+    {
+        OptionScope options(/*accessMode=*/1, /*autoOpen=*/0, /*safety=*/0);
+        if (!quick) {
+            base::ShowStatus(kRebuilding);
+            base::ShowProgress(5);
+        }
+        for (const RebuildStep& step : kRebuildSteps) {
+            const TableEntry& table = Table(step.table);
+            if (!quick || indexFilesMissing(table)) {
+                if (!rebuildTable(table)) return;
+            }
+            if (!quick && step.progressAfter > 0) base::ShowProgress(step.progressAfter);
+        }
+        if (!quick) base::ShowProgress(100);
+    }
+    if (!quick) base::ShowStatus(QString());
+}
+
+void PackTable(const QString& name, bool compactMemo) {
+    OptionScope options(/*accessMode=*/1);
+    xbase::Context& context = Engine();
+    xbase::Table* table = context.openTable(name.toStdString());
+    if (context.errorCode() != 0 || !table) return;
+    table->pack();
+    if (compactMemo) table->compressMemo();
+    table->close();
+}
+
+void PackAll() {
+    {
+        OptionScope options(/*accessMode=*/1);
+        base::ShowStatus(kPacking);
+        for (const PackStep& step : kPackSteps) {
+            base::ShowProgress(step.progressBefore);
+            PackTable(QString::fromLatin1(Table(step.table).name), step.compactMemo);
+        }
+        base::ShowStatus(QString());
+    }
+    PackPending = false;
+}
+
+void EraseAll() {
+    if (!base::ConfirmOkCancel(kEraseWarning, base::MsgKind::Warning)) return;
+    OptionScope options(/*accessMode=*/1);
+    base::ShowStatus(kErasing);
+    for (const EraseStep& step : kEraseSteps) {
+        base::ShowProgress(step.progressBefore);
+        if (!OpenByKey(step.table)) return;  // the program is ending
+        xbase::Table* table = TableHandle(step.table);
+        const int zapped = table->zap(1, table->recCount());
+        if (step.progressAfterEmptying > 0) {
+            base::ShowProgress(step.progressAfterEmptying);
+            if (zapped == 0) table->compressMemo();
+        }
+        CloseAll();
+    }
+    base::ShowProgress(100);
+    base::ShowStatus(QString());
+}
+
+// ---------------------------------------------------------------- removable media
+
+QStringList RemovableMountPoints() {
+    QStringList points;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()) continue;
+        const QString root = volume.rootPath();
+        // The kernel marks removable block devices; desktops mount them under /media or /run/media.
+        QString device = QFileInfo(QString::fromLocal8Bit(volume.device())).fileName();
+        bool removable = root.startsWith(QLatin1String("/media/")) || root.startsWith(QLatin1String("/run/media/"));
+        if (!removable && device.startsWith(QLatin1String("sd"))) {
+            device.remove(QRegularExpression(QStringLiteral("[0-9]+$")));
+            QFile flag(QStringLiteral("/sys/block/%1/removable").arg(device));
+            removable = flag.open(QIODevice::ReadOnly) && flag.readAll().trimmed() == "1";
+        }
+        if (!removable && device.startsWith(QLatin1String("sr"))) removable = true;
+        if (removable) points << root;
+    }
+    return points;
+}
+
+bool IsRemovableDirectory(const QString& dir) {
+    const QString path = QDir::cleanPath(QDir(dir).absolutePath());
+    for (const QString& point : RemovableMountPoints()) {
+        if (point == QLatin1String("/")) continue;
+        if (path == point || path.startsWith(point + QLatin1Char('/'))) return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- file operations
+
+namespace {
+
+// Copies with the system's calls so the reason of a failure (ENOSPC, EROFS, EACCES) is known.
+int systemCopy(const QString& from, const QString& to) {
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return errno;
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    int error = 0;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            break;
+        }
+        if (got == 0) break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                error = errno;
+                break;
+            }
+            done += put;
+        }
+        if (error) break;
+    }
+    if (!error && ::fsync(out) != 0) error = errno;
+    if (::close(out) != 0 && !error) error = errno;
+    ::close(in);
+    return error;
+}
+
+FileOps g_fileOps = SystemFileOps();
+
+// name inside dir as it exists there (the case of the letters may differ), else dir + name.
+QString resolveIn(const QString& dir, const QString& name) {
+    const QDir directory(dir);
+    if (directory.exists(name)) return directory.filePath(name);
+    for (const QString& entry : directory.entryList(QDir::Files | QDir::Hidden))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return directory.filePath(entry);
+    return directory.filePath(name);
+}
+
+// Copies to a temporary name beside the target and renames it over the target.
+int copyReplacing(const QString& from, const QString& to) {
+    const QString temporary = to + QStringLiteral(".part");
+    int error = g_fileOps.copy(from, temporary);
+    if (error == 0 && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(to).constData()) != 0)
+        error = errno;
+    if (error != 0) QFile::remove(temporary);
+    return error;
+}
+
+void showNotFound(const QString& path) { base::ShowMessage(kUnableToFind + path + QLatin1Char('\n') + kFunctionAborted); }
+
+bool askOkCancel(const QString& text) {
+    return base::dialogs().message(base::MsgKind::Information, text, base::MsgButtons::OkCancel) == base::Answer::Ok;
+}
+
+// The directory with outer blanks cut and the separator appended.
+QString directoryWithSeparator(const QString& dir) {
+    QString result = dir.trimmed();
+    if (!result.endsWith(QLatin1Char('/'))) result += QLatin1Char('/');
+    return result;
+}
+
+// Every file of the backup set exists in dir; otherwise the first missing one is reported.
+bool wholeSetPresent(const QString& dir) {
+    for (const BackupStep& step : kBackupSteps) {
+        const QString source = resolveIn(dir, QLatin1String(step.file));
+        if (!QFileInfo::exists(source)) {
+            showNotFound(source);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool sameDirectory(const QString& a, const QString& b) {
+    return QDir::cleanPath(a.trimmed()) == QDir::cleanPath(b.trimmed());
+}
+
+}  // namespace
+
+FileOps SystemFileOps() { return FileOps{systemCopy, IsRemovableDirectory}; }
+
+FileOps SetFileOps(FileOps ops) {
+    FileOps previous = g_fileOps;
+    g_fileOps = std::move(ops);
+    return previous;
+}
+
+const QStringList& BackupFiles() {
+    static const QStringList files = [] {
+        QStringList list;
+        for (const BackupStep& step : kBackupSteps) list << QLatin1String(step.file);
+        return list;
+    }();
+    return files;
+}
+
+bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name) {
+    const bool backup = direction == CopyDirection::Backup;
+    const QString working = QDir::currentPath();
+    const QString source = backup ? resolveIn(working, name) : resolveIn(dir, name);
+    const QString target = backup ? resolveIn(dir, name) : resolveIn(working, name);
+
+    while (!QFileInfo::exists(source)) {
+        if (backup || !g_fileOps.isRemovable(dir)) {
+            showNotFound(source);
+            return false;
+        }
+        if (!askOkCancel(kInsertDisk + name)) return false;
+    }
+    for (;;) {
+        const int error = copyReplacing(source, target);
+        if (error == 0) return true;
+        if (!backup) return false;
+        if (error == ENOSPC) {
+            if (!askOkCancel(kDiskFull + name)) return false;
+        } else if (error == EROFS || error == EACCES || error == EPERM) {
+            if (!askOkCancel(kWriteProtected)) return false;
+        } else {
+            return false;
+        }
+    }
+}
+
+bool CopyDataFiles(CopyDirection direction, const QString& dir) {
+    const QString directory = directoryWithSeparator(dir);
+    base::ShowStatus(kCopying);
+    if (direction == CopyDirection::Restore && !g_fileOps.isRemovable(directory) && !wholeSetPresent(directory))
+        return false;
+    for (const BackupStep& step : kBackupSteps) {
+        base::ShowProgress(step.progressBefore);
+        if (!CopyOneFile(direction, directory, QLatin1String(step.file))) return false;
+    }
+    return true;
+}
+
+void BackupCommand(const QString& chosen, const QString& current) {
+    if (chosen.isEmpty()) return;
+    if (sameDirectory(chosen, current)) {
+        base::ShowMessage(kBackupSameDir);
+        return;
+    }
+    if (!CopyDataFiles(CopyDirection::Backup, chosen)) base::ShowMessage(kBackupFailed);
+    base::ShowStatus(QString());
+}
+
+void RestoreCommand(const QString& chosen, const QString& current) {
+    if (chosen.isEmpty()) return;
+    if (sameDirectory(chosen, current)) {
+        base::ShowMessage(kRestoreSameDir);
+        return;
+    }
+    if (!CopyDataFiles(CopyDirection::Restore, chosen)) base::ShowMessage(kRestoreFailed);
+    base::ShowStatus(QString());
+    RebuildIndexes(false);
+}
+
+}  // namespace store

@@ -1,0 +1,69 @@
+#pragma once
+// Data-file maintenance (index rebuild, pack, erase) and backup and restore of the data files. Each
+// operation switches the engine context's options for its duration, sets them back afterwards and
+// reports through ShowStatus / ShowProgress; every question goes through the dialog facade.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace store {
+
+// ---- Maintenance (REQUIRES: EngineInit) ------------------------------------------------------------
+
+// Rebuilds the index groups. quick: only the tables with an index or group file missing, silently.
+// An engine error ends the program.
+void RebuildIndexes(bool quick);
+// Packs every table (memo files of CUST5, INV5 and Prod5 compacted) and clears PackPending.
+void PackAll();
+// Packs one table opened by name; a table that cannot be opened is passed over.
+void PackTable(const QString& name, bool compactMemo);
+// Empties the data tables after the user confirmed the warning; label stocks, settings and import
+// directories stay. Cancel changes nothing.
+void EraseAll();
+
+// ---- Backup and restore ---------------------------------------------------------------------------
+
+enum class CopyDirection { Backup, Restore };
+
+// The data and memo files that a backup holds, in copy order.
+const QStringList& BackupFiles();
+
+// Copies every file of the backup set between the working directory and dir. A restore from a
+// directory that is not on removable media first checks that the whole set is there, so that a
+// partial set never replaces some tables and not others. True when every file was copied.
+bool CopyDataFiles(CopyDirection direction, const QString& dir);
+// Copies one file, asking for another disk when the target is full or write-protected (backup) and
+// for the disk holding the file when a removable source lacks it (restore). The copy goes to a
+// temporary name beside the target and is renamed over it, so a failed copy leaves the target as it
+// was. dir ends with the separator. True when the file was copied.
+bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name);
+
+// The Backup and Restore commands after the chooser: chosen is the confirmed directory (empty when the
+// user cancelled), current the working directory noted before the chooser was shown. Restore rebuilds
+// every index afterwards, whether the copy succeeded or not.
+void BackupCommand(const QString& chosen, const QString& current);
+void RestoreCommand(const QString& chosen, const QString& current);
+
+// ---- Removable media (where the diskette drives of old stood) ----------------------------------------
+
+// Mount points of removable media currently mounted (USB sticks, card readers, optical discs).
+QStringList RemovableMountPoints();
+// True when dir lies on removable media.
+bool IsRemovableDirectory(const QString& dir);
+
+// ---- The seam for tests ---------------------------------------------------------------------------
+
+struct FileOps {
+    // Copies from to to (creating or replacing to); 0 on success, else the errno of the failure
+    // (ENOSPC full, EROFS or EACCES write-protected).
+    std::function<int(const QString& from, const QString& to)> copy;
+    // Whether a directory counts as a diskette.
+    std::function<bool(const QString& dir)> isRemovable;
+};
+// The real operations.
+FileOps SystemFileOps();
+// Installs file operations and returns the previous ones.
+FileOps SetFileOps(FileOps ops);
+
+}  // namespace store

@@ -1,0 +1,241 @@
+#pragma once
+// The record layer: the engine context of the run, one record buffer per table with members named after
+// the table's fields, the open routines, the load and store routines, the selection variables and the
+// invoice working set. Every window and report reaches the tables through these.
+//
+// Texts are held as read (blank-padded to the field's width) and cut to 59 characters when stored;
+// memos are held whole; dates are day numbers (0 = none); logicals are bool.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+#include "store/Catalogue.h"
+#include "store/RecordAccess.h"
+#include "xbase/Engine.h"
+
+namespace store {
+
+// ---- Engine context -------------------------------------------------------------------------------
+
+// Creates the context of the run with the run's settings (read buffering on, write buffering for
+// exclusive opens, auto-open on, shared access, safety on) and wires the engine's own exit path to
+// EngineExit. fs: the file system (nullptr: POSIX); dir: where bare names resolve ("": the current
+// directory). Replaces a context made earlier.
+xbase::Context& EngineInit(xbase::FileSystem* fs = nullptr, const std::string& dir = "");
+// Closes every table and ends the context.
+void EngineEnd();
+// The context of the run. REQUIRES: EngineInit was called.
+xbase::Context& Engine();
+bool EngineActive();
+// Closes every open table of the context and clears the record layer's handles. Close through this
+// (or CloseTable), not through the context, so that no handle outlives its table.
+void CloseAll();
+// Closes one table and clears the record layer's handle to it.
+void CloseTable(xbase::Table*& table);
+// Closes every table and ends the program through the installed exit hook.
+void EngineExit();
+// What ending the program means: the program installs one (the default calls std::exit(1)); tests
+// install one that records the call and returns. When it returns, the routine that failed returns too.
+void SetProgramExitHook(std::function<void()> hook);
+
+// Shows "Unable to open file <fileName>" / "Program will now terminate." and calls EngineExit.
+void FatalOpenError(const QString& fileName);
+
+// ---- Table handles (valid from the open routine until the table is closed) -------------------------
+
+extern xbase::Table* SettingsTable;
+extern xbase::Table* CustTable;
+extern xbase::Table* GroupsTable;
+extern xbase::Table* InvTable;
+extern xbase::Table* ItmTable;
+extern xbase::Table* LabelsTable;
+extern xbase::Table* PmtTable;
+extern xbase::Table* ProdTable;
+extern xbase::Table* PurTable;
+
+// The handle of a table (nullptr when it is not open).
+xbase::Table*& TableHandle(TableKey key);
+
+// ---- Record buffers ---------------------------------------------------------------------------------
+
+struct CustBuffer {
+    long cuno = 0;
+    QString title, first, last, addr1, addr2, addr3, addr4, zip;
+    QString comments;  // memo
+    int ngroup = 0;
+    QString note, phone, fax, email;
+};
+
+struct GroupBuffer {
+    int nGroup = 0;
+    QString cGroup;
+};
+
+struct InvBuffer {
+    long IvNo = 0;
+    long CuNo = 0;
+    QString Dept;
+    double IDate = 0;
+    QString IMemo;
+    double Ship = 0, Tax = 0, Due = 0;
+    QString REM;  // memo
+};
+
+struct ItmBuffer {
+    long IvNo = 0;
+    QString PrID;
+    double Qty = 0, UPR = 0;
+    bool LTax1 = false, LTax2 = false;
+    QString PDesc, IComm;
+    bool lBuild = false;     // always stored false
+    double BackOrder = 0;    // always stored 0
+};
+
+struct LabelBuffer {
+    QString Name;
+    double TopM = 0, LeftM = 0, BottomM = 0, RightM = 0, Width = 0, Height = 0, HGap = 0, VGap = 0;
+    int NAcross = 1;
+    bool Continuous = false;
+};
+
+struct PmtBuffer {
+    long IvNo = 0;
+    double PDate = 0;
+    double PAmt = 0;
+    double GST = 0;
+    bool lGST = false;
+};
+
+struct ProdBuffer {
+    QString PrID, RCode, PDesc;
+    double UPrice = 0;
+    bool LTax1 = false, LTax2 = false, lInven = false;
+    QString IComm;
+    QString PMemo;  // memo
+    double REORDER = 0, ONHAND = 0;
+    bool lBuild = false;  // always stored false
+};
+
+struct PurBuffer {
+    QString PURProd;
+    double PURDate = 0;
+    double PURQty = 0, PURCost = 0;
+    long PURNo = 0;
+};
+
+extern CustBuffer CustRec;
+extern GroupBuffer GroupRec;
+extern InvBuffer InvRec;
+extern ItmBuffer ItmRec;
+extern LabelBuffer LabelRec;
+extern PmtBuffer PmtRec;
+extern ProdBuffer ProdRec;
+extern PurBuffer PurRec;
+
+// ---- Selection variables and program-wide flags -------------------------------------------------------
+
+// > 0 a record number, 0 a new record, -1 nothing chosen.
+extern long CurCustRec, CurGroupRec, CurInvoiceRec, CurLabelRec, CurProductRec, CurPurchaseRec;
+// Result of the last positioning call: 0 success, 3 end of table.
+extern int LastResult;
+// Set by every delete; cleared by the commands that pack.
+extern bool PackPending;
+
+// ---- Invoice working set ------------------------------------------------------------------------------
+
+// One row per line item, 9 cells: 0 product code as stored, 1 quantity "%9.2f", 2 unit price "%8.2f",
+// 3 and 4 "t"/"f" for tax 1 and 2, 5 description, 6 comment trimmed, 7 the product's RCode and
+// 8 its PMemo (trimmed; empty when the product is not in the product table).
+extern QList<QStringList> ItemRows;
+extern int LastItemRow;  // -1 when there are no lines
+// One row per payment, 4 cells: 0 date in the short date format, 1 amount "%10.2f", 2 tax part
+// "%10.2f", 3 "T"/"F".
+extern QList<QStringList> PaymentRows;
+extern int LastPmtRow;  // -1 when there are no payments
+inline constexpr int kItemCells = 9;
+inline constexpr int kPmtCells = 4;
+// Five address lines (indices 0 to 4) once built; a single empty line before a customer is found.
+extern QStringList AddressBlock;
+
+// The import directories (read trimmed, stored cut to 126 characters).
+extern QString InfoDir, OrderDir;
+
+// ---- Open routines: open as catalogued, select the default tag, go to the top (LastResult), fetch the
+// field handles. A table that cannot be opened ends the program (false only when the exit hook returns).
+
+bool OpenSettings();
+bool OpenCust();
+bool OpenGroups();
+bool OpenInv();
+bool OpenItm();
+bool OpenLabels();
+bool OpenPmt();
+bool OpenProd();
+bool OpenPur();
+bool OpenByKey(TableKey key);
+
+// ---- Load (current record into the buffer) and store (buffer into the current record, then commit) --
+
+void LoadCust();
+void LoadGroup();
+void LoadInv();
+void LoadItm();
+void LoadLabel();
+void LoadPmt();
+void LoadProd();
+void LoadPur();
+
+void StoreCust();
+void StoreGroup();
+void StoreInv();
+void StoreItm();
+void StoreLabel();
+void StorePmt();
+void StoreProd();
+void StorePur();
+
+// The field readers and writers behind the load and store routines, for code that holds a table of its
+// own (the data tool, tests). Writers do not commit.
+void ReadCust(xbase::Table* table, CustBuffer* buffer);
+void WriteCust(xbase::Table* table, const CustBuffer& buffer);
+void ReadGroup(xbase::Table* table, GroupBuffer* buffer);
+void WriteGroup(xbase::Table* table, const GroupBuffer& buffer);
+void ReadInv(xbase::Table* table, InvBuffer* buffer);
+void WriteInv(xbase::Table* table, const InvBuffer& buffer);
+void ReadItm(xbase::Table* table, ItmBuffer* buffer);
+void WriteItm(xbase::Table* table, const ItmBuffer& buffer);
+void ReadLabel(xbase::Table* table, LabelBuffer* buffer);
+void WriteLabel(xbase::Table* table, const LabelBuffer& buffer);
+void ReadPmt(xbase::Table* table, PmtBuffer* buffer);
+void WritePmt(xbase::Table* table, const PmtBuffer& buffer);
+void ReadProd(xbase::Table* table, ProdBuffer* buffer);
+void WriteProd(xbase::Table* table, const ProdBuffer& buffer);
+void ReadPur(xbase::Table* table, PurBuffer* buffer);
+void WritePur(xbase::Table* table, const PurBuffer& buffer);
+
+// Writes the current record and its index entries to disk; afterwards the table stands on the same
+// record in the same order, and LastResult is 0 when it stands on a record.
+void CommitRecord(xbase::Table* table, TableKey key);
+
+// ---- Routines over several tables ---------------------------------------------------------------------
+
+// Smallest customer number from 1 upward that the walk in customer-number order finds unused.
+// REQUIRES: CUST5 open. Leaves the previously selected tag selected, at the top.
+long NextCustomerNumber();
+// Loads the group of CustRec.ngroup into GroupRec, or clears GroupRec. REQUIRES: GROUPS open.
+void FindCustomerGroup();
+// Loads the invoice at CurInvoiceRec with its lines, payments, customer and address block.
+// REQUIRES: CUST5, INV5, ITM5, GSTPMT and Prod5 open.
+void LoadInvoice();
+// Rebuilds AddressBlock from CustRec (name or company first, by the settings' ByCust).
+void BuildAddressBlock();
+
+void LoadImportDirs();
+void SaveImportDirs();
+
+// True when the nine data tables exist in the current directory (names compared without regard to case).
+bool DataFilesPresent();
+
+}  // namespace store

@@ -1,0 +1,109 @@
+#include "ui/HelpU.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <map>
+
+namespace ui {
+namespace {
+
+const QString kCaption = QStringLiteral("Corvane Invoicing Help");
+const QString kContentsPage = QStringLiteral("index.html");
+
+// One line per help context.
+const std::map<int, QString>& contextPages() {
+    static const std::map<int, QString> pages = {
+        {10, QStringLiteral("main.html")},
+        {300, QStringLiteral("invoices.html")},
+        {400, QStringLiteral("customers.html")},
+        {500, QStringLiteral("reports.html")},
+        {600, QStringLiteral("preferences.html")},
+        {700, QStringLiteral("maintenance.html")},
+    };
+    return pages;
+}
+
+THelp* g_help = nullptr;  // lives until DestroyHelpWindow()
+
+}  // namespace
+
+THelp::THelp(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("THelp"));
+    setWindowTitle(kCaption);
+    setModal(false);
+    Browser = new QTextBrowser(this);
+    Browser->setObjectName(QStringLiteral("Browser"));
+    Browser->setOpenLinks(true);
+    Browser->setSearchPaths({HelpDirectory()});
+    BtnContents = new QPushButton(QStringLiteral("&Contents"), this);
+    BtnContents->setObjectName(QStringLiteral("BtnContents"));
+    BtnBack = new QPushButton(QStringLiteral("&Back"), this);
+    BtnBack->setObjectName(QStringLiteral("BtnBack"));
+    BtnClose = new QPushButton(QStringLiteral("C&lose"), this);
+    BtnClose->setObjectName(QStringLiteral("BtnClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BtnContents);
+    buttons->addWidget(BtnBack);
+    buttons->addStretch(1);
+    buttons->addWidget(BtnClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(Browser, 1);
+    resize(560, 480);
+    connect(BtnContents, &QPushButton::clicked, this, [this] { showPage(kContentsPage); });
+    connect(BtnBack, &QPushButton::clicked, Browser, &QTextBrowser::backward);
+    connect(Browser, &QTextBrowser::backwardAvailable, BtnBack, &QPushButton::setEnabled);
+    connect(BtnClose, &QPushButton::clicked, this, &QDialog::close);
+    BtnBack->setEnabled(false);
+}
+
+bool THelp::showPage(const QString& fileName) {
+    const QString path = QDir(HelpDirectory()).filePath(fileName);
+    if (!QFileInfo::exists(path)) return false;
+    Browser->setSource(QUrl::fromLocalFile(path));
+    return true;
+}
+
+QString THelp::currentPage() const { return QFileInfo(Browser->source().toLocalFile()).fileName(); }
+
+QString HelpDirectory() {
+    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+    if (QFileInfo::exists(installed + QLatin1Char('/') + kContentsPage)) return installed;
+    return QStringLiteral(CORVANE_HELP_DIR);
+}
+
+QString HelpPageFor(int context) {
+    const auto& pages = contextPages();
+    const auto it = pages.find(context);
+    return it == pages.end() ? kContentsPage : it->second;
+}
+
+THelp* HelpWindow() {
+    if (!g_help) g_help = new THelp;
+    return g_help;
+}
+
+void DestroyHelpWindow() {
+    delete g_help;
+    g_help = nullptr;
+}
+
+namespace {
+void open(const QString& page) {
+    THelp* help = HelpWindow();
+    help->showPage(page);
+    help->show();
+    help->raise();
+    help->activateWindow();
+}
+}  // namespace
+
+void ShowHelp(int context) { open(HelpPageFor(context)); }
+
+void ShowHelpContents() { open(kContentsPage); }
+
+}  // namespace ui

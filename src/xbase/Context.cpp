@@ -1,0 +1,98 @@
+#include <algorithm>
+
+#include "xbase/ContextImpl.h"
+#include "xbase/DbfTable.h"
+
+namespace xbase {
+
+int Context::Impl::fail(const Status& s) {
+    error = s.code;
+    last = s;
+    return s.code;
+}
+
+std::string Context::Impl::pathOf(const std::string& file) const {
+    if (dir.empty()) return fs->resolve(file);
+    return fs->resolve(dir.back() == '/' ? dir + file : dir + "/" + file);
+}
+
+void Context::Impl::release(DbfTable* table) {
+    tables.erase(std::remove(tables.begin(), tables.end(), table), tables.end());
+    auto it = std::find_if(owned.begin(), owned.end(), [table](const auto& p) { return p.get() == table; });
+    if (it != owned.end()) owned.erase(it);
+}
+
+Context::Context(FileSystem* fs, std::string dir) : m_impl(std::make_unique<Impl>()) {
+    m_impl->fs = fs ? fs : posixFileSystem();
+    m_impl->dir = std::move(dir);
+}
+
+Context::~Context() { closeAll(); }
+
+void Context::setReadBuffering(int on) { m_impl->readBuffering = on; }
+void Context::setWriteBuffering(int on) { m_impl->writeBuffering = on; }
+void Context::setAutoOpen(int on) { m_impl->autoOpen = on; }
+void Context::setAccessMode(int mode) { m_impl->accessMode = mode; }
+void Context::setSafety(int on) { m_impl->safety = on; }
+int Context::readBuffering() const { return m_impl->readBuffering; }
+int Context::writeBuffering() const { return m_impl->writeBuffering; }
+int Context::autoOpen() const { return m_impl->autoOpen; }
+int Context::accessMode() const { return m_impl->accessMode; }
+int Context::safety() const { return m_impl->safety; }
+
+int Context::errorCode() {
+    const int code = m_impl->error;
+    m_impl->error = 0;
+    return code;
+}
+
+const Status& Context::lastStatus() const { return m_impl->last; }
+
+void Context::setExitHook(std::function<void(const Status&)> hook) { m_impl->exitHook = std::move(hook); }
+
+void Context::exitOnError() {
+    if (m_impl->error < 0 && m_impl->exitHook) m_impl->exitHook(m_impl->last);
+}
+
+Table* Context::openTable(const std::string& name) {
+    if (name.empty()) {
+        m_impl->fail(makeStatus(kErrArgument, name, "No table name"));
+        return nullptr;
+    }
+    const std::string path = m_impl->pathOf(name + ".dbf");
+    auto table = std::make_unique<DbfTable>(*m_impl, name);
+    if (table->open(path, m_impl->autoOpen == 1) < 0) return nullptr;
+    m_impl->owned.push_back(std::move(table));
+    m_impl->tables.push_back(m_impl->owned.back().get());
+    return m_impl->tables.back();
+}
+
+Table* Context::createTable(const std::string& name, const std::vector<FieldDef>& fields) {
+    if (name.empty()) {
+        m_impl->fail(makeStatus(kErrArgument, name, "No table name"));
+        return nullptr;
+    }
+    const std::string path = m_impl->pathOf(name + ".dbf");
+    auto table = std::make_unique<DbfTable>(*m_impl, name);
+    if (table->create(path, fields) < 0) return nullptr;
+    m_impl->owned.push_back(std::move(table));
+    m_impl->tables.push_back(m_impl->owned.back().get());
+    return m_impl->tables.back();
+}
+
+int Context::closeAll() {
+    int first = kOk;
+    while (!m_impl->tables.empty()) {
+        const int rc = m_impl->tables.back()->close();
+        if (first == kOk && rc < 0) first = rc;
+    }
+    return first;
+}
+
+const std::vector<Table*>& Context::tables() const { return m_impl->tables; }
+IoCounters& Context::counters() { return m_impl->counters; }
+FileSystem& Context::fileSystem() { return *m_impl->fs; }
+const std::string& Context::directory() const { return m_impl->dir; }
+Context::Impl& Context::impl() { return *m_impl; }
+
+}  // namespace xbase

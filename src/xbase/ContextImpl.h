@@ -1,0 +1,42 @@
+#pragma once
+// The context's state, shared by the table implementation. Internal to the engine (and its tests).
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "xbase/Engine.h"
+
+namespace xbase {
+
+class DbfTable;
+
+struct Context::Impl {
+    FileSystem* fs = nullptr;
+    std::string dir;
+    // Both buffering settings are accepted and kept: every write goes straight to its file and the
+    // current record is read again at each move, which is what either setting allows.
+    int readBuffering = 1;
+    int writeBuffering = -1;
+    int autoOpen = 1;
+    int accessMode = 0;
+    int safety = 1;
+    // How long a record, header or memo lock is retried before kErrLock.
+    int lockTimeoutMs = 2000;
+
+    int error = 0;
+    Status last;
+    std::function<void(const Status&)> exitHook;
+    IoCounters counters;
+
+    std::vector<std::unique_ptr<DbfTable>> owned;
+    std::vector<Table*> tables;
+
+    // Records a failure and returns its code.
+    int fail(const Status& s);
+    // dir joined with a bare file name, then resolved without regard to case.
+    std::string pathOf(const std::string& file) const;
+    void release(DbfTable* table);
+};
+
+}  // namespace xbase

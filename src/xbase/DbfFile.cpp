@@ -1,0 +1,337 @@
+// FORMAT notes (choices the format leaves open):
+// - We write version 0x03, or 0x83 when a memo field exists; we read only those two.
+// - Year byte: we write year-1900 and never interpret it on reading (both conventions are fine).
+// - Header terminator: 0x0D 0x00, header length 32 + 32n + 2. On reading, descriptors end at the
+//   first 0x0D on a 32-byte boundary; records always start at the header length.
+// - The record count is taken from the file size ((size - hdrLen) / recLen); the header count is
+//   kept exact when we write and a mismatch on opening is remembered, not fatal.
+// - The record length in the header must equal 1 + the sum of the field lengths; a file where they
+//   differ is refused rather than read with shifted fields.
+// - C fields may use the decimals byte as the high byte of the length (Clipper); we never write that.
+// - Language byte: 0x03 (Windows-1252), the code page the program stores.
+// - 0x1A follows the last record when we append exclusively and when the table is closed.
+#include "xbase/DbfFile.h"
+
+#include <cctype>
+#include <ctime>
+#include <set>
+
+#include "xbase/AsciiCase.h"
+#include "xbase/Bytes.h"
+#include "xbase/FileLocks.h"
+
+namespace xbase {
+
+namespace {
+
+// File header.
+constexpr size_t kHeaderSize = 32;
+constexpr size_t kOffVersion = 0;
+constexpr size_t kOffYear = 1;  // year - 1900, then month, day
+constexpr size_t kOffCount = 4;
+constexpr size_t kOffHeaderLen = 8;
+constexpr size_t kOffRecordLen = 10;
+constexpr size_t kOffLanguage = 29;
+constexpr uint8_t kVersionPlain = 0x03;
+constexpr uint8_t kVersionMemo = 0x83;
+constexpr uint8_t kLanguageCp1252 = 0x03;
+
+// Field descriptors.
+constexpr size_t kDescSize = 32;
+constexpr size_t kDescNameLen = 11;
+constexpr size_t kDescOffType = 11;
+constexpr size_t kDescOffLen = 16;
+constexpr size_t kDescOffDec = 17;
+constexpr uint8_t kTerminator = 0x0D;
+constexpr size_t kTerminatorLen = 2;  // 0x0D 0x00
+
+constexpr uint8_t kEofMarker = 0x1A;
+constexpr size_t kMaxFieldName = 10;
+constexpr int kMaxCharLen = 254;
+constexpr int kMaxNumLen = 20;
+constexpr int kMaxRecordLen = 65535;
+
+Status corrupt(const std::string& path, const std::string& what) {
+    return makeStatus(kErrCorruptTable, path, "Damaged table header (" + what + ")");
+}
+
+bool validName(const std::string& name) {
+    if (name.empty() || name.size() > kMaxFieldName) return false;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!(std::isalnum(u) || c == '_') || u >= 0x80) return false;
+    }
+    return true;
+}
+
+void putDate(uint8_t* p) {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    p[0] = uint8_t(tm.tm_year);  // years since 1900
+    p[1] = uint8_t(tm.tm_mon + 1);
+    p[2] = uint8_t(tm.tm_mday);
+}
+
+}  // namespace
+
+bool DbfFile::hasMemoField() const {
+    for (const FieldLayout& f : m_fields)
+        if (f.type == 'M') return true;
+    return false;
+}
+
+Status DbfFile::checkDefinitions(const std::vector<FieldDef>& defs, const std::string& path) {
+    auto bad = [&](const std::string& what) { return makeStatus(kErrArgument, path, "Bad field definition: " + what); };
+    if (defs.empty()) return bad("no fields");
+    std::set<std::string> names;
+    long recLen = 1;
+    for (const FieldDef& d : defs) {
+        if (!validName(d.name)) return bad("name \"" + d.name + "\"");
+        if (!names.insert(upperAscii(d.name)).second) return bad("duplicate name " + d.name);
+        switch (d.type) {
+        case 'C':
+            if (d.len < 1 || d.len > kMaxCharLen || d.dec != 0) return bad(d.name + " length");
+            break;
+        case 'N':
+            if (d.len < 1 || d.len > kMaxNumLen || d.dec < 0 || (d.dec > 0 && d.dec > d.len - 2))
+                return bad(d.name + " length or decimals");
+            break;
+        case 'D':
+            if (d.len != 8 || d.dec != 0) return bad(d.name + " must be 8 wide");
+            break;
+        case 'L':
+            if (d.len != 1 || d.dec != 0) return bad(d.name + " must be 1 wide");
+            break;
+        case 'M':
+            if (d.len != 10 || d.dec != 0) return bad(d.name + " must be 10 wide");
+            break;
+        default:
+            return bad(d.name + " type");
+        }
+        recLen += d.len;
+    }
+    if (recLen > kMaxRecordLen || kHeaderSize + defs.size() * kDescSize + kTerminatorLen > 65535)
+        return bad("record too long");
+    return Status::Ok();
+}
+
+Status DbfFile::create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& defs, Share share,
+                       std::unique_ptr<DbfFile>* out) {
+    Status s = checkDefinitions(defs, path);
+    if (!s.ok()) return s;
+    std::unique_ptr<DbfFile> dbf(new DbfFile);
+    dbf->m_path = path;
+    dbf->m_share = share;
+    const size_t hdrLen = kHeaderSize + defs.size() * kDescSize + kTerminatorLen;
+    std::vector<uint8_t> hdr(hdrLen + 1, 0);
+    bool memo = false;
+    int offset = 1;
+    for (size_t i = 0; i < defs.size(); ++i) {
+        const FieldDef& d = defs[i];
+        uint8_t* p = hdr.data() + kHeaderSize + i * kDescSize;
+        const std::string name = upperAscii(d.name);
+        for (size_t k = 0; k < name.size(); ++k) p[k] = uint8_t(name[k]);
+        p[kDescOffType] = uint8_t(d.type);
+        p[kDescOffLen] = uint8_t(d.len);
+        p[kDescOffDec] = uint8_t(d.dec);
+        dbf->m_fields.push_back({name, d.type, d.len, d.dec, offset});
+        offset += d.len;
+        memo = memo || d.type == 'M';
+    }
+    hdr[kOffVersion] = memo ? kVersionMemo : kVersionPlain;
+    putDate(hdr.data() + kOffYear);
+    putU32(hdr.data() + kOffCount, 0);
+    putU16(hdr.data() + kOffHeaderLen, uint16_t(hdrLen));
+    putU16(hdr.data() + kOffRecordLen, uint16_t(offset));
+    hdr[kOffLanguage] = kLanguageCp1252;
+    hdr[hdrLen - kTerminatorLen] = kTerminator;
+    hdr[hdrLen] = kEofMarker;
+    dbf->m_hdrLen = int(hdrLen);
+    dbf->m_recLen = offset;
+
+    s = fs.create(path, share, &dbf->m_file);
+    if (!s.ok()) return s;
+    s = dbf->m_file->write(0, hdr.data(), hdr.size());
+    if (!s.ok()) return s;
+    *out = std::move(dbf);
+    return Status::Ok();
+}
+
+Status DbfFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbfFile>* out) {
+    std::unique_ptr<DbfFile> dbf(new DbfFile);
+    dbf->m_path = path;
+    dbf->m_share = share;
+    Status s = fs.open(path, share, false, &dbf->m_file);
+    if (!s.ok()) return s;
+    s = dbf->parseHeader();
+    if (!s.ok()) return s;
+    *out = std::move(dbf);
+    return Status::Ok();
+}
+
+Status DbfFile::parseHeader() {
+    uint64_t size = 0;
+    Status s = m_file->size(&size);
+    if (!s.ok()) return s;
+    uint8_t hdr[kHeaderSize];
+    size_t got = 0;
+    s = m_file->read(0, hdr, kHeaderSize, &got);
+    if (!s.ok()) return s;
+    if (got < kHeaderSize) return corrupt(m_path, "file shorter than a header");
+    if (hdr[kOffVersion] != kVersionPlain && hdr[kOffVersion] != kVersionMemo)
+        return corrupt(m_path, "unsupported version byte");
+    const size_t hdrLen = getU16(hdr + kOffHeaderLen);
+    const size_t recLen = getU16(hdr + kOffRecordLen);
+    if (hdrLen < kHeaderSize + kDescSize + 1) return corrupt(m_path, "header length");
+    if (hdrLen > size) return corrupt(m_path, "file shorter than its header");
+    if (recLen < 2) return corrupt(m_path, "record length");
+
+    std::vector<uint8_t> desc(hdrLen - kHeaderSize);
+    s = m_file->read(kHeaderSize, desc.data(), desc.size(), &got);
+    if (!s.ok()) return s;
+    if (got < desc.size()) return corrupt(m_path, "file shorter than its header");
+
+    size_t pos = 0;
+    int offset = 1;
+    std::set<std::string> names;
+    for (;; pos += kDescSize) {
+        if (pos < desc.size() && desc[pos] == kTerminator) break;
+        if (pos + kDescSize > desc.size()) return corrupt(m_path, "no end of the field list");
+        const uint8_t* p = desc.data() + pos;
+        std::string name;
+        for (size_t k = 0; k < kDescNameLen && p[k] != 0; ++k) name.push_back(char(p[k]));
+        if (name.size() > kMaxFieldName) name.resize(kMaxFieldName);
+        char type = char(std::toupper(p[kDescOffType]));
+        int len = p[kDescOffLen];
+        int dec = p[kDescOffDec];
+        if (!validName(name)) return corrupt(m_path, "field name");
+        if (!names.insert(upperAscii(name)).second) return corrupt(m_path, "duplicate field " + name);
+        switch (type) {
+        case 'C':
+            len += dec * 256;  // Clipper's long character fields
+            dec = 0;
+            break;
+        case 'F':
+            type = 'N';
+            [[fallthrough]];
+        case 'N':
+            if (dec >= len && dec != 0) return corrupt(m_path, "decimals of " + name);
+            break;
+        case 'D':
+        case 'L':
+        case 'M':
+            break;
+        default:
+            return corrupt(m_path, "type of field " + name);
+        }
+        if (len < 1) return corrupt(m_path, "length of field " + name);
+        m_fields.push_back({upperAscii(name), type, len, dec, offset});
+        offset += len;
+        if (offset > kMaxRecordLen) return corrupt(m_path, "record length");
+    }
+    if (m_fields.empty()) return corrupt(m_path, "no fields");
+    if (size_t(offset) != recLen) return corrupt(m_path, "record length differs from the fields");
+    m_hdrLen = int(hdrLen);
+    m_recLen = int(recLen);
+    const uint64_t bySize = (size - hdrLen) / recLen;
+    m_countMismatch = bySize != getU32(hdr + kOffCount);
+    return Status::Ok();
+}
+
+void DbfFile::blankRecord(std::vector<uint8_t>* buf) const { buf->assign(size_t(m_recLen), ' '); }
+
+Status DbfFile::count(uint32_t* n) {
+    uint64_t size = 0;
+    Status s = m_file->size(&size);
+    if (!s.ok()) return s;
+    *n = size <= uint64_t(m_hdrLen) ? 0 : uint32_t((size - uint64_t(m_hdrLen)) / uint64_t(m_recLen));
+    return Status::Ok();
+}
+
+Status DbfFile::readRecord(uint32_t recno, uint8_t* buf) {
+    size_t got = 0;
+    Status s = m_file->read(uint64_t(m_hdrLen) + uint64_t(recno - 1) * uint64_t(m_recLen), buf, size_t(m_recLen), &got);
+    if (!s.ok()) return s;
+    if (got < size_t(m_recLen)) return makeStatus(kErrRead, m_path, "Record " + std::to_string(recno) + " is missing");
+    if (m_counters) ++m_counters->recordsRead;
+    return Status::Ok();
+}
+
+Status DbfFile::writeRecord(uint32_t recno, const uint8_t* buf) {
+    Status s = m_file->write(uint64_t(m_hdrLen) + uint64_t(recno - 1) * uint64_t(m_recLen), buf, size_t(m_recLen));
+    if (s.ok() && m_counters) ++m_counters->pagesWritten;
+    return s;
+}
+
+Status DbfFile::lockRecord(uint32_t recno) { return acquireLock(*m_file, kLockBase + recno, m_lockTimeoutMs); }
+Status DbfFile::unlockRecord(uint32_t recno) { return m_file->unlock(kLockBase + recno, 1); }
+
+Status DbfFile::writeCountAndDate(uint32_t count) {
+    uint8_t p[7];
+    putDate(p);
+    putU32(p + (kOffCount - kOffYear), count);
+    return m_file->write(kOffYear, p, sizeof p);
+}
+
+Status DbfFile::append(const uint8_t* buf, uint32_t* recno) {
+    const bool shared = m_share == Share::Shared;
+    if (shared) {
+        Status s = acquireLock(*m_file, kLockBase, m_lockTimeoutMs);
+        if (!s.ok()) return makeStatus(kErrLock, m_path, "Append lock failed", s.osError);
+    }
+    auto body = [&]() -> Status {
+        uint32_t n = 0;
+        Status s = count(&n);
+        if (!s.ok()) return s;
+        const uint64_t off = uint64_t(m_hdrLen) + uint64_t(n) * uint64_t(m_recLen);
+        if (off + uint64_t(m_recLen) + 1 >= kMaxDataFileSize)
+            return makeStatus(kErrTooLarge, m_path, "Table would pass the size limit");
+        std::vector<uint8_t> rec(buf, buf + m_recLen);
+        if (!shared) rec.push_back(kEofMarker);
+        s = m_file->write(off, rec.data(), rec.size());
+        if (!s.ok()) return s;
+        if (m_counters) ++m_counters->pagesWritten;
+        s = writeCountAndDate(n + 1);
+        if (!s.ok()) return s;
+        *recno = n + 1;
+        return Status::Ok();
+    };
+    Status s = body();
+    if (shared) m_file->unlock(kLockBase, 1);
+    return s;
+}
+
+Status DbfFile::finish() {
+    const bool shared = m_share == Share::Shared;
+    if (shared) {
+        Status s = acquireLock(*m_file, kLockBase, m_lockTimeoutMs);
+        if (!s.ok()) return s;
+    }
+    auto body = [&]() -> Status {
+        uint32_t n = 0;
+        Status s = count(&n);
+        if (!s.ok()) return s;
+        s = writeCountAndDate(n);
+        if (!s.ok()) return s;
+        const uint64_t end = uint64_t(m_hdrLen) + uint64_t(n) * uint64_t(m_recLen);
+        const uint8_t eof = kEofMarker;
+        s = m_file->write(end, &eof, 1);
+        if (!s.ok()) return s;
+        return m_file->truncate(end + 1);
+    };
+    Status s = body();
+    if (shared) m_file->unlock(kLockBase, 1);
+    return s;
+}
+
+Status DbfFile::truncateRecords(uint32_t count) {
+    const uint64_t end = uint64_t(m_hdrLen) + uint64_t(count) * uint64_t(m_recLen);
+    Status s = m_file->truncate(end);
+    if (!s.ok()) return s;
+    return finish();
+}
+
+Status DbfFile::sync() { return m_file->sync(); }
+
+}  // namespace xbase

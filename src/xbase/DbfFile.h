@@ -1,0 +1,76 @@
+#pragma once
+// One DBF table file: header, field descriptors and fixed-length records. Knows nothing of memos or
+// indexes; the table layer combines them.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "xbase/Engine.h"
+#include "xbase/FileSystem.h"
+#include "xbase/KeyExpr.h"
+
+namespace xbase {
+
+// Byte 0 of every record.
+constexpr char kDeletedFlag = '*';
+constexpr char kLiveFlag = ' ';
+
+class DbfFile {
+public:
+    // Opens and validates an existing table. A damaged header gives kErrCorruptTable naming the file.
+    static Status open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbfFile>* out);
+    // Creates an empty table with the given fields (checked first: kErrArgument on a bad definition).
+    static Status create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& defs, Share share,
+                         std::unique_ptr<DbfFile>* out);
+    // Checks field definitions as create() does, without touching any file.
+    static Status checkDefinitions(const std::vector<FieldDef>& defs, const std::string& path);
+
+    const std::string& path() const { return m_path; }
+    const std::vector<FieldLayout>& fields() const { return m_fields; }
+    int recordLength() const { return m_recLen; }
+    int headerLength() const { return m_hdrLen; }
+    bool hasMemoField() const;
+    bool exclusive() const { return m_share == Share::Exclusive; }
+    // The record count in the header differed from the one the file size gives (warned, not fatal).
+    bool headerCountMismatch() const { return m_countMismatch; }
+
+    // Record count from the file size: (size - header length) / record length. A trailing 0x1A or a
+    // partly written record is not counted.
+    Status count(uint32_t* n);
+    Status readRecord(uint32_t recno, uint8_t* buf);
+    // REQUIRES: shared opens hold the record's lock (lockRecord).
+    Status writeRecord(uint32_t recno, const uint8_t* buf);
+    // Appends buf as a new record: under the header lock, counts from the file size, writes the record
+    // (with 0x1A after it when exclusive) and the header count.
+    Status append(const uint8_t* buf, uint32_t* recno);
+    Status lockRecord(uint32_t recno);
+    Status unlockRecord(uint32_t recno);
+    // Rewrites the header's date and count, truncates after the last record and writes 0x1A there.
+    // Takes the header lock when shared.
+    Status finish();
+    // Exclusive only: drops every record from recno first on.
+    Status truncateRecords(uint32_t count);
+    Status sync();
+
+    void blankRecord(std::vector<uint8_t>* buf) const;
+    void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
+    void setCounters(IoCounters* c) { m_counters = c; }
+
+private:
+    DbfFile() = default;
+    Status parseHeader();
+    Status writeCountAndDate(uint32_t count);
+
+    std::unique_ptr<File> m_file;
+    std::string m_path;
+    Share m_share = Share::Shared;
+    std::vector<FieldLayout> m_fields;
+    int m_hdrLen = 0;
+    int m_recLen = 0;
+    bool m_countMismatch = false;
+    int m_lockTimeoutMs = 2000;
+    IoCounters* m_counters = nullptr;
+};
+
+}  // namespace xbase

@@ -1,0 +1,549 @@
+#include "xbase/DbfTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "xbase/AsciiCase.h"
+#include "xbase/GroupFile.h"
+#include "xbase/NumberText.h"
+#include "xbase/TableField.h"
+
+namespace xbase {
+
+DbfTable::DbfTable(Context::Impl& ctx, std::string name) : m_ctx(ctx), m_name(std::move(name)) {}
+DbfTable::~DbfTable() = default;
+
+int DbfTable::fail(int code, const std::string& what) const { return m_ctx.fail(makeStatus(code, m_dbfPath, what)); }
+
+// Reports an index failure with the index's own detail when it has one.
+int DbfTable::failIndex(const NtxIndex& index, int rc, const std::string& what) const {
+    const Status& s = index.lastStatus();
+    if (s.code == rc) return fail(s);
+    return fail(makeStatus(rc, index.fileName(), what));
+}
+
+bool DbfTable::exclusive() const { return m_dbf && m_dbf->exclusive(); }
+
+// ---- opening and closing ----
+
+// The files are created exclusively, so a table somebody has open is never truncated, then
+// reopened in the context's access mode.
+int DbfTable::create(const std::string& dbfPath, const std::vector<FieldDef>& defs) {
+    m_dbfPath = dbfPath;
+    Status s = DbfFile::checkDefinitions(defs, dbfPath);
+    if (!s.ok()) return fail(s);
+    const bool memo = std::any_of(defs.begin(), defs.end(), [](const FieldDef& d) { return d.type == 'M'; });
+    std::unique_ptr<DbfFile> dbf;
+    s = DbfFile::create(*m_ctx.fs, dbfPath, defs, Share::Exclusive, &dbf);
+    if (!s.ok()) return fail(s);
+    if (memo) {
+        std::unique_ptr<DbtFile> dbt;
+        s = DbtFile::create(*m_ctx.fs, m_ctx.fs->resolve(dbfPath.substr(0, dbfPath.size() - 4) + ".dbt"),
+                            Share::Exclusive, &dbt);
+        if (!s.ok()) return fail(s);
+    }
+    dbf.reset();
+    return open(dbfPath, false);
+}
+
+int DbfTable::open(const std::string& dbfPath, bool withTags) {
+    m_dbfPath = dbfPath;
+    int rc = reopenFiles();
+    if (rc != kOk) return rc;
+    makeFields();
+    if (withTags && (rc = openTags()) != kOk) return rc;
+    rc = top();
+    return rc < 0 ? rc : kOk;
+}
+
+// Opens the DBF and, when it has memo fields, the DBT, in the context's access mode.
+int DbfTable::reopenFiles() {
+    const Share share = m_ctx.accessMode == 1 ? Share::Exclusive : Share::Shared;
+    m_dbt.reset();
+    m_dbf.reset();
+    Status s = DbfFile::open(*m_ctx.fs, m_dbfPath, share, &m_dbf);
+    if (!s.ok()) return fail(s);
+    m_dbf->setLockTimeout(m_ctx.lockTimeoutMs);
+    m_dbf->setCounters(&m_ctx.counters);
+    if (m_dbf->hasMemoField()) {
+        const std::string stem = m_dbfPath.substr(0, m_dbfPath.size() - 4);
+        m_memoPath = m_ctx.fs->resolve(stem + ".dbt");
+        s = DbtFile::open(*m_ctx.fs, m_memoPath, share, &m_dbt);
+        if (!s.ok()) {
+            m_dbf.reset();
+            return fail(s);
+        }
+        m_dbt->setLockTimeout(m_ctx.lockTimeoutMs);
+        m_dbt->setCounters(&m_ctx.counters);
+    }
+    return kOk;
+}
+
+void DbfTable::makeFields() {
+    m_fieldObjects.clear();
+    m_fieldList.clear();
+    for (const FieldLayout& f : m_dbf->fields()) {
+        m_fieldObjects.push_back(std::make_unique<TableField>(*this, f));
+        m_fieldList.push_back(m_fieldObjects.back().get());
+    }
+    m_dbf->blankRecord(&m_rec);
+    m_orig = m_rec;
+}
+
+int DbfTable::openTags() {
+    const std::string stem = m_dbfPath.substr(0, m_dbfPath.size() - 4);
+    const std::string groupPath = m_ctx.fs->resolve(stem + ".cgp");
+    if (!m_ctx.fs->exists(groupPath)) return kOk;
+    std::vector<std::string> files;
+    Status s = readGroupFile(*m_ctx.fs, groupPath, &files);
+    if (!s.ok()) return fail(s);
+    const size_t slash = groupPath.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string() : groupPath.substr(0, slash + 1);
+    const Share share = exclusive() ? Share::Exclusive : Share::Shared;
+    for (const std::string& file : files) {
+        std::unique_ptr<NtxIndex> index;
+        Status st;
+        const std::string path = m_ctx.fs->resolve(dir + file);
+        const int rc = NtxIndex::open(*m_ctx.fs, path, share, false, 0, &m_ctx.counters, &index, &st);
+        if (rc != kOk) {
+            closeTags();
+            // The name may come from a damaged group file, so the message leads to that file too.
+            Status reported = st.code != 0 ? st : makeStatus(rc, path, "Cannot open the index");
+            reported.message += " (listed in " + groupPath + ")";
+            return fail(reported);
+        }
+        const int added = addTag(std::move(index));
+        if (added != kOk) {
+            closeTags();
+            return added;
+        }
+    }
+    return kOk;
+}
+
+// Compiles the tag's expression against the table and checks that it gives the stored key length.
+int DbfTable::addTag(std::unique_ptr<NtxIndex> index) {
+    std::unique_ptr<KeyExpr> expr;
+    std::string why;
+    if (KeyExpr::compile(index->expression(), m_dbf->fields(), &expr, &why) != kOk)
+        return fail(makeStatus(kErrExpression, index->fileName(), "Bad key expression (" + why + ")"));
+    if (expr->keyLength() != index->keyLength())
+        return fail(makeStatus(kErrKeyLength, index->fileName(), "Key length differs from the table's fields"));
+    m_tagList.push_back(index.get());
+    m_tags.push_back({std::move(index), std::move(expr)});
+    return kOk;
+}
+
+void DbfTable::closeTags() {
+    m_order = -1;
+    m_cursorValid = false;
+    m_tagList.clear();
+    m_tags.clear();
+}
+
+int DbfTable::close() {
+    int first = commit();
+    for (TagSlot& t : m_tags) {
+        const int rc = t.index->flush(false);
+        if (first == kOk && rc < 0) first = rc;
+    }
+    if (m_modified && m_dbf) {
+        Status s = m_dbf->finish();
+        if (first == kOk && !s.ok()) first = fail(s);
+    }
+    m_ctx.release(this);  // destroys this table
+    return first;
+}
+
+// ---- tags ----
+
+Tag* DbfTable::findTag(std::string_view name) const {
+    for (Tag* t : m_tagList)
+        if (equalsNoCase(t->name(), name)) return t;
+    fail(makeStatus(kErrTagNotFound, m_dbfPath, "No tag " + std::string(name)));
+    return nullptr;
+}
+
+int DbfTable::selectTag(Tag* tag) {
+    const int rc = commit();
+    if (rc != kOk) return rc;
+    if (!tag) {
+        m_order = -1;
+        return kOk;
+    }
+    for (size_t i = 0; i < m_tagList.size(); ++i) {
+        if (m_tagList[i] == tag) {
+            m_order = int(i);
+            m_cursorValid = false;
+            return kOk;
+        }
+    }
+    return fail(kErrTagNotFound, "The tag does not belong to this table");
+}
+
+Tag* DbfTable::selectedTag() const { return m_order < 0 ? nullptr : m_tagList[size_t(m_order)]; }
+
+DbfTable::TagSlot* DbfTable::currentSlot() const {
+    return m_order < 0 ? nullptr : const_cast<TagSlot*>(&m_tags[size_t(m_order)]);
+}
+
+// ---- record buffer ----
+
+int DbfTable::countRecords(uint32_t* n) const {
+    *n = 0;
+    if (!m_dbf) return fail(kErrOpen, "The table's files could not be reopened");
+    Status s = m_dbf->count(n);
+    return s.ok() ? kOk : fail(s);
+}
+
+int DbfTable::load(uint32_t recno) {
+    std::vector<uint8_t> buf(m_rec.size());
+    Status s = m_dbf->readRecord(recno, buf.data());
+    if (!s.ok()) return fail(s);
+    m_rec = buf;
+    m_orig = std::move(buf);
+    m_recno = recno;
+    m_eof = m_bof = false;
+    m_dirty = m_new = false;
+    return kOk;
+}
+
+void DbfTable::toPhantom(bool bof) {
+    m_dbf->blankRecord(&m_rec);
+    m_orig = m_rec;
+    m_recno = 0;
+    m_eof = true;
+    m_bof = bof;
+    m_dirty = m_new = false;
+    m_cursorValid = false;
+}
+
+uint8_t* DbfTable::editRecord() {
+    if (m_eof || m_recno == 0) {
+        fail(kErrRecord, "No current record");
+        return nullptr;
+    }
+    m_dirty = true;
+    return m_rec.data();
+}
+
+int DbfTable::readMemo(std::string_view ref, std::string* text) const {
+    text->clear();
+    uint32_t block = 0;
+    if (!parseMemoRef(ref, &block))
+        return fail(makeStatus(kErrCorruptMemo, m_dbfPath, "Damaged memo reference in record " + std::to_string(m_recno)));
+    if (block == 0) return kOk;
+    if (!m_dbt) return fail(makeStatus(kErrCorruptMemo, m_dbfPath, "The table has no memo file"));
+    Status s = m_dbt->read(block, text);
+    return s.ok() ? kOk : fail(s);
+}
+
+int DbfTable::writeMemo(std::string_view text, uint32_t* block) {
+    if (!m_dbt) return fail(makeStatus(kErrCorruptMemo, m_dbfPath, "The table has no memo file"));
+    Status s = m_dbt->append(text, block);
+    if (!s.ok()) return fail(s);
+    m_modified = true;
+    return kOk;
+}
+
+// Every operation that moves or writes passes through here first, so a table whose files could
+// not be reopened after a pack or memo compaction refuses the operation instead of failing later.
+int DbfTable::commit() {
+    if (!m_dbf) return fail(kErrOpen, "The table's files could not be reopened");
+    if (!m_dirty || m_eof || m_recno == 0) return kOk;
+    const bool shared = !exclusive();
+    if (shared) {
+        Status s = m_dbf->lockRecord(m_recno);
+        if (!s.ok()) return fail(makeStatus(kErrLock, m_dbfPath, "Record " + std::to_string(m_recno) + " is locked by another user", s.osError));
+    }
+    Status s = m_dbf->writeRecord(m_recno, m_rec.data());
+    if (shared) m_dbf->unlockRecord(m_recno);
+    if (!s.ok()) return fail(s);
+    m_modified = true;
+
+    int first = kOk;
+    std::string oldKey, newKey;
+    for (TagSlot& t : m_tags) {
+        t.expr->evaluate(m_rec.data(), &newKey);
+        int rc = kOk;
+        if (m_new) {
+            rc = t.index->insert(newKey, m_recno);
+        } else {
+            t.expr->evaluate(m_orig.data(), &oldKey);
+            if (oldKey == newKey) continue;
+            rc = t.index->remove(oldKey, m_recno);
+            if (rc >= 0) rc = t.index->insert(newKey, m_recno);
+        }
+        if (rc < 0 && first == kOk) first = failIndex(*t.index, rc, "Index update failed");
+    }
+    m_orig = m_rec;
+    m_dirty = m_new = false;
+    m_cursorValid = false;
+    return first;
+}
+
+bool DbfTable::isDeleted() const { return !m_eof && m_rec[0] == kDeletedFlag; }
+
+int DbfTable::markDeleted() {
+    uint8_t* rec = editRecord();
+    if (!rec) return kErrRecord;
+    rec[0] = kDeletedFlag;
+    return kOk;
+}
+
+int DbfTable::recall() {
+    uint8_t* rec = editRecord();
+    if (!rec) return kErrRecord;
+    rec[0] = kLiveFlag;
+    return kOk;
+}
+
+int DbfTable::appendBlank() {
+    int rc = commit();
+    if (rc != kOk) return rc;
+    std::vector<uint8_t> blank;
+    m_dbf->blankRecord(&blank);
+    uint32_t recno = 0;
+    Status s = m_dbf->append(blank.data(), &recno);
+    if (!s.ok()) return fail(s);
+    m_modified = true;
+    m_rec = blank;
+    m_orig = blank;
+    m_recno = recno;
+    m_eof = m_bof = false;
+    m_dirty = true;  // the first write puts the new record's keys into the tags
+    m_new = true;
+    m_cursorValid = false;
+    return kOk;
+}
+
+int DbfTable::flush(bool sync) {
+    int first = commit();
+    for (TagSlot& t : m_tags) {
+        const int rc = t.index->flush(sync);
+        if (first == kOk && rc < 0) first = rc;
+    }
+    if (sync) {
+        Status s = m_dbf->sync();
+        if (s.ok() && m_dbt) s = m_dbt->sync();
+        if (first == kOk && !s.ok()) first = fail(s);
+    }
+    return first;
+}
+
+// ---- positioning ----
+
+long DbfTable::recCount() const {
+    uint32_t n = 0;
+    return countRecords(&n) == kOk ? long(n) : 0;
+}
+
+long DbfTable::recNo() const { return m_eof ? recCount() + 1 : long(m_recno); }
+
+int DbfTable::fromIndex(int rc, const uint32_t* recno) {
+    if (rc == kOk || rc == kSeekNext) {
+        const int lr = load(*recno);
+        if (lr != kOk) return lr;
+        m_cursorValid = true;
+        return rc;
+    }
+    if (rc == kEof) {
+        toPhantom(false);
+        return kEof;
+    }
+    return failIndex(*currentSlot()->index, rc, "Index read failed");
+}
+
+int DbfTable::top() {
+    int rc = commit();
+    if (rc != kOk) return rc;
+    if (TagSlot* t = currentSlot()) {
+        uint32_t r = 0;
+        rc = fromIndex(t->index->first(&r), &r);
+        if (rc == kEof) m_bof = true;
+        return rc;
+    }
+    uint32_t n = 0;
+    if ((rc = countRecords(&n)) != kOk) return rc;
+    if (n == 0) {
+        toPhantom(true);
+        return kEof;
+    }
+    return load(1);
+}
+
+int DbfTable::bottom() {
+    int rc = commit();
+    if (rc != kOk) return rc;
+    if (TagSlot* t = currentSlot()) {
+        uint32_t r = 0;
+        rc = fromIndex(t->index->last(&r), &r);
+        if (rc == kEof) m_bof = true;
+        return rc;
+    }
+    uint32_t n = 0;
+    if ((rc = countRecords(&n)) != kOk) return rc;
+    if (n == 0) {
+        toPhantom(true);
+        return kEof;
+    }
+    return load(n);
+}
+
+int DbfTable::go(long recno) {
+    int rc = commit();
+    if (rc != kOk) return rc;
+    uint32_t n = 0;
+    if ((rc = countRecords(&n)) != kOk) return rc;
+    m_cursorValid = false;
+    if (recno < 1 || recno > long(n)) {
+        toPhantom(true);
+        return kEof;
+    }
+    return load(uint32_t(recno));
+}
+
+int DbfTable::skip(long count) {
+    const int rc = commit();
+    if (rc != kOk) return rc;
+    if (count == 0) return m_eof ? kEof : load(m_recno);
+    return currentSlot() ? skipTagOrder(count) : skipRecordOrder(count);
+}
+
+int DbfTable::skipRecordOrder(long count) {
+    uint32_t n = 0;
+    int rc = countRecords(&n);
+    if (rc != kOk) return rc;
+    const long from = m_eof ? long(n) + 1 : long(m_recno);
+    const long to = from + count;
+    if (count > 0 && to > long(n)) {
+        toPhantom(n == 0);
+        return kEof;
+    }
+    if (to < 1) {
+        if (n == 0) {
+            toPhantom(true);
+            return kBof;
+        }
+        rc = load(1);
+        m_bof = true;
+        return rc == kOk ? kBof : rc;
+    }
+    return load(uint32_t(to));
+}
+
+// Puts the selected tag's cursor on the current record's entry.
+int DbfTable::placeCursor() {
+    if (m_cursorValid) return kOk;
+    TagSlot* t = currentSlot();
+    std::string key;
+    t->expr->evaluate(m_orig.data(), &key);
+    const int rc = t->index->locate(key, m_recno);
+    if (rc != kOk) return failIndex(*t->index, rc < 0 ? rc : kErrCorruptIndex,
+                                    "Record " + std::to_string(m_recno) + " is missing from the index");
+    m_cursorValid = true;
+    return kOk;
+}
+
+int DbfTable::skipTagOrder(long count) {
+    TagSlot* t = currentSlot();
+    uint32_t r = 0;
+    long steps = count < 0 ? -count : count;
+    if (m_eof) {
+        if (count > 0) return kEof;
+        const int rc = t->index->last(&r);
+        if (rc == kEof) {
+            toPhantom(true);
+            return kBof;
+        }
+        if (rc != kOk) return fromIndex(rc, &r);
+        --steps;
+    } else {
+        const int rc = placeCursor();
+        if (rc != kOk) return rc;
+        r = m_recno;
+    }
+    for (; steps > 0; --steps) {
+        const int rc = count > 0 ? t->index->next(&r) : t->index->prev(&r);
+        if (rc == kEof && count > 0) {
+            toPhantom(false);
+            return kEof;
+        }
+        if (rc == kBof || (rc == kEof && count < 0)) {
+            const int fr = fromIndex(t->index->first(&r), &r);
+            if (fr != kOk) return fr;
+            m_bof = true;
+            return kBof;
+        }
+        if (rc != kOk) return fromIndex(rc, &r);
+    }
+    return fromIndex(kOk, &r);
+}
+
+// Seek keys of N tags are encoded as the index stores them (Str, leading zeros, negatives mapped
+// so that they sort first); C and D keys are compared as given.
+std::string DbfTable::encodeSeekKey(const TagSlot& slot, std::string_view key) const {
+    if (slot.expr->type() != 'N') return std::string(key);
+    std::string text;
+    if (formatNumber(parseNumber(key), slot.expr->keyLength(), slot.expr->decimals(), &text) != kOk)
+        return std::string(key);
+    const bool negative = text.find('-') != std::string::npos;
+    for (char& c : text) {
+        if (c == ' ' || c == '-') c = '0';
+        else if (negative && c >= '0' && c <= '9') c = char(0x2C - (c - '0'));
+    }
+    return text;
+}
+
+int DbfTable::seek(std::string_view key) {
+    TagSlot* t = currentSlot();
+    if (!t) return fail(kErrTagNotFound, "Seek needs a selected tag");
+    const int rc = commit();
+    if (rc != kOk) return rc;
+    uint32_t r = 0;
+    return fromIndex(t->index->seek(encodeSeekKey(*t, key), &r), &r);
+}
+
+int DbfTable::position(double* fraction) {
+    *fraction = 0;
+    int rc = commit();
+    if (rc != kOk) return rc;
+    if (m_eof) {
+        *fraction = recCount() == 0 ? 0.0 : 1.0;
+        return kOk;
+    }
+    if (TagSlot* t = currentSlot()) {
+        if ((rc = placeCursor()) != kOk) return rc;
+        *fraction = t->index->position();
+        return kOk;
+    }
+    const long n = recCount();
+    *fraction = n == 0 ? 0.0 : (double(m_recno) - 0.5) / double(n);
+    return kOk;
+}
+
+int DbfTable::goPosition(double fraction) {
+    int rc = commit();
+    if (rc != kOk) return rc;
+    fraction = std::clamp(std::isnan(fraction) ? 0.0 : fraction, 0.0, 1.0);
+    if (TagSlot* t = currentSlot()) {
+        uint32_t r = 0;
+        return fromIndex(t->index->goPosition(fraction, &r), &r);
+    }
+    uint32_t n = 0;
+    if ((rc = countRecords(&n)) != kOk) return rc;
+    if (n == 0) {
+        toPhantom(true);
+        return kEof;
+    }
+    return load(std::min<uint32_t>(n, uint32_t(std::floor(fraction * n)) + 1));
+}
+
+Field* DbfTable::field(std::string_view name) const {
+    for (Field* f : m_fieldList)
+        if (equalsNoCase(f->name(), name)) return f;
+    fail(makeStatus(kErrFieldNotFound, m_dbfPath, "No field " + std::string(name)));
+    return nullptr;
+}
+
+}  // namespace xbase

@@ -1,0 +1,141 @@
+// FORMAT notes (choices the format leaves open):
+// - Block size 512 always; next-free block (uint32) at offset 0, version byte 3 at offset 16, bytes
+//   20-21 kept zero; the rest of block 0 is zero.
+// - Memos are always appended, never overwritten: memo first, then the record pointing at it, so the
+//   old text stays valid until the record is written. Dead blocks are reclaimed by compressMemo.
+// - The new memo goes to max(next-free, end of file rounded up to a block), so a damaged next-free
+//   value can never make us overwrite another memo.
+// - A memo ends with two 0x1A; reading stops at the first one. Text containing 0x1A is refused.
+// - Block 0 is the header, so a reference to block 0 means "no memo".
+// - A memo longer than 16 MB without an end marker is treated as damage.
+#include "xbase/DbtFile.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "xbase/Bytes.h"
+#include "xbase/FileLocks.h"
+
+namespace xbase {
+
+namespace {
+
+constexpr size_t kOffNextFree = 0;
+constexpr size_t kOffVersion = 16;
+constexpr uint8_t kVersion = 0x03;
+constexpr uint8_t kEnd = 0x1A;
+constexpr size_t kReadChunk = 4096;
+// Far beyond any memo the program writes (32,000 characters); a damaged file without end markers
+// must not make a read swallow the whole memo file.
+constexpr size_t kMaxMemoLength = 16u << 20;
+
+}  // namespace
+
+bool parseMemoRef(std::string_view text, uint32_t* block) {
+    *block = 0;
+    if (!text.empty() && text[0] == '\0') return true;
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    uint64_t v = 0;
+    size_t digits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+        v = v * 10 + uint64_t(text[i] - '0');
+        if (v > 0xFFFFFFFFULL) return false;
+    }
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\0')) ++i;
+    if (i != text.size()) return false;
+    *block = uint32_t(v);
+    return true;
+}
+
+Status DbtFile::create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out) {
+    std::unique_ptr<DbtFile> dbt(new DbtFile);
+    dbt->m_path = path;
+    Status s = fs.create(path, share, &dbt->m_file);
+    if (!s.ok()) return s;
+    std::vector<uint8_t> hdr(kBlockSize, 0);
+    putU32(hdr.data() + kOffNextFree, 1);
+    hdr[kOffVersion] = kVersion;
+    s = dbt->m_file->write(0, hdr.data(), hdr.size());
+    if (!s.ok()) return s;
+    *out = std::move(dbt);
+    return Status::Ok();
+}
+
+Status DbtFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out) {
+    std::unique_ptr<DbtFile> dbt(new DbtFile);
+    dbt->m_path = path;
+    Status s = fs.open(path, share, false, &dbt->m_file);
+    if (!s.ok()) return s;
+    uint64_t size = 0;
+    s = dbt->m_file->size(&size);
+    if (!s.ok()) return s;
+    if (size < 4) return makeStatus(kErrCorruptMemo, path, "Damaged memo file (no header)");
+    *out = std::move(dbt);
+    return Status::Ok();
+}
+
+Status DbtFile::read(uint32_t block, std::string* text) {
+    text->clear();
+    uint64_t size = 0;
+    Status s = m_file->size(&size);
+    if (!s.ok()) return s;
+    uint64_t off = uint64_t(block) * kBlockSize;
+    if (block == 0 || off >= size)
+        return makeStatus(kErrCorruptMemo, m_path, "Memo reference " + std::to_string(block) + " out of range");
+    std::vector<char> buf(kReadChunk);
+    while (off < size) {
+        size_t got = 0;
+        s = m_file->read(off, buf.data(), buf.size(), &got);
+        if (!s.ok()) return s;
+        if (got == 0) break;
+        const auto end = std::find(buf.begin(), buf.begin() + long(got), char(kEnd));
+        text->append(buf.begin(), end);
+        if (end != buf.begin() + long(got)) break;
+        if (text->size() > kMaxMemoLength)
+            return makeStatus(kErrCorruptMemo, m_path, "Memo at block " + std::to_string(block) + " has no end");
+        off += got;
+    }
+    return Status::Ok();
+}
+
+Status DbtFile::append(std::string_view text, uint32_t* block) {
+    if (text.find(char(kEnd)) != std::string_view::npos)
+        return makeStatus(kErrBadValue, m_path, "Memo text holds the end-of-memo character 0x1A");
+    Status s = acquireLock(*m_file, kMemoLockOffset, m_lockTimeoutMs);
+    if (!s.ok()) return s;
+    s = appendLocked(text, block);
+    m_file->unlock(kMemoLockOffset, 1);
+    return s;
+}
+
+Status DbtFile::appendLocked(std::string_view text, uint32_t* block) {
+    uint8_t hdr[4];
+    size_t got = 0;
+    Status s = m_file->read(kOffNextFree, hdr, sizeof hdr, &got);
+    if (!s.ok()) return s;
+    if (got < sizeof hdr) return makeStatus(kErrCorruptMemo, m_path, "Damaged memo file (no header)");
+    uint64_t size = 0;
+    s = m_file->size(&size);
+    if (!s.ok()) return s;
+    const uint64_t byEnd = (size + kBlockSize - 1) / kBlockSize;
+    const uint64_t at = std::max<uint64_t>({getU32(hdr), byEnd, 1});
+    const uint64_t blocks = (text.size() + 2 + kBlockSize - 1) / kBlockSize;
+    if ((at + blocks) * kBlockSize >= kMaxDataFileSize)
+        return makeStatus(kErrTooLarge, m_path, "Memo file would pass the size limit");
+
+    std::string data(text);
+    data.append(2, char(kEnd));
+    s = m_file->write(at * kBlockSize, data.data(), data.size());
+    if (!s.ok()) return s;
+    putU32(hdr, uint32_t(at + blocks));
+    s = m_file->write(kOffNextFree, hdr, sizeof hdr);
+    if (!s.ok()) return s;
+    if (m_counters) m_counters->pagesWritten += blocks + 1;
+    *block = uint32_t(at);
+    return Status::Ok();
+}
+
+Status DbtFile::sync() { return m_file->sync(); }
+
+}  // namespace xbase

@@ -1,0 +1,45 @@
+#pragma once
+// One dBase III memo file: 512-byte blocks, memos appended and ended with 0x1A 0x1A.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "xbase/Engine.h"
+#include "xbase/FileSystem.h"
+
+namespace xbase {
+
+class DbtFile {
+public:
+    static constexpr uint32_t kBlockSize = 512;
+
+    static Status open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out);
+    static Status create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out);
+
+    // Reads the memo starting at block, up to the first 0x1A (or the end of the file).
+    Status read(uint32_t block, std::string* text);
+    // Appends text at the next free block under the memo lock and returns its block. Text holding
+    // 0x1A is refused (kErrBadValue): readers would stop there.
+    Status append(std::string_view text, uint32_t* block);
+    Status sync();
+
+    const std::string& path() const { return m_path; }
+    void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
+    void setCounters(IoCounters* c) { m_counters = c; }
+
+private:
+    DbtFile() = default;
+    Status appendLocked(std::string_view text, uint32_t* block);
+
+    std::unique_ptr<File> m_file;
+    std::string m_path;
+    int m_lockTimeoutMs = 2000;
+    IoCounters* m_counters = nullptr;
+};
+
+// A memo field's block reference: blank (or starting with NUL) means no memo; otherwise decimal
+// digits with leading blanks. Returns false for anything else (a damaged reference).
+bool parseMemoRef(std::string_view text, uint32_t* block);
+
+}  // namespace xbase

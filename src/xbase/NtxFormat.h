@@ -1,0 +1,138 @@
+#pragma once
+// The NTX file layout: named offsets of the header page and of B-tree pages, and the decoding of both
+// into plain values. Nothing here does I/O.
+//
+// Header page (page 0, 1024 bytes):
+//   0 u16 signature (6; 7 with a FOR condition)     2 u16 update counter (wraps)
+//   4 u32 root page offset                           8 u32 free-list head (0 = none)
+//  12 u16 item size (key size + 8)                  14 u16 key size
+//  16 u16 key decimals                              18 u16 MaxKeys per page
+//  20 u16 half page (MaxKeys / 2)                   22 key expression, NUL-terminated (256 bytes)
+// 278 unique flag     280 descending flag           282 FOR expression (256 bytes)
+// 538 tag name (12 bytes, at most 10 characters)    everything else zero
+//
+// B-tree page (1024 bytes):
+//   0 u16 n (keys used)
+//   2 u16 x (MaxKeys + 1) offset table: in-page offset of the item in logical slot i
+//   items of (key size + 8) bytes: [u32 child offset][u32 record number][key]
+// Slots 0..n-1 hold the keys in order; child i holds keys that sort before key i; slot n holds only
+// the rightmost child. Leaves have all children 0. Page references are byte offsets.
+// A freed page has n = 0 and chains to the next free page through the child of its slot-0 item.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xbase::ntx {
+
+constexpr uint32_t kPageSize = 1024;
+constexpr uint64_t kLockOffset = 1000000000ULL;  // index lock byte, beyond any data
+constexpr uint64_t kMaxFileSize = 1000000000ULL;
+
+constexpr size_t kHdrSignature = 0;
+constexpr size_t kHdrVersion = 2;
+constexpr size_t kHdrRoot = 4;
+constexpr size_t kHdrFree = 8;
+constexpr size_t kHdrItemSize = 12;
+constexpr size_t kHdrKeySize = 14;
+constexpr size_t kHdrKeyDec = 16;
+constexpr size_t kHdrMaxKeys = 18;
+constexpr size_t kHdrHalfPage = 20;
+constexpr size_t kHdrExpression = 22;
+constexpr size_t kHdrExpressionSize = 256;
+constexpr size_t kHdrUnique = 278;
+constexpr size_t kHdrDescending = 280;
+constexpr size_t kHdrForExpression = 282;
+constexpr size_t kHdrTagName = 538;
+constexpr size_t kHdrTagNameSize = 12;
+constexpr size_t kHdrCounterBlock = 12;  // bytes 0..11: what changes with every update
+// Our mark (a byte other engines leave zero): a change of several pages is being written. Still set
+// at open, it means a write failed part-way and the tree must be rebuilt from the table.
+constexpr size_t kHdrIncomplete = 1023;
+
+constexpr uint16_t kSignaturePlain = 0x0006;
+constexpr int kMaxKeyLength = 256;
+constexpr int kMaxTagName = 10;
+
+constexpr size_t kPageCount = 0;
+constexpr size_t kPageOffsets = 2;
+constexpr size_t kItemChild = 0;
+constexpr size_t kItemRecno = 4;
+constexpr size_t kItemKey = 8;
+
+// Keys per page for a key length: floor(1022 / (keyLen + 10)) - 1, less one more when odd and above 2.
+int maxKeysFor(int keyLength);
+
+struct Header {
+    uint16_t signature = kSignaturePlain;
+    uint16_t version = 1;
+    uint32_t root = 0;
+    uint32_t freeHead = 0;
+    uint16_t itemSize = 0;
+    uint16_t keySize = 0;
+    uint16_t keyDecimals = 0;
+    uint16_t maxKeys = 0;
+    uint16_t halfPage = 0;
+    std::string expression;
+    bool unique = false;
+    bool descending = false;
+    std::string tagName;
+
+    // The fields of bytes 0..11; equal when nobody changed the file in between.
+    bool sameCounters(const Header& o) const {
+        return signature == o.signature && version == o.version && root == o.root && freeHead == o.freeHead;
+    }
+};
+
+// Checks and decodes a whole header page. Returns false with *why when it is not a usable NTX header.
+bool decodeHeader(const uint8_t* page, uint64_t fileSize, Header* out, std::string* why);
+void decodeCounters(const uint8_t* bytes, Header* h);
+void encodeHeader(const Header& h, uint8_t* page);  // the whole page (create, rebuild)
+void encodeCounters(const Header& h, uint8_t* bytes);  // bytes 0..11
+
+struct Entry {
+    uint32_t child = 0;
+    uint32_t recno = 0;
+    std::string key;
+};
+
+struct Page {
+    uint32_t offset = 0;
+    std::vector<Entry> entries;
+    uint32_t right = 0;  // child after the last key (slot n)
+    bool leaf() const { return right == 0; }
+    int count() const { return int(entries.size()); }
+    uint32_t child(int i) const { return i < count() ? entries[size_t(i)].child : right; }
+    void setChild(int i, uint32_t off) {
+        if (i < count()) entries[size_t(i)].child = off;
+        else right = off;
+    }
+};
+
+struct Geometry {
+    int keyLength = 0;
+    int itemSize = 0;
+    int maxKeys = 0;
+    bool descending = false;
+};
+
+// Order of two keys of keyLength bytes in the index: unsigned bytes, negated when descending.
+int compareKeys(std::string_view a, std::string_view b, bool descending);
+// Seek comparison: over min(len(seek), keyLength) bytes; a shorter seek key that matches is equal.
+int compareSeek(std::string_view key, std::string_view seek, bool descending);
+
+// Decodes a tree page through its offset table and checks it: n <= MaxKeys, items inside the page,
+// children all zero or all aligned inside the file and not the page itself, keys in order.
+bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t fileSize, Page* out,
+                std::string* why);
+// Lays a page out with items in slot order (offset table 0, 1, 2, ...).
+void encodePage(const Page& p, const Geometry& g, uint8_t* raw);
+// A freed page: n = 0, slot 0's child links to next.
+void encodeFreePage(uint32_t next, const Geometry& g, uint8_t* raw);
+// The free-list link of a freed page read from disk (through its offset table).
+bool freePageLink(const uint8_t* raw, const Geometry& g, uint32_t* next);
+
+bool validPageOffset(uint64_t off, uint64_t fileSize);
+
+}  // namespace xbase::ntx

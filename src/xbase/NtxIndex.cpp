@@ -1,0 +1,817 @@
+// NtxIndex: one NTX file as an order. The tree algorithms and the cursor live here; the pages, their
+// cache, the free list and the index lock belong to ntx::Pager. The cursor keeps its path from the root
+// as (page, slot) steps, so moving along the order fetches only the pages it has not yet got.
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "xbase/Ntx.h"
+#include "xbase/NtxBuild.h"
+#include "xbase/NtxFormat.h"
+#include "xbase/NtxPager.h"
+
+namespace xbase {
+
+namespace {
+
+using ntx::Entry;
+using ntx::Page;
+using ntx::PagePtr;
+
+constexpr size_t kMaxDepth = 40;  // far beyond the depth of a 1 GB file; stops cycles
+
+std::string baseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+class NtxFile final : public NtxIndex {
+public:
+    NtxFile(FileSystem& fs, std::string path, std::unique_ptr<File> file, Share share, bool readOnly,
+            IoCounters* counters)
+        : m_fs(fs), m_pager(std::move(path), std::move(file), share, readOnly, counters) {}
+
+    int load(int keyLength, Status* status);
+
+    // Tag
+    const std::string& name() const override { return m_def.tagName; }
+    const std::string& expression() const override { return m_def.expression; }
+    const std::string& fileName() const override { return m_pager.fileName(); }
+    int keyLength() const override { return m_def.keyLength; }
+    bool unique() const override { return m_def.unique; }
+    bool descending() const override { return m_def.descending; }
+
+    const NtxDefinition& definition() const override { return m_def; }
+
+    int first(uint32_t* recno) override;
+    int last(uint32_t* recno) override;
+    int next(uint32_t* recno) override;
+    int prev(uint32_t* recno) override;
+    int seek(std::string_view key, uint32_t* recno) override;
+    int locate(std::string_view key, uint32_t recno) override;
+    double position() const override;
+    int goPosition(double fraction, uint32_t* recno) override;
+    const std::string& currentKey() const override { return m_key; }
+
+    int insert(std::string_view key, uint32_t recno) override;
+    int remove(std::string_view key, uint32_t recno) override;
+    int clear() override;
+    int rebuild(KeySource& source) override;
+    int flush(bool sync) override;
+
+    int walk(const std::function<void(std::string_view key, uint32_t recno)>& visit, Status* status) override;
+    int depth() override;
+    const Status& lastStatus() const override { return m_pager.status(); }
+
+private:
+    enum class State { None, On, Eof, Bof };
+    struct Step {
+        PagePtr page;
+        int slot;  // the entry the cursor stands on, or the child it went down through
+    };
+
+    // Runs body as one operation: under the index lock, with the header checked first and, for a
+    // change, the changed pages and header written after.
+    template <class F>
+    int run(bool write, F&& body);
+    int fetch(uint32_t off, PagePtr* out) { return m_pager.fetch(off, out); }
+    int corrupt(const std::string& what) { return m_pager.corrupt(what); }
+    const ntx::Geometry& geo() const { return m_pager.geometry(); }
+    ntx::Header& hdr() { return m_pager.header(); }
+
+    // Cursor internals (no locking).
+    std::string fitKey(std::string_view key) const;
+    template <class Choose>
+    int descendFrom(uint32_t off, Choose choose);
+    int descendLeftmost(uint32_t off);
+    int descendRightmost(uint32_t off);
+    int settleForward();   // stand on the entry at or after the path's position
+    int settleBackward();  // stand on the entry at or before it
+    int lowerBound(std::string_view target, bool prefix);
+    int stepForward();
+    int stepBackward();
+    int findEntry(std::string_view key, uint32_t recno, bool* found);
+    int locateInternal(std::string_view key, uint32_t recno);
+    int refreshCursor();
+    int result(int rc, uint32_t* recno) const;
+    double pathPosition() const;
+
+    // Changes (no locking).
+    int insertInternal(const std::string& key, uint32_t recno);
+    int spreadLeaf(size_t level, bool* done);
+    int splitUp(size_t level);
+    int rebalanceUp(size_t level);
+    int siblingOf(size_t level, PagePtr* sibling, int* sepIdx, bool* siblingIsRight);
+
+    int walkPage(uint32_t off, size_t level, int* leafLevel, std::unordered_set<uint32_t>* seen,
+                 std::string* prevKey, bool* havePrev,
+                 const std::function<void(std::string_view, uint32_t)>& visit);
+
+    FileSystem& m_fs;
+    ntx::Pager m_pager;
+    NtxDefinition m_def;
+    bool m_resetCursor = false;  // set by clear() and rebuild(): the cursor's entry is gone
+
+    State m_state = State::None;
+    std::vector<Step> m_path;
+    std::string m_key;
+    uint32_t m_recno = 0;
+    bool m_stale = false;    // the path must be rebuilt from m_key/m_recno before moving
+    bool m_between = false;  // the cursor's entry vanished: the path stands on the entry after it
+};
+
+// ---- operation frame ----------------------------------------------------------------------------
+
+template <class F>
+int NtxFile::run(bool write, F&& body) {
+    bool othersChanged = false;
+    int rc = m_pager.begin(write, &othersChanged);
+    if (rc < 0) return rc;
+    if (othersChanged) {
+        // The path's pages may be stale: find the entry again by key and record number when moving.
+        m_stale = m_state == State::On;
+        m_path.clear();
+    }
+    if (!write) {
+        rc = m_pager.end(false, body());
+        if (rc < 0) {  // a failed move leaves no half-built path behind
+            m_state = State::None;
+            m_path.clear();
+        }
+        return rc;
+    }
+    // A change walks the tree with the cursor's machinery; the cursor itself stays where it was and
+    // finds its entry again at its next move.
+    const State state = m_state;
+    const std::string key = m_key;
+    const uint32_t recno = m_recno;
+    const bool between = m_between;
+    m_resetCursor = false;
+    rc = m_pager.end(true, body());
+    if (m_resetCursor) {
+        m_state = State::None;
+        m_between = false;
+    } else {
+        m_state = state;
+        m_key = key;
+        m_recno = recno;
+        m_between = between;
+    }
+    m_stale = m_state == State::On;
+    m_path.clear();
+    return rc;
+}
+
+int NtxFile::load(int keyLength, Status* status) {
+    int rc = m_pager.open();
+    if (rc == 0) {
+        const ntx::Header& h = m_pager.header();
+        m_def.tagName = h.tagName.empty() ? baseName(m_pager.fileName()) : h.tagName;
+        m_def.expression = h.expression;
+        m_def.keyLength = h.keySize;
+        m_def.keyDecimals = h.keyDecimals;
+        m_def.unique = h.unique;
+        m_def.descending = h.descending;
+        if (keyLength > 0 && keyLength != h.keySize)
+            rc = m_pager.fail(kErrKeyLength, "Index key length " + std::to_string(h.keySize) +
+                                                 " differs from its expression's " + std::to_string(keyLength));
+    }
+    if (rc < 0) *status = m_pager.status();
+    return rc;
+}
+
+// ---- cursor internals ---------------------------------------------------------------------------
+
+std::string NtxFile::fitKey(std::string_view key) const {
+    std::string k(key.substr(0, size_t(geo().keyLength)));
+    k.resize(size_t(geo().keyLength), ' ');
+    return k;
+}
+
+template <class Choose>
+int NtxFile::descendFrom(uint32_t off, Choose choose) {
+    for (;;) {
+        if (m_path.size() >= kMaxDepth) return corrupt("tree deeper than " + std::to_string(kMaxDepth) + " levels");
+        PagePtr p;
+        const int rc = fetch(off, &p);
+        if (rc < 0) return rc;
+        const int slot = choose(*p);
+        m_path.push_back(Step{p, slot});
+        if (p->leaf()) return 0;
+        off = p->child(slot);
+    }
+}
+
+int NtxFile::descendLeftmost(uint32_t off) {
+    return descendFrom(off, [](const Page&) { return 0; });
+}
+
+int NtxFile::descendRightmost(uint32_t off) {
+    return descendFrom(off, [](const Page& p) { return p.leaf() ? p.count() - 1 : p.count(); });
+}
+
+int NtxFile::settleForward() {
+    while (!m_path.empty() && m_path.back().slot >= m_path.back().page->count()) m_path.pop_back();
+    if (m_path.empty()) {
+        m_state = State::Eof;
+        return kEof;
+    }
+    const Entry& e = m_path.back().page->entries[size_t(m_path.back().slot)];
+    m_key = e.key;
+    m_recno = e.recno;
+    m_state = State::On;
+    return 0;
+}
+
+int NtxFile::settleBackward() {
+    while (!m_path.empty() && m_path.back().slot < 0) {
+        m_path.pop_back();
+        if (!m_path.empty()) --m_path.back().slot;  // the key before the child we came from
+    }
+    if (m_path.empty()) {
+        m_state = State::Bof;
+        return kBof;
+    }
+    const Entry& e = m_path.back().page->entries[size_t(m_path.back().slot)];
+    m_key = e.key;
+    m_recno = e.recno;
+    m_state = State::On;
+    return 0;
+}
+
+int NtxFile::lowerBound(std::string_view target, bool prefix) {
+    m_path.clear();
+    m_between = false;
+    const bool desc = geo().descending;
+    const int rc = descendFrom(hdr().root, [&](const Page& p) {
+        auto it = std::partition_point(p.entries.begin(), p.entries.end(), [&](const Entry& e) {
+            return (prefix ? ntx::compareSeek(e.key, target, desc) : ntx::compareKeys(e.key, target, desc)) < 0;
+        });
+        return int(it - p.entries.begin());
+    });
+    if (rc < 0) return rc;
+    return settleForward();
+}
+
+int NtxFile::stepForward() {
+    if (m_path.empty()) return kEof;  // not standing on an entry
+    Step& top = m_path.back();
+    int rc = 0;
+    if (!top.page->leaf()) {
+        ++top.slot;
+        rc = descendLeftmost(top.page->child(top.slot));
+    } else {
+        ++top.slot;
+    }
+    if (rc < 0) return rc;
+    const std::string before = m_key;
+    rc = settleForward();
+    if (rc == 0 && ntx::compareKeys(before, m_key, geo().descending) > 0) return corrupt("keys out of order");
+    return rc;
+}
+
+int NtxFile::stepBackward() {
+    if (m_path.empty()) return kBof;
+    Step& top = m_path.back();
+    int rc = 0;
+    if (!top.page->leaf()) {
+        rc = descendRightmost(top.page->child(top.slot));
+    } else {
+        --top.slot;
+    }
+    if (rc < 0) return rc;
+    const std::string before = m_key;
+    rc = settleBackward();
+    if (rc == 0 && ntx::compareKeys(m_key, before, geo().descending) > 0) return corrupt("keys out of order");
+    return rc;
+}
+
+int NtxFile::findEntry(std::string_view key, uint32_t recno, bool* found) {
+    *found = false;
+    const std::string k = fitKey(key);
+    int rc = lowerBound(k, false);
+    // Equal keys are not in record order, so look at each; the bound stops a damaged chain.
+    uint64_t guard = (m_pager.fileSize() / ntx::kPageSize + 1) * uint64_t(geo().maxKeys + 1);
+    while (rc == 0 && m_key == k) {
+        if (m_recno == recno) {
+            *found = true;
+            return 0;
+        }
+        if (guard-- == 0) return corrupt("endless chain of equal keys");
+        rc = stepForward();
+    }
+    return rc < 0 ? rc : 0;
+}
+
+int NtxFile::locateInternal(std::string_view key, uint32_t recno) {
+    bool found = false;
+    const int rc = findEntry(key, recno, &found);
+    if (rc < 0 || found) return rc;
+    return corrupt("no entry for record " + std::to_string(recno));
+}
+
+// Rebuilds the path of a cursor whose pages were dropped, by its key and record number.
+int NtxFile::refreshCursor() {
+    if (!m_stale) return 0;
+    m_stale = false;
+    if (m_state != State::On) return 0;
+    const std::string key = m_key;
+    const uint32_t recno = m_recno;
+    bool found = false;
+    int rc = findEntry(key, recno, &found);
+    if (rc < 0 || found) return rc;
+    rc = lowerBound(key, false);
+    if (rc < 0) return rc;
+    m_between = true;
+    if (rc == kEof) m_state = State::On;  // stays "between": prev() goes to the last key
+    m_key = key;
+    m_recno = recno;
+    return 0;
+}
+
+int NtxFile::result(int rc, uint32_t* recno) const {
+    if (rc == 0 || rc == kSeekNext) {
+        if (recno) *recno = m_recno;
+    }
+    return rc;
+}
+
+// ---- cursor -------------------------------------------------------------------------------------
+
+int NtxFile::first(uint32_t* recno) {
+    return run(false, [&] {
+        m_stale = m_between = false;
+        m_path.clear();
+        const int rc = descendLeftmost(hdr().root);
+        if (rc < 0) return rc;
+        return result(settleForward(), recno);
+    });
+}
+
+int NtxFile::last(uint32_t* recno) {
+    return run(false, [&] {
+        m_stale = m_between = false;
+        m_path.clear();
+        const int rc = descendRightmost(hdr().root);
+        if (rc < 0) return rc;
+        const int s = settleBackward();
+        if (s == kBof) {
+            m_state = State::Eof;
+            return int(kEof);
+        }
+        return result(s, recno);
+    });
+}
+
+int NtxFile::next(uint32_t* recno) {
+    if (m_state == State::None || m_state == State::Bof) return first(recno);
+    if (m_state == State::Eof) return kEof;
+    return run(false, [&] {
+        int rc = refreshCursor();
+        if (rc < 0) return rc;
+        if (m_between) {
+            m_between = false;
+            if (m_path.empty()) {
+                m_state = State::Eof;
+                return int(kEof);
+            }
+            const Entry& e = m_path.back().page->entries[size_t(m_path.back().slot)];
+            m_key = e.key;
+            m_recno = e.recno;
+            return result(0, recno);
+        }
+        return result(stepForward(), recno);
+    });
+}
+
+int NtxFile::prev(uint32_t* recno) {
+    if (m_state == State::None || m_state == State::Eof) return last(recno);
+    if (m_state == State::Bof) return kBof;
+    return run(false, [&] {
+        int rc = refreshCursor();
+        if (rc < 0) return rc;
+        if (m_between) {
+            m_between = false;
+            if (m_path.empty()) {  // nothing at or after the vanished key: the last key comes before it
+                m_stale = false;
+                rc = descendRightmost(hdr().root);
+                if (rc < 0) return rc;
+                rc = settleBackward();
+                return result(rc, recno);
+            }
+        }
+        return result(stepBackward(), recno);
+    });
+}
+
+int NtxFile::seek(std::string_view key, uint32_t* recno) {
+    return run(false, [&] {
+        m_stale = false;
+        const std::string_view target = key.substr(0, std::min(key.size(), size_t(geo().keyLength)));
+        const int rc = lowerBound(target, true);
+        if (rc != 0) return rc;
+        return result(ntx::compareSeek(m_key, target, geo().descending) == 0 ? int(kOk) : int(kSeekNext), recno);
+    });
+}
+
+int NtxFile::locate(std::string_view key, uint32_t recno) {
+    return run(false, [&] {
+        m_stale = false;
+        const int rc = locateInternal(key, recno);
+        if (rc < 0) m_state = State::None;
+        return rc;
+    });
+}
+
+double NtxFile::pathPosition() const {
+    if (m_path.empty()) return 0.0;
+    const Step& top = m_path.back();
+    double p = top.page->leaf() ? 0.5 : 1.0;
+    for (size_t i = m_path.size(); i-- > 0;) {
+        const Page& pg = *m_path[i].page;
+        const int slots = pg.leaf() ? pg.count() : pg.count() + 1;
+        if (slots > 0) p = (p + m_path[i].slot) / slots;
+    }
+    return std::clamp(p, 0.0, 1.0);
+}
+
+double NtxFile::position() const {
+    if (m_state == State::Eof) return 1.0;
+    if (m_state != State::On) return 0.0;
+    // The path may have been dropped by a change; rebuilding it is not a change of position.
+    auto* self = const_cast<NtxFile*>(this);
+    double p = 0.0;
+    self->run(false, [&] {
+        const int rc = self->refreshCursor();
+        if (rc < 0) return rc;
+        p = self->m_path.empty() ? 1.0 : pathPosition();
+        return 0;
+    });
+    return p;
+}
+
+int NtxFile::goPosition(double fraction, uint32_t* recno) {
+    return run(false, [&] {
+        m_stale = m_between = false;
+        m_path.clear();
+        double p = std::isfinite(fraction) ? std::clamp(fraction, 0.0, 1.0) : 0.0;
+        int rc = descendFrom(hdr().root, [&](const Page& pg) {
+            const int slots = pg.leaf() ? pg.count() : pg.count() + 1;
+            if (slots == 0) return 0;
+            const int k = std::min(int(std::floor(p * slots)), slots - 1);
+            p = std::clamp(p * slots - k, 0.0, 1.0);
+            return k;
+        });
+        if (rc < 0) return rc;
+        rc = settleForward();
+        if (rc != 0) return rc;  // empty index
+        if (p > 0.75) {
+            rc = stepForward();
+            if (rc == kEof) {
+                m_path.clear();
+                rc = descendRightmost(hdr().root);
+                if (rc == 0) rc = settleBackward();
+            }
+        } else if (p < 0.25) {
+            rc = stepBackward();
+            if (rc == kBof) {
+                m_path.clear();
+                rc = descendLeftmost(hdr().root);
+                if (rc == 0) rc = settleForward();
+            }
+        }
+        return result(rc, recno);
+    });
+}
+
+// ---- changes ------------------------------------------------------------------------------------
+
+int NtxFile::insert(std::string_view key, uint32_t recno) {
+    return run(true, [&] { return insertInternal(fitKey(key), recno); });
+}
+
+int NtxFile::insertInternal(const std::string& key, uint32_t recno) {
+    if (hdr().unique) {
+        int rc = lowerBound(key, false);
+        if (rc < 0) return rc;
+        if (rc == 0 && m_key == key) return 0;  // the first record with the key wins
+    }
+    m_path.clear();
+    const bool desc = geo().descending;
+    int rc = descendFrom(hdr().root, [&](const Page& p) {
+        auto it = std::partition_point(p.entries.begin(), p.entries.end(), [&](const Entry& e) {
+            return ntx::compareKeys(e.key, key, desc) <= 0;  // after all equal keys
+        });
+        return int(it - p.entries.begin());
+    });
+    if (rc < 0) return rc;
+    Step& leaf = m_path.back();
+    leaf.page->entries.insert(leaf.page->entries.begin() + leaf.slot, Entry{0, recno, key});
+    m_pager.markDirty(leaf.page);
+    return splitUp(m_path.size() - 1);
+}
+
+// Resolves an overfull page at path level `level`: a full leaf first tries to share keys with a
+// neighbour; otherwise the page splits and its middle key goes up, possibly all the way to a new root.
+int NtxFile::splitUp(size_t level) {
+    for (;;) {
+        const PagePtr page = m_path[level].page;
+        if (page->count() <= geo().maxKeys) return 0;
+        if (page->leaf() && level > 0) {
+            bool done = false;
+            const int rc = spreadLeaf(level, &done);
+            if (rc < 0) return rc;
+            if (done) return 0;
+        }
+        PagePtr left;
+        int rc = m_pager.allocate(&left);
+        if (rc < 0) return rc;
+        const size_t half = size_t(page->count()) / 2;
+        left->entries.assign(std::make_move_iterator(page->entries.begin()),
+                             std::make_move_iterator(page->entries.begin() + long(half)));
+        left->right = page->entries[half].child;
+        Entry up = std::move(page->entries[half]);
+        up.child = left->offset;
+        page->entries.erase(page->entries.begin(), page->entries.begin() + long(half) + 1);
+        m_pager.markDirty(page);
+        if (level == 0) {
+            PagePtr root;
+            rc = m_pager.allocate(&root);
+            if (rc < 0) return rc;
+            root->entries.push_back(std::move(up));
+            root->right = page->offset;
+            hdr().root = root->offset;
+            return 0;
+        }
+        --level;
+        Step& parent = m_path[level];
+        // The new left page's key goes in front of the pointer to the old page.
+        parent.page->entries.insert(parent.page->entries.begin() + parent.slot, std::move(up));
+        m_pager.markDirty(parent.page);
+    }
+}
+
+int NtxFile::siblingOf(size_t level, PagePtr* sibling, int* sepIdx, bool* siblingIsRight) {
+    const Step& parent = m_path[level - 1];
+    const int c = parent.slot;
+    if (parent.page->count() == 0) return corrupt("branch page without keys");
+    *siblingIsRight = c < parent.page->count();
+    *sepIdx = *siblingIsRight ? c : c - 1;
+    return fetch(parent.page->child(*siblingIsRight ? c + 1 : c - 1), sibling);
+}
+
+int NtxFile::spreadLeaf(size_t level, bool* done) {
+    *done = false;
+    PagePtr sibling;
+    int sep = 0;
+    bool right = false;
+    const int rc = siblingOf(level, &sibling, &sep, &right);
+    if (rc < 0) return rc;
+    if (!sibling->leaf()) return corrupt("leaf beside a branch page");
+    if ((m_path[level].page->count() - 1) + sibling->count() > 2 * (geo().maxKeys - 1)) return 0;
+    const PagePtr& page = m_path[level].page;
+    Page& parent = *m_path[level - 1].page;
+    ntx::redistribute(right ? *page : *sibling, parent.entries[size_t(sep)], right ? *sibling : *page);
+    m_pager.markDirty(page);
+    m_pager.markDirty(sibling);
+    m_pager.markDirty(m_path[level - 1].page);
+    *done = true;
+    return 0;
+}
+
+int NtxFile::remove(std::string_view key, uint32_t recno) {
+    return run(true, [&] {
+        int rc = locateInternal(key, recno);
+        if (rc < 0) return rc;
+        const PagePtr page = m_path.back().page;
+        const int slot = m_path.back().slot;
+        if (!page->leaf()) {
+            // Take the in-order predecessor (last key of the left subtree) into this place.
+            rc = descendRightmost(page->child(slot));
+            if (rc < 0) return rc;
+            const PagePtr leaf = m_path.back().page;
+            if (leaf->count() == 0) return corrupt("empty leaf page");
+            Entry& target = page->entries[size_t(slot)];
+            target.key = leaf->entries.back().key;
+            target.recno = leaf->entries.back().recno;
+            leaf->entries.pop_back();
+            m_pager.markDirty(page);
+            m_pager.markDirty(leaf);
+        } else {
+            page->entries.erase(page->entries.begin() + slot);
+            m_pager.markDirty(page);
+        }
+        return rebalanceUp(m_path.size() - 1);
+    });
+}
+
+// Going up from `level`, a page with fewer than MaxKeys/2 keys joins its neighbour (when both fit in
+// one page) or takes keys from it; an empty root with a child gives way to that child.
+int NtxFile::rebalanceUp(size_t level) {
+    const int half = geo().maxKeys / 2;
+    for (; level > 0; --level) {
+        const PagePtr page = m_path[level].page;
+        if (page->count() >= half) break;
+        PagePtr sibling;
+        int sep = 0;
+        bool right = false;
+        const int rc = siblingOf(level, &sibling, &sep, &right);
+        if (rc < 0) return rc;
+        if (sibling->leaf() != page->leaf()) return corrupt("leaf beside a branch page");
+        const PagePtr& parentPtr = m_path[level - 1].page;
+        Page& parent = *parentPtr;
+        const PagePtr& left = right ? page : sibling;
+        const PagePtr& rightPage = right ? sibling : page;
+        if (left->count() + rightPage->count() < geo().maxKeys) {
+            Entry& s = parent.entries[size_t(sep)];
+            left->entries.push_back(Entry{left->right, s.recno, std::move(s.key)});
+            for (auto& e : rightPage->entries) left->entries.push_back(std::move(e));
+            left->right = rightPage->right;
+            parent.entries.erase(parent.entries.begin() + sep);
+            parent.setChild(sep, left->offset);
+            m_pager.markDirty(left);
+            m_pager.release(rightPage);
+        } else {
+            ntx::redistribute(*left, parent.entries[size_t(sep)], *rightPage);
+            m_pager.markDirty(left);
+            m_pager.markDirty(rightPage);
+        }
+        m_pager.markDirty(parentPtr);
+    }
+    const PagePtr& root = m_path.front().page;
+    if (root->count() == 0 && !root->leaf()) {
+        hdr().root = root->right;
+        m_pager.release(root);
+    }
+    return 0;
+}
+
+int NtxFile::clear() {
+    return run(true, [&] {
+        m_resetCursor = true;
+        Status st = m_pager.file().truncate(ntx::kPageSize);
+        if (!st.ok()) return m_pager.failWith(st);
+        m_pager.replaced(ntx::kPageSize);
+        hdr().freeHead = 0;
+        PagePtr root;
+        const int rc = m_pager.allocate(&root);
+        if (rc < 0) return rc;
+        hdr().root = root->offset;
+        return 0;
+    });
+}
+
+int NtxFile::rebuild(KeySource& source) {
+    return run(true, [&] {
+        m_resetCursor = true;
+        uint32_t root = 0;
+        uint64_t end = 0;
+        Status st;
+        const int rc = ntx::buildTree(m_fs, m_pager.file(), fileName() + ".run", hdr(), source, m_pager.counters(),
+                                      &root, &end, &st);
+        if (rc < 0) return m_pager.failWith(st);
+        st = m_pager.file().truncate(end);
+        if (!st.ok()) return m_pager.failWith(st);
+        m_pager.replaced(end);
+        hdr().root = root;
+        hdr().freeHead = 0;
+        return 0;
+    });
+}
+
+int NtxFile::flush(bool sync) {
+    if (!sync) return 0;  // changes are written at the end of each operation
+    Status st = m_pager.file().sync();
+    return st.ok() ? 0 : m_pager.failWith(st);
+}
+
+// ---- checks -------------------------------------------------------------------------------------
+
+int NtxFile::walkPage(uint32_t off, size_t level, int* leafLevel, std::unordered_set<uint32_t>* seen,
+                      std::string* prevKey, bool* havePrev,
+                      const std::function<void(std::string_view, uint32_t)>& visit) {
+    if (level >= kMaxDepth) return corrupt("tree deeper than " + std::to_string(kMaxDepth) + " levels");
+    if (!seen->insert(off).second) return corrupt("page at " + std::to_string(off) + " reached twice");
+    PagePtr page;
+    int rc = fetch(off, &page);
+    if (rc < 0) return rc;
+    if (page->leaf()) {
+        if (*leafLevel < 0) *leafLevel = int(level);
+        if (*leafLevel != int(level)) return corrupt("leaves at different depths");
+        if (level > 0 && page->count() == 0) return corrupt("empty leaf page at " + std::to_string(off));
+    }
+    for (int i = 0; i <= page->count(); ++i) {
+        if (!page->leaf()) {
+            rc = walkPage(page->child(i), level + 1, leafLevel, seen, prevKey, havePrev, visit);
+            if (rc < 0) return rc;
+        }
+        if (i == page->count()) break;
+        const Entry& e = page->entries[size_t(i)];
+        if (*havePrev && ntx::compareKeys(*prevKey, e.key, geo().descending) > 0)
+            return corrupt("keys out of order in the page at " + std::to_string(off));
+        *prevKey = e.key;
+        *havePrev = true;
+        if (visit) visit(e.key, e.recno);
+    }
+    return 0;
+}
+
+int NtxFile::walk(const std::function<void(std::string_view key, uint32_t recno)>& visit, Status* status) {
+    const int rc = run(false, [&] {
+        int leafLevel = -1;
+        std::unordered_set<uint32_t> seen;
+        std::string prevKey;
+        bool havePrev = false;
+        return walkPage(hdr().root, 0, &leafLevel, &seen, &prevKey, &havePrev, visit);
+    });
+    if (status) *status = rc < 0 ? m_pager.status() : Status::Ok();
+    return rc;
+}
+
+int NtxFile::depth() {
+    int levels = 0;
+    const int rc = run(false, [&] {
+        std::vector<Step> saved;
+        saved.swap(m_path);
+        int r = descendLeftmost(hdr().root);
+        levels = int(m_path.size());
+        m_path.swap(saved);
+        return r;
+    });
+    return rc < 0 ? rc : levels;
+}
+
+// ---- create -------------------------------------------------------------------------------------
+
+int checkDefinition(const NtxDefinition& def, const std::string& path, Status* status) {
+    std::string why;
+    if (def.keyLength < 1 || def.keyLength > ntx::kMaxKeyLength) why = "key length must be 1 to 256";
+    else if (def.expression.empty() || def.expression.size() >= ntx::kHdrExpressionSize)
+        why = "key expression empty or longer than 255 characters";
+    else if (def.tagName.size() > size_t(ntx::kMaxTagName)) why = "tag name longer than 10 characters";
+    if (why.empty()) return 0;
+    *status = makeStatus(kErrArgument, path, "Index cannot be created (" + why + ")");
+    return kErrArgument;
+}
+
+}  // namespace
+
+int NtxIndex::open(FileSystem& fs, const std::string& path, Share share, bool readOnly, int keyLength,
+                   IoCounters* counters, std::unique_ptr<NtxIndex>* out, Status* status) {
+    Status local;
+    Status* st = status ? status : &local;
+    std::unique_ptr<File> file;
+    *st = fs.open(path, share, readOnly, &file);
+    if (!st->ok()) return st->code;
+    auto index = std::make_unique<NtxFile>(fs, path, std::move(file), share, readOnly, counters);
+    const int rc = index->load(keyLength, st);
+    if (rc < 0) return rc;
+    *st = Status::Ok();
+    *out = std::move(index);
+    return 0;
+}
+
+int NtxIndex::create(FileSystem& fs, const std::string& path, const NtxDefinition& def, Share share,
+                     KeySource& source, IoCounters* counters, std::unique_ptr<NtxIndex>* out, Status* status) {
+    Status local;
+    Status* st = status ? status : &local;
+    int rc = checkDefinition(def, path, st);
+    if (rc < 0) return rc;
+    ntx::Header h;
+    h.keySize = uint16_t(def.keyLength);
+    h.itemSize = uint16_t(def.keyLength + 8);
+    h.keyDecimals = uint16_t(std::max(def.keyDecimals, 0));
+    h.maxKeys = uint16_t(ntx::maxKeysFor(def.keyLength));
+    h.halfPage = uint16_t(h.maxKeys / 2);
+    h.expression = def.expression;
+    h.unique = def.unique;
+    h.descending = def.descending;
+    h.tagName = def.tagName;
+
+    const std::string temp = path + ".tmp";
+    std::unique_ptr<File> file;
+    *st = fs.create(temp, Share::Exclusive, &file);
+    if (!st->ok()) return st->code;
+    auto abandon = [&](int code) {
+        file.reset();
+        fs.remove(temp);
+        return code;
+    };
+    uint64_t end = 0;
+    rc = ntx::buildTree(fs, *file, temp + ".run", h, source, counters, &h.root, &end, st);
+    if (rc < 0) return abandon(rc);
+    std::vector<uint8_t> raw(ntx::kPageSize);
+    ntx::encodeHeader(h, raw.data());
+    *st = file->write(0, raw.data(), raw.size());
+    if (st->ok()) *st = file->sync();
+    if (!st->ok()) return abandon(st->code);
+    file.reset();
+    *st = fs.rename(temp, path);
+    if (!st->ok()) return abandon(st->code);
+    return open(fs, path, share, false, def.keyLength, counters, out, st);
+}
+
+}  // namespace xbase

@@ -1,0 +1,307 @@
+#include "xbase/NtxPager.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "xbase/Bytes.h"
+
+#include <vector>
+
+namespace xbase::ntx {
+
+namespace {
+
+constexpr size_t kCachePages = 256;
+
+}  // namespace
+
+Pager::Pager(std::string fileName, std::unique_ptr<File> file, Share share, bool readOnly, IoCounters* counters)
+    : m_fileName(std::move(fileName)), m_file(std::move(file)), m_share(share), m_readOnly(readOnly),
+      m_counters(counters ? counters : &m_ownCounters) {}
+
+int Pager::fail(int code, const std::string& what) {
+    m_status = makeStatus(code, m_fileName, what);
+    return code;
+}
+
+int Pager::corrupt(const std::string& what) {
+    return fail(kErrCorruptIndex, "Index file damaged (" + what + "); rebuild the index");
+}
+
+int Pager::failWith(const Status& st) {
+    m_status = st;
+    if (m_status.file.empty()) m_status.file = m_fileName;
+    return st.code;
+}
+
+// ---- operations ---------------------------------------------------------------------------------
+
+int Pager::open() {
+    bool othersChanged = false;
+    int rc = begin(false, &othersChanged);
+    if (rc < 0) return rc;
+    uint8_t raw[kPageSize];
+    size_t got = 0;
+    Status st = m_file->read(0, raw, sizeof raw, &got);
+    if (st.ok()) st = m_file->size(&m_fileSize);
+    std::string why;
+    if (!st.ok()) rc = failWith(st);
+    else if (got != sizeof raw) rc = corrupt("header cut short");
+    else if (!decodeHeader(raw, m_fileSize, &m_hdr, &why)) rc = corrupt(why);
+    else if (raw[kHdrIncomplete] != 0) rc = corrupt("a change was not completely written; rebuild the index");
+    if (rc == 0) {
+        m_g = Geometry{m_hdr.keySize, m_hdr.itemSize, m_hdr.maxKeys, m_hdr.descending};
+        PagePtr root;
+        rc = fetch(m_hdr.root, &root);
+    }
+    return end(false, rc);
+}
+
+int Pager::begin(bool write, bool* othersChanged) {
+    *othersChanged = false;
+    if (write && m_readOnly) return fail(kErrReadOnly, "Index opened for reading only");
+    if (m_share == Share::Shared) {
+        Status st = m_file->lock(kLockOffset, 1, write ? LockKind::Write : LockKind::Read, true);
+        if (!st.ok()) {
+            failWith(st);
+            if (m_status.message.empty()) m_status = makeStatus(kErrLock, m_fileName, "Index lock failed");
+            m_status.code = kErrLock;
+            return kErrLock;
+        }
+        m_locked = true;
+    }
+    m_changed = false;
+    const int rc = m_g.maxKeys == 0 ? 0 : refreshCounters(othersChanged);  // nothing to compare before open
+    if (rc < 0) end(false, rc);
+    m_saved = m_hdr;
+    return rc;
+}
+
+int Pager::end(bool write, int rc) {
+    if (write) {
+        if (rc >= 0 && m_changed) {
+            const int wrc = writeChanges();
+            if (wrc < 0) rc = wrc;
+        }
+        if (rc < 0) {
+            // Nothing half-done stays in memory: the next operation reads the file again.
+            m_hdr = m_saved;
+            dropCache();
+        }
+        m_dirty.clear();
+        m_freed.clear();
+        m_allocated.clear();
+    }
+    if (m_locked) m_file->unlock(kLockOffset, 1);
+    m_locked = false;
+    return rc;
+}
+
+int Pager::refreshCounters(bool* othersChanged) {
+    if (m_share != Share::Shared) return 0;  // nobody else can change the file
+    uint8_t bytes[kHdrCounterBlock];
+    size_t got = 0;
+    Status st = m_file->read(0, bytes, sizeof bytes, &got);
+    if (!st.ok()) return failWith(st);
+    if (got != sizeof bytes) return corrupt("header cut short");
+    Header now = m_hdr;
+    decodeCounters(bytes, &now);
+    if (now.sameCounters(m_hdr)) return 0;
+    uint64_t size = 0;
+    st = m_file->size(&size);
+    if (!st.ok()) return failWith(st);
+    if (!validPageOffset(now.root, size) || (now.freeHead != 0 && !validPageOffset(now.freeHead, size)))
+        return corrupt("root or free list outside the file");
+    m_hdr.signature = now.signature;
+    m_hdr.version = now.version;
+    m_hdr.root = now.root;
+    m_hdr.freeHead = now.freeHead;
+    m_fileSize = size;
+    dropCache();
+    *othersChanged = true;
+    return 0;
+}
+
+int Pager::writeChanges() {
+    // A write that fails part-way (a full disk) must never leave keys unreachable: pages that gain
+    // entries go first (new pages, then the parents that link them), then the header, then pages that
+    // lose entries, then freed pages. A failure can leave an entry twice, which the order check finds
+    // and a rebuild repairs; it cannot leave one out.
+    struct Pending {
+        uint32_t off;
+        const Page* page;
+        long gain;
+    };
+    std::vector<Pending> order;
+    order.reserve(m_dirty.size());
+    for (const auto& [off, page] : m_dirty) {
+        long gain = std::numeric_limits<long>::max();
+        if (!m_allocated.count(off)) {
+            uint8_t count[2] = {0, 0};
+            size_t got = 0;
+            const Status st = m_file->read(off, count, sizeof count, &got);
+            gain = st.ok() && got == sizeof count ? long(page->count()) - long(getU16(count)) : 0;
+        }
+        order.push_back({off, page.get(), gain});
+    }
+    std::stable_sort(order.begin(), order.end(), [](const Pending& a, const Pending& b) { return a.gain > b.gain; });
+
+    std::vector<uint8_t> raw(kPageSize);
+    auto put = [&](uint32_t off) {
+        Status st = m_file->write(off, raw.data(), raw.size());
+        if (!st.ok()) return failWith(st);
+        ++m_counters->pagesWritten;
+        return 0;
+    };
+    auto writeHeader = [&] {
+        m_hdr.version = uint16_t(m_hdr.version + 1);
+        uint8_t bytes[kHdrCounterBlock];
+        encodeCounters(m_hdr, bytes);
+        Status st = m_file->write(0, bytes, sizeof bytes);
+        return st.ok() ? 0 : failWith(st);
+    };
+    auto mark = [&](uint8_t value) {
+        Status st = m_file->write(kHdrIncomplete, &value, 1);
+        return st.ok() ? 0 : failWith(st);
+    };
+    // A change of one page is written whole or not at all; a longer one is bracketed by the mark, so
+    // a failure part-way is found at the next open instead of leaving a tree that silently lacks keys.
+    const bool bracketed = order.size() + m_freed.size() > 1;
+    if (bracketed) {
+        if (const int rc = mark(1); rc < 0) return rc;
+    }
+    bool headerWritten = false;
+    for (const Pending& p : order) {
+        if (p.gain < 0 && !headerWritten) {
+            if (const int rc = writeHeader(); rc < 0) return rc;
+            headerWritten = true;
+        }
+        encodePage(*p.page, m_g, raw.data());
+        if (const int rc = put(p.off); rc < 0) return rc;
+    }
+    if (!headerWritten) {
+        if (const int rc = writeHeader(); rc < 0) return rc;
+    }
+    for (const auto& [off, next] : m_freed) {
+        encodeFreePage(next, m_g, raw.data());
+        if (const int rc = put(off); rc < 0) return rc;
+    }
+    return bracketed ? mark(0) : 0;
+}
+
+// ---- pages --------------------------------------------------------------------------------------
+
+void Pager::dropCache() {
+    m_cache.clear();
+    m_lru.clear();
+}
+
+void Pager::replaced(uint64_t fileSize) {
+    dropCache();
+    m_dirty.clear();
+    m_freed.clear();
+    m_allocated.clear();
+    m_fileSize = fileSize;
+    m_changed = true;
+}
+
+int Pager::fetch(uint32_t off, PagePtr* out) {
+    if (!validPageOffset(off, m_fileSize)) return corrupt("page offset " + std::to_string(off) + " outside the file");
+    ++m_counters->indexPagesRead;
+    if (auto d = m_dirty.find(off); d != m_dirty.end()) {
+        *out = d->second;
+        return 0;
+    }
+    if (m_freed.count(off)) return corrupt("a freed page is still in the tree");
+    if (auto c = m_cache.find(off); c != m_cache.end()) {
+        m_lru.splice(m_lru.begin(), m_lru, c->second.lru);
+        *out = c->second.page;
+        return 0;
+    }
+    uint8_t raw[kPageSize];
+    size_t got = 0;
+    Status st = m_file->read(off, raw, sizeof raw, &got);
+    if (!st.ok()) return failWith(st);
+    if (got != sizeof raw) return corrupt("page at " + std::to_string(off) + " cut short");
+    auto page = std::make_shared<Page>();
+    std::string why;
+    if (!decodePage(raw, off, m_g, m_fileSize, page.get(), &why))
+        return corrupt(why + " in the page at offset " + std::to_string(off));
+    remember(page);
+    *out = std::move(page);
+    return 0;
+}
+
+void Pager::remember(const PagePtr& p) {
+    if (auto c = m_cache.find(p->offset); c != m_cache.end()) {
+        c->second.page = p;
+        m_lru.splice(m_lru.begin(), m_lru, c->second.lru);
+        return;
+    }
+    m_lru.push_front(p->offset);
+    m_cache[p->offset] = CacheSlot{p, m_lru.begin()};
+    while (m_cache.size() > kCachePages) {
+        m_cache.erase(m_lru.back());  // pages held by a cursor or a change live on through their owners
+        m_lru.pop_back();
+    }
+}
+
+void Pager::forget(uint32_t off) {
+    if (auto c = m_cache.find(off); c != m_cache.end()) {
+        m_lru.erase(c->second.lru);
+        m_cache.erase(c);
+    }
+}
+
+void Pager::markDirty(const PagePtr& p) {
+    m_dirty[p->offset] = p;
+    m_changed = true;
+    remember(p);
+}
+
+int Pager::allocate(PagePtr* out) {
+    uint32_t off = 0;
+    if (m_hdr.freeHead != 0) {
+        off = m_hdr.freeHead;
+        uint32_t next = 0;
+        if (auto f = m_freed.find(off); f != m_freed.end()) {
+            next = f->second;
+            m_freed.erase(f);
+        } else {
+            if (!validPageOffset(off, m_fileSize)) return corrupt("free list outside the file");
+            uint8_t raw[kPageSize];
+            size_t got = 0;
+            Status st = m_file->read(off, raw, sizeof raw, &got);
+            if (!st.ok()) return failWith(st);
+            ++m_counters->indexPagesRead;
+            if (got != sizeof raw || !freePageLink(raw, m_g, &next))
+                return corrupt("free page at " + std::to_string(off) + " unreadable");
+        }
+        if (next != 0 && (!validPageOffset(next, m_fileSize) || next == off))
+            return corrupt("free list link outside the file");
+        m_hdr.freeHead = next;
+    } else {
+        const uint64_t end = (m_fileSize + kPageSize - 1) / kPageSize * kPageSize;
+        if (end + kPageSize > kMaxFileSize) return fail(kErrTooLarge, "Index file would pass 1,000,000,000 bytes");
+        off = uint32_t(end);
+        m_fileSize = end + kPageSize;
+    }
+    forget(off);
+    m_allocated.insert(off);
+    auto page = std::make_shared<Page>();
+    page->offset = off;
+    markDirty(page);
+    *out = std::move(page);
+    return 0;
+}
+
+void Pager::release(const PagePtr& p) {
+    const uint32_t off = p->offset;
+    m_dirty.erase(off);
+    forget(off);
+    m_freed[off] = m_hdr.freeHead;
+    m_hdr.freeHead = off;
+    m_changed = true;
+}
+
+}  // namespace xbase::ntx

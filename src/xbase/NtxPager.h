@@ -1,0 +1,92 @@
+#pragma once
+// The pages of one open NTX file: the header, a bounded cache of decoded pages, the pages changed by
+// the current operation, the free list, and the index lock held around each operation.
+#include <cstdint>
+#include <list>
+#include <map>
+#include <set>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "xbase/Engine.h"
+#include "xbase/FileSystem.h"
+#include "xbase/NtxFormat.h"
+#include "xbase/Status.h"
+
+namespace xbase::ntx {
+
+using PagePtr = std::shared_ptr<Page>;
+
+class Pager {
+public:
+    Pager(std::string fileName, std::unique_ptr<File> file, Share share, bool readOnly, IoCounters* counters);
+
+    // Reads and checks the header and the root page.
+    int open();
+
+    // Starts an operation: takes the index lock (shared to read, exclusive to write) when the file is
+    // shared and re-reads the header's counters. *othersChanged: another user changed the file since
+    // the last operation, and every cached page was dropped.
+    int begin(bool write, bool* othersChanged);
+    // Ends it. A write that succeeded writes its changed pages, then bytes 0..11 of the header with the
+    // update counter + 1; a failed one forgets its changes. Releases the lock. Returns rc or the
+    // write's error.
+    int end(bool write, int rc);
+
+    // A tree page; counted in IoCounters::indexPagesRead whether it comes from the cache or the file.
+    int fetch(uint32_t off, PagePtr* out);
+    // The page is written at the end of the operation.
+    void markDirty(const PagePtr& p);
+    // A page from the free list, else a new one at the end of the file (already marked dirty).
+    int allocate(PagePtr* out);
+    // Puts the page on the free list.
+    void release(const PagePtr& p);
+    // The tree was replaced in the file (clear, rebuild): drop every cached page.
+    void replaced(uint64_t fileSize);
+
+    Header& header() { return m_hdr; }
+    const Geometry& geometry() const { return m_g; }
+    uint64_t fileSize() const { return m_fileSize; }
+    File& file() { return *m_file; }
+    const std::string& fileName() const { return m_fileName; }
+    IoCounters* counters() { return m_counters; }
+
+    int fail(int code, const std::string& what);
+    int corrupt(const std::string& what);  // kErrCorruptIndex naming the file and the fault
+    int failWith(const Status& st);       // keeps st; returns its code
+    const Status& status() const { return m_status; }
+
+private:
+    struct CacheSlot {
+        PagePtr page;
+        std::list<uint32_t>::iterator lru;
+    };
+    int refreshCounters(bool* othersChanged);
+    int writeChanges();
+    void dropCache();
+    void remember(const PagePtr& p);
+    void forget(uint32_t off);
+
+    std::string m_fileName;
+    std::unique_ptr<File> m_file;
+    Share m_share;
+    bool m_readOnly;
+    IoCounters m_ownCounters;
+    IoCounters* m_counters;
+    Header m_hdr;
+    Header m_saved;  // the header at the start of the operation, restored when it fails
+    Geometry m_g;
+    uint64_t m_fileSize = 0;
+    bool m_locked = false;
+    bool m_changed = false;
+    Status m_status;
+
+    std::unordered_map<uint32_t, CacheSlot> m_cache;
+    std::list<uint32_t> m_lru;             // most recent first
+    std::map<uint32_t, PagePtr> m_dirty;   // changed in the current operation
+    std::map<uint32_t, uint32_t> m_freed;  // freed in the current operation -> next free page
+    std::set<uint32_t> m_allocated;        // taken in the current operation (new to the tree)
+};
+
+}  // namespace xbase::ntx

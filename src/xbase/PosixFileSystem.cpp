@@ -1,0 +1,207 @@
+// The real file system. Share modes are flock() locks and byte-range locks are Linux
+// open-file-description locks: both belong to the open description, so two opens of one file in a
+// single process conflict exactly as two processes do, and closing one descriptor never drops the
+// locks of another.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "xbase/FileSystem.h"
+
+namespace xbase {
+
+namespace {
+
+int writeErrorCode(int err) {
+    if (err == ENOSPC || err == EDQUOT) return kErrDiskFull;
+    if (err == EROFS || err == EACCES || err == EPERM || err == EBADF) return kErrReadOnly;
+    return kErrWrite;
+}
+
+class PosixFile : public File {
+public:
+    PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    ~PosixFile() override { ::close(m_fd); }
+
+    Status read(uint64_t off, void* buf, size_t n, size_t* got) override {
+        size_t done = 0;
+        auto* p = static_cast<char*>(buf);
+        while (done < n) {
+            const ssize_t r = ::pread(m_fd, p + done, n - done, off_t(off + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                *got = done;
+                return makeStatus(kErrRead, m_path, "Read failed", errno);
+            }
+            if (r == 0) break;
+            done += size_t(r);
+        }
+        *got = done;
+        return Status::Ok();
+    }
+
+    Status write(uint64_t off, const void* buf, size_t n) override {
+        size_t done = 0;
+        const auto* p = static_cast<const char*>(buf);
+        while (done < n) {
+            const ssize_t r = ::pwrite(m_fd, p + done, n - done, off_t(off + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                const int err = errno;
+                return makeStatus(writeErrorCode(err), m_path, "Write failed", err);
+            }
+            done += size_t(r);
+        }
+        return Status::Ok();
+    }
+
+    Status size(uint64_t* out) override {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) return makeStatus(kErrRead, m_path, "Cannot read the file size", errno);
+        *out = uint64_t(st.st_size);
+        return Status::Ok();
+    }
+
+    Status truncate(uint64_t len) override {
+        if (::ftruncate(m_fd, off_t(len)) != 0) {
+            const int err = errno;
+            return makeStatus(writeErrorCode(err), m_path, "Truncate failed", err);
+        }
+        return Status::Ok();
+    }
+
+    Status sync() override {
+        if (::fdatasync(m_fd) != 0) {
+            const int err = errno;
+            return makeStatus(writeErrorCode(err), m_path, "Sync failed", err);
+        }
+        return Status::Ok();
+    }
+
+    Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) override {
+        struct flock fl {};
+        fl.l_type = kind == LockKind::Read ? F_RDLCK : F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(off);
+        fl.l_len = off_t(len);
+        for (;;) {
+            if (::fcntl(m_fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return Status::Ok();
+            if (errno == EINTR) continue;
+            const int err = errno;
+            if (err == EBADF) return makeStatus(kErrReadOnly, m_path, "Lock refused on a read-only file", err);
+            return makeStatus(kErrLock, m_path, "Lock failed", err);
+        }
+    }
+
+    Status unlock(uint64_t off, uint64_t len) override {
+        struct flock fl {};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(off);
+        fl.l_len = off_t(len);
+        if (::fcntl(m_fd, F_OFD_SETLK, &fl) != 0) return makeStatus(kErrLock, m_path, "Unlock failed", errno);
+        return Status::Ok();
+    }
+
+    const std::string& path() const override { return m_path; }
+
+private:
+    int m_fd;
+    std::string m_path;
+};
+
+// Takes the share lock without waiting; on conflict the descriptor is closed.
+Status takeShare(int fd, Share share, const std::string& path) {
+    const int op = (share == Share::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    while (::flock(fd, op) != 0) {
+        if (errno == EINTR) continue;
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK) return makeStatus(kErrShare, path, "File is in use by another user", err);
+        return makeStatus(kErrOpen, path, "Cannot lock the file", err);
+    }
+    return Status::Ok();
+}
+
+class PosixFileSystem : public FileSystem {
+public:
+    Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override {
+        const int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+        if (fd < 0) {
+            const int err = errno;
+            return makeStatus(err == EROFS || err == EACCES ? kErrReadOnly : kErrOpen, path, "Cannot open the file",
+                              err);
+        }
+        Status s = takeShare(fd, share, path);
+        if (!s.ok()) return s;
+        *out = std::make_unique<PosixFile>(fd, path);
+        return Status::Ok();
+    }
+
+    Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            const int err = errno;
+            return makeStatus(err == EROFS || err == EACCES ? kErrReadOnly : kErrCreate, path,
+                              "Cannot create the file", err);
+        }
+        Status s = takeShare(fd, share, path);
+        if (!s.ok()) return s;
+        if (::ftruncate(fd, 0) != 0) {
+            const int err = errno;
+            ::close(fd);
+            return makeStatus(writeErrorCode(err), path, "Cannot create the file", err);
+        }
+        *out = std::make_unique<PosixFile>(fd, path);
+        return Status::Ok();
+    }
+
+    bool exists(const std::string& path) override {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+
+    Status remove(const std::string& path) override {
+        if (::unlink(path.c_str()) != 0) {
+            const int err = errno;
+            return makeStatus(writeErrorCode(err), path, "Cannot delete the file", err);
+        }
+        return Status::Ok();
+    }
+
+    Status rename(const std::string& from, const std::string& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            const int err = errno;
+            return makeStatus(writeErrorCode(err), to, "Cannot rename " + from, err);
+        }
+        return Status::Ok();
+    }
+
+    Status list(const std::string& dir, std::vector<std::string>* names) override {
+        const std::string d = dir.empty() ? "." : dir;
+        DIR* h = ::opendir(d.c_str());
+        if (!h) return makeStatus(kErrOpen, d, "Cannot read the directory", errno);
+        names->clear();
+        while (struct dirent* e = ::readdir(h)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat st {};
+            if (::stat((d + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names->push_back(name);
+        }
+        ::closedir(h);
+        return Status::Ok();
+    }
+};
+
+}  // namespace
+
+FileSystem* posixFileSystem() {
+    static PosixFileSystem fs;
+    return &fs;
+}
+
+}  // namespace xbase

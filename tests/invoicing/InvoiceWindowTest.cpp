@@ -1,0 +1,333 @@
+// The invoice window and its small windows driven through the scripted facade: numbering a first
+// invoice, adding, editing and removing lines, payments with their included tax, the refusals, the
+// tax definition window and the invoice command of the main window.
+#include <QTest>
+
+#include "InvoiceFixture.h"
+
+#include "app/Forms.h"
+#include "invoicing/DefTaxU.h"
+#include "invoicing/InvoiceCommandU.h"
+#include "invoicing/InvoiceStore.h"
+#include "invoicing/InvoiceU.h"
+#include "invoicing/ItemDefU.h"
+#include "invoicing/PickPmtU.h"
+#include "invoicing/PmtDefU.h"
+#include "records/PickCustU.h"
+#include "records/PickInvU.h"
+#include "records/PickProdU.h"
+
+using namespace invoicing;
+
+namespace {
+
+class InvoiceWindowTest : public invoice_test::InvoiceTablesTest {
+protected:
+    void SetUp() override {
+        InvoiceTablesTest::SetUp();
+        app::CreateForms();
+        store::SettingsRec.ShipLine = QStringLiteral("GST");
+        store::SettingsRec.TaxLine = QStringLiteral("PST");
+        store::SettingsRec.TaxRate1 = 10;
+        store::SettingsRec.TaxRate2 = 0;
+        store::SettingsRec.GSTField = 1;
+    }
+    void TearDown() override {
+        app::DestroyForms();
+        InvoiceTablesTest::TearDown();
+    }
+
+    // Shows the invoice window on CurInvoiceRec and runs the steps inside it.
+    void withInvoice(long recNo, std::function<void(TInvoice&)> steps) {
+        store::CurInvoiceRec = recNo;
+        dialogs->onModal<TInvoice>(std::move(steps));
+        base::dialogs().showModal(app::Form<TInvoice>());
+    }
+    // Queues the choice of grid row `row` in a pick list.
+    template <class Pick>
+    void pickRow(int row) {
+        dialogs->onModal<Pick>([row](Pick& pick) {
+            pick.StringGrid1->setCurrentCell(row, 0);
+            pick.StringGrid1DblClick();
+        });
+    }
+    // The customer (the only one) and a line of the product at row (0 INK-1 12.00, 1 PEN-B 2.50).
+    void chooseCustomer(TInvoice& w) {
+        pickRow<records::TPickCust>(0);
+        w.BtnCustClick();
+    }
+    void addLine(TInvoice& w, int productRow, const QString& quantity = QString()) {
+        pickRow<records::TPickProd>(productRow);
+        dialogs->onModal<TItemDef>([quantity](TItemDef& item) {
+            if (!quantity.isEmpty()) {
+                item.MaskEdit2->setText(quantity);
+                item.MaskEdit2Exit();
+            }
+            item.BtnSaveClick();
+        });
+        w.BAddItmClick();
+    }
+    static QString cell(const TInvoice& w, int row, int column) {
+        const QTableWidgetItem* item = w.StringGrid1->item(row, column);
+        return item ? item->text() : QString();
+    }
+};
+
+TEST_F(InvoiceWindowTest, FirstInvoiceIsNumberedByThePromptAndTheNextFollows) {
+    withInvoice(0, [this](TInvoice& w) {
+        EXPECT_EQ(w.Edit1->text(), "     1");  // the forecast
+        EXPECT_EQ(w.DateTimePicker1->date(), QDate::currentDate());
+        EXPECT_TRUE(w.Memo1->toPlainText().isEmpty());
+        EXPECT_TRUE(cell(w, 0, 0).isEmpty());
+        EXPECT_EQ(w.Label5->text(), "GST:");
+        EXPECT_FALSE(w.BtnImport->isVisible());
+        EXPECT_FALSE(w.BtnExport->isVisible());
+        EXPECT_FALSE(w.BtnBatchLab->isVisible());
+        chooseCustomer(w);
+        EXPECT_TRUE(w.Memo1->toPlainText().contains("12 Harbour Street"));
+        EXPECT_EQ(w.Edit4->text(), "old note");
+
+        // A new line: quantity 1.00, the product's price as its total.
+        pickRow<records::TPickProd>(1);
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            EXPECT_EQ(item.Edit1->text().trimmed(), "PEN-B");
+            EXPECT_EQ(item.MaskEdit2->text(), "     1.00");
+            EXPECT_EQ(item.MaskEdit1->text(), "    2.50");
+            EXPECT_EQ(item.MaskEdit3->text(), "      2.50");
+            item.BtnSaveClick();
+        });
+        w.BAddItmClick();
+        EXPECT_EQ(cell(w, 0, 4), "      2.50 tf");
+        EXPECT_EQ(w.MaskEdit3->text(), "      0.25");  // 10 % of the line
+        EXPECT_EQ(w.MaskEdit5->text(), "      2.75");
+
+        w.Edit4->setText(QStringLiteral("new note"));
+        dialogs->answerInput(QStringLiteral("1001"));
+        dialogs->answer(base::Answer::Yes);  // add another
+        w.BtnSaveClick();
+        EXPECT_EQ(w.Edit1->text(), "  1002");
+        EXPECT_TRUE(w.Memo1->toPlainText().isEmpty());
+        EXPECT_EQ(store::CurInvoiceRec, 0);
+        w.BtnCancelClick();
+    });
+    EXPECT_EQ(dialogs->log().filter("Input").size(), 1);
+    EXPECT_EQ(storedInvoices(), std::vector<long>{1001});
+    store::CustTable->go(1);
+    store::LoadCust();
+    EXPECT_EQ(store::CustRec.note.trimmed(), "new note");
+}
+
+TEST_F(InvoiceWindowTest, SaveAndPrintWithoutCustomerAreRefused) {
+    withInvoice(0, [this](TInvoice& w) {
+        w.BtnSaveClick();
+        w.BtnPrintClick();
+        w.BtnCustEditClick();
+        w.BtnCancelClick();
+    });
+    EXPECT_EQ(dialogs->messages(), (QStringList{"Customer selection required before saving.",
+                                                "Customer must be selected to print", "Customer not selected"}));
+    EXPECT_EQ(store::InvTable->recCount(), 0);
+}
+
+TEST_F(InvoiceWindowTest, CancelledItemAddsNothingButRecomputes) {
+    withInvoice(0, [this](TInvoice& w) {
+        chooseCustomer(w);
+        addLine(w, 0);  // 12.00 subject to line 1
+        w.MaskEdit3->setText(QStringLiteral("5.00"));
+        w.MaskEdit3Exit();
+        EXPECT_EQ(w.MaskEdit5->text(), "     17.00");
+        pickRow<records::TPickProd>(1);
+        dialogs->onModal<TItemDef>([](TItemDef& item) { item.BtnCancelClick(); });
+        w.BAddItmClick();
+        EXPECT_EQ(store::LastItemRow, 0);
+        EXPECT_EQ(w.MaskEdit3->text(), "      1.20");  // the typed amount is computed again
+        EXPECT_EQ(w.MaskEdit5->text(), "     13.20");
+        w.BtnCancelClick();
+    });
+}
+
+TEST_F(InvoiceWindowTest, RemovingTheMiddleLineKeepsTheOrderEditingKeepsTheProduct) {
+    startNew();
+    setLines({line("PEN-B", 1, 2.5), line("INK-1", 2, 12), line("PEN-B", 3, 2.5)});
+    dialogs->answerInput("1");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    withInvoice(1, [this](TInvoice& w) {
+        w.StringGrid1->setCurrentCell(1, 0);
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            EXPECT_FALSE(item.Edit1->focusPolicy() & Qt::TabFocus);
+            item.BtnDeleteClick();
+        });
+        w.BEditItmClick();
+        EXPECT_EQ(cell(w, 0, 3).trimmed(), "1.00");
+        EXPECT_EQ(cell(w, 1, 3).trimmed(), "3.00");
+        EXPECT_TRUE(cell(w, 2, 0).isEmpty());
+
+        w.StringGrid1->setCurrentCell(1, 0);
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            item.Edit2->setText(QStringLiteral("refill"));
+            item.MaskEdit1->setText(QStringLiteral("4.00"));
+            item.MaskEdit1Exit();
+            EXPECT_EQ(item.MaskEdit3->text(), "     12.00");
+            item.BtnSaveClick();
+        });
+        w.BEditItmClick();
+        EXPECT_EQ(cell(w, 1, 0).trimmed(), "PEN-B");
+        EXPECT_EQ(cell(w, 1, 1), "refill");
+        EXPECT_EQ(w.MaskEdit2->text(), "     14.50");
+
+        // A row below the last line opens nothing.
+        w.StringGrid1->setCurrentCell(3, 0);
+        w.StringGrid1DblClick();
+        w.BtnCancelClick();
+    });
+}
+
+TEST_F(InvoiceWindowTest, PaymentIncludingTaxShowsItsTaxPart) {
+    withInvoice(0, [this](TInvoice& w) {
+        chooseCustomer(w);
+        addLine(w, 0, QStringLiteral("10"));  // 120.00, line 1 = 12.00
+        dialogs->onModal<TPmtDef>([](TPmtDef& p) {
+            EXPECT_EQ(p.CheckBox1->text(), "GST Included");
+            EXPECT_EQ(p.Label3->text(), "GST");
+            EXPECT_TRUE(p.CheckBox1->isChecked());
+            EXPECT_FALSE(p.BtnDelete->isEnabled());
+            p.MaskEdit2->setText(QStringLiteral("110.00"));
+            p.MaskEdit2Exit();
+            EXPECT_EQ(p.MaskEdit1->text(), "    10.00");
+            p.CheckBox1->setChecked(false);
+            p.CheckBox1Click();
+            EXPECT_EQ(p.MaskEdit1->text(), "     0.00");
+            p.CheckBox1->setChecked(true);
+            p.CheckBox1Click();
+            p.BtnSaveClick();
+        });
+        w.BAddPmtClick();
+        ASSERT_EQ(store::LastPmtRow, 0);
+        EXPECT_EQ(store::PaymentRows[0].mid(1), (QStringList{"110.00", "    10.00", "T"}));
+        EXPECT_EQ(w.MaskEdit6->text(), "    110.00");
+        EXPECT_EQ(w.MaskEdit7->text(), "     22.00");  // 132.00 - 110.00
+        w.BtnCancelClick();
+    });
+}
+
+TEST_F(InvoiceWindowTest, ChangingTheSecondOfTwoPaymentsChangesOnlyIt) {
+    startNew();
+    setPayments({payment("5/4/26", 10, 1, true), payment("5/5/26", 20, 0, false)});
+    dialogs->answerInput("1");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    withInvoice(1, [this](TInvoice& w) {
+        const QStringList first = store::PaymentRows[0];
+        dialogs->onModal<TPickPmt>([this](TPickPmt& list) {
+            EXPECT_EQ(list.StringGrid1->rowCount(), 2);
+            list.StringGrid1->setCurrentCell(1, 0);
+            dialogs->onModal<TPmtDef>([](TPmtDef& p) {
+                EXPECT_EQ(p.MaskEdit2->text(), "     20.00");
+                EXPECT_TRUE(p.BtnDelete->isEnabled());
+                p.DateTimePicker1->setDate(QDate(2026, 6, 1));
+                p.MaskEdit2->setText(QStringLiteral("33.00"));
+                p.MaskEdit1->setText(QStringLiteral("3.00"));
+                p.CheckBox1->setChecked(true);
+                p.BtnSaveClick();
+            });
+            list.BtnSelectClick();
+        });
+        w.BEditPmtClick();
+        EXPECT_EQ(store::PaymentRows[0], first);
+        EXPECT_EQ(store::PaymentRows[1], (QStringList{"6/1/26", "33.00", "3.00", "T"}));
+        EXPECT_EQ(w.MaskEdit6->text(), "     43.00");
+
+        // Deleting the first moves the second up with its tax part and flag.
+        dialogs->onModal<TPickPmt>([this](TPickPmt& list) {
+            list.StringGrid1->setCurrentCell(0, 0);
+            dialogs->onModal<TPmtDef>([](TPmtDef& p) { p.BtnDeleteClick(); });
+            list.StringGrid1DblClick();
+        });
+        w.BEditPmtClick();
+        ASSERT_EQ(store::LastPmtRow, 0);
+        EXPECT_EQ(store::PaymentRows[0], (QStringList{"6/1/26", "33.00", "3.00", "T"}));
+        w.BtnCancelClick();
+    });
+}
+
+TEST_F(InvoiceWindowTest, DeleteAsksThenLeavesTheLastInvoiceSelected) {
+    for (int i = 0; i < 2; ++i) {
+        startNew();
+        setLines({line("PEN-B", 1, 2.5)});
+        if (i == 0) dialogs->answerInput("1001");
+        ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    }
+    withInvoice(2, [this](TInvoice& w) {
+        dialogs->answer(base::Answer::Cancel);
+        w.BtnDeleteClick();
+        EXPECT_TRUE(w.isVisible());
+        dialogs->answer(base::Answer::Ok);
+        w.BtnDeleteClick();
+    });
+    EXPECT_EQ(storedInvoices(), std::vector<long>{1001});
+    EXPECT_EQ(store::CurInvoiceRec, 1);
+    EXPECT_EQ(dialogs->log().filter("Are you sure").size(), 2);
+}
+
+TEST_F(InvoiceWindowTest, TaxDefinitionSavesTheChoicesCancelKeepsThem) {
+    store::SettingsRec.ShipTax = 1;
+    store::SettingsRec.TaxRound = 7;  // out of range: nothing selected
+    dialogs->onModal<TTaxDef>([](TTaxDef& t) {
+        EXPECT_EQ(t.Edit1->text(), "GST");
+        EXPECT_EQ(t.MaskEdit1->text(), "10.00");
+        EXPECT_EQ(t.itemIndex(t.RadioGroup2), -1);
+        EXPECT_TRUE(t.RadioButton1->isChecked());
+        t.Edit2->setText(QStringLiteral(" VAT "));
+        t.MaskEdit2->setText(QStringLiteral(" 7.5"));
+        t.setItemIndex(t.RadioGroup1, 2);  // When Tax on Items
+        t.setItemIndex(t.RadioGroup2, 1);  // Up
+        t.RadioButton2->setChecked(true);
+        t.BtnSaveClick();
+    });
+    TaxDefinitionCommand();
+    store::SettingsRec = store::SettingsBuffer{};
+    store::ReadSettings();
+    EXPECT_EQ(store::SettingsRec.TaxLine.trimmed(), "VAT");
+    EXPECT_DOUBLE_EQ(store::SettingsRec.TaxRate2, 7.5);
+    EXPECT_EQ(store::SettingsRec.ShipTax, 3);
+    EXPECT_EQ(store::SettingsRec.TaxRound, 2);
+    EXPECT_EQ(store::SettingsRec.GSTField, 2);
+
+    dialogs->onModal<TTaxDef>([](TTaxDef& t) {
+        t.Edit1->setText(QStringLiteral("changed"));
+        t.RadioButton1->setChecked(true);
+        t.BtnCancelClick();
+    });
+    TaxDefinitionCommand();
+    EXPECT_EQ(store::SettingsRec.GSTField, 2);
+    EXPECT_EQ(store::SettingsRec.ShipLine.trimmed(), "GST");
+}
+
+TEST_F(InvoiceWindowTest, InvoiceCommandRunsThePickListAndPacksAfterADelete) {
+    startNew();
+    setLines({line("PEN-B", 1, 2.5)});
+    dialogs->answerInput("1001");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    store::CloseAll();
+
+    pickRow<records::TPickInv>(0);
+    dialogs->onModal<TInvoice>([this](TInvoice& w) {
+        EXPECT_EQ(w.Edit1->text(), "  1001");
+        dialogs->answer(base::Answer::Ok);
+        w.BtnDeleteClick();
+    });
+    dialogs->onModal<records::TPickInv>([](records::TPickInv& pick) { pick.BtnNewClick(); });
+    dialogs->onModal<TInvoice>([](TInvoice& w) {
+        EXPECT_EQ(w.Edit1->text(), "     1");  // the deleted number is free again
+        w.BtnCancelClick();
+    });
+    dialogs->onModal<records::TPickInv>([](records::TPickInv& pick) { pick.BtnCancelClick(); });
+    InvoiceCommand();
+    EXPECT_EQ(store::InvTable, nullptr);
+    EXPECT_FALSE(store::PackPending);
+    store::OpenInv();
+    store::OpenItm();
+    EXPECT_EQ(store::InvTable->recCount(), 0);
+    EXPECT_EQ(store::ItmTable->recCount(), 0);
+}
+
+}  // namespace

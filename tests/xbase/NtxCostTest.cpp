@@ -1,0 +1,121 @@
+// What navigation costs in page fetches, counted by IoCounters rather than timed.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+
+#include "NtxTestSupport.h"
+
+using namespace xbase;
+using namespace ntxtest;
+
+namespace {
+
+std::string numberKey(uint32_t i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%8u", i);
+    return buf;
+}
+
+class NtxCost : public ::testing::Test {
+protected:
+    static constexpr uint32_t kKeys = 100000;
+    static void SetUpTestSuite() {
+        // Built once: the keys are the even numbers 2..200,000, record n holding 2n.
+        std::vector<Pair> pairs;
+        for (uint32_t i = 1; i <= kKeys; ++i) pairs.emplace_back(numberKey(i * 2), i);
+        VectorSource source(pairs);
+        auto fs = newMemoryFileSystem();
+        NtxDefinition def{"NUM", "Str(NUM,8)", 8, 0, false, false};
+        Status st;
+        std::unique_ptr<NtxIndex> built;
+        NtxIndex::create(*fs, "num.ntx", def, Share::Shared, source, nullptr, &built, &st);
+        s_bytes = new std::vector<uint8_t>(getFile(*fs, "num.ntx"));
+    }
+    static void TearDownTestSuite() {
+        delete s_bytes;
+        s_bytes = nullptr;
+    }
+    void SetUp() override {
+        fs = newMemoryFileSystem();
+        putFile(*fs, "num.ntx", *s_bytes);
+        Status st;
+        ASSERT_EQ(NtxIndex::open(*fs, "num.ntx", Share::Shared, false, 8, &io, &index, &st), 0) << st.message;
+        depth = index->depth();
+        io.reset();
+    }
+    static std::vector<uint8_t>* s_bytes;
+    std::unique_ptr<FileSystem> fs;
+    IoCounters io;
+    std::unique_ptr<NtxIndex> index;
+    int depth = 0;
+};
+
+std::vector<uint8_t>* NtxCost::s_bytes = nullptr;
+
+TEST_F(NtxCost, SeekFetchesAtMostOnePagePerLevel) {
+    ASSERT_EQ(depth, 3);
+    std::mt19937 rng(5);
+    for (int i = 0; i < 200; ++i) {
+        const uint32_t n = rng() % (2 * kKeys + 2);
+        io.reset();
+        uint32_t recno = 0;
+        const int rc = index->seek(numberKey(n), &recno);
+        EXPECT_LE(io.indexPagesRead, uint64_t(depth)) << "seek " << n;
+        if (n >= 2 && n <= 2 * kKeys) {
+            EXPECT_EQ(rc, n % 2 == 0 ? kOk : kSeekNext);
+            EXPECT_EQ(recno, (n + 1) / 2);
+        }
+    }
+}
+
+TEST_F(NtxCost, ScanFetchesEveryPageOnceAndStepsStayOnThePath) {
+    const uint64_t pages = getFile(*fs, "num.ntx").size() / 1024 - 1;
+    uint32_t recno = 0;
+    ASSERT_EQ(index->first(&recno), 0);
+    EXPECT_EQ(io.indexPagesRead, uint64_t(depth));
+    uint64_t steps = 0, deepSteps = 0;
+    uint64_t before = io.indexPagesRead;
+    int rc = 0;
+    while ((rc = index->next(&recno)) == 0) {
+        const uint64_t fetched = io.indexPagesRead - before;
+        // Within a leaf nothing is fetched; after a branch key only the pages down to the next leaf:
+        // one page, except after the root's own keys.
+        EXPECT_LE(fetched, uint64_t(depth - 1));
+        deepSteps += fetched > 1 ? 1 : 0;
+        before = io.indexPagesRead;
+        ++steps;
+    }
+    EXPECT_EQ(rc, kEof);
+    EXPECT_EQ(steps + 1, kKeys);
+    EXPECT_EQ(io.indexPagesRead, pages);
+    EXPECT_EQ(deepSteps, uint64_t(shapeOf(*fs, "num.ntx").counts[0][0]));
+}
+
+TEST_F(NtxCost, PositionAndItsInverseFollowThePath) {
+    uint32_t recno = 0;
+    ASSERT_EQ(index->seek(numberKey(kKeys), &recno), 0);  // the middle key
+    io.reset();
+    const double p = index->position();
+    EXPECT_EQ(io.indexPagesRead, 0u);
+    EXPECT_NEAR(p, 0.5, 0.02);
+    io.reset();
+    ASSERT_EQ(index->goPosition(0.25, &recno), 0);
+    EXPECT_LE(io.indexPagesRead, uint64_t(depth) + 1);
+    EXPECT_NEAR(double(recno) / kKeys, 0.25, 0.02);
+    ASSERT_EQ(index->goPosition(1.0, &recno), 0);
+    EXPECT_EQ(recno, kKeys);
+    ASSERT_EQ(index->goPosition(0.0, &recno), 0);
+    EXPECT_EQ(recno, 1u);
+}
+
+TEST_F(NtxCost, InsertIntoALeafWithRoomWritesOnePage) {
+    // A bottom-up build leaves pages full; the first insert splits, the next one lands in the half page.
+    ASSERT_EQ(index->insert(numberKey(1001), 900001), 0);
+    io.reset();
+    ASSERT_EQ(index->insert(numberKey(1003), 900002), 0);
+    EXPECT_EQ(io.pagesWritten, 1u);
+    EXPECT_LE(io.indexPagesRead, uint64_t(depth));
+}
+
+}  // namespace

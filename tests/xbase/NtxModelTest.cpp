@@ -1,0 +1,170 @@
+// Randomized inserts and removes against a plain model of the order (a vector kept sorted, new keys
+// after all equal ones), on key sizes whose pages hold 2, 6 and 54 keys so that splits, spreads,
+// joins and rebalancing happen at every level.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "NtxTestSupport.h"
+#include "xbase/NtxFormat.h"
+
+using namespace xbase;
+using namespace ntxtest;
+
+namespace {
+
+struct ModelCase {
+    int keyLength;
+    bool descending;
+    bool unique;
+};
+
+class Model {
+public:
+    Model(bool descending, bool unique) : m_desc(descending), m_unique(unique) {}
+    int cmp(const std::string& a, const std::string& b) const { return ntx::compareKeys(a, b, m_desc); }
+    void insert(const std::string& key, uint32_t recno) {
+        auto at = std::partition_point(v.begin(), v.end(), [&](const Pair& p) { return cmp(p.first, key) <= 0; });
+        if (m_unique && at != v.begin() && cmp((at - 1)->first, key) == 0) return;
+        v.insert(at, Pair{key, recno});
+    }
+    void remove(size_t i) { v.erase(v.begin() + long(i)); }
+    // First entry not below the seek key (prefix compare); v.size() when none.
+    size_t seek(const std::string& key) const {
+        return size_t(std::partition_point(v.begin(), v.end(),
+                                           [&](const Pair& p) { return ntx::compareSeek(p.first, key, m_desc) < 0; }) -
+                      v.begin());
+    }
+    std::vector<Pair> v;
+
+private:
+    bool m_desc;
+    bool m_unique;
+};
+
+std::string makeKey(std::mt19937& rng, int keyLength) {
+    // Few distinct keys so that runs of equal keys cross page boundaries.
+    static const char* prefixes[] = {"A", "AB", "ABC", "B", "BA", "C", "CA", "CB", "D", "E"};
+    std::string k = prefixes[rng() % 10];
+    k += char('0' + rng() % 4);
+    k.resize(size_t(keyLength), ' ');
+    return k;
+}
+
+class NtxModel : public ::testing::TestWithParam<ModelCase> {};
+
+TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
+    const ModelCase c = GetParam();
+    auto fs = newMemoryFileSystem();
+    NtxDefinition def;
+    def.tagName = "T";
+    def.expression = "KEY";
+    def.keyLength = c.keyLength;
+    def.descending = c.descending;
+    def.unique = c.unique;
+    VectorSource empty({});
+    std::unique_ptr<NtxIndex> index;
+    Status st;
+    ASSERT_EQ(NtxIndex::create(*fs, "m.ntx", def, Share::Shared, empty, nullptr, &index, &st), 0) << st.message;
+    const int maxKeys = ntx::maxKeysFor(c.keyLength);
+
+    std::mt19937 rng(unsigned(c.keyLength * 7 + c.descending * 3 + c.unique));
+    Model model(c.descending, c.unique);
+    uint32_t nextRecno = 1;
+    int maxDepthSeen = 0;
+    for (int batch = 0; batch < 40; ++batch) {
+        // Grow for the first half, shrink for the second, with both kinds of change in each batch.
+        const bool growing = batch < 20;
+        for (int i = 0; i < 100; ++i) {
+            const bool insert = model.v.empty() || (rng() % 100) < (growing ? 75u : 25u);
+            if (insert) {
+                const std::string k = makeKey(rng, c.keyLength);
+                ASSERT_EQ(index->insert(k, nextRecno), 0) << index->lastStatus().message;
+                model.insert(k, nextRecno++);
+            } else {
+                const size_t at = rng() % model.v.size();
+                ASSERT_EQ(index->remove(model.v[at].first, model.v[at].second), 0) << index->lastStatus().message;
+                model.remove(at);
+            }
+        }
+        int rc = 0;
+        ASSERT_EQ(walkAll(*index, &rc), model.v) << "batch " << batch;
+        ASSERT_EQ(rc, 0) << index->lastStatus().message;
+
+        const TreeShape shape = shapeOf(*fs, "m.ntx");
+        ASSERT_FALSE(shape.counts.empty());
+        EXPECT_FALSE(shape.mixedLevels);
+        maxDepthSeen = std::max(maxDepthSeen, int(shape.counts.size()));
+        EXPECT_EQ(index->depth(), int(shape.counts.size()));
+        for (size_t level = 0; level < shape.counts.size(); ++level) {
+            for (int n : shape.counts[level]) {
+                EXPECT_LE(n, maxKeys);
+                EXPECT_TRUE(level == 0 || n >= maxKeys / 2) << "underfull page at level " << level;
+            }
+        }
+
+        if (model.v.empty()) continue;
+        // Seeks by prefix and whole key.
+        for (int s = 0; s < 10; ++s) {
+            std::string key = makeKey(rng, c.keyLength);
+            key.resize(1 + rng() % 3);
+            uint32_t recno = 0;
+            const int got = index->seek(key, &recno);
+            const size_t at = model.seek(key);
+            if (at == model.v.size()) {
+                EXPECT_EQ(got, kEof) << key;
+            } else {
+                const bool exact = ntx::compareSeek(model.v[at].first, key, c.descending) == 0;
+                EXPECT_EQ(got, exact ? kOk : kSeekNext) << key;
+                EXPECT_EQ(recno, model.v[at].second) << key;
+            }
+        }
+        // Next and prev from a located entry; position and its inverse.
+        for (int s = 0; s < 5; ++s) {
+            const size_t at = rng() % model.v.size();
+            ASSERT_EQ(index->locate(model.v[at].first, model.v[at].second), 0);
+            const double p = index->position();
+            EXPECT_GE(p, 0.0);
+            EXPECT_LE(p, 1.0);
+            uint32_t recno = 0;
+            ASSERT_EQ(index->goPosition(p, &recno), 0);
+            EXPECT_EQ(recno, model.v[at].second) << "goPosition(position()) at " << at;
+            ASSERT_EQ(index->locate(model.v[at].first, model.v[at].second), 0);
+            const int n = index->next(&recno);
+            if (at + 1 < model.v.size()) {
+                EXPECT_EQ(n, 0);
+                EXPECT_EQ(recno, model.v[at + 1].second);
+                EXPECT_EQ(index->prev(&recno), 0);
+                EXPECT_EQ(recno, model.v[at].second);
+            } else {
+                EXPECT_EQ(n, kEof);
+            }
+        }
+    }
+    if (c.unique) return;  // few distinct keys: the tree stays small
+    EXPECT_TRUE(c.keyLength < 100 || maxDepthSeen >= 4) << "the changes should reach several levels";
+
+    // Emptied completely, the tree is a single empty root and the pages went to the free list.
+    while (!model.v.empty()) {
+        ASSERT_EQ(index->remove(model.v.back().first, model.v.back().second), 0);
+        model.remove(model.v.size() - 1);
+    }
+    uint32_t recno = 0;
+    EXPECT_EQ(index->first(&recno), kEof);
+    EXPECT_EQ(index->depth(), 1);
+    const uint64_t sizeBefore = getFile(*fs, "m.ntx").size();
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(index->insert(makeKey(rng, c.keyLength), uint32_t(i + 1)), 0);
+    EXPECT_EQ(getFile(*fs, "m.ntx").size(), sizeBefore) << "freed pages are used again before the file grows";
+}
+
+INSTANTIATE_TEST_SUITE_P(KeySizes, NtxModel,
+                         ::testing::Values(ModelCase{256, false, false}, ModelCase{120, false, false},
+                                           ModelCase{8, false, false}, ModelCase{120, true, false},
+                                           ModelCase{120, false, true}),
+                         [](const auto& info) {
+                             return "len" + std::to_string(info.param.keyLength) +
+                                    (info.param.descending ? "_desc" : "") + (info.param.unique ? "_unique" : "");
+                         });
+
+}  // namespace
