@@ -14,8 +14,8 @@ class DbfTable;
 struct Context::Impl {
     FileSystem* fs = nullptr;
     std::string dir;
-    // Both buffering settings are accepted and kept: every write goes straight to its file and the
-    // current record is read again at each move, which is what either setting allows.
+    // Tables opened exclusively cache DBF blocks (readBuffering) and batch appends (writeBuffering);
+    // shared tables always write straight to their files and read the record again at each move.
     int readBuffering = 1;
     int writeBuffering = -1;
     int autoOpen = 1;

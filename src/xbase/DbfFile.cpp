@@ -12,7 +12,9 @@
 // - 0x1A follows the last record when we append exclusively and when the table is closed.
 #include "xbase/DbfFile.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <ctime>
 #include <set>
 
@@ -50,6 +52,11 @@ constexpr size_t kMaxFieldName = 10;
 constexpr int kMaxCharLen = 254;
 constexpr int kMaxNumLen = 20;
 constexpr int kMaxRecordLen = 65535;
+
+// Exclusive buffering: read blocks cached (bounded), appends written in batches of about this size.
+constexpr uint64_t kBlockSize = 64 * 1024;
+constexpr size_t kMaxBlocks = 256;
+constexpr size_t kTailLimit = 64 * 1024;
 
 Status corrupt(const std::string& path, const std::string& what) {
     return makeStatus(kErrCorruptTable, path, "Damaged table header (" + what + ")");
@@ -236,12 +243,22 @@ Status DbfFile::parseHeader() {
     m_recLen = int(recLen);
     const uint64_t bySize = (size - hdrLen) / recLen;
     m_countMismatch = bySize != getU32(hdr + kOffCount);
+    m_count = uint32_t(bySize);
+    m_tailFirst = m_count + 1;
     return Status::Ok();
 }
 
 void DbfFile::blankRecord(std::vector<uint8_t>* buf) const { buf->assign(size_t(m_recLen), ' '); }
 
+DbfFile::~DbfFile() {
+    if (m_file && exclusive()) flushBuffers();  // best effort; close() reports errors through finish()
+}
+
 Status DbfFile::count(uint32_t* n) {
+    if (exclusive()) {  // nobody else can change the size
+        *n = m_count;
+        return Status::Ok();
+    }
     uint64_t size = 0;
     Status s = m_file->size(&size);
     if (!s.ok()) return s;
@@ -249,17 +266,81 @@ Status DbfFile::count(uint32_t* n) {
     return Status::Ok();
 }
 
+const DbfFile::Block* DbfFile::cachedBlock(uint64_t block, Status* s) {
+    auto it = m_blocks.find(block);
+    if (it == m_blocks.end()) {
+        if (m_blocks.size() >= kMaxBlocks) m_blocks.erase(m_blocks.begin());
+        Block b;
+        b.bytes.resize(kBlockSize);
+        size_t got = 0;
+        *s = m_file->read(block * kBlockSize, b.bytes.data(), b.bytes.size(), &got);
+        if (!s->ok()) return nullptr;
+        b.bytes.resize(got);
+        it = m_blocks.emplace(block, std::move(b)).first;
+    }
+    return &it->second;
+}
+
 Status DbfFile::readRecord(uint32_t recno, uint8_t* buf) {
+    auto missing = [&] { return makeStatus(kErrRead, m_path, "Record " + std::to_string(recno) + " is missing"); };
+    if (exclusive()) {
+        if (recno < 1 || recno > m_count) return missing();
+        if (recno >= m_tailFirst) {
+            std::memcpy(buf, m_tail.data() + size_t(recno - m_tailFirst) * size_t(m_recLen), size_t(m_recLen));
+            if (m_counters) ++m_counters->recordsRead;
+            return Status::Ok();
+        }
+        if (m_readCache) {
+            uint64_t off = uint64_t(m_hdrLen) + uint64_t(recno - 1) * uint64_t(m_recLen);
+            size_t left = size_t(m_recLen);
+            uint8_t* dst = buf;
+            while (left > 0) {
+                Status s;
+                const Block* b = cachedBlock(off / kBlockSize, &s);
+                if (!b) return s;
+                const size_t in = size_t(off % kBlockSize);
+                if (in >= b->bytes.size()) return missing();
+                const size_t take = std::min(left, b->bytes.size() - in);
+                std::memcpy(dst, b->bytes.data() + in, take);
+                dst += take;
+                off += take;
+                left -= take;
+            }
+            if (m_counters) ++m_counters->recordsRead;
+            return Status::Ok();
+        }
+    }
     size_t got = 0;
     Status s = m_file->read(uint64_t(m_hdrLen) + uint64_t(recno - 1) * uint64_t(m_recLen), buf, size_t(m_recLen), &got);
     if (!s.ok()) return s;
-    if (got < size_t(m_recLen)) return makeStatus(kErrRead, m_path, "Record " + std::to_string(recno) + " is missing");
+    if (got < size_t(m_recLen)) return missing();
     if (m_counters) ++m_counters->recordsRead;
     return Status::Ok();
 }
 
 Status DbfFile::writeRecord(uint32_t recno, const uint8_t* buf) {
-    Status s = m_file->write(uint64_t(m_hdrLen) + uint64_t(recno - 1) * uint64_t(m_recLen), buf, size_t(m_recLen));
+    if (exclusive() && recno >= m_tailFirst && recno <= m_count) {
+        std::memcpy(m_tail.data() + size_t(recno - m_tailFirst) * size_t(m_recLen), buf, size_t(m_recLen));
+        if (m_counters) ++m_counters->pagesWritten;
+        return Status::Ok();
+    }
+    const uint64_t off = uint64_t(m_hdrLen) + uint64_t(recno - 1) * uint64_t(m_recLen);
+    Status s = m_file->write(off, buf, size_t(m_recLen));
+    if (exclusive()) {
+        // Keep cached blocks equal to the file (a failed write may have changed part of it).
+        for (uint64_t b = off / kBlockSize; b <= (off + uint64_t(m_recLen) - 1) / kBlockSize; ++b) {
+            auto it = m_blocks.find(b);
+            if (it == m_blocks.end()) continue;
+            const uint64_t start = b * kBlockSize;
+            const uint64_t from = std::max(off, start);
+            const uint64_t to = std::min(off + uint64_t(m_recLen), start + kBlockSize);
+            if (!s.ok() || to - start > it->second.bytes.size()) {
+                m_blocks.erase(it);
+                continue;
+            }
+            std::memcpy(it->second.bytes.data() + (from - start), buf + (from - off), size_t(to - from));
+        }
+    }
     if (s.ok() && m_counters) ++m_counters->pagesWritten;
     return s;
 }
@@ -272,6 +353,37 @@ Status DbfFile::writeCountAndDate(uint32_t count) {
     putDate(p);
     putU32(p + (kOffCount - kOffYear), count);
     return m_file->write(kOffYear, p, sizeof p);
+}
+
+// Drops cached blocks that hold any byte from off on (the file changed there).
+void DbfFile::dropBlocksFrom(uint64_t off) {
+    for (auto it = m_blocks.begin(); it != m_blocks.end();) {
+        if ((it->first + 1) * kBlockSize > off) it = m_blocks.erase(it);
+        else ++it;
+    }
+}
+
+Status DbfFile::flushTail() {
+    if (m_tail.empty()) return Status::Ok();
+    const uint64_t off = uint64_t(m_hdrLen) + uint64_t(m_tailFirst - 1) * uint64_t(m_recLen);
+    m_tail.push_back(kEofMarker);
+    Status s = m_file->write(off, m_tail.data(), m_tail.size());
+    m_tail.pop_back();
+    dropBlocksFrom(off);
+    if (!s.ok()) return s;  // the tail stays buffered: a later flush or close tries again
+    m_tail.clear();
+    m_tailFirst = m_count + 1;
+    return Status::Ok();
+}
+
+Status DbfFile::flushBuffers() {
+    if (!exclusive()) return Status::Ok();
+    Status s = flushTail();
+    if (!s.ok()) return s;
+    if (!m_headerStale) return Status::Ok();
+    s = writeCountAndDate(m_count);
+    if (s.ok()) m_headerStale = false;
+    return s;
 }
 
 Status DbfFile::append(const uint8_t* buf, uint32_t* recno) {
@@ -287,10 +399,30 @@ Status DbfFile::append(const uint8_t* buf, uint32_t* recno) {
         const uint64_t off = uint64_t(m_hdrLen) + uint64_t(n) * uint64_t(m_recLen);
         if (off + uint64_t(m_recLen) + 1 >= kMaxDataFileSize)
             return makeStatus(kErrTooLarge, m_path, "Table would pass the size limit");
+        if (!shared && m_writeBuffer) {
+            // Nobody else reads the file: the record waits in the tail, the header and 0x1A wait for
+            // flushBuffers (flush, close).
+            if (m_tail.empty()) m_tailFirst = n + 1;
+            m_tail.insert(m_tail.end(), buf, buf + m_recLen);
+            m_count = n + 1;
+            m_headerStale = true;
+            if (m_counters) ++m_counters->pagesWritten;
+            *recno = n + 1;
+            return m_tail.size() >= kTailLimit ? flushTail() : Status::Ok();
+        }
+        if (!shared) {
+            s = flushTail();
+            if (!s.ok()) return s;
+        }
         std::vector<uint8_t> rec(buf, buf + m_recLen);
         if (!shared) rec.push_back(kEofMarker);
         s = m_file->write(off, rec.data(), rec.size());
+        if (!shared) dropBlocksFrom(off);
         if (!s.ok()) return s;
+        if (!shared) {
+            m_count = n + 1;
+            m_tailFirst = m_count + 1;
+        }
         if (m_counters) ++m_counters->pagesWritten;
         s = writeCountAndDate(n + 1);
         if (!s.ok()) return s;
@@ -309,13 +441,17 @@ Status DbfFile::finish() {
         if (!s.ok()) return s;
     }
     auto body = [&]() -> Status {
+        Status s = shared ? Status::Ok() : flushTail();
+        if (!s.ok()) return s;
         uint32_t n = 0;
-        Status s = count(&n);
+        s = count(&n);
         if (!s.ok()) return s;
         s = writeCountAndDate(n);
         if (!s.ok()) return s;
+        m_headerStale = false;
         const uint64_t end = uint64_t(m_hdrLen) + uint64_t(n) * uint64_t(m_recLen);
         const uint8_t eof = kEofMarker;
+        if (!shared) dropBlocksFrom(end);
         s = m_file->write(end, &eof, 1);
         if (!s.ok()) return s;
         return m_file->truncate(end + 1);
@@ -326,12 +462,23 @@ Status DbfFile::finish() {
 }
 
 Status DbfFile::truncateRecords(uint32_t count) {
-    const uint64_t end = uint64_t(m_hdrLen) + uint64_t(count) * uint64_t(m_recLen);
-    Status s = m_file->truncate(end);
+    Status s = flushTail();
     if (!s.ok()) return s;
+    const uint64_t end = uint64_t(m_hdrLen) + uint64_t(count) * uint64_t(m_recLen);
+    dropBlocksFrom(end);
+    s = m_file->truncate(end);
+    if (!s.ok()) return s;
+    if (exclusive()) {
+        m_count = std::min(m_count, count);
+        m_tailFirst = m_count + 1;
+    }
     return finish();
 }
 
-Status DbfFile::sync() { return m_file->sync(); }
+Status DbfFile::sync() {
+    Status s = flushBuffers();
+    if (!s.ok()) return s;
+    return m_file->sync();
+}
 
 }  // namespace xbase

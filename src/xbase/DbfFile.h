@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "xbase/Engine.h"
@@ -52,6 +53,16 @@ public:
     // Exclusive only: drops every record from recno first on.
     Status truncateRecords(uint32_t count);
     Status sync();
+    // Exclusive opens: writes the buffered appended records, the header count and date and the 0x1A
+    // after the last record. Shared opens keep nothing back.
+    Status flushBuffers();
+    // Exclusive opens only (nobody else can change the file): cache read blocks and buffer appends.
+    void setBuffering(bool reads, bool writes) {
+        m_readCache = reads;
+        m_writeBuffer = writes;
+        if (!reads) m_blocks.clear();
+    }
+    ~DbfFile();
 
     void blankRecord(std::vector<uint8_t>* buf) const;
     void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
@@ -71,6 +82,22 @@ private:
     bool m_countMismatch = false;
     int m_lockTimeoutMs = 2000;
     IoCounters* m_counters = nullptr;
+
+    // Exclusive buffering. m_count is the record count including buffered appends; records from
+    // m_tailFirst on live only in m_tail until flushTail writes them (with a 0x1A after them).
+    struct Block {
+        std::vector<uint8_t> bytes;  // as read: short at the end of the file
+    };
+    Status flushTail();
+    void dropBlocksFrom(uint64_t off);
+    const Block* cachedBlock(uint64_t block, Status* s);
+    bool m_readCache = true;
+    bool m_writeBuffer = true;
+    uint32_t m_count = 0;
+    uint32_t m_tailFirst = 1;
+    std::vector<uint8_t> m_tail;
+    bool m_headerStale = false;  // the header count/date and 0x1A are behind m_count
+    std::unordered_map<uint64_t, Block> m_blocks;
 };
 
 }  // namespace xbase

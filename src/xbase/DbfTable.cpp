@@ -65,6 +65,7 @@ int DbfTable::reopenFiles() {
     if (!s.ok()) return fail(s);
     m_dbf->setLockTimeout(m_ctx.lockTimeoutMs);
     m_dbf->setCounters(&m_ctx.counters);
+    m_dbf->setBuffering(m_ctx.readBuffering != 0, m_ctx.writeBuffering != 0);
     if (m_dbf->hasMemoField()) {
         const std::string stem = m_dbfPath.substr(0, m_dbfPath.size() - 4);
         m_memoPath = m_ctx.fs->resolve(stem + ".dbt");
@@ -147,6 +148,10 @@ int DbfTable::close() {
         const int rc = t.index->flush(false);
         if (first == kOk && rc < 0) first = rc;
     }
+    if (m_dbt) {
+        Status s = m_dbt->flushBuffers();
+        if (first == kOk && !s.ok()) first = fail(s);
+    }
     if (m_modified && m_dbf) {
         Status s = m_dbf->finish();
         if (first == kOk && !s.ok()) first = fail(s);
@@ -197,11 +202,11 @@ int DbfTable::countRecords(uint32_t* n) const {
 }
 
 int DbfTable::load(uint32_t recno) {
-    std::vector<uint8_t> buf(m_rec.size());
-    Status s = m_dbf->readRecord(recno, buf.data());
+    m_scratch.resize(m_rec.size());  // kept between moves: no allocation per record
+    Status s = m_dbf->readRecord(recno, m_scratch.data());
     if (!s.ok()) return fail(s);
-    m_rec = buf;
-    m_orig = std::move(buf);
+    m_rec.assign(m_scratch.begin(), m_scratch.end());
+    m_orig.assign(m_scratch.begin(), m_scratch.end());
     m_recno = recno;
     m_eof = m_bof = false;
     m_dirty = m_new = false;
@@ -323,8 +328,14 @@ int DbfTable::flush(bool sync) {
         const int rc = t.index->flush(sync);
         if (first == kOk && rc < 0) first = rc;
     }
-    if (sync) {
-        Status s = m_dbf->sync();
+    if (!sync) {
+        // Memos before the records that refer to them.
+        Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
+        if (s.ok()) s = m_dbf->flushBuffers();
+        if (first == kOk && !s.ok()) first = fail(s);
+    } else {
+        Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
+        if (s.ok()) s = m_dbf->sync();
         if (s.ok() && m_dbt) s = m_dbt->sync();
         if (first == kOk && !s.ok()) first = fail(s);
     }

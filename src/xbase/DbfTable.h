@@ -115,6 +115,7 @@ private:
 
     std::vector<uint8_t> m_rec;   // the current record as it is being edited
     std::vector<uint8_t> m_orig;  // the record as last read or written (its keys are in the tags)
+    std::vector<uint8_t> m_scratch;  // load() reads here first
     uint32_t m_recno = 0;         // 0 at the phantom end-of-file record
     bool m_eof = true;
     bool m_bof = true;

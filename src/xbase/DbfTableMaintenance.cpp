@@ -71,10 +71,16 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
     Status s = DbfFile::create(fs, dbfTemp, definitionsOf(m_dbf->fields()), Share::Exclusive, &newDbf);
     if (!s.ok()) return cleanUp(s);
     newDbf->setCounters(&m_ctx.counters);
+    // The copies are written record by record, not batched. The tags are rebuilt in place only
+    // after the new files take the old names, and a failure there cannot be undone; batching the
+    // copy moves writes (and so the point where an injected failure lands) past the rename. Batch
+    // here once the tags are built before the rename.
+    newDbf->setBuffering(true, false);
     if (compactMemo) {
         s = DbtFile::create(fs, dbtTemp, Share::Exclusive, &newDbt);
         if (!s.ok()) return cleanUp(s);
         newDbt->setCounters(&m_ctx.counters);
+        newDbt->setWriteBuffering(false);
     }
     uint32_t n = 0;
     s = m_dbf->count(&n);

@@ -25,6 +25,7 @@ constexpr size_t kOffVersion = 16;
 constexpr uint8_t kVersion = 0x03;
 constexpr uint8_t kEnd = 0x1A;
 constexpr size_t kReadChunk = 4096;
+constexpr size_t kWriteBatch = 64 * 1024;  // exclusive appends are written in batches of about this
 // Far beyond any memo the program writes (32,000 characters); a damaged file without end markers
 // must not make a read swallow the whole memo file.
 constexpr size_t kMaxMemoLength = 16u << 20;
@@ -51,6 +52,7 @@ bool parseMemoRef(std::string_view text, uint32_t* block) {
 Status DbtFile::create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out) {
     std::unique_ptr<DbtFile> dbt(new DbtFile);
     dbt->m_path = path;
+    dbt->m_exclusive = share == Share::Exclusive;
     Status s = fs.create(path, share, &dbt->m_file);
     if (!s.ok()) return s;
     std::vector<uint8_t> hdr(kBlockSize, 0);
@@ -65,6 +67,7 @@ Status DbtFile::create(FileSystem& fs, const std::string& path, Share share, std
 Status DbtFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out) {
     std::unique_ptr<DbtFile> dbt(new DbtFile);
     dbt->m_path = path;
+    dbt->m_exclusive = share == Share::Exclusive;
     Status s = fs.open(path, share, false, &dbt->m_file);
     if (!s.ok()) return s;
     uint64_t size = 0;
@@ -75,8 +78,31 @@ Status DbtFile::open(FileSystem& fs, const std::string& path, Share share, std::
     return Status::Ok();
 }
 
+DbtFile::~DbtFile() {
+    if (m_file) flushBuffers();  // best effort; the table's close and flush report errors
+}
+
+Status DbtFile::flushBuffers() {
+    if (!m_buf.empty()) {
+        Status s = m_file->write(m_bufFirst * kBlockSize, m_buf.data(), m_buf.size());
+        if (!s.ok()) return s;  // still buffered: a later flush tries again
+        m_buf.clear();
+        m_bufPad = 0;
+    }
+    if (!m_headerStale) return Status::Ok();
+    uint8_t hdr[4];
+    putU32(hdr, uint32_t(m_next));
+    Status s = m_file->write(kOffNextFree, hdr, sizeof hdr);
+    if (s.ok()) m_headerStale = false;
+    return s;
+}
+
 Status DbtFile::read(uint32_t block, std::string* text) {
     text->clear();
+    if (!m_buf.empty() && block >= m_bufFirst) {
+        Status s = flushBuffers();
+        if (!s.ok()) return s;
+    }
     uint64_t size = 0;
     Status s = m_file->size(&size);
     if (!s.ok()) return s;
@@ -102,6 +128,7 @@ Status DbtFile::read(uint32_t block, std::string* text) {
 Status DbtFile::append(std::string_view text, uint32_t* block) {
     if (text.find(char(kEnd)) != std::string_view::npos)
         return makeStatus(kErrBadValue, m_path, "Memo text holds the end-of-memo character 0x1A");
+    if (m_exclusive) return appendLocked(text, block);
     Status s = acquireLock(*m_file, kMemoLockOffset, m_lockTimeoutMs);
     if (!s.ok()) return s;
     s = appendLocked(text, block);
@@ -111,31 +138,54 @@ Status DbtFile::append(std::string_view text, uint32_t* block) {
 
 Status DbtFile::appendLocked(std::string_view text, uint32_t* block) {
     uint8_t hdr[4];
-    size_t got = 0;
-    Status s = m_file->read(kOffNextFree, hdr, sizeof hdr, &got);
-    if (!s.ok()) return s;
-    if (got < sizeof hdr) return makeStatus(kErrCorruptMemo, m_path, "Damaged memo file (no header)");
-    uint64_t size = 0;
-    s = m_file->size(&size);
-    if (!s.ok()) return s;
-    const uint64_t byEnd = (size + kBlockSize - 1) / kBlockSize;
-    const uint64_t at = std::max<uint64_t>({getU32(hdr), byEnd, 1});
+    Status s;
+    uint64_t at = m_next;
+    if (at == 0) {
+        size_t got = 0;
+        s = m_file->read(kOffNextFree, hdr, sizeof hdr, &got);
+        if (!s.ok()) return s;
+        if (got < sizeof hdr) return makeStatus(kErrCorruptMemo, m_path, "Damaged memo file (no header)");
+        uint64_t size = 0;
+        s = m_file->size(&size);
+        if (!s.ok()) return s;
+        const uint64_t byEnd = (size + kBlockSize - 1) / kBlockSize;
+        at = std::max<uint64_t>({getU32(hdr), byEnd, 1});
+    }
     const uint64_t blocks = (text.size() + 2 + kBlockSize - 1) / kBlockSize;
     if ((at + blocks) * kBlockSize >= kMaxDataFileSize)
         return makeStatus(kErrTooLarge, m_path, "Memo file would pass the size limit");
 
+    if (m_exclusive && m_writeBuffer) {
+        // Nobody else reads the file: the memo waits in the buffer, the header for flushBuffers.
+        if (m_buf.empty()) m_bufFirst = at;
+        m_buf.append(m_bufPad, '\0');
+        m_buf.append(text);
+        m_buf.append(2, char(kEnd));
+        m_bufPad = size_t(blocks * kBlockSize) - (text.size() + 2);
+        m_next = at + blocks;
+        m_headerStale = true;
+        if (m_counters) m_counters->pagesWritten += blocks + 1;
+        *block = uint32_t(at);
+        return m_buf.size() >= kWriteBatch ? flushBuffers() : Status::Ok();
+    }
     std::string data(text);
     data.append(2, char(kEnd));
+    m_next = 0;  // after a failure, read the file again
     s = m_file->write(at * kBlockSize, data.data(), data.size());
     if (!s.ok()) return s;
     putU32(hdr, uint32_t(at + blocks));
     s = m_file->write(kOffNextFree, hdr, sizeof hdr);
     if (!s.ok()) return s;
+    if (m_exclusive) m_next = at + blocks;
     if (m_counters) m_counters->pagesWritten += blocks + 1;
     *block = uint32_t(at);
     return Status::Ok();
 }
 
-Status DbtFile::sync() { return m_file->sync(); }
+Status DbtFile::sync() {
+    Status s = flushBuffers();
+    if (!s.ok()) return s;
+    return m_file->sync();
+}
 
 }  // namespace xbase

@@ -23,6 +23,11 @@ public:
     // 0x1A is refused (kErrBadValue): readers would stop there.
     Status append(std::string_view text, uint32_t* block);
     Status sync();
+    // Exclusive opens: writes the buffered memos and the next-free block in the header.
+    Status flushBuffers();
+    // Exclusive opens only: batch appended memos (on unless turned off).
+    void setWriteBuffering(bool on) { m_writeBuffer = on; }
+    ~DbtFile();
 
     const std::string& path() const { return m_path; }
     void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
@@ -36,6 +41,15 @@ private:
     std::string m_path;
     int m_lockTimeoutMs = 2000;
     IoCounters* m_counters = nullptr;
+    bool m_exclusive = false;  // nobody else appends: no lock, and m_next stays right
+    uint64_t m_next = 0;       // exclusive: the next free block once known (0: read the header)
+    // Exclusive: memos appended from block m_bufFirst on, not yet written. The last one is not padded
+    // to a whole block; m_bufPad bytes go before the next one.
+    bool m_writeBuffer = true;
+    std::string m_buf;
+    uint64_t m_bufFirst = 0;
+    size_t m_bufPad = 0;
+    bool m_headerStale = false;
 };
 
 // A memo field's block reference: blank (or starting with NUL) means no memo; otherwise decimal

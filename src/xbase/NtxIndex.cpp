@@ -650,6 +650,7 @@ int NtxFile::rebalanceUp(size_t level) {
 }
 
 int NtxFile::clear() {
+    if (const int rc = m_pager.flushPending(); rc < 0) return rc;
     return run(true, [&] {
         m_resetCursor = true;
         Status st = m_pager.file().truncate(ntx::kPageSize);
@@ -665,6 +666,7 @@ int NtxFile::clear() {
 }
 
 int NtxFile::rebuild(KeySource& source) {
+    if (const int rc = m_pager.flushPending(); rc < 0) return rc;
     return run(true, [&] {
         m_resetCursor = true;
         uint32_t root = 0;
@@ -683,7 +685,9 @@ int NtxFile::rebuild(KeySource& source) {
 }
 
 int NtxFile::flush(bool sync) {
-    if (!sync) return 0;  // changes are written at the end of each operation
+    // Shared opens write their changes at the end of each operation; exclusive ones keep them.
+    if (const int rc = m_pager.flushPending(); rc < 0) return rc;
+    if (!sync) return 0;
     Status st = m_pager.file().sync();
     return st.ok() ? 0 : m_pager.failWith(st);
 }

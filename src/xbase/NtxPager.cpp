@@ -12,12 +12,39 @@ namespace xbase::ntx {
 namespace {
 
 constexpr size_t kCachePages = 256;
+// Nobody else changes an exclusively opened file, so its cache is never dropped: worth keeping more.
+constexpr size_t kExclusiveCachePages = 4096;
+// Pending pages of an exclusive open written out once there are more than this.
+constexpr size_t kMaxPendingPages = 1024;
 
 }  // namespace
 
 Pager::Pager(std::string fileName, std::unique_ptr<File> file, Share share, bool readOnly, IoCounters* counters)
     : m_fileName(std::move(fileName)), m_file(std::move(file)), m_share(share), m_readOnly(readOnly),
-      m_counters(counters ? counters : &m_ownCounters) {}
+      m_counters(counters ? counters : &m_ownCounters), m_defer(share == Share::Exclusive && !readOnly) {}
+
+Pager::~Pager() { flushPending(); }  // best effort; flush() reports errors
+
+int Pager::flushPending() {
+    if (!m_pendChanged) return 0;
+    if (m_broken) return corrupt("a change was not completely written; rebuild the index");
+    m_dirty = std::move(m_pendDirty);
+    m_freed = std::move(m_pendFreed);
+    m_allocated = std::move(m_pendAllocated);
+    const int rc = writeChanges();
+    m_dirty.clear();
+    m_freed.clear();
+    m_allocated.clear();
+    m_pendDirty.clear();
+    m_pendFreed.clear();
+    m_pendAllocated.clear();
+    m_pendChanged = false;
+    if (rc < 0) {
+        m_broken = true;
+        dropCache();
+    }
+    return rc;
+}
 
 int Pager::fail(int code, const std::string& what) {
     m_status = makeStatus(code, m_fileName, what);
@@ -59,6 +86,7 @@ int Pager::open() {
 
 int Pager::begin(bool write, bool* othersChanged) {
     *othersChanged = false;
+    if (m_broken) return corrupt("a change was not completely written; rebuild the index");
     if (write && m_readOnly) return fail(kErrReadOnly, "Index opened for reading only");
     if (m_share == Share::Shared) {
         Status st = m_file->lock(kLockOffset, 1, write ? LockKind::Write : LockKind::Read, true);
@@ -79,11 +107,34 @@ int Pager::begin(bool write, bool* othersChanged) {
 
 int Pager::end(bool write, int rc) {
     if (write) {
-        if (rc >= 0 && m_changed) {
+        if (rc >= 0 && m_changed && m_defer) {
+            for (auto& [off, page] : m_dirty) m_pendDirty[off] = page;
+            for (const auto& [off, next] : m_freed) m_pendFreed[off] = next;
+            m_pendAllocated.insert(m_allocated.begin(), m_allocated.end());
+            m_pendChanged = true;
+            m_dirty.clear();
+            m_freed.clear();
+            m_allocated.clear();
+            if (m_pendDirty.size() + m_pendFreed.size() > kMaxPendingPages) {
+                const int wrc = flushPending();
+                if (wrc < 0) rc = wrc;
+            }
+        } else if (rc >= 0 && m_changed) {
             const int wrc = writeChanges();
             if (wrc < 0) rc = wrc;
         }
-        if (rc < 0) {
+        if (rc < 0 && !m_broken) {
+            if (m_pendChanged && (!m_dirty.empty() || !m_freed.empty() || !m_allocated.empty())) {
+                // Pages pending from earlier operations may have been changed by this one, which
+                // cannot be undone: mark the file so that it is rebuilt rather than silently short.
+                m_broken = true;
+                const uint8_t value = 1;
+                m_file->write(kHdrIncomplete, &value, 1);
+                m_pendDirty.clear();
+                m_pendFreed.clear();
+                m_pendAllocated.clear();
+                m_pendChanged = false;
+            }
             // Nothing half-done stays in memory: the next operation reads the file again.
             m_hdr = m_saved;
             dropCache();
@@ -201,6 +252,10 @@ void Pager::replaced(uint64_t fileSize) {
     m_dirty.clear();
     m_freed.clear();
     m_allocated.clear();
+    m_pendDirty.clear();
+    m_pendFreed.clear();
+    m_pendAllocated.clear();
+    m_pendChanged = false;
     m_fileSize = fileSize;
     m_changed = true;
 }
@@ -212,7 +267,11 @@ int Pager::fetch(uint32_t off, PagePtr* out) {
         *out = d->second;
         return 0;
     }
-    if (m_freed.count(off)) return corrupt("a freed page is still in the tree");
+    if (auto d = m_pendDirty.find(off); d != m_pendDirty.end()) {
+        *out = d->second;
+        return 0;
+    }
+    if (m_freed.count(off) || m_pendFreed.count(off)) return corrupt("a freed page is still in the tree");
     if (auto c = m_cache.find(off); c != m_cache.end()) {
         m_lru.splice(m_lru.begin(), m_lru, c->second.lru);
         *out = c->second.page;
@@ -240,7 +299,7 @@ void Pager::remember(const PagePtr& p) {
     }
     m_lru.push_front(p->offset);
     m_cache[p->offset] = CacheSlot{p, m_lru.begin()};
-    while (m_cache.size() > kCachePages) {
+    while (m_cache.size() > (m_share == Share::Exclusive ? kExclusiveCachePages : kCachePages)) {
         m_cache.erase(m_lru.back());  // pages held by a cursor or a change live on through their owners
         m_lru.pop_back();
     }
@@ -267,6 +326,9 @@ int Pager::allocate(PagePtr* out) {
         if (auto f = m_freed.find(off); f != m_freed.end()) {
             next = f->second;
             m_freed.erase(f);
+        } else if (auto pf = m_pendFreed.find(off); pf != m_pendFreed.end()) {
+            next = pf->second;
+            m_pendFreed.erase(pf);
         } else {
             if (!validPageOffset(off, m_fileSize)) return corrupt("free list outside the file");
             uint8_t raw[kPageSize];
@@ -298,6 +360,8 @@ int Pager::allocate(PagePtr* out) {
 void Pager::release(const PagePtr& p) {
     const uint32_t off = p->offset;
     m_dirty.erase(off);
+    m_pendDirty.erase(off);
+    m_pendAllocated.erase(off);
     forget(off);
     m_freed[off] = m_hdr.freeHead;
     m_hdr.freeHead = off;

@@ -21,6 +21,11 @@ using PagePtr = std::shared_ptr<Page>;
 class Pager {
 public:
     Pager(std::string fileName, std::unique_ptr<File> file, Share share, bool readOnly, IoCounters* counters);
+    ~Pager();
+
+    // Exclusive opens keep the changes of successful operations in memory (nobody else can read the
+    // file) until this writes them, or until too many pages are pending.
+    int flushPending();
 
     // Reads and checks the header and the root page.
     int open();
@@ -87,6 +92,15 @@ private:
     std::map<uint32_t, PagePtr> m_dirty;   // changed in the current operation
     std::map<uint32_t, uint32_t> m_freed;  // freed in the current operation -> next free page
     std::set<uint32_t> m_allocated;        // taken in the current operation (new to the tree)
+
+    // Exclusive opens: the changes of finished operations not yet written (same meanings as above).
+    bool m_defer = false;
+    std::map<uint32_t, PagePtr> m_pendDirty;
+    std::map<uint32_t, uint32_t> m_pendFreed;
+    std::set<uint32_t> m_pendAllocated;
+    bool m_pendChanged = false;
+    // Pending changes were lost part-way (a failed operation or write): the file cannot be trusted.
+    bool m_broken = false;
 };
 
 }  // namespace xbase::ntx

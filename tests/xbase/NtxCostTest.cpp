@@ -119,3 +119,46 @@ TEST_F(NtxCost, InsertIntoALeafWithRoomWritesOnePage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Opened exclusively, an index keeps its changed pages until flush: many inserts write nothing, the
+// flush writes each changed page once, and a reopen finds every key in order.
+TEST_F(NtxCost, ExclusiveChangesAreWrittenAtFlush) {
+    index.reset();
+    Status st;
+    ASSERT_EQ(NtxIndex::open(*fs, "num.ntx", Share::Exclusive, false, 8, &io, &index, &st), 0) << st.message;
+    io.reset();
+    for (uint32_t i = 0; i < 500; ++i) ASSERT_EQ(index->insert(numberKey(2 * (i * 37 % 500) + 1), 900000 + i), 0);
+    ASSERT_EQ(index->remove(numberKey(4), 2), 0);
+    EXPECT_EQ(io.pagesWritten, 0u);
+    ASSERT_EQ(index->flush(false), 0);
+    EXPECT_GT(io.pagesWritten, 0u);
+    EXPECT_LT(io.pagesWritten, 500u) << "each changed page once, not once per insert";
+    index.reset();
+    ASSERT_EQ(NtxIndex::open(*fs, "num.ntx", Share::Shared, false, 8, &io, &index, &st), 0) << st.message;
+    int rc = 0;
+    const std::vector<Pair> keys = walkAll(*index, &rc);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(keys.size(), size_t(kKeys) + 500 - 1);
+    for (size_t k = 1; k < keys.size(); ++k) ASSERT_LE(keys[k - 1].first, keys[k].first) << k;
+    uint32_t recno = 0;
+    EXPECT_EQ(index->seek(numberKey(4), &recno), kSeekNext);
+    ASSERT_EQ(index->seek(numberKey(2 * 123 + 1), &recno), 0);
+    EXPECT_GE(recno, 900000u);
+}
+
+// Without a flush, closing the index writes what is pending.
+TEST_F(NtxCost, ExclusiveChangesAreWrittenAtClose) {
+    index.reset();
+    Status st;
+    ASSERT_EQ(NtxIndex::open(*fs, "num.ntx", Share::Exclusive, false, 8, &io, &index, &st), 0) << st.message;
+    for (uint32_t i = 0; i < 50; ++i) ASSERT_EQ(index->insert(numberKey(2 * i + 1), 900000 + i), 0);
+    index.reset();
+    ASSERT_EQ(NtxIndex::open(*fs, "num.ntx", Share::Shared, false, 8, &io, &index, &st), 0) << st.message;
+    int rc = 0;
+    EXPECT_EQ(walkAll(*index, &rc).size(), size_t(kKeys) + 50);
+    EXPECT_EQ(rc, 0);
+}
+
+}  // namespace

@@ -85,6 +85,42 @@ TEST_F(FormatTest, RecordCountComesFromTheFileSize) {
     EXPECT_EQ(after.size(), kHdrLen + 3 * kRecLen + 1);
 }
 
+// Opened exclusively, appends are batched: the header count, date and 0x1A are written at close,
+// and a reopen sees every record with the values written.
+TEST_F(FormatTest, ExclusiveAppendsAreBatchedAndCompleteAtClose) {
+    makeTable();
+    FaultFileSystem fs(m_fs.get());
+    {
+        Context ctx(&fs, "");
+        ctx.setAccessMode(1);
+        Table* t = ctx.openTable("CUST");
+        ASSERT_NE(t, nullptr);
+        const int before = fs.writesSeen();
+        for (long i = 3; i <= 2000; ++i) {
+            ASSERT_EQ(t->appendBlank(), 0);
+            ASSERT_EQ(t->field("CUNO")->assignLong(i), 0);
+            ASSERT_EQ(t->field("LAST")->assignText("Name" + std::to_string(i)), 0);
+        }
+        ASSERT_EQ(t->go(1000), 0);
+        EXPECT_EQ(t->field("CUNO")->asLong(), 1000) << "a buffered record reads back before it is written";
+        EXPECT_LT(fs.writesSeen() - before, 20) << "records are written in batches, the header not per record";
+        ASSERT_EQ(t->close(), 0);
+    }
+    const std::string after = bytes();
+    EXPECT_EQ(getU32(reinterpret_cast<const uint8_t*>(after.data()) + 4), 2000u);
+    EXPECT_EQ(after.size(), kHdrLen + 2000 * kRecLen + 1);
+    EXPECT_EQ(after.back(), '\x1A');
+    Table* t = m_ctx.openTable("CUST");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->recCount(), 2000);
+    for (long r : {1L, 2L, 3L, 1234L, 2000L}) {
+        ASSERT_EQ(t->go(r), 0);
+        EXPECT_EQ(t->field("CUNO")->asLong(), r);
+    }
+    EXPECT_EQ(t->field("LAST")->text().substr(0, 8), "Name2000");
+    ASSERT_EQ(t->close(), 0);
+}
+
 TEST_F(FormatTest, TwoDigitYearIsAccepted) {
     makeTable();
     damage(1, "\x18");  // 24: year % 100, as some writers store it
