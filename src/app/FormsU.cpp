@@ -21,6 +21,10 @@
 #include "records/PickPurU.h"
 #include "records/ProdDefU.h"
 #include "records/PurDefU.h"
+#include "records/StationaryU.h"
+#include "reports/DateSpanU.h"
+#include "reports/MultGroupU.h"
+#include "reports/ReportU.h"
 #include "ui/DriveDirU.h"
 #include "ui/HelpU.h"
 
@@ -60,6 +64,10 @@ void CreateForms() {
     create<invoicing::TItemDef>();
     create<invoicing::TPmtDef>();
     create<invoicing::TPickPmt>();
+    create<reports::TReportF>();
+    create<records::TStationary>();
+    create<reports::TDateSpan>();
+    create<reports::TMultGroup>();
     create<records::TPickPur>();
     create<records::TPurDef>();
     create<invoicing::TTaxDef>();

@@ -21,6 +21,8 @@
 #include "base/Dialogs.h"
 #include "invoicing/InvoiceCommandU.h"
 #include "records/EditCommandsU.h"
+#include "records/StationaryU.h"
+#include "reports/RptGen.h"
 #include "store/DbUtil.h"
 #include "ui/DriveDirU.h"
 #include "ui/HelpU.h"
@@ -197,6 +199,7 @@ QWidget* TMain::buildInvoicesPage() {
     Button1->setObjectName(QStringLiteral("Button1"));
     layoutPage(page, {BtnInvoice, BtnInvPrint, BtnInvLab, BtnPrintBatch, Button1}, helpButton(0));
     connect(BtnInvoice, &QToolButton::clicked, this, &TMain::BtnInvoiceClick);
+    connect(BtnInvPrint, &QToolButton::clicked, this, &TMain::BtnInvPrintClick);
     // Present but never shown.
     BtnPrintBatch->hide();
     Button1->hide();
@@ -319,6 +322,7 @@ QWidget* TMain::buildPreferencesPage() {
     grid->addWidget(helpButton(3), 5, 2, Qt::AlignRight);
     BtnDirectories->hide();  // present but never shown
 
+    connect(BtnStationary, &QToolButton::clicked, this, &TMain::BtnStationaryClick);
     connect(BtnSTax, &QToolButton::clicked, this, &TMain::BtnSTaxClick);
     connect(BtnFont, &QToolButton::clicked, this, &TMain::BtnFontClick);
     connect(BtnPSetup, &QToolButton::clicked, this, &TMain::BtnPSetupClick);
@@ -373,6 +377,12 @@ void TMain::buildPopupMenus() {
     QMenu* statements = subMenu(PopupMenu1, "Statements1", QStringLiteral("&Statements"));
     WithBalances2 = menuItem(statements, "WithBalances2", QStringLiteral("With &Balances"));
     SelectedCustomers4 = menuItem(statements, "SelectedCustomers4", QStringLiteral("Selected &Customers"));
+    connect(SelectedDates2, &QAction::triggered, this, &TMain::SelectedDates2Click);
+    connect(SelectedInvoices1, &QAction::triggered, this, &TMain::SelectedInvoices1Click);
+    connect(WithBalancesDue2, &QAction::triggered, this, &TMain::WithBalancesDue2Click);
+    connect(SelectedBills2, &QAction::triggered, this, &TMain::SelectedBills2Click);
+    connect(WithBalances2, &QAction::triggered, this, &TMain::WithBalances2Click);
+    connect(SelectedCustomers4, &QAction::triggered, this, &TMain::SelectedCustomers4Click);
 
     PopupMenu2 = popupMenu(this, "PopupMenu2");
     SalesSummary1 = menuItem(PopupMenu2, "SalesSummary1", QStringLiteral("&Sales Summary"));
@@ -516,6 +526,15 @@ void TMain::GroupBox2Exit() { SaveInventoryFifo(RadioButton3->isChecked()); }
 void TMain::showPopup(QMenu* menu) { menu->popup(QCursor::pos()); }
 
 void TMain::BtnRInvClick() { showPopup(PopupMenu1); }
+
+void TMain::BtnInvPrintClick() { reports::PrintInvoices(false, reports::DocKind::Invoice); }
+void TMain::SelectedDates2Click() { reports::PrintInvoices(false, reports::DocKind::Invoice); }
+void TMain::SelectedInvoices1Click() { reports::PrintInvoices(true, reports::DocKind::Invoice); }
+void TMain::WithBalancesDue2Click() { reports::PrintInvoices(false, reports::DocKind::Bill); }
+void TMain::SelectedBills2Click() { reports::PrintInvoices(true, reports::DocKind::Bill); }
+void TMain::WithBalances2Click() { reports::PrintStatements(false); }
+void TMain::SelectedCustomers4Click() { reports::PrintStatements(true); }
+void TMain::BtnStationaryClick() { base::dialogs().showModal(Form<records::TStationary>()); }
 void TMain::BtnRProfClick() { showPopup(PopupMenu4); }
 void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }
 void TMain::BtnRLabelsClick() { showPopup(PopupMenu5); }

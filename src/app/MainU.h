@@ -150,6 +150,14 @@ public slots:
     void BtnPurchaseClick();
     void BtnSTaxClick();
     void BtnRInvClick();
+    void BtnInvPrintClick();
+    void SelectedDates2Click();
+    void SelectedInvoices1Click();
+    void WithBalancesDue2Click();
+    void SelectedBills2Click();
+    void WithBalances2Click();
+    void SelectedCustomers4Click();
+    void BtnStationaryClick();
     void BtnRProfClick();
     void BtnRSalesClick();
     void BtnRLabelsClick();

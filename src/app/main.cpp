@@ -5,6 +5,7 @@
 #include "app/MainU.h"
 #include "base/Dialogs.h"
 #include "base/Version.h"
+#include "reports/ReportU.h"
 #include "ui/QtDialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION_TEXT));
     ui::QtDialogs qtDialogs;
     base::setDialogs(&qtDialogs);
+    reports::InstallPrinterMetrics();
 
     app::CreateForms();
     app::Form<app::TMain>()->show();  // the first showing runs the start-up

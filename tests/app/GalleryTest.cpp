@@ -16,6 +16,7 @@
 #include "invoicing/InvoiceU.h"
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PmtDefU.h"
+#include "reports/RptGen.h"
 #include "ui/DriveDirU.h"
 
 namespace app_test {
@@ -60,6 +61,15 @@ protected:
              [](QWidget* w) {
                  if (store::LastPmtRow >= 0) static_cast<invoicing::TPmtDef*>(w)->showPayment(store::PaymentRows[0]);
              }},
+            // The report window shows the demo invoice as a printed tax invoice.
+            {"reports::TReportF",
+             [](QWidget*) {
+                 openDemoInvoice();
+                 store::LoadInvoice();
+                 reports::SetupDocumentTable();
+                 reports::AddInvoiceDocument(reports::DocKind::Invoice);
+             }},
+            {"reports::TMultGroup", [](QWidget*) { openFirst({store::OpenGroups}, &store::CurGroupRec); }},
         };
         const auto it = steps.find(QString::fromLatin1(window->metaObject()->className()));
         if (it != steps.end()) it->second(window);

@@ -1,0 +1,41 @@
+#pragma once
+// TDateSpan ("DateSpan"): asks for a span of dates, or a single date with the second picker hidden.
+// Results go to StartDate, EndDate and DateSpanCancelled.
+#include <QDateEdit>
+#include <QLocale>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/EditWindow.h"
+
+namespace reports {
+
+class TDateSpan : public ui::EditWindow {
+    Q_OBJECT
+public:
+    explicit TDateSpan(QWidget* parent = nullptr);
+    ~TDateSpan() override;
+
+    QLabel* Label1;
+    QDateEdit* DateTimePicker1;
+    QLabel* Label2;
+    QDateEdit* DateTimePicker2;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+
+    // Shows the dialog for one date under caption (the second picker hidden), then restores it.
+    // False when cancelled; the date is in StartDate.
+    bool askSingleDate(const QString& caption);
+
+public slots:
+    void BtnOKClick();
+    void BtnCancelClick();
+
+protected:
+    void FormShow() override;
+
+private:
+    void readDates();
+};
+
+}  // namespace reports

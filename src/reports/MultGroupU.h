@@ -1,0 +1,30 @@
+#pragma once
+// TMultGroup ("Select One or More Groups"): chooses customer groups into SelectedGroups.
+// REQUIRES: GROUPS open while it is shown.
+#include <QListWidget>
+#include <QPushButton>
+
+#include "ui/EditWindow.h"
+
+namespace reports {
+
+class TMultGroup : public ui::EditWindow {
+    Q_OBJECT
+public:
+    explicit TMultGroup(QWidget* parent = nullptr);
+
+    QListWidget* ListBox1;
+    QPushButton* BtnRun;
+    QPushButton* BtnAll;
+    QPushButton* BtnCancel;
+
+public slots:
+    void BtnRunClick();
+    void BtnAllClick();
+    void BtnCancelClick();
+
+protected:
+    void FormShow() override;
+};
+
+}  // namespace reports

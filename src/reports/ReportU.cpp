@@ -1,0 +1,254 @@
+#include "reports/ReportU.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QFileInfo>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "app/Preferences.h"
+#include "base/Dialogs.h"
+#include "invoicing/InvoiceU.h"
+#include "records/PickU.h"
+#include "reports/RptGen.h"
+
+namespace reports {
+
+namespace {
+
+const QString kUnableToSave = QStringLiteral("Unable to save to: ");
+const QString kCannotLoadPicture = QStringLiteral("Unable to load the picture ");
+
+QPrinterInfo currentPrinterInfo() {
+    const QString name = app::CurrentPrinter().name;
+    if (!name.isEmpty()) {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+        if (!info.isNull()) return info;
+    }
+    return QPrinterInfo::defaultPrinter();
+}
+
+void setupPrinter(QPrinter& printer) {
+    printer.setPageOrientation(app::CurrentPrinter().landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+class QtPrinterMetrics : public PrinterMetrics {
+public:
+    bool hasCurrentPrinter() override { return !currentPrinterInfo().isNull(); }
+    int linesPerPage() override {
+        const QPrinterInfo info = currentPrinterInfo();
+        if (info.isNull()) return 0;
+        QPrinter printer(info);
+        setupPrinter(printer);
+        const int lineHeight = QFontMetrics(app::ReportFont, &printer).tightBoundingRect(QStringLiteral("A")).height();
+        if (lineHeight <= 0) return 0;
+        return printer.height() / lineHeight;
+    }
+};
+
+}  // namespace
+
+// The drawing area: paints through the window so the window owns the layout.
+class ReportCanvas : public QWidget {
+public:
+    explicit ReportCanvas(TReportF* owner) : QWidget(owner), m_owner(owner) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        m_owner->FormPaint(painter);
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        const int steps = event->angleDelta().y() / 120;
+        m_owner->ScrollBar1->setValue(m_owner->ScrollBar1->value() - 3 * steps);
+    }
+
+private:
+    TReportF* m_owner;
+};
+
+TReportF::TReportF(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ReportF"));
+    setWindowTitle(QStringLiteral("Report"));
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    mExit = MainMenu1->addAction(QStringLiteral("E&xit"));
+    mExit->setObjectName(QStringLiteral("mExit"));
+    mPrint = MainMenu1->addAction(QStringLiteral("&Print"));
+    mPrint->setObjectName(QStringLiteral("mPrint"));
+    mPreview = MainMenu1->addAction(QStringLiteral("Print Pre&view"));
+    mPreview->setObjectName(QStringLiteral("mPreview"));
+    mExport = MainMenu1->addMenu(QStringLiteral("&Export"));
+    mExport->setObjectName(QStringLiteral("mExport"));
+    AsciiText1 = mExport->addAction(QStringLiteral("&Ascii Text"));
+    AsciiText1->setObjectName(QStringLiteral("AsciiText1"));
+    TabDelimited1 = mExport->addAction(QStringLiteral("&Tab Delimited"));
+    TabDelimited1->setObjectName(QStringLiteral("TabDelimited1"));
+    Pdf1 = mExport->addAction(QStringLiteral("&PDF"));
+    Pdf1->setObjectName(QStringLiteral("Pdf1"));
+
+    m_canvas = new ReportCanvas(this);
+    m_canvas->setObjectName(QStringLiteral("Canvas"));
+    ScrollBar1 = new QScrollBar(Qt::Vertical, this);
+    ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(m_canvas, 1);
+    row->addWidget(ScrollBar1);
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setMenuBar(MainMenu1);
+    main->addLayout(row);
+
+    connect(mExit, &QAction::triggered, this, &TReportF::mExitClick);
+    connect(mPrint, &QAction::triggered, this, &TReportF::mPrintClick);
+    connect(mPreview, &QAction::triggered, this, &TReportF::mPreviewClick);
+    connect(AsciiText1, &QAction::triggered, this, &TReportF::AsciiText1Click);
+    connect(TabDelimited1, &QAction::triggered, this, &TReportF::TabDelimited1Click);
+    connect(Pdf1, &QAction::triggered, this, &TReportF::Pdf1Click);
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, &TReportF::ScrollBar1Change);
+    resize(800, 600);
+
+    ShowReportWindow = [this] { base::dialogs().showModal(this); };
+    // Documents are picked from the lists without offering a new record.
+    PickInvoiceHook = [] { return records::PickInvoice(false); };
+    PickCustomerHook = [] { return records::PickCustomer(false); };
+    invoicing::PrintInvoiceDocument = [] { PrintCurrentInvoice(); };
+}
+
+TReportF::~TReportF() {
+    ShowReportWindow = nullptr;
+    PickInvoiceHook = nullptr;
+    PickCustomerHook = nullptr;
+    invoicing::PrintInvoiceDocument = nullptr;
+}
+
+void TReportF::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    m_badPictures.clear();
+    ScrollBar1->setValue(0);
+    LayoutScreen();
+}
+
+void TReportF::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayoutScreen();
+}
+
+void TReportF::LayoutScreen() {
+    const int width = std::max(1, m_canvas->width());
+    m_layout = LayoutFor(m_canvas, app::ReportFont, width, ReportWidth, kScreenMinPoints);
+    m_linesPerScreen = std::max(1, m_canvas->height() / std::max(1, m_layout.lineHeight));
+    const int count = int(ReportLines.size());
+    if (m_linesPerScreen < count) {
+        ScrollBar1->setEnabled(true);
+        ScrollBar1->setRange(0, count - m_linesPerScreen);
+        ScrollBar1->setPageStep(std::max(1, m_linesPerScreen - 1));
+        ScrollBar1->setSingleStep(1);
+    } else {
+        ScrollBar1->setRange(0, 0);
+        ScrollBar1->setEnabled(false);
+    }
+    m_canvas->update();
+}
+
+void TReportF::FormPaint(QPainter& painter) {
+    painter.fillRect(m_canvas->rect(), Qt::white);
+    painter.setBrush(Qt::NoBrush);
+    const int first = ScrollBar1->value();
+    const int last = std::min(int(ReportLines.size()) - 1, first + m_linesPerScreen - 1);
+    int y = 0;
+    QStringList bad;
+    for (int i = first; i <= last; ++i) {
+        QString badPicture;
+        DrawLine(painter, m_layout, ReportLines[i], y, RenderTarget::Screen, &badPicture);
+        if (!badPicture.isEmpty()) bad.append(badPicture);
+        y += m_layout.lineHeight;
+    }
+    // Told after painting, once per file and showing: a message box inside a paint would repaint.
+    QStringList fresh;
+    for (const QString& f : bad)
+        if (!m_badPictures.contains(f)) fresh.append(f);
+    if (!fresh.isEmpty()) {
+        m_badPictures += fresh;
+        QMetaObject::invokeMethod(this, [this, fresh] { reportBadPictures(fresh); }, Qt::QueuedConnection);
+    }
+}
+
+void TReportF::reportBadPictures(const QStringList& files) {
+    for (const QString& f : files) base::ShowMessage(kCannotLoadPicture + f);
+}
+
+void TReportF::ScrollBar1Change() { m_canvas->update(); }
+
+void TReportF::mExitClick() { accept(); }
+
+void TReportF::mPrintClick() {
+    const QPrinterInfo info = currentPrinterInfo();
+    if (info.isNull()) {
+        base::ShowMessage(kNoPrinterMessage);
+        return;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    setupPrinter(printer);
+    QStringList bad;
+    PrintLines(&printer, app::ReportFont, ReportLines, ReportWidth, &bad);
+    reportBadPictures(bad);
+}
+
+void TReportF::mPreviewClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    const QPrinterInfo info = currentPrinterInfo();
+    if (!info.isNull()) printer.setPrinterName(info.printerName());
+    setupPrinter(printer);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [](QPrinter* p) { PrintLines(p, app::ReportFont, ReportLines, ReportWidth); });
+    base::dialogs().showModal(&preview);
+}
+
+void TReportF::exportAs(ExportKind kind) {
+    const QString previous = QDir::currentPath();
+    const QString filter = kind == ExportKind::Plain ? QStringLiteral("Text files (*.txt)")
+                                                     : QStringLiteral("Delimited files (*.asc)");
+    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), QString(), filter);
+    // The tables are opened by names relative to the start-up directory.
+    QDir::setCurrent(previous);
+    if (file.isEmpty()) return;
+    if (QFileInfo(file).suffix().isEmpty()) file += kind == ExportKind::Plain ? QStringLiteral(".txt") : QStringLiteral(".asc");
+    if (!ExportReport(file, kind)) base::ShowMessage(kUnableToSave + file);
+}
+
+void TReportF::AsciiText1Click() { exportAs(ExportKind::Plain); }
+void TReportF::TabDelimited1Click() { exportAs(ExportKind::TabDelimited); }
+
+void TReportF::Pdf1Click() {
+    const QString previous = QDir::currentPath();
+    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), QString(), QStringLiteral("PDF files (*.pdf)"));
+    QDir::setCurrent(previous);
+    if (file.isEmpty()) return;
+    if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
+    QStringList bad;
+    if (!WritePdf(file, app::ReportFont, ReportLines, ReportWidth, &bad)) {
+        base::ShowMessage(kUnableToSave + file);
+        return;
+    }
+    reportBadPictures(bad);
+}
+
+void InstallPrinterMetrics() {
+    static QtPrinterMetrics metrics;
+    SetPrinterMetrics(&metrics);
+}
+
+}  // namespace reports

@@ -1,0 +1,69 @@
+#pragma once
+// TReportF: the report window. Shows the report buffer on screen with a scroll bar, prints it straight
+// to the current printer, previews it, and exports it as plain text, tab-delimited text or PDF.
+// Generators fill the buffer and show it modally (reports::ShowReportWindow).
+#include <QAction>
+#include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+
+#include "reports/ReportRender.h"
+#include "reports/RptUtil.h"
+
+class QPrinter;
+
+namespace reports {
+
+class ReportCanvas;
+
+class TReportF : public QDialog {
+    Q_OBJECT
+public:
+    explicit TReportF(QWidget* parent = nullptr);
+    ~TReportF() override;
+
+    QMenuBar* MainMenu1;
+    QAction* mExit;
+    QAction* mPrint;
+    QAction* mPreview;
+    QMenu* mExport;
+    QAction* AsciiText1;
+    QAction* TabDelimited1;
+    QAction* Pdf1;
+    QScrollBar* ScrollBar1;
+
+    const RenderLayout& layout() const { return m_layout; }
+    int linesPerScreen() const { return m_linesPerScreen; }
+    // Computes the screen layout for the current size and buffer (done at every showing and resize).
+    void LayoutScreen();
+    // Draws the visible lines (the canvas's paint; also used for pictures of the window).
+    void FormPaint(QPainter& painter);
+
+public slots:
+    void mExitClick();
+    void mPrintClick();
+    void mPreviewClick();
+    void AsciiText1Click();
+    void TabDelimited1Click();
+    void Pdf1Click();
+    void ScrollBar1Change();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void exportAs(ExportKind kind);
+    void reportBadPictures(const QStringList& files);
+
+    ReportCanvas* m_canvas;
+    RenderLayout m_layout;
+    int m_linesPerScreen = 1;
+    QStringList m_badPictures;  // told once per showing
+};
+
+// The printer's page for BeginReport: installed at start-up.
+void InstallPrinterMetrics();
+
+}  // namespace reports

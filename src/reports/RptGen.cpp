@@ -1,0 +1,473 @@
+// The customer documents. Layout and order of lines follow the printed forms the customers know;
+// amounts are read back from the texts they were formatted into, so what is summed is what is shown.
+#include "reports/RptGen.h"
+
+#include <QBuffer>
+#include <QFontMetrics>
+#include <QPageSize>
+#include <QPdfWriter>
+
+#include <memory>
+
+#include "app/Preferences.h"
+#include "base/Dialogs.h"
+#include "base/Format.h"
+#include "reports/ReportRender.h"
+#include "reports/RptUtil.h"
+#include "reports/Selection.h"
+#include "store/RecordAccess.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+
+namespace reports {
+
+std::function<bool()> ShowDateSpan;
+std::function<bool()> PickInvoiceHook;
+std::function<bool()> PickCustomerHook;
+std::function<void()> ShowReportWindow;
+
+namespace {
+
+const QString kNoInvoices = QStringLiteral("No invoices to select.");
+constexpr int kAddressLines = 5;
+// The rest of a wrapped line is kept to this many characters, as the printed memo always was.
+constexpr int kWrapCarry = 100;
+
+// Measures on the page WritePdf produces, so PDFs and the default match.
+class PdfMeasure : public PaperMeasure {
+public:
+    PdfMeasure() : m_writer(&m_buffer) {
+        m_buffer.open(QIODevice::WriteOnly);
+        m_writer.setPageSize(QPageSize(QPageSize::Letter));
+        m_writer.setResolution(300);
+    }
+    int verticalResolution() override { return m_writer.logicalDpiY(); }
+    int lineHeight() override { return std::max(1, QFontMetrics(font(), &m_writer).tightBoundingRect("A").height()); }
+    int pageWidth() override { return m_writer.width(); }
+    QFont font() override { return app::ReportFont; }
+    int textWidth(const QFont& f, const QString& text) override {
+        return QFontMetrics(f, &m_writer).horizontalAdvance(text);
+    }
+
+private:
+    QBuffer m_buffer;
+    QPdfWriter m_writer;
+};
+
+PaperMeasure* g_measure = nullptr;
+
+QString money(const char* format, double value) { return base::FormatNumber(format, value); }
+
+// Address line i of the block; a block without a customer has fewer lines and shows blanks.
+QString addressLine(int i) { return i < store::AddressBlock.size() ? store::AddressBlock[i] : QString(); }
+
+void setHeadings(const QStringList& directives, const QStringList& headings) {
+    for (int i = 0; i < directives.size() && i < ColumnDirectives.size(); ++i) ColumnDirectives[i] = directives[i];
+    QStringList top(CellsPerLine);
+    top[CellsPerLine - 1] = QStringLiteral("U");
+    QStringList row(CellsPerLine);
+    for (int i = 0; i < directives.size(); ++i) row[i] = directives[i] + headings.value(i);
+    row[CellsPerLine - 1] = QStringLiteral("U");
+    HeaderRows = {top, row};
+}
+
+bool hasLines() { return LastLine() >= 0; }
+
+void startDocument() {
+    if (hasLines()) {
+        NewLine();
+        Cell(0) = QStringLiteral("EJECT");
+        LinesOnPage = 0;
+    }
+    PageNumber = 1;
+}
+
+void openDocumentTables() {
+    store::OpenCust();
+    store::OpenGroups();
+    store::OpenInv();
+    store::OpenItm();
+    store::OpenPmt();
+    store::OpenProd();
+}
+
+void selectTag(xbase::Table* table, const char* tag) { table->selectTag(table->findTag(tag)); }
+
+void addMemoLines(const QString& memo) {
+    QStringList lines;
+    if (!WrapMemo(memo, &lines)) return;
+    NewLine();
+    for (const QString& line : lines) {
+        CheckPageBreak(LinesOnPage + 1, false);
+        NewLine();
+        Cell(0) = QStringLiteral("L00") + line;
+    }
+}
+
+void finishReport() {
+    if (hasLines() && ShowReportWindow) ShowReportWindow();
+    EndReport();
+}
+
+}  // namespace
+
+void SetPaperMeasure(PaperMeasure* measure) { g_measure = measure; }
+
+PaperMeasure& Paper() {
+    if (g_measure) return *g_measure;
+    static std::unique_ptr<PdfMeasure> fallback;
+    if (!fallback) fallback = std::make_unique<PdfMeasure>();
+    return *fallback;
+}
+
+QString LetterheadPrefix(int justify) {
+    if (justify == 2) return QStringLiteral("C") + base::PadNumber(ReportWidth / 2, 2);
+    if (justify == 3) return QStringLiteral("R") + base::PadNumber(ReportWidth, 2);
+    return QStringLiteral("L00");
+}
+
+void AddLetterhead() {
+    const store::SettingsBuffer& s = store::SettingsRec;
+    LinesOnPage = 0;
+    PageNumber = 1;
+    const QString prefix = LetterheadPrefix(s.LHJustify);
+    const int lineHeight = std::max(1, Paper().lineHeight());
+    const int resolution = Paper().verticalResolution();
+    if (s.TopMargin > 0) {
+        while (resolution * s.TopMargin > double(lineHeight) * LinesOnPage) NewLine();
+    }
+    const bool textBlank = s.Company.trimmed().isEmpty() && s.Addr1.trimmed().isEmpty() &&
+                           s.Addr2.trimmed().isEmpty() && s.Addr3.trimmed().isEmpty() && s.Addr4.trimmed().isEmpty();
+    const QString logo = s.LogoFile.trimmed();
+    if (!logo.isEmpty()) {
+        NewLine();
+        Cell(0) = QStringLiteral("I") + prefix + logo;
+        Attribute() = PictureAttribute(s.LogoHeight, s.LogoWidth);
+        const int k = int(resolution * s.LogoHeight / lineHeight);
+        for (int i = 0; i < k; ++i) NewLine();
+        if (k > 1 && textBlank) Attribute() = QStringLiteral("U");
+    }
+    if (!textBlank) {
+        auto boldLine = [&](const QString& text) {
+            NewLine();
+            Cell(0) = prefix + text.trimmed();
+            Attribute() = QStringLiteral("B");
+        };
+        boldLine(s.Company);
+        boldLine(s.Addr1);
+        boldLine(s.Addr2);
+        if (!s.Addr3.trimmed().isEmpty() || !s.Addr4.trimmed().isEmpty()) boldLine(s.Addr3);
+        if (!s.Addr4.trimmed().isEmpty()) boldLine(s.Addr4);
+        Attribute() += QStringLiteral("U");
+    }
+    NewLine();
+    Cell(0) = QStringLiteral("R") + base::PadNumber(ReportWidth, 2) + base::DateText(base::Today());
+    NewLine();
+}
+
+bool WrapMemo(const QString& memo, QStringList* lines) {
+    lines->clear();
+    const QString text = memo.trimmed();
+    if (text.isEmpty()) return false;
+    PaperMeasure& paper = Paper();
+    QFont font = paper.font();
+    int unit = paper.textWidth(font, QStringLiteral("B"));
+    // The same floor as the printer's renderer: a page too narrow still gets its lines.
+    while (ReportWidth * unit > paper.pageWidth() && font.pointSize() > kPaperMinPoints) {
+        font.setPointSize(font.pointSize() - 1);
+        unit = paper.textWidth(font, QStringLiteral("B"));
+    }
+    const int limit = ReportWidth * std::max(unit, 1);
+    lines->append(QString());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n')) {
+            lines->append(QString());
+            continue;
+        }
+        if (c == QLatin1Char('\r')) continue;
+        QString& line = lines->last();
+        line += c;
+        if (paper.textWidth(font, line) <= limit) continue;
+        const int space = base::LastPos(QStringLiteral(" "), line);  // 1-based, 0 when none
+        QString rest;
+        if (space > 0 && space < line.size()) {
+            rest = line.mid(space).left(kWrapCarry);
+            line.truncate(space);
+        } else if (space == 0 && line.size() > 1) {
+            // One word wider than the line: break it at the width and go on with its last character.
+            rest = line.right(1);
+            line.chop(1);
+        } else {
+            continue;  // a single character or a trailing space: nothing to move
+        }
+        lines->append(rest);
+    }
+    return true;
+}
+
+QString DocumentTitle(DocKind kind, double due) {
+    if (kind == DocKind::Invoice) return QStringLiteral("Tax Invoice");
+    return due > 0 ? QStringLiteral("Bill") : QStringLiteral("Statement");
+}
+
+void SetupDocumentTable() {
+    ReportWidth = 73;
+    CellsPerLine = 12;
+    BeginReport();
+    setHeadings({"V00", "L01", "V12", "L13", "V41", "R49", "V50", "R59", "V60", "R72", "V73"},
+                {"", "Item Code", "", "Description", "", "Price", "", "Qty", "", "Total", ""});
+}
+
+void AddInvoiceDocument(DocKind kind) {
+    const store::InvBuffer& inv = store::InvRec;
+    TitleLines = {DocumentTitle(kind, inv.Due)};
+    startDocument();
+    AddLetterhead();
+    AddTitleLines();
+
+    NewLine();
+    NewLine();
+    Cell(0) = QStringLiteral("L00To:");
+    Cell(1) = QStringLiteral("L10") + addressLine(0);
+    Cell(2) = QStringLiteral("R60Invoice No:");
+    Cell(3) = QStringLiteral("L62") + QString::number(inv.IvNo);
+    NewLine();
+    Cell(1) = QStringLiteral("L10") + addressLine(1);
+    Cell(2) = QStringLiteral("R60Invoice Date:");
+    Cell(3) = QStringLiteral("L62") + base::DateText(inv.IDate);
+    for (int i = 2; i < kAddressLines; ++i) {
+        NewLine();
+        Cell(1) = QStringLiteral("L10") + addressLine(i);
+    }
+    AddHeaderRows();
+
+    double subtotal = 0;
+    for (const QStringList& row : store::ItemRows) {
+        CheckPageBreak(LinesOnPage + 3, true);
+        const double qty = base::ReadAmount(row.value(1));
+        const double price = base::ReadAmount(row.value(2));
+        const double total = base::RoundMoney(qty * price);
+        subtotal += total;
+        NewLine();
+        const QStringList cells = {"V00", "L01" + row.value(0).trimmed(), "V12", "L13" + row.value(5).trimmed(),
+                                   "V41", "R49" + row.value(2).trimmed(), "V50", "R59" + row.value(1).trimmed(),
+                                   "V60", "R72" + money("%12.2f", total).trimmed(), "V73"};
+        for (int i = 0; i < cells.size(); ++i) Cell(i) = cells[i];
+        if (!row.value(6).isEmpty()) {
+            NewLine();
+            const QStringList rules = {"V00", "L13" + row.value(6), "V12", "V41", "V50", "V60", "V73"};
+            for (int i = 0; i < rules.size(); ++i) Cell(i) = rules[i];
+        }
+    }
+    Attribute() = QStringLiteral("U");
+    CheckPageBreak(LinesOnPage + 6, true);
+
+    double paid = 0;
+    for (const QStringList& p : store::PaymentRows) paid += base::ReadAmount(p.value(1));
+    const store::SettingsBuffer& s = store::SettingsRec;
+    const QList<QPair<QString, double>> box = {
+        {QStringLiteral("SubTotal:"), subtotal},
+        {s.ShipLine.trimmed() + QLatin1Char(':'), inv.Ship},
+        {s.TaxLine.trimmed() + QLatin1Char(':'), inv.Tax},
+        {QStringLiteral("Total:"), subtotal + inv.Ship + inv.Tax},
+        {QStringLiteral("Amount Paid:"), paid},
+        {QStringLiteral("Balance Due:"), inv.Due},
+    };
+    for (int i = 0; i < box.size(); ++i) {
+        NewLine();
+        if (i == 0) Cell(0) = QStringLiteral("L01") + inv.IMemo.trimmed();
+        Cell(1) = QStringLiteral("R59") + box[i].first;
+        Cell(2) = QStringLiteral("V60");
+        Cell(3) = QStringLiteral("R72") + money("%12.2f", box[i].second).trimmed();
+        Cell(4) = QStringLiteral("V73");
+    }
+    NewLine();
+    Cell(10) = QStringLiteral("H6073");
+
+    if (kind == DocKind::Invoice) {
+        for (const QStringList& row : store::ItemRows) addMemoLines(row.value(8));
+        addMemoLines(inv.REM);
+    }
+}
+
+void PrintInvoices(bool byPicking, DocKind kind) {
+    openDocumentTables();
+    xbase::Table* inv = store::InvTable;
+    if (!inv) {
+        store::CloseAll();
+        return;
+    }
+    if (!byPicking) {
+        if (kind == DocKind::Bill) {
+            SetCurrentMonth();
+        } else {
+            StartDate = base::Today();
+            EndDate = StartDate;
+        }
+        if (!ShowDateSpan || !ShowDateSpan()) {
+            store::CloseAll();
+            return;
+        }
+        SetupDocumentTable();
+        selectTag(inv, "InvD");
+        QList<long> records;
+        // The span is collected first: loading an invoice moves the table.
+        for (int rc = inv->seek(store::ToTableText(base::DateToKey(StartDate))); rc == xbase::kOk || rc == 2;
+             rc = inv->skip(1)) {
+            if (inv->eof()) break;
+            const double day = store::RecordAccess(inv).date("IDATE");
+            if (day > EndDate) break;
+            if (day >= StartDate) records.append(inv->recNo());
+        }
+        for (long rec : records) {
+            store::CurInvoiceRec = rec;
+            store::LoadInvoice();
+            if (kind == DocKind::Invoice || store::InvRec.Due > 0) AddInvoiceDocument(kind);
+        }
+    } else {
+        SetupDocumentTable();
+        if (inv->bottom() != xbase::kOk) {
+            base::ShowMessage(kNoInvoices);
+            EndReport();
+            store::CloseAll();
+            return;
+        }
+        store::CurInvoiceRec = inv->recNo();
+        while (PickInvoiceHook && PickInvoiceHook()) {
+            store::LoadInvoice();
+            AddInvoiceDocument(kind);
+        }
+    }
+    finishReport();
+    store::CloseAll();
+}
+
+void PrintCurrentInvoice() {
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    finishReport();
+}
+
+void SetupStatementTable() {
+    ReportWidth = 59;
+    CellsPerLine = 12;
+    BeginReport();
+    TitleLines = {QStringLiteral("Account Statement")};
+    setHeadings({"V00", "R07", "V09", "R18", "V20", "R31", "V33", "R44", "V46", "R57", "V59"},
+                {"", "Invoice", "", "Date", "", "Charges", "", "Payments", "", "Amount Due", ""});
+}
+
+QStringList StatementRow() {
+    store::LoadInvoice();
+    double charges = store::InvRec.Ship + store::InvRec.Tax;
+    for (const QStringList& row : store::ItemRows)
+        charges += base::ReadAmount(row.value(1)) * base::ReadAmount(row.value(2));
+    double payments = 0;
+    for (const QStringList& p : store::PaymentRows) payments += base::ReadAmount(p.value(1));
+    return {base::PadNumber(store::InvRec.IvNo, 6), base::DateText(store::InvRec.IDate),
+            money("%11.2f", charges), money("%11.2f", payments), money("%11.2f", store::InvRec.Due)};
+}
+
+void AddStatement(const QList<QStringList>& rows) {
+    startDocument();
+    AddLetterhead();
+    AddTitleLines();
+    NewLine();
+    NewLine();
+    Cell(0) = QStringLiteral("L00To:");
+    Cell(1) = QStringLiteral("L10") + addressLine(0);
+    for (int i = 1; i < kAddressLines; ++i) {
+        NewLine();
+        Cell(1) = QStringLiteral("L10") + addressLine(i);
+    }
+    AddHeaderRows();
+    double charges = 0, payments = 0, due = 0;
+    for (const QStringList& row : rows) {
+        CheckPageBreak(LinesOnPage + 1, true);
+        NewLine();
+        const QStringList cells = {"V00", "R07" + row.value(0), "V09", "R18" + row.value(1), "V20",
+                                   "R31" + row.value(2),        "V33", "R44" + row.value(3), "V46",
+                                   "R57" + row.value(4),        "V59"};
+        for (int i = 0; i < cells.size(); ++i) Cell(i) = cells[i];
+        charges += base::ReadAmount(row.value(2));
+        payments += base::ReadAmount(row.value(3));
+        due += base::ReadAmount(row.value(4));
+    }
+    Attribute() = QStringLiteral("U");
+    CheckPageBreak(LinesOnPage + 1, true);
+    NewLine();
+    const QStringList totals = {"",    "R18Totals", "V20", "R31" + money("%11.2f", charges),
+                                "V33", "R44" + money("%11.2f", payments),
+                                "V46", "R57" + money("%11.2f", due), "V59"};
+    for (int i = 1; i < totals.size(); ++i) Cell(i) = totals[i];
+    NewLine();
+    Cell(10) = QStringLiteral("H2059");
+}
+
+namespace {
+
+// Every invoice of a customer (with balances: owing and dated in the span) as statement rows.
+QList<QStringList> customerRows(long cuno, bool withBalances) {
+    QList<QStringList> rows;
+    xbase::Table* inv = store::InvTable;
+    selectTag(inv, "InvC");
+    QList<long> records;
+    for (int rc = inv->seek(store::ToTableText(base::PadNumber(cuno, 6))); rc == xbase::kOk; rc = inv->skip(1)) {
+        const store::RecordAccess r(inv);
+        if (r.asLong("CUNO") != cuno) break;
+        const double day = r.date("IDATE");
+        const double due = r.asDouble("DUE");
+        if (withBalances && (due == 0 || day < StartDate || day > EndDate)) continue;
+        records.append(inv->recNo());
+    }
+    for (long rec : records) {
+        store::CurInvoiceRec = rec;
+        rows.append(StatementRow());
+    }
+    return rows;
+}
+
+}  // namespace
+
+void PrintStatements(bool byPicking) {
+    if (!byPicking) {
+        SetCurrentMonth();
+        if (!ShowDateSpan || !ShowDateSpan()) {
+            store::CloseAll();
+            return;
+        }
+    }
+    openDocumentTables();
+    xbase::Table* cust = store::CustTable;
+    if (!cust || !store::InvTable) {
+        store::CloseAll();
+        return;
+    }
+    SetupStatementTable();
+    if (!byPicking) {
+        selectTag(cust, "CZip");
+        for (int rc = cust->top(); rc == xbase::kOk; rc = cust->skip(1)) {
+            const long here = cust->recNo();
+            const long cuno = store::RecordAccess(cust).asLong("CUNO");
+            const QList<QStringList> rows = customerRows(cuno, true);
+            if (!rows.isEmpty()) AddStatement(rows);
+            selectTag(cust, "CZip");
+            if (cust->go(here) != xbase::kOk) break;
+        }
+    } else {
+        selectTag(cust, "cname");
+        store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : -1;
+        while (PickCustomerHook && PickCustomerHook()) {
+            if (cust->go(store::CurCustRec) != xbase::kOk) continue;
+            store::LoadCust();
+            const QList<QStringList> rows = customerRows(store::CustRec.cuno, false);
+            if (rows.isEmpty()) continue;
+            store::BuildAddressBlock();
+            AddStatement(rows);
+        }
+    }
+    store::CloseAll();
+    finishReport();
+}
+
+}  // namespace reports

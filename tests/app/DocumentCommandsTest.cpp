@@ -1,0 +1,69 @@
+// The main window's document commands walked through the scripted facade: the date dialog, the report
+// window on the buffer the generator built, the stationery window.
+#include <QApplication>
+
+#include "AppFixture.h"
+#include "app/Forms.h"
+#include "app/MainU.h"
+#include "base/Format.h"
+#include "records/StationaryU.h"
+#include "reports/DateSpanU.h"
+#include "reports/ReportU.h"
+#include "reports/RptUtil.h"
+#include "reports/Selection.h"
+
+namespace app_test {
+namespace {
+
+class DocumentCommandsTest : public DemoTest {
+protected:
+    void SetUp() override {
+        DemoTest::SetUp();
+        app::CreateForms();
+        main = app::Form<app::TMain>();
+        main->show();
+        ASSERT_TRUE(main->started());
+    }
+    void TearDown() override {
+        app::DestroyForms();
+        DemoTest::TearDown();
+    }
+    app::TMain* main = nullptr;
+};
+
+TEST_F(DocumentCommandsTest, InvoicesForADateSpanShowInTheReportWindow) {
+    int titles = -1;
+    dialogs->onModal<reports::TDateSpan>([](reports::TDateSpan& w) {
+        EXPECT_EQ(w.DateTimePicker1->date(), QDate::currentDate());  // today to today
+        w.DateTimePicker1->setDate(QDate::currentDate().addYears(-2));
+        w.BtnOK->click();
+    });
+    dialogs->onModal<reports::TReportF>([&](reports::TReportF& w) {
+        titles = 0;
+        for (const QStringList& line : reports::ReportLines) titles += line[0].endsWith(QLatin1String("Tax Invoice"));
+        w.mExit->trigger();
+    });
+    main->SelectedDates2->trigger();
+    EXPECT_GT(titles, 1);
+    EXPECT_TRUE(reports::ReportLines.isEmpty());  // discarded when the window closes
+    EXPECT_EQ(store::InvTable, nullptr);
+
+    // Cancelling the dates shows nothing.
+    dialogs->onModal<reports::TDateSpan>([](reports::TDateSpan& w) { w.BtnCancel->click(); });
+    main->BtnInvPrint->click();
+}
+
+TEST_F(DocumentCommandsTest, StationeryOpensOnTheSettingsAndCancelKeepsThem) {
+    const QString company = store::SettingsRec.Company;
+    dialogs->onModal<records::TStationary>([](records::TStationary& w) {
+        EXPECT_EQ(w.Edit2->text(), QStringLiteral("Bluegum Office Supplies"));
+        EXPECT_TRUE(w.RadioButton2->isChecked());
+        w.Edit2->setText(QStringLiteral("Changed"));
+        w.BtnCancel->click();
+    });
+    main->BtnStationary->click();
+    EXPECT_EQ(store::SettingsRec.Company, company);
+}
+
+}  // namespace
+}  // namespace app_test

@@ -1,0 +1,228 @@
+// The report window and the selection dialogs driven through the scripted dialog facade.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+
+#include <memory>
+
+#include "app/Preferences.h"
+#include "base/Format.h"
+#include "records/StationaryU.h"
+#include "reports/DateSpanU.h"
+#include "reports/MultGroupU.h"
+#include "reports/ReportU.h"
+#include "reports/RptGen.h"
+#include "reports/RptUtil.h"
+#include "reports/Selection.h"
+#include "store/DataDir.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestSupport.h"
+
+using namespace reports;
+
+namespace {
+
+// A printer with 66 lines to a page, so no "no printer" message mixes with what the tests look for.
+class FakePrinter : public PrinterMetrics {
+public:
+    bool hasCurrentPrinter() override { return true; }
+    int linesPerPage() override { return 66; }
+};
+FakePrinter fakePrinter;
+
+class ReportWindowTest : public testing_support::DataDirTest {
+protected:
+    void SetUp() override {
+        DataDirTest::SetUp();
+        store::DataDirOptions o;
+        o.demo = true;
+        o.customers = 8;
+        o.invoices = 12;
+        o.asOf = base::DayFromDate(QDate(2026, 6, 30));
+        QString error;
+        ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
+        store::EngineInit();
+        store::ReadSettings();
+        app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
+        dialogs = std::make_unique<testing_support::ScriptedDialogs>();
+        SetPrinterMetrics(&fakePrinter);
+    }
+    void TearDown() override {
+        EndReport();
+        SetPrinterMetrics(nullptr);
+        dialogs.reset();
+        store::EngineEnd();
+        DataDirTest::TearDown();
+    }
+    // A report of n ruled lines.
+    static void fill(int n) {
+        ReportWidth = 40;
+        CellsPerLine = 3;
+        BeginReport();
+        for (int i = 0; i < n; ++i) {
+            NewLine();
+            Cell(0) = QStringLiteral("L00Line %1").arg(i);
+            Cell(1) = QStringLiteral("R40%1").arg(i * 1.5, 0, 'f', 2);
+        }
+    }
+    std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
+};
+
+TEST_F(ReportWindowTest, ScrollBarFollowsTheLinesThatDoNotFit) {
+    TReportF window;
+    window.resize(600, 400);
+    fill(2);
+    window.show();
+    QApplication::processEvents();
+    window.LayoutScreen();
+    EXPECT_FALSE(window.ScrollBar1->isEnabled());
+    const int perScreen = window.linesPerScreen();
+    fill(perScreen + 1);
+    window.LayoutScreen();
+    EXPECT_TRUE(window.ScrollBar1->isEnabled());
+    EXPECT_EQ(window.ScrollBar1->maximum(), 1);
+    EXPECT_EQ(window.ScrollBar1->pageStep(), perScreen - 1);
+    // The screen font does not shrink below its floor however narrow the window.
+    app::ReportFont.setPointSize(30);
+    window.setWindowState(Qt::WindowNoState);
+    window.resize(120, 400);
+    QApplication::processEvents();
+    window.LayoutScreen();
+    EXPECT_EQ(window.layout().font.pointSize(), kScreenMinPoints);
+}
+
+TEST_F(ReportWindowTest, ExportsThroughTheSaveDialogAndReportsFailure) {
+    TReportF window;
+    fill(3);
+    const QString file = path(QStringLiteral("report.txt"));
+    dialogs->answerSaveFile(file);
+    window.AsciiText1->trigger();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    EXPECT_EQ(lines[0], QByteArray("Line 0") + QByteArray(30, ' ') + "0.00\r");
+
+    dialogs->answerSaveFile(path(QStringLiteral("no/such/dir/report.asc")));
+    window.TabDelimited1->trigger();
+    EXPECT_EQ(dialogs->messages().value(0), QStringLiteral("Unable to save to: ") + path("no/such/dir/report.asc"));
+
+    dialogs->answerSaveFile(path(QStringLiteral("report")));
+    window.Pdf1->trigger();
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("report.pdf"))));
+}
+
+TEST_F(ReportWindowTest, DateSpanRefusesAnEndBeforeTheStartAndHidesTheEndForOneDate) {
+    TDateSpan span;
+    StartDate = base::DayFromDate(QDate(2026, 6, 10));
+    EndDate = StartDate;
+    dialogs->onModal<TDateSpan>([](TDateSpan& w) {
+        EXPECT_EQ(w.DateTimePicker1->date(), QDate(2026, 6, 10));
+        w.DateTimePicker2->setDate(QDate(2026, 6, 9));
+        w.BtnOK->click();
+        EXPECT_TRUE(DateSpanCancelled);
+        w.DateTimePicker2->setDate(QDate(2026, 6, 10));  // the same day is a span
+        w.BtnOK->click();
+    });
+    ASSERT_TRUE(ShowDateSpan());
+    EXPECT_EQ(dialogs->messages(),
+              QStringList{QStringLiteral("Ending Date must be greater than or equal to Starting Date.")});
+    EXPECT_EQ(EndDate, StartDate);
+
+    // One date: the end is hidden and not checked; afterwards the dialog is a span again.
+    EndDate = base::DayFromDate(QDate(2020, 1, 1));
+    dialogs->onModal<TDateSpan>([](TDateSpan& w) {
+        EXPECT_TRUE(w.DateTimePicker2->isHidden());
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("Inventory as Of:"));
+        w.BtnOK->click();
+    });
+    EXPECT_TRUE(span.askSingleDate(QStringLiteral("Inventory as Of:")));
+    EXPECT_EQ(span.Label1->text(), QStringLiteral("Print Beginning:"));
+    EXPECT_FALSE(span.DateTimePicker2->isHidden());
+    EXPECT_EQ(dialogs->messages().size(), 1);
+
+    dialogs->onModal<TDateSpan>([](TDateSpan& w) { w.BtnCancel->click(); });
+    EXPECT_FALSE(ShowDateSpan());
+}
+
+TEST_F(ReportWindowTest, MultGroupListsGroupsAndReadsTheirNumbersBack) {
+    store::OpenGroups();
+    TMultGroup groups;
+    dialogs->onModal<TMultGroup>([](TMultGroup& w) {
+        ASSERT_GE(w.ListBox1->count(), 2);
+        EXPECT_EQ(w.ListBox1->item(0)->text().left(5), QStringLiteral(" 1 - "));
+        w.BtnAll->click();
+        w.BtnRun->click();
+    });
+    base::dialogs().showModal(&groups);
+    EXPECT_EQ(SelectedGroups.size(), groups.ListBox1->count());
+    EXPECT_EQ(SelectedGroups.value(0), 1);
+
+    dialogs->onModal<TMultGroup>([](TMultGroup& w) { w.BtnCancel->click(); });
+    base::dialogs().showModal(&groups);
+    EXPECT_TRUE(SelectedGroups.isEmpty());
+}
+
+TEST_F(ReportWindowTest, StationerySavesTheLetterheadAndDropsAMissingLogo) {
+    records::TStationary stationery;
+    const QString logo = path(QStringLiteral("logo.png"));
+    QImage(20, 10, QImage::Format_RGB32).save(logo);
+    dialogs->answerOpenFile(logo);
+    dialogs->onModal<records::TStationary>([](records::TStationary& w) {
+        EXPECT_EQ(w.Edit2->text(), QStringLiteral("Bluegum Office Supplies"));
+        w.BtnLogo->click();
+        w.MaskEdit2->setValue(1.25);
+        w.Edit2->setText(QStringLiteral("  New Name  "));
+        w.RadioButton3->setChecked(true);
+        w.BtnSave->click();
+    });
+    base::dialogs().showModal(&stationery);
+    store::SettingsRec = store::SettingsBuffer{};
+    store::ReadSettings();
+    EXPECT_EQ(store::SettingsRec.LogoFile.trimmed(), logo);
+    EXPECT_DOUBLE_EQ(store::SettingsRec.LogoHeight, 1.25);
+    EXPECT_EQ(store::SettingsRec.Company.trimmed(), QStringLiteral("New Name"));
+    EXPECT_EQ(store::SettingsRec.LHJustify, 3);
+
+    // A logo that does not exist (typed, or cancelled to a vanished file) is stored empty.
+    QFile::remove(logo);
+    dialogs->onModal<records::TStationary>([](records::TStationary& w) { w.BtnSave->click(); });
+    base::dialogs().showModal(&stationery);
+    store::ReadSettings();
+    EXPECT_TRUE(store::SettingsRec.LogoFile.trimmed().isEmpty());
+}
+
+TEST_F(ReportWindowTest, AMissingLogoIsSkippedWithAMessageAndTheInvoiceStillShows) {
+    store::SettingsRec.LogoFile = path(QStringLiteral("gone.bmp"));
+    store::SettingsRec.LogoHeight = 0.5;
+    store::SettingsRec.LogoWidth = 1;
+    TReportF window;
+    window.resize(800, 600);
+    store::OpenCust();
+    store::OpenGroups();
+    store::OpenInv();
+    store::OpenItm();
+    store::OpenPmt();
+    store::OpenProd();
+    store::CurInvoiceRec = 1;
+    store::LoadInvoice();
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    window.show();
+    QApplication::processEvents();
+    const QImage image = window.grab().toImage();
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs->messages().value(0), QStringLiteral("Unable to load the picture ") + path("gone.bmp"));
+    image.save(testing_support::artifactDir(QStringLiteral("samples")) + QStringLiteral("/report-window.png"));
+    // Something was drawn below the picture line: the letterhead text is not lost.
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 500);
+}
+
+}  // namespace

@@ -1,0 +1,335 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+
+#include <cmath>
+#include <memory>
+
+#include "app/Preferences.h"
+#include "base/Format.h"
+#include "reports/ReportRender.h"
+#include "reports/RptGen.h"
+#include "reports/RptUtil.h"
+#include "reports/Selection.h"
+#include "store/DataDir.h"
+#include "store/RecordAccess.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestSupport.h"
+
+using namespace reports;
+
+namespace {
+
+QString pdfText(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000)) return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// A printer with 66 lines to a page, so no "no printer" message mixes with what the tests look for.
+class FakePrinter : public PrinterMetrics {
+public:
+    bool hasCurrentPrinter() override { return true; }
+    int linesPerPage() override { return 66; }
+};
+FakePrinter fakePrinter;
+
+struct Inv {
+    long rec;
+    long ivNo;
+    double date;
+    double due;
+    long cuNo;
+};
+
+// A demo business with a fixed closing day; the report window hook keeps what it was shown.
+class RptGenTest : public testing_support::DataDirTest {
+protected:
+    void SetUp() override {
+        DataDirTest::SetUp();
+        store::DataDirOptions o;
+        o.demo = true;
+        o.customers = 12;
+        o.invoices = 40;
+        o.asOf = base::DayFromDate(QDate(2026, 6, 30));
+        QString error;
+        ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
+        store::EngineInit();
+        store::ReadSettings();
+        app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
+        dialogs = std::make_unique<testing_support::ScriptedDialogs>();
+        SetPrinterMetrics(&fakePrinter);
+        ShowReportWindow = [this] {
+            ++shown;
+            lines = ReportLines;
+        };
+    }
+    void TearDown() override {
+        ShowReportWindow = nullptr;
+        ShowDateSpan = nullptr;
+        PickInvoiceHook = nullptr;
+        PickCustomerHook = nullptr;
+        SetPrinterMetrics(nullptr);
+        dialogs.reset();
+        store::EngineEnd();
+        DataDirTest::TearDown();
+    }
+
+    // The invoices as stored, in date order.
+    QList<Inv> invoices() {
+        store::OpenInv();
+        xbase::Table* t = store::InvTable;
+        t->selectTag(t->findTag("InvD"));
+        QList<Inv> all;
+        for (int rc = t->top(); rc == xbase::kOk; rc = t->skip(1)) {
+            const store::RecordAccess r(t);
+            all.append({t->recNo(), r.asLong("IVNO"), r.date("IDATE"), r.asDouble("DUE"), r.asLong("CUNO")});
+        }
+        store::CloseAll();
+        return all;
+    }
+
+    int count(const QString& cellText) const {
+        int n = 0;
+        for (const QStringList& l : lines)
+            for (const QString& c : l)
+                if (c == cellText) ++n;
+        return n;
+    }
+
+    std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
+    QList<QStringList> lines;
+    int shown = 0;
+};
+
+TEST_F(RptGenTest, InvoicesByDateAreSeparatedByEjectEachWithItsLetterhead) {
+    const QList<Inv> all = invoices();
+    ASSERT_GE(all.size(), 3);
+    const double from = all[0].date, to = all[1].date;
+    int inSpan = 0;
+    for (const Inv& i : all) inSpan += (i.date >= from && i.date <= to);
+    ShowDateSpan = [&] {
+        EXPECT_EQ(StartDate, base::Today());  // invoices default to today
+        StartDate = from;
+        EndDate = to;
+        return true;
+    };
+    PrintInvoices(false, DocKind::Invoice);
+    ASSERT_EQ(shown, 1);
+    EXPECT_EQ(count(QStringLiteral("EJECT")), inSpan - 1);
+    EXPECT_EQ(count(QStringLiteral("C36Bluegum Office Supplies")), inSpan);  // the demo centres it
+    EXPECT_EQ(count(QStringLiteral("C36Tax Invoice")), inSpan);
+    // Every document after the first starts right after its page break with the letterhead.
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i][0] != QLatin1String("EJECT")) continue;
+        int next = i + 1;
+        while (next < lines.size() && lines[next][0].isEmpty()) ++next;  // the top margin
+        ASSERT_LT(next, lines.size());
+        EXPECT_EQ(lines[next][0], QStringLiteral("C36Bluegum Office Supplies"));
+    }
+    // Nothing is left open, nothing is shown on cancel.
+    EXPECT_EQ(store::InvTable, nullptr);
+    ShowDateSpan = [] { return false; };
+    PrintInvoices(false, DocKind::Invoice);
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(ReportLines.isEmpty());
+}
+
+TEST_F(RptGenTest, PickedBillsAreTitledByTheirBalance) {
+    const QList<Inv> all = invoices();
+    QList<long> picks;
+    for (const Inv& i : all)
+        if (i.due <= 0) {
+            picks.append(i.rec);
+            break;
+        }
+    for (const Inv& i : all)
+        if (i.due > 0) {
+            picks.append(i.rec);
+            break;
+        }
+    ASSERT_EQ(picks.size(), 2) << "the demo has paid and owing invoices";
+    PickInvoiceHook = [&] {
+        if (picks.isEmpty()) return false;
+        store::CurInvoiceRec = picks.takeFirst();
+        return true;
+    };
+    PrintInvoices(true, DocKind::Bill);
+    ASSERT_EQ(shown, 1);
+    EXPECT_EQ(count(QStringLiteral("C36Statement")), 1);
+    EXPECT_EQ(count(QStringLiteral("C36Bill")), 1);
+    EXPECT_EQ(count(QStringLiteral("EJECT")), 1);
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+}
+
+TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotals) {
+    const QList<Inv> all = invoices();
+    const double from = base::DayFromDate(QDate(2026, 1, 1)), to = base::DayFromDate(QDate(2026, 6, 30));
+    QSet<QString> expected;
+    for (const Inv& i : all)
+        if (i.due != 0 && i.date >= from && i.date <= to) expected.insert(base::PadNumber(i.ivNo, 6));
+    ASSERT_FALSE(expected.isEmpty());
+    ShowDateSpan = [&] {
+        StartDate = from;
+        EndDate = to;
+        return true;
+    };
+    PrintStatements(false);
+    ASSERT_EQ(shown, 1);
+    QSet<QString> listed;
+    double due = 0;
+    int statements = 0;
+    for (const QStringList& l : lines) {
+        if (l[1].startsWith(QLatin1String("R07")) && l[1] != QLatin1String("R07Invoice")) {
+            listed.insert(l[1].mid(3));
+            due += base::ReadAmount(l[9].mid(3));
+        }
+        if (l[1] == QLatin1String("R18Totals")) {
+            ++statements;
+            EXPECT_NEAR(base::ReadAmount(l[7].mid(3)), due, 0.005);
+            due = 0;
+        }
+    }
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(count(QStringLiteral("C29Account Statement")), statements);
+    EXPECT_EQ(count(QStringLiteral("EJECT")), statements - 1);
+}
+
+TEST_F(RptGenTest, LetterheadFollowsJustificationLogoAndTopMargin) {
+    ReportWidth = 73;
+    CellsPerLine = 12;
+    store::SettingsRec.TopMargin = 0;
+    for (const auto& [justify, prefix] : {std::pair{1, "L00"}, std::pair{2, "C36"}, std::pair{3, "R73"}}) {
+        store::SettingsRec.LHJustify = justify;
+        BeginReport();
+        AddLetterhead();
+        EXPECT_EQ(ReportLines[0][0], QString(prefix) + "Bluegum Office Supplies");
+        EXPECT_EQ(ReportLines[0].last(), QStringLiteral("B"));
+        EXPECT_EQ(ReportLines[4][0], QString(prefix) + "accounts@example.com");
+        EXPECT_EQ(ReportLines[4].last(), QStringLiteral("BU"));
+        EXPECT_EQ(ReportLines[5][0], QStringLiteral("R73") + base::DateText(base::Today()));
+    }
+    // A picture only: its line carries the printed size, room is left under it and ruled.
+    store::SettingsRec.Company = store::SettingsRec.Addr1 = store::SettingsRec.Addr2 = QString();
+    store::SettingsRec.Addr3 = store::SettingsRec.Addr4 = QString();
+    store::SettingsRec.LogoFile = QStringLiteral("logo.png ");
+    store::SettingsRec.LogoHeight = 1;
+    store::SettingsRec.LogoWidth = 2.5;
+    store::SettingsRec.TopMargin = 0.5;
+    BeginReport();
+    AddLetterhead();
+    const int margin = [] {
+        int n = 0;
+        while (ReportLines[n][0].isEmpty()) ++n;
+        return n;
+    }();
+    EXPECT_EQ(margin, int(std::ceil(Paper().verticalResolution() * 0.5 / Paper().lineHeight())));
+    EXPECT_EQ(ReportLines[margin][0], QStringLiteral("IR73logo.png"));
+    EXPECT_EQ(ReportLines[margin].last(), QStringLiteral("S 1.00 2.50"));
+    const int room = Paper().verticalResolution() / Paper().lineHeight();
+    EXPECT_EQ(ReportLines[margin + room].last(), QStringLiteral("U"));
+    EndReport();
+}
+
+TEST_F(RptGenTest, WrapMemoKeepsMemoLinesAndBreaksWhatCannotFit) {
+    ReportWidth = 73;
+    QStringList lines;
+    EXPECT_FALSE(WrapMemo(QStringLiteral("  \r\n "), &lines));
+    ASSERT_TRUE(WrapMemo(QStringLiteral("First line\r\nSecond line\r\n\r\nFourth"), &lines));
+    EXPECT_EQ(lines, QStringList({"First line", "Second line", "", "Fourth"}));
+
+    const QString words = QStringLiteral("lorem ipsum dolor ").repeated(20).trimmed();
+    ASSERT_TRUE(WrapMemo(words, &lines));
+    EXPECT_GT(lines.size(), 1);
+    EXPECT_EQ(lines.join(QString()), words);
+    for (const QString& l : lines) EXPECT_LE(l.trimmed().size(), 73);
+
+    const QString word = QString(300, QLatin1Char('W'));  // no space to cut at
+    ASSERT_TRUE(WrapMemo(word, &lines));
+    EXPECT_EQ(lines.join(QString()), word);
+    EXPECT_GE(lines.size(), 300 / 73);
+    for (const QString& l : lines) EXPECT_LE(l.size(), 73);
+}
+
+TEST_F(RptGenTest, InvoiceOfAMissingCustomerHasAnEmptyAddress) {
+    store::OpenCust();
+    store::OpenGroups();
+    store::OpenInv();
+    store::OpenItm();
+    store::OpenPmt();
+    store::OpenProd();
+    store::CurInvoiceRec = 1;
+    store::LoadInvoice();
+    store::InvRec.CuNo = 999999;  // no such customer on file
+    store::InvTable->go(1);
+    store::StoreInv();
+    store::CustRec = store::CustBuffer{};
+    store::LoadInvoice();
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    int to = 0;
+    while (ReportLines[to][0] != QLatin1String("L00To:")) ++to;
+    EXPECT_EQ(ReportLines[to][1], QStringLiteral("L10"));
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(ReportLines[to + i][1], QStringLiteral("L10"));
+    EXPECT_EQ(ReportLines[to + 1][2], QStringLiteral("R60Invoice Date:"));
+    EndReport();
+}
+
+TEST_F(RptGenTest, PdfOfAnInvoiceAndAStatementReadsInOrder) {
+    store::OpenCust();
+    store::OpenGroups();
+    store::OpenInv();
+    store::OpenItm();
+    store::OpenPmt();
+    store::OpenProd();
+    store::CurInvoiceRec = 1;
+    store::LoadInvoice();
+    // Notes to print: a product text and the invoice's own note.
+    ASSERT_FALSE(store::ItemRows.isEmpty());
+    store::ItemRows[0][8] = QStringLiteral("Refills sold separately.");
+    store::InvRec.REM = QStringLiteral("Thank you for your order.\r\nPayment within 30 days.");
+    const QStringList address = store::AddressBlock;
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+
+    const QString invoicePdf = testing_support::artifactDir("samples") + "/invoice.pdf";
+    QStringList bad;
+    ASSERT_TRUE(WritePdf(invoicePdf, app::ReportFont, ReportLines, ReportWidth, &bad));
+    EndReport();
+    const QString text = pdfText(invoicePdf);
+    QStringList expected = {"Bluegum Office Supplies", "Tax Invoice", address[0].trimmed(),
+                            QString::number(store::InvRec.IvNo)};
+    for (const QStringList& row : store::ItemRows) expected << row[5].trimmed();
+    expected << "SubTotal:" << "Total:" << "Balance Due:" << "Refills sold separately." << "Thank you for your order."
+             << "Payment within 30 days.";
+    qsizetype at = 0;
+    for (const QString& e : expected) {
+        const qsizetype found = text.indexOf(e, at);
+        EXPECT_GE(found, 0) << e.toStdString() << " after " << at << "\n" << text.toStdString();
+        if (found >= 0) at = found + e.size();
+    }
+
+    SetupStatementTable();
+    const QStringList row = StatementRow();
+    AddStatement({row});
+    const QString statementPdf = testing_support::artifactDir("samples") + "/statement.pdf";
+    ASSERT_TRUE(WritePdf(statementPdf, app::ReportFont, ReportLines, ReportWidth, &bad));
+    EndReport();
+    const QString st = pdfText(statementPdf);
+    at = 0;
+    for (const QString& e : {QStringLiteral("Bluegum Office Supplies"), QStringLiteral("Account Statement"),
+                             address[0].trimmed(), QStringLiteral("Amount Due"), row[0].trimmed(), row[2].trimmed(),
+                             QStringLiteral("Totals")}) {
+        const qsizetype found = st.indexOf(e, at);
+        EXPECT_GE(found, 0) << e.toStdString() << "\n" << st.toStdString();
+        if (found >= 0) at = found + e.size();
+    }
+}
+
+}  // namespace
