@@ -11,16 +11,10 @@ const char* const kCaption = "Select Customer";
 const char* const kSeek = "Seek:";
 const char* const kGroup = "Group:";
 
-QLineEdit* makeSearchBox() {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QStringLiteral("Edit1"));
-    return edit;
-}
-
 }  // namespace
 
 TPickCust::TPickCust(QWidget* parent)
-    : PickGridWindow({kCaption, QLatin1Char('B'), 16, kSeek, kGroup}, makeSearchBox(),
+    : PickGridWindow({kCaption, QLatin1Char('B'), 16, kSeek, kGroup}, newTextSearchBox(),
                      [this](xbase::Table* t) { return m_byName ? CustomerCellsByName(t) : CustomerCellsByCompany(t); },
                      true, parent) {
     Edit1 = searchBox();  // made above, named Edit1

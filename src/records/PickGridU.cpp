@@ -9,6 +9,13 @@
 #include <QVBoxLayout>
 
 namespace records {
+
+QLineEdit* PickGridWindow::newTextSearchBox() {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QStringLiteral("Edit1"));
+    return edit;
+}
+
 namespace {
 
 const char* const kSelect = "Select";

@@ -57,6 +57,9 @@ public:
     void reject() override;
 
 protected:
+    // The plain search box the customer, product and purchase lists share, named Edit1.
+    static QLineEdit* newTextSearchBox();
+
     struct Look {
         const char* caption;
         QChar referenceLetter;

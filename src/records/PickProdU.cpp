@@ -9,16 +9,10 @@ namespace {
 const char* const kCaption = "PickProd";
 const char* const kSeek = "Seek:";
 
-QLineEdit* makeSearchBox() {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QStringLiteral("Edit1"));
-    return edit;
-}
-
 }  // namespace
 
 TPickProd::TPickProd(QWidget* parent)
-    : PickGridWindow({kCaption, QLatin1Char('M'), 10, kSeek, nullptr}, makeSearchBox(), ProductCells, false, parent) {
+    : PickGridWindow({kCaption, QLatin1Char('M'), 10, kSeek, nullptr}, newTextSearchBox(), ProductCells, false, parent) {
     Edit1 = searchBox();
 }
 

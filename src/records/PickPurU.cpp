@@ -9,16 +9,10 @@ namespace {
 const char* const kCaption = "PickPur";
 const char* const kSeek = "Seek:";
 
-QLineEdit* makeSearchBox() {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QStringLiteral("Edit1"));
-    return edit;
-}
-
 }  // namespace
 
 TPickPur::TPickPur(QWidget* parent)
-    : PickGridWindow({kCaption, QLatin1Char('B'), 10, kSeek, nullptr}, makeSearchBox(), PurchaseCells, false, parent) {
+    : PickGridWindow({kCaption, QLatin1Char('B'), 10, kSeek, nullptr}, newTextSearchBox(), PurchaseCells, false, parent) {
     Edit1 = searchBox();
 }
 

@@ -22,43 +22,15 @@
 #include "store/dbFiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
+#include "reports/ReportFixture.h"
 
 using namespace reports;
 
 namespace {
 
-// A printer with 66 lines to a page, so no "no printer" message mixes with what the tests look for.
-class FakePrinter : public PrinterMetrics {
-public:
-    bool hasCurrentPrinter() override { return true; }
-    int linesPerPage() override { return 66; }
-};
-FakePrinter fakePrinter;
-
-class ReportWindowTest : public testing_support::DataDirTest {
+class ReportWindowTest : public report_testing::DemoReportTest {
 protected:
-    void SetUp() override {
-        DataDirTest::SetUp();
-        store::DataDirOptions o;
-        o.demo = true;
-        o.customers = 8;
-        o.invoices = 12;
-        o.asOf = base::DayFromDate(QDate(2026, 6, 30));
-        QString error;
-        ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
-        store::EngineInit();
-        store::ReadSettings();
-        app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
-        dialogs = std::make_unique<testing_support::ScriptedDialogs>();
-        SetPrinterMetrics(&fakePrinter);
-    }
-    void TearDown() override {
-        EndReport();
-        SetPrinterMetrics(nullptr);
-        dialogs.reset();
-        store::EngineEnd();
-        DataDirTest::TearDown();
-    }
+    ReportWindowTest() : DemoReportTest(8, 12) {}
     // A report of n ruled lines.
     static void fill(int n) {
         ReportWidth = 40;
@@ -70,7 +42,6 @@ protected:
             Cell(1) = QStringLiteral("R40%1").arg(i * 1.5, 0, 'f', 2);
         }
     }
-    std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
 };
 
 TEST_F(ReportWindowTest, ScrollBarFollowsTheLinesThatDoNotFit) {

@@ -20,6 +20,7 @@
 #include "store/dbFiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
+#include "reports/ReportFixture.h"
 
 using namespace reports;
 
@@ -32,14 +33,6 @@ QString pdfText(const QString& pdf) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// A printer with 66 lines to a page, so no "no printer" message mixes with what the tests look for.
-class FakePrinter : public PrinterMetrics {
-public:
-    bool hasCurrentPrinter() override { return true; }
-    int linesPerPage() override { return 66; }
-};
-FakePrinter fakePrinter;
-
 struct Inv {
     long rec;
     long ivNo;
@@ -49,22 +42,12 @@ struct Inv {
 };
 
 // A demo business with a fixed closing day; the report window hook keeps what it was shown.
-class RptGenTest : public testing_support::DataDirTest {
+class RptGenTest : public report_testing::DemoReportTest {
 protected:
+    RptGenTest() : DemoReportTest(12, 40) {}
+
     void SetUp() override {
-        DataDirTest::SetUp();
-        store::DataDirOptions o;
-        o.demo = true;
-        o.customers = 12;
-        o.invoices = 40;
-        o.asOf = base::DayFromDate(QDate(2026, 6, 30));
-        QString error;
-        ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
-        store::EngineInit();
-        store::ReadSettings();
-        app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
-        dialogs = std::make_unique<testing_support::ScriptedDialogs>();
-        SetPrinterMetrics(&fakePrinter);
+        DemoReportTest::SetUp();
         ShowReportWindow = [this] {
             ++shown;
             lines = ReportLines;
@@ -75,10 +58,7 @@ protected:
         ShowDateSpan = nullptr;
         PickInvoiceHook = nullptr;
         PickCustomerHook = nullptr;
-        SetPrinterMetrics(nullptr);
-        dialogs.reset();
-        store::EngineEnd();
-        DataDirTest::TearDown();
+        DemoReportTest::TearDown();
     }
 
     // The invoices as stored, in date order.
@@ -103,7 +83,6 @@ protected:
         return n;
     }
 
-    std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
     QList<QStringList> lines;
     int shown = 0;
 };
