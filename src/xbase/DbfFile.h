@@ -28,6 +28,7 @@ public:
     static Status checkDefinitions(const std::vector<FieldDef>& defs, const std::string& path);
 
     const std::string& path() const { return m_path; }
+    File& file() { return *m_file; }
     const std::vector<FieldLayout>& fields() const { return m_fields; }
     int recordLength() const { return m_recLen; }
     int headerLength() const { return m_hdrLen; }

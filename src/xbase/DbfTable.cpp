@@ -210,10 +210,36 @@ int DbfTable::load(uint32_t recno) {
     m_recno = recno;
     m_eof = m_bof = false;
     m_dirty = m_new = false;
+    m_unread = false;
     return kOk;
 }
 
+void DbfTable::standOn(uint32_t recno) {
+    m_recno = recno;
+    m_eof = m_bof = false;
+    m_dirty = m_new = false;
+    m_unread = true;
+}
+
+int DbfTable::materialize() {
+    if (!m_unread) return kOk;
+    m_unread = false;
+    const int rc = load(m_recno);
+    if (rc != kOk) {
+        // The failure stays in the context; the fields read as a blank record meanwhile.
+        m_dbf->blankRecord(&m_rec);
+        m_orig = m_rec;
+    }
+    return rc;
+}
+
+const uint8_t* DbfTable::record() const {
+    const_cast<DbfTable*>(this)->materialize();
+    return m_rec.data();
+}
+
 void DbfTable::toPhantom(bool bof) {
+    m_unread = false;
     m_dbf->blankRecord(&m_rec);
     m_orig = m_rec;
     m_recno = 0;
@@ -228,6 +254,7 @@ uint8_t* DbfTable::editRecord() {
         fail(kErrRecord, "No current record");
         return nullptr;
     }
+    if (materialize() != kOk) return nullptr;
     m_dirty = true;
     return m_rec.data();
 }
@@ -276,8 +303,7 @@ int DbfTable::commit() {
         } else {
             t.expr->evaluate(m_orig.data(), &oldKey);
             if (oldKey == newKey) continue;
-            rc = t.index->remove(oldKey, m_recno);
-            if (rc >= 0) rc = t.index->insert(newKey, m_recno);
+            rc = t.index->replace(oldKey, newKey, m_recno);
         }
         if (rc < 0 && first == kOk) first = failIndex(*t.index, rc, "Index update failed");
     }
@@ -287,7 +313,7 @@ int DbfTable::commit() {
     return first;
 }
 
-bool DbfTable::isDeleted() const { return !m_eof && m_rec[0] == kDeletedFlag; }
+bool DbfTable::isDeleted() const { return !m_eof && record()[0] == kDeletedFlag; }
 
 int DbfTable::markDeleted() {
     uint8_t* rec = editRecord();
@@ -314,6 +340,7 @@ int DbfTable::appendBlank() {
     m_modified = true;
     m_rec = blank;
     m_orig = blank;
+    m_unread = false;
     m_recno = recno;
     m_eof = m_bof = false;
     m_dirty = true;  // the first write puts the new record's keys into the tags
@@ -325,20 +352,20 @@ int DbfTable::appendBlank() {
 int DbfTable::flush(bool sync) {
     int first = commit();
     for (TagSlot& t : m_tags) {
-        const int rc = t.index->flush(sync);
+        const int rc = t.index->flush(false);
         if (first == kOk && rc < 0) first = rc;
     }
-    if (!sync) {
-        // Memos before the records that refer to them.
-        Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
-        if (s.ok()) s = m_dbf->flushBuffers();
-        if (first == kOk && !s.ok()) first = fail(s);
-    } else {
-        Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
-        if (s.ok()) s = m_dbf->sync();
-        if (s.ok() && m_dbt) s = m_dbt->sync();
-        if (first == kOk && !s.ok()) first = fail(s);
+    // Memos before the records that refer to them.
+    Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
+    if (s.ok()) s = m_dbf->flushBuffers();
+    if (s.ok() && sync) {
+        std::vector<File*> files;
+        for (TagSlot& t : m_tags) files.push_back(&t.index->file());
+        if (m_dbt) files.push_back(&m_dbt->file());
+        files.push_back(&m_dbf->file());
+        s = m_ctx.fs->syncFiles(files);
     }
+    if (first == kOk && !s.ok()) first = fail(s);
     return first;
 }
 
@@ -353,8 +380,7 @@ long DbfTable::recNo() const { return m_eof ? recCount() + 1 : long(m_recno); }
 
 int DbfTable::fromIndex(int rc, const uint32_t* recno) {
     if (rc == kOk || rc == kSeekNext) {
-        const int lr = load(*recno);
-        if (lr != kOk) return lr;
+        standOn(*recno);
         m_cursorValid = true;
         return rc;
     }
@@ -447,6 +473,7 @@ int DbfTable::skipRecordOrder(long count) {
 int DbfTable::placeCursor() {
     if (m_cursorValid) return kOk;
     TagSlot* t = currentSlot();
+    if (const int rc = materialize(); rc != kOk) return rc;
     std::string key;
     t->expr->evaluate(m_orig.data(), &key);
     const int rc = t->index->locate(key, m_recno);

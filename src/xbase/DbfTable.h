@@ -63,7 +63,7 @@ public:
     Field* field(std::string_view name) const override;
 
     // For the fields: the record buffer, which may change only while a record is current.
-    const uint8_t* record() const { return m_rec.data(); }
+    const uint8_t* record() const;
     uint8_t* editRecord();  // nullptr (and the context's error set) when there is no current record
     int readMemo(std::string_view ref, std::string* text) const;
     int writeMemo(std::string_view text, uint32_t* block);
@@ -87,6 +87,10 @@ private:
     int commit();
     int countRecords(uint32_t* n) const;
     int load(uint32_t recno);
+    // Makes recno current without reading it: moves through a tag read the record only when a field,
+    // the deletion flag or the cursor needs it, so walking an order touches the index alone.
+    void standOn(uint32_t recno);
+    int materialize();
     void toPhantom(bool bof);
     // Moves to the record the index cursor reached (recno is read after the call that set it).
     int fromIndex(int rc, const uint32_t* recno);
@@ -95,9 +99,12 @@ private:
     int skipTagOrder(long count);
     int needExclusive(const char* what);
     // Copies the records that keep() accepts into a new DBF (and, with compactMemo, their memos into
-    // a new DBT), then puts the new files in place of the old ones and reopens them.
-    int rewrite(const std::function<bool(uint32_t recno, const uint8_t* rec)>& keep, bool compactMemo);
-    int rebuildTags();
+    // a new DBT), then puts the new files in place of the old ones and reopens them. With withTags
+    // the open tags are built from the copied records before the swap and installed after it.
+    int rewrite(const std::function<bool(uint32_t recno, const uint8_t* rec)>& keep, bool compactMemo,
+                bool withTags);
+    // Rebuilds the tags in tags (indexes into m_tags; all when empty) from the table, in one pass.
+    int rebuildTags(const std::vector<size_t>& tags = {});
     int reopenFiles();
     std::string encodeSeekKey(const TagSlot& slot, std::string_view key) const;
 
@@ -123,6 +130,7 @@ private:
     bool m_new = false;           // appended; its keys are not in the tags yet
     bool m_cursorValid = false;   // the selected tag's cursor stands on the current record
     bool m_modified = false;      // something was written: finish the header at close
+    bool m_unread = false;        // m_recno is current but m_rec and m_orig do not hold it yet
 };
 
 }  // namespace xbase

@@ -1,46 +1,78 @@
 // The table's maintenance: pack, memo compaction, zap and index creation. Each needs the table
-// opened exclusively and works record by record, never holding the whole table in memory.
+// opened exclusively and works record by record, never holding the whole table in memory. Tags are
+// fed from one pass over the records, every tag at once, and built by sorting and bottom-up writing.
 #include <algorithm>
 
 #include "xbase/DbfTable.h"
 #include "xbase/GroupFile.h"
+#include "xbase/NtxBuild.h"
 
 namespace xbase {
 
 namespace {
-
 
 std::string baseName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Feeds a tag build with the keys of every record, in record-number order, one record at a time.
-class RecordKeySource : public KeySource {
+// The keys of several tags, gathered while the records go by once. The tags share the sort memory
+// bound between them.
+class KeyGather {
 public:
-    RecordKeySource(DbfFile& dbf, const KeyExpr& expr, uint32_t count)
-        : m_dbf(dbf), m_expr(expr), m_count(count), m_buf(size_t(dbf.recordLength())) {}
+    explicit KeyGather(size_t tags) : m_tags(tags) {}
 
-    bool next(std::string* key, uint32_t* recno, int* error) override {
-        if (m_next > m_count) return false;
-        m_status = m_dbf.readRecord(m_next, m_buf.data());
-        if (!m_status.ok()) {
-            *error = m_status.code;
-            return false;
-        }
-        m_expr.evaluate(m_buf.data(), key);
-        *recno = m_next++;
-        return true;
+    void addTag(FileSystem& fs, const std::string& runPrefix, const KeyExpr& expr, int keyLength, bool descending) {
+        m_exprs.push_back(&expr);
+        m_keys.push_back(std::make_unique<ntx::CollectedKeys>(fs, runPrefix, keyLength, descending,
+                                                              ntx::sortBoundFor(keyLength, m_tags)));
     }
-    const Status& status() const { return m_status; }
+    int add(const uint8_t* record, uint32_t recno, Status* status) {
+        for (size_t i = 0; i < m_keys.size(); ++i) {
+            ntx::Sorter& sorter = m_keys[i]->sorter();
+            if (m_exprs[i]->keyLength() != sorter.keyLength()) {  // the sort fits the key to its length
+                m_exprs[i]->evaluate(record, &m_key);
+                const int rc = sorter.add(m_key, recno, status);
+                if (rc < 0) return rc;
+                continue;
+            }
+            int rc = 0;
+            char* key = sorter.addSlot(recno, &rc, status);
+            if (!key) return rc;
+            m_exprs[i]->evaluate(record, key);
+        }
+        return 0;
+    }
+    void reserve(size_t pairs) {
+        for (auto& k : m_keys) k->sorter().reserve(pairs);
+    }
+    // Adds the keys of records 1..count, in record order.
+    Status addRecords(DbfFile& dbf, uint32_t count) {
+        reserve(count);
+        std::vector<uint8_t> rec(size_t(dbf.recordLength()));
+        Status s;
+        for (uint32_t r = 1; r <= count; ++r) {
+            s = dbf.readRecord(r, rec.data());
+            if (!s.ok() || add(rec.data(), r, &s) < 0) return s;
+        }
+        return s;
+    }
+    ntx::CollectedKeys& keys(size_t i) { return *m_keys[i]; }
+    void release(size_t i) { m_keys[i].reset(); }  // its memory and run files, once built
 
 private:
-    DbfFile& m_dbf;
-    const KeyExpr& m_expr;
-    uint32_t m_count;
-    uint32_t m_next = 1;
-    std::vector<uint8_t> m_buf;
-    Status m_status;
+    size_t m_tags;
+    std::vector<const KeyExpr*> m_exprs;
+    std::vector<std::unique_ptr<ntx::CollectedKeys>> m_keys;
+    std::string m_key;
+};
+
+// A tag's new tree, written into a scratch file before the table's files are swapped.
+struct StagedTag {
+    std::string path;
+    ntx::Header header;
+    uint32_t root = 0;
+    uint64_t end = 0;
 };
 
 std::vector<FieldDef> definitionsOf(const std::vector<FieldLayout>& fields) {
@@ -56,35 +88,50 @@ int DbfTable::needExclusive(const char* what) {
     return fail(kErrNotExclusive, std::string(what) + " needs the table opened exclusively");
 }
 
-int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep, bool compactMemo) {
+int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep, bool compactMemo, bool withTags) {
     FileSystem& fs = *m_ctx.fs;
     compactMemo = compactMemo && m_dbt;
+    withTags = withTags && !m_tags.empty();
     const std::string dbfTemp = m_dbfPath + ".tmp";
     const std::string dbtTemp = m_memoPath + ".tmp";
-    auto cleanUp = [&](const Status& s) {
-        fs.remove(dbfTemp);
-        if (compactMemo) fs.remove(dbtTemp);
-        return fail(s);
-    };
     std::unique_ptr<DbfFile> newDbf;
     std::unique_ptr<DbtFile> newDbt;
+    std::vector<StagedTag> staged;
+    KeyGather gather(m_tags.size());
+    if (withTags) {
+        for (const TagSlot& t : m_tags) {
+            StagedTag tag;
+            tag.path = t.index->fileName() + ".tmp";
+            tag.header = ntx::headerFor(t.index->definition());
+            gather.addTag(fs, tag.path + ".run", *t.expr, tag.header.keySize, tag.header.descending);
+            staged.push_back(std::move(tag));
+        }
+    }
+    auto removeStaged = [&] {
+        for (const StagedTag& t : staged) fs.remove(t.path);
+    };
+    // Everything is written under temporary names first: a failure up to the swap leaves the old
+    // table, its memos and its tags as they were.
+    auto cleanUp = [&](const Status& s) {
+        newDbf.reset();
+        newDbt.reset();
+        fs.remove(dbfTemp);
+        if (compactMemo) fs.remove(dbtTemp);
+        removeStaged();
+        return fail(s);
+    };
     Status s = DbfFile::create(fs, dbfTemp, definitionsOf(m_dbf->fields()), Share::Exclusive, &newDbf);
     if (!s.ok()) return cleanUp(s);
     newDbf->setCounters(&m_ctx.counters);
-    // The copies are written record by record, not batched. The tags are rebuilt in place only
-    // after the new files take the old names, and a failure there cannot be undone; batching the
-    // copy moves writes (and so the point where an injected failure lands) past the rename. Batch
-    // here once the tags are built before the rename.
-    newDbf->setBuffering(true, false);
     if (compactMemo) {
         s = DbtFile::create(fs, dbtTemp, Share::Exclusive, &newDbt);
         if (!s.ok()) return cleanUp(s);
         newDbt->setCounters(&m_ctx.counters);
-        newDbt->setWriteBuffering(false);
     }
     uint32_t n = 0;
     s = m_dbf->count(&n);
     if (!s.ok()) return cleanUp(s);
+    gather.reserve(n);
     std::vector<uint8_t> rec(size_t(m_dbf->recordLength()));
     std::string memo;
     for (uint32_t r = 1; r <= n; ++r) {
@@ -112,11 +159,25 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
         uint32_t written = 0;
         s = newDbf->append(rec.data(), &written);
         if (!s.ok()) return cleanUp(s);
+        // The keys come from the record as written: its memo references are the new ones.
+        if (withTags && gather.add(rec.data(), written, &s) < 0) return cleanUp(s);
     }
     s = newDbf->finish();
     if (s.ok()) s = newDbf->sync();
     if (s.ok() && newDbt) s = newDbt->sync();
     if (!s.ok()) return cleanUp(s);
+    for (size_t i = 0; i < staged.size(); ++i) {
+        StagedTag& t = staged[i];
+        std::unique_ptr<File> file;
+        s = fs.create(t.path, Share::Exclusive, &file);
+        if (s.ok()) {
+            const int rc = ntx::buildTree(fs, *file, t.path + ".run", t.header, gather.keys(i), &m_ctx.counters,
+                                          &t.root, &t.end, &s);
+            if (rc < 0 && s.ok()) s = makeStatus(rc, t.path, "Cannot build the index");
+        }
+        gather.release(i);
+        if (!s.ok()) return cleanUp(s);
+    }
     newDbf.reset();
     newDbt.reset();
 
@@ -131,36 +192,67 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
     if (!s.ok()) {
         fail(s);
         fs.remove(dbfTemp);
+        removeStaged();
         reopenFiles();
         return s.code;
     }
     m_modified = false;
-    return reopenFiles();
+    int rc = reopenFiles();
+    if (rc != kOk || !withTags) {
+        removeStaged();
+        return rc;
+    }
+    // Each tag takes its new pages; one that cannot (another page layout, a failed write) is built
+    // again from the new table.
+    std::vector<size_t> again;
+    for (size_t i = 0; i < staged.size(); ++i) {
+        const StagedTag& t = staged[i];
+        const ntx::Geometry g{t.header.keySize, t.header.itemSize, t.header.maxKeys, t.header.descending};
+        ntx::PrebuiltTree tree(t.path, g, t.root, t.end);
+        if (m_tags[i].index->rebuild(tree) < 0) again.push_back(i);
+        fs.remove(t.path);
+    }
+    m_cursorValid = false;
+    return again.empty() ? kOk : rebuildTags(again);
 }
 
-int DbfTable::rebuildTags() {
+int DbfTable::rebuildTags(const std::vector<size_t>& which) {
+    std::vector<size_t> tags = which;
+    if (tags.empty())
+        for (size_t i = 0; i < m_tags.size(); ++i) tags.push_back(i);
     uint32_t n = 0;
     int rc = countRecords(&n);
     if (rc != kOk) return rc;
-    for (TagSlot& t : m_tags) {
-        if (n == 0) {
-            rc = t.index->clear();
-        } else {
-            RecordKeySource source(*m_dbf, *t.expr, n);
-            rc = t.index->rebuild(source);
-            if (rc < 0 && !source.status().ok()) return fail(source.status());
-        }
-        if (rc < 0) return failIndex(*t.index, rc, "Index rebuild failed");
-    }
     m_cursorValid = false;
-    return kOk;
+    if (n == 0) {
+        for (size_t i : tags) {
+            rc = m_tags[i].index->clear();
+            if (rc < 0) return failIndex(*m_tags[i].index, rc, "Index rebuild failed");
+        }
+        return kOk;
+    }
+    KeyGather gather(tags.size());
+    for (size_t i : tags) {
+        const NtxIndex& index = *m_tags[i].index;
+        gather.addTag(*m_ctx.fs, index.fileName() + ".run", *m_tags[i].expr, index.keyLength(), index.descending());
+    }
+    Status s = gather.addRecords(*m_dbf, n);
+    if (!s.ok()) return fail(s);
+    // Every tag is tried: one that failed does not leave the others behind the table.
+    int first = kOk;
+    for (size_t k = 0; k < tags.size(); ++k) {
+        NtxIndex& index = *m_tags[tags[k]].index;
+        rc = index.rebuild(gather.keys(k));
+        gather.release(k);
+        if (rc < 0 && first == kOk) first = failIndex(index, rc, "Index rebuild failed");
+    }
+    return first;
 }
 
 int DbfTable::pack() {
     int rc = needExclusive("Pack");
     if (rc == kOk) rc = commit();
-    if (rc == kOk) rc = rewrite([](uint32_t, const uint8_t* rec) { return rec[0] != kDeletedFlag; }, true);
-    if (rc == kOk) rc = rebuildTags();
+    if (rc == kOk) rc = rewrite([](uint32_t, const uint8_t* rec) { return rec[0] != kDeletedFlag; }, true, true);
     if (rc != kOk) return rc;
     rc = top();
     return rc < 0 ? rc : kOk;
@@ -171,7 +263,7 @@ int DbfTable::compressMemo() {
     if (rc == kOk) rc = commit();
     if (rc != kOk || !m_dbt) return rc;
     const uint32_t current = m_eof ? 0 : m_recno;
-    rc = rewrite([](uint32_t, const uint8_t*) { return true; }, true);
+    rc = rewrite([](uint32_t, const uint8_t*) { return true; }, true, false);
     if (rc != kOk) return rc;
     rc = current ? load(current) : top();
     return rc < 0 ? rc : kOk;
@@ -191,12 +283,12 @@ int DbfTable::zap(long first, long count) {
         Status s = m_dbf->truncateRecords(uint32_t(first - 1));
         if (!s.ok()) return fail(s);
         m_modified = true;
+        toPhantom(true);
+        rc = rebuildTags();
     } else {
-        rc = rewrite([&](uint32_t r, const uint8_t*) { return long(r) < first || long(r) >= first + count; }, false);
-        if (rc != kOk) return rc;
+        rc = rewrite([&](uint32_t r, const uint8_t*) { return long(r) < first || long(r) >= first + count; }, false,
+                     true);
     }
-    toPhantom(true);
-    rc = rebuildTags();
     if (rc != kOk) return rc;
     rc = top();
     return rc < 0 ? rc : kOk;
@@ -230,17 +322,23 @@ int DbfTable::createIndex(const std::string& group, const std::vector<TagDef>& d
     closeTags();
     uint32_t n = 0;
     if ((rc = countRecords(&n)) != kOk) return rc;
+    // One pass over the records feeds every tag's sort.
+    KeyGather gather(defs.size());
+    for (size_t i = 0; i < defs.size(); ++i)
+        gather.addTag(fs, paths[i] + ".tmp.run" + std::to_string(i) + "-", *exprs[i], exprs[i]->keyLength(),
+                      defs[i].descending);
+    Status gathered = gather.addRecords(*m_dbf, n);
+    if (!gathered.ok()) return fail(gathered);
     std::vector<std::string> listed;
     for (size_t i = 0; i < defs.size(); ++i) {
         const TagDef& d = defs[i];
         NtxDefinition def{d.name, d.expression, exprs[i]->keyLength(), exprs[i]->decimals(), d.unique, d.descending};
-        RecordKeySource source(*m_dbf, *exprs[i], n);
         std::unique_ptr<NtxIndex> index;
         Status st;
-        rc = NtxIndex::create(fs, paths[i], def, Share::Exclusive, source, &m_ctx.counters, &index, &st);
+        rc = NtxIndex::create(fs, paths[i], def, Share::Exclusive, gather.keys(i), &m_ctx.counters, &index, &st);
+        gather.release(i);
         if (rc != kOk) {
             closeTags();
-            if (!source.status().ok()) return fail(source.status());
             return fail(st.code != 0 ? st : makeStatus(rc, paths[i], "Cannot create the index"));
         }
         m_tagList.push_back(index.get());

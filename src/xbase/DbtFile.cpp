@@ -11,6 +11,7 @@
 #include "xbase/DbtFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "xbase/Bytes.h"
@@ -25,6 +26,7 @@ constexpr size_t kOffVersion = 16;
 constexpr uint8_t kVersion = 0x03;
 constexpr uint8_t kEnd = 0x1A;
 constexpr size_t kReadChunk = 4096;
+constexpr size_t kReadWindow = 32 * 1024;  // exclusive reads
 constexpr size_t kWriteBatch = 64 * 1024;  // exclusive appends are written in batches of about this
 // Far beyond any memo the program writes (32,000 characters); a damaged file without end markers
 // must not make a read swallow the whole memo file.
@@ -83,6 +85,7 @@ DbtFile::~DbtFile() {
 }
 
 Status DbtFile::flushBuffers() {
+    if (!m_buf.empty() || m_headerStale) m_window.clear();
     if (!m_buf.empty()) {
         Status s = m_file->write(m_bufFirst * kBlockSize, m_buf.data(), m_buf.size());
         if (!s.ok()) return s;  // still buffered: a later flush tries again
@@ -103,6 +106,7 @@ Status DbtFile::read(uint32_t block, std::string* text) {
         Status s = flushBuffers();
         if (!s.ok()) return s;
     }
+    if (m_exclusive) return readWindowed(block, text);
     uint64_t size = 0;
     Status s = m_file->size(&size);
     if (!s.ok()) return s;
@@ -123,6 +127,31 @@ Status DbtFile::read(uint32_t block, std::string* text) {
         off += got;
     }
     return Status::Ok();
+}
+
+Status DbtFile::readWindowed(uint32_t block, std::string* text) {
+    uint64_t off = uint64_t(block) * kBlockSize;
+    for (bool first = true;; first = false) {
+        if (block == 0 || off < m_windowOff || off >= m_windowOff + m_window.size()) {
+            m_window.resize(kReadWindow);
+            size_t got = 0;
+            Status s = block == 0 ? Status::Ok() : m_file->read(off, m_window.data(), m_window.size(), &got);
+            m_window.resize(s.ok() ? got : 0);
+            m_windowOff = off;
+            if (!s.ok()) return s;
+            if (got == 0 && first)
+                return makeStatus(kErrCorruptMemo, m_path, "Memo reference " + std::to_string(block) + " out of range");
+            if (got == 0) return Status::Ok();  // no end marker before the end of the file
+        }
+        const char* from = m_window.data() + (off - m_windowOff);
+        const size_t avail = m_window.size() - size_t(off - m_windowOff);
+        const char* end = static_cast<const char*>(std::memchr(from, char(kEnd), avail));
+        text->append(from, end ? size_t(end - from) : avail);
+        if (end) return Status::Ok();
+        if (text->size() > kMaxMemoLength)
+            return makeStatus(kErrCorruptMemo, m_path, "Memo at block " + std::to_string(block) + " has no end");
+        off += avail;
+    }
 }
 
 Status DbtFile::append(std::string_view text, uint32_t* block) {
@@ -171,6 +200,7 @@ Status DbtFile::appendLocked(std::string_view text, uint32_t* block) {
     std::string data(text);
     data.append(2, char(kEnd));
     m_next = 0;  // after a failure, read the file again
+    m_window.clear();
     s = m_file->write(at * kBlockSize, data.data(), data.size());
     if (!s.ok()) return s;
     putU32(hdr, uint32_t(at + blocks));

@@ -30,6 +30,7 @@ public:
     ~DbtFile();
 
     const std::string& path() const { return m_path; }
+    File& file() { return *m_file; }
     void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
     void setCounters(IoCounters* c) { m_counters = c; }
 
@@ -50,6 +51,12 @@ private:
     uint64_t m_bufFirst = 0;
     size_t m_bufPad = 0;
     bool m_headerStale = false;
+    // Exclusive: bytes of the file from m_windowOff on, kept from the last read so that memos read
+    // in file order (a pack's copy) take one read call per window rather than one or two per memo.
+    // Any write drops it.
+    std::string m_window;
+    uint64_t m_windowOff = 0;
+    Status readWindowed(uint32_t block, std::string* text);
 };
 
 // A memo field's block reference: blank (or starting with NUL) means no memo; otherwise decimal

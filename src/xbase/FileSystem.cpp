@@ -17,4 +17,12 @@ std::string FileSystem::resolve(const std::string& path) {
     return path;
 }
 
+Status FileSystem::syncFiles(const std::vector<File*>& files) {
+    for (File* f : files) {
+        Status s = f->sync();
+        if (!s.ok()) return s;
+    }
+    return Status::Ok();
+}
+
 }  // namespace xbase

@@ -51,6 +51,10 @@ public:
     virtual Status rename(const std::string& from, const std::string& to) = 0;
     // Names of the entries of a directory (files only).
     virtual Status list(const std::string& dir, std::vector<std::string>* names) = 0;
+    // Makes the writes of several files durable, as one step where the platform can: a durable commit
+    // touches the table and several index files, and one sync of their volume costs about as much as
+    // one file's. Default: each file's sync() in turn.
+    virtual Status syncFiles(const std::vector<File*>& files);
 
     // Finds path's file name in its directory exactly, then without regard to ASCII case.
     // Returns the path as it exists, or path unchanged when no file matches.

@@ -22,78 +22,112 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A stored number as sign and digit strings.
-struct Decimal {
-    bool negative = false;
-    std::string whole;     // digits before the point, at least "0"
-    std::string fraction;  // digits after it
-};
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads an N field's text; blank or unreadable text is 0, as xBase reads it.
-Decimal parseDecimal(std::string_view text) {
-    Decimal d;
+// Writes Str(v, width, dec) of a stored number's text into out[0..width): right-justified, rounded
+// half away from zero, '*' across the width when the value does not fit. Blank or unreadable text is
+// 0, as xBase reads it. Works on the digits as text, so the value is rounded as stored.
+void writeStr(std::string_view text, int width, int dec, char* out) {
     size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) d.negative = text[i++] == '-';
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) d.whole += text[i++];
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) d.fraction += text[i++];
-    }
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i != text.size()) return Decimal{false, "0", ""};  // asterisks or garbage
-    if (d.whole.empty()) d.whole = "0";
-    return d;
-}
-
-// Adds one unit in the last place of a digit string; returns false when it carried out of the front.
-bool incrementDigits(std::string* digits) {
-    for (size_t i = digits->size(); i-- > 0;) {
-        if ((*digits)[i] != '9') {
-            ++(*digits)[i];
-            return true;
+    const size_t n = text.size();
+    bool negative = false;
+    while (i < n && text[i] == ' ') ++i;
+    if (i < n && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    size_t wholeFrom = i;
+    while (i < n && isDigit(text[i])) ++i;
+    size_t wholeTo = i;
+    // The usual case, a whole number as stored (blanks, an optional minus, digits without a leading
+    // zero) shown without decimals, is the stored text right-justified.
+    if (i == n && dec == 0 && wholeTo > wholeFrom && text[wholeFrom] != '0' &&
+        (wholeFrom == 0 || text[wholeFrom - 1] != '+')) {
+        const size_t from = negative ? wholeFrom - 1 : wholeFrom;
+        const size_t len = n - from;
+        if (len <= size_t(width)) {
+            std::memset(out, ' ', size_t(width) - len);
+            std::memcpy(out + (size_t(width) - len), text.data() + from, len);
+            return;
         }
-        (*digits)[i] = '0';
     }
-    return false;
-}
-
-// Str(v, width, dec): right-justified, rounded half away from zero, '*' across the width when the
-// value does not fit.
-std::string formatStr(const Decimal& v, int width, int dec) {
-    std::string digits = v.whole;
-    std::string frac = v.fraction;
-    frac.resize(std::max(frac.size(), size_t(dec) + 1), '0');
-    digits += frac.substr(0, size_t(dec));
-    if (frac[size_t(dec)] >= '5' && !incrementDigits(&digits)) digits.insert(digits.begin(), '1');
-    std::string whole = digits.substr(0, digits.size() - size_t(dec));
-    const std::string fracOut = digits.substr(digits.size() - size_t(dec));
-    const size_t lead = whole.find_first_not_of('0');
-    whole = lead == std::string::npos ? "0" : whole.substr(lead);
-    const bool zero = whole == "0" && fracOut.find_first_not_of('0') == std::string::npos;
-    std::string out = (v.negative && !zero ? "-" : "") + whole + (dec > 0 ? "." + fracOut : "");
-    if (out.size() > size_t(width)) return std::string(size_t(width), '*');
-    return std::string(size_t(width) - out.size(), ' ') + out;
+    size_t fracFrom = i;
+    size_t fracTo = i;
+    if (i < n && text[i] == '.') {
+        fracFrom = ++i;
+        while (i < n && isDigit(text[i])) ++i;
+        fracTo = i;
+    }
+    while (i < n && text[i] == ' ') ++i;
+    if (i != n) {  // asterisks or garbage
+        negative = false;
+        wholeFrom = wholeTo = fracFrom = fracTo = 0;
+    }
+    // digits = a leading 0 (room for a carry), the whole part, dec fraction digits.
+    const size_t wholeLen = wholeTo - wholeFrom;
+    const size_t len = 1 + wholeLen + size_t(dec);
+    char local[128];
+    std::string heap;
+    char* d = local;
+    if (len > sizeof local) {
+        heap.resize(len);
+        d = heap.data();
+    }
+    d[0] = '0';
+    std::memcpy(d + 1, text.data() + wholeFrom, wholeLen);
+    const size_t fracLen = fracTo - fracFrom;
+    for (size_t k = 0; k < size_t(dec); ++k) d[1 + wholeLen + k] = k < fracLen ? text[fracFrom + k] : '0';
+    const char roundDigit = size_t(dec) < fracLen ? text[fracFrom + size_t(dec)] : '0';
+    if (roundDigit >= '5') {
+        for (size_t k = len; k-- > 0;) {
+            if (d[k] != '9') {
+                ++d[k];
+                break;
+            }
+            d[k] = '0';
+        }
+    }
+    const size_t wholeEnd = len - size_t(dec);
+    size_t lead = 0;
+    while (lead + 1 < wholeEnd && d[lead] == '0') ++lead;
+    bool zero = wholeEnd - lead == 1 && d[lead] == '0';
+    for (size_t k = wholeEnd; zero && k < len; ++k) zero = d[k] == '0';
+    const bool minus = negative && !zero;
+    const size_t outLen = (minus ? 1 : 0) + (wholeEnd - lead) + (dec > 0 ? 1 + size_t(dec) : 0);
+    if (outLen > size_t(width)) {
+        std::memset(out, '*', size_t(width));
+        return;
+    }
+    std::memset(out, ' ', size_t(width) - outLen);
+    char* w = out + (size_t(width) - outLen);
+    if (minus) *w++ = '-';
+    std::memcpy(w, d + lead, wholeEnd - lead);
+    w += wholeEnd - lead;
+    if (dec > 0) {
+        *w++ = '.';
+        std::memcpy(w, d + wholeEnd, size_t(dec));
+    }
 }
 
 // A numeric key: Str() with leading blanks as '0'; negatives map each digit d to 0x2C - d so that
 // they sort below positives and larger magnitudes sort lower.
-std::string encodeNumericKey(const Decimal& v, int width, int dec) {
-    std::string s = formatStr(v, width, dec);
-    const bool negative = s.find('-') != std::string::npos;
-    for (char& c : s) {
+void writeNumericKey(std::string_view text, int width, int dec, char* out) {
+    writeStr(text, width, dec, out);
+    const size_t n = size_t(width);
+    const bool negative = std::memchr(out, '-', n) != nullptr;
+    for (size_t k = 0; k < n; ++k) {
+        char& c = out[k];
         if (c == ' ' || c == '-') c = '0';
-        if (negative && std::isdigit(static_cast<unsigned char>(c))) c = char(0x2C - (c - '0'));
+        if (negative && isDigit(c)) c = char(0x2C - (c - '0'));
     }
-    return s;
 }
 
+// Every node gives text of one length whatever the record (fields have fixed widths, Str() its
+// width), so a key is written straight into its place without building strings.
 class Node {
 public:
     virtual ~Node() = default;
     virtual char type() const = 0;  // C, N, D or L
-    // Text for C/D/L; for N the field's stored text.
-    virtual void eval(const uint8_t* record, std::string* out) const = 0;
+    virtual size_t length() const = 0;
+    // Writes length() bytes: the text for C/D/L; for N the field's stored text.
+    virtual void write(const uint8_t* record, char* out) const = 0;
 };
 
 using NodePtr = std::unique_ptr<Node>;
@@ -102,8 +136,12 @@ class FieldNode : public Node {
 public:
     explicit FieldNode(FieldLayout f) : m_f(std::move(f)) {}
     char type() const override { return m_f.type == 'M' ? 'C' : m_f.type; }
-    void eval(const uint8_t* record, std::string* out) const override {
-        out->assign(reinterpret_cast<const char*>(record + m_f.offset), size_t(m_f.len));
+    size_t length() const override { return size_t(std::max(m_f.len, 0)); }
+    void write(const uint8_t* record, char* out) const override {
+        std::memcpy(out, record + m_f.offset, length());
+    }
+    std::string_view view(const uint8_t* record) const {
+        return {reinterpret_cast<const char*>(record + m_f.offset), length()};
     }
     const FieldLayout& field() const { return m_f; }
 
@@ -113,26 +151,29 @@ private:
 
 class UpperNode : public Node {
 public:
-    explicit UpperNode(NodePtr arg) : m_arg(std::move(arg)) {}
+    explicit UpperNode(NodePtr arg) : m_arg(std::move(arg)), m_length(m_arg->length()) {}
     char type() const override { return 'C'; }
-    void eval(const uint8_t* record, std::string* out) const override {
-        m_arg->eval(record, out);
-        for (char& c : *out)
-            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');  // byte order: only ASCII letters change
+    size_t length() const override { return m_length; }
+    void write(const uint8_t* record, char* out) const override {
+        m_arg->write(record, out);
+        // Byte order: only ASCII letters change. Branch-free, so that the loop runs in vector steps.
+        char* const end = out + m_length;
+        for (char* c = out; c != end; ++c) *c = char(*c - (uint8_t(*c - 'a') < 26 ? 32 : 0));
     }
 
 private:
     NodePtr m_arg;
+    size_t m_length;
 };
 
+// The argument is a numeric field (the only numeric expression there is).
 class StrNode : public Node {
 public:
     StrNode(NodePtr arg, int width, int dec) : m_arg(std::move(arg)), m_width(width), m_dec(dec) {}
     char type() const override { return 'C'; }
-    void eval(const uint8_t* record, std::string* out) const override {
-        std::string text;
-        m_arg->eval(record, &text);
-        *out = formatStr(parseDecimal(text), m_width, m_dec);
+    size_t length() const override { return size_t(m_width); }
+    void write(const uint8_t* record, char* out) const override {
+        writeStr(static_cast<const FieldNode&>(*m_arg).view(record), m_width, m_dec, out);
     }
 
 private:
@@ -145,7 +186,8 @@ class DtosNode : public Node {
 public:
     explicit DtosNode(NodePtr arg) : m_arg(std::move(arg)) {}
     char type() const override { return 'C'; }
-    void eval(const uint8_t* record, std::string* out) const override { m_arg->eval(record, out); }
+    size_t length() const override { return m_arg->length(); }
+    void write(const uint8_t* record, char* out) const override { m_arg->write(record, out); }
 
 private:
     NodePtr m_arg;
@@ -153,19 +195,25 @@ private:
 
 class ConcatNode : public Node {
 public:
-    explicit ConcatNode(std::vector<NodePtr> parts) : m_parts(std::move(parts)) {}
-    char type() const override { return 'C'; }
-    void eval(const uint8_t* record, std::string* out) const override {
-        out->clear();
-        std::string part;
+    explicit ConcatNode(std::vector<NodePtr> parts) : m_parts(std::move(parts)) {
         for (const auto& p : m_parts) {
-            p->eval(record, &part);
-            *out += part;
+            m_lengths.push_back(p->length());
+            m_length += p->length();
+        }
+    }
+    char type() const override { return 'C'; }
+    size_t length() const override { return m_length; }
+    void write(const uint8_t* record, char* out) const override {
+        for (size_t i = 0; i < m_parts.size(); ++i) {
+            m_parts[i]->write(record, out);
+            out += m_lengths[i];
         }
     }
 
 private:
     std::vector<NodePtr> m_parts;
+    std::vector<size_t> m_lengths;
+    size_t m_length = 0;
 };
 
 class Parser {
@@ -280,7 +328,7 @@ private:
                 if (accept(',') && !integer(&dec)) return nullptr;
             }
             if (!expect(')')) return nullptr;
-            if (arg->type() != 'N') fail("Str() needs a number");
+            if (arg->type() != 'N' || !dynamic_cast<const FieldNode*>(arg.get())) fail("Str() needs a number");
             else if (width < 1 || width > kMaxKey) fail("Str() width must be 1 to 256");
             else if (dec > 0 && dec + 2 > width) fail("Str() decimals do not fit its width");
             return m_error.empty() ? std::make_unique<StrNode>(std::move(arg), width, dec) : nullptr;
@@ -299,7 +347,7 @@ class CompiledKey : public KeyExpr {
 public:
     CompiledKey(std::string text, NodePtr root, char type, int length, int dec, const FieldLayout* bare)
         : m_text(std::move(text)), m_root(std::move(root)), m_type(type), m_length(length), m_dec(dec),
-          m_bare(bare ? *bare : FieldLayout{}) {}
+          m_bare(bare ? *bare : FieldLayout{}), m_logical(m_root->type() == 'L') {}
 
     char type() const override { return m_type; }
     int keyLength() const override { return m_length; }
@@ -307,14 +355,18 @@ public:
     const std::string& text() const override { return m_text; }
 
     void evaluate(const uint8_t* record, std::string* key) const override {
-        m_root->eval(record, key);
+        key->resize(size_t(m_length));
+        evaluate(record, key->data());
+    }
+    void evaluate(const uint8_t* record, char* key) const override {
         if (m_type == 'N') {
-            *key = encodeNumericKey(parseDecimal(*key), m_bare.len, m_bare.dec);
-        } else if (m_root->type() == 'L') {
-            const char c = key->empty() ? ' ' : (*key)[0];
-            *key = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? "T" : "F";
+            writeNumericKey(static_cast<const FieldNode&>(*m_root).view(record), m_bare.len, m_bare.dec, key);
+        } else if (m_logical) {
+            const char c = m_root->length() == 0 ? ' ' : char(record[m_bare.offset]);
+            key[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 'T' : 'F';
+        } else {
+            m_root->write(record, key);
         }
-        key->resize(size_t(m_length), ' ');
     }
 
 private:
@@ -324,6 +376,7 @@ private:
     int m_length;
     int m_dec;
     FieldLayout m_bare;
+    bool m_logical;
 };
 
 }  // namespace
@@ -346,21 +399,14 @@ int KeyExpr::compile(std::string_view expr, const std::vector<FieldLayout>& fiel
     } else if (field && root->type() == 'D') {
         type = 'D';
     }
-    // The key length is that of the result on a blank record.
-    size_t recordSize = 1;
-    for (const auto& f : fields) recordSize = std::max(recordSize, size_t(f.offset) + size_t(std::max(f.len, 0)));
-    const std::vector<uint8_t> blank(recordSize, ' ');
-    std::string sample;
-    root->eval(blank.data(), &sample);
-    int length = int(sample.size());
-    if (type == 'N') length = field->field().len;
+    size_t length = root->length();
     if (root->type() == 'L') length = 1;
-    if (length < 1 || length > kMaxKey) {
+    if (length < 1 || length > size_t(kMaxKey)) {
         if (error) *error = "Key expression \"" + std::string(expr) + "\": key length must be 1 to 256";
         return kErrExpression;
     }
     const FieldLayout* bare = field ? &field->field() : nullptr;
-    *out = std::make_unique<CompiledKey>(std::string(expr), std::move(root), type, length, dec, bare);
+    *out = std::make_unique<CompiledKey>(std::string(expr), std::move(root), type, int(length), dec, bare);
     return 0;
 }
 

@@ -32,6 +32,8 @@ public:
     virtual int decimals() const = 0;
     // The key of a raw record (keyLength() bytes).
     virtual void evaluate(const uint8_t* record, std::string* key) const = 0;
+    // The same written into key[0..keyLength()), for builds that place keys straight into a buffer.
+    virtual void evaluate(const uint8_t* record, char* key) const = 0;
     virtual const std::string& text() const = 0;  // the expression as given
 };
 

@@ -75,11 +75,15 @@ public:
     // below it and prev() to the last key below it.
     virtual int insert(std::string_view key, uint32_t recno) = 0;
     virtual int remove(std::string_view key, uint32_t recno) = 0;
+    // Moves the record's entry from oldKey to newKey as one change (one lock, one header write).
+    virtual int replace(std::string_view oldKey, std::string_view newKey, uint32_t recno) = 0;
     // Empties the index (zap) or rebuilds it from source (pack, reindex) in place.
     virtual int clear() = 0;
     virtual int rebuild(KeySource& source) = 0;
     // Writes pending pages; sync makes them durable.
     virtual int flush(bool sync) = 0;
+    // The open file, for syncing it together with the table's other files.
+    virtual File& file() = 0;
 
     // Walks every entry in order, checking page structure; calls visit for each entry. For the
     // support tool's check. Returns 0 or kErrCorruptIndex with *status naming the fault.

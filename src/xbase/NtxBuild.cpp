@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #include "xbase/Bytes.h"
 
@@ -11,8 +10,20 @@ namespace xbase::ntx {
 namespace {
 
 size_t g_sortBound = 1000000;
-constexpr size_t kSortBytes = 64u << 20;  // long keys: fewer pairs in memory at once
-constexpr size_t kRunChunk = 64 * 1024;   // bytes per run read or write
+constexpr size_t kSortBytes = 64u << 20;    // long keys: fewer pairs in memory at once
+constexpr size_t kRunChunk = 64 * 1024;     // bytes per run read or write
+constexpr size_t kWriteBatch = 128 * kPageSize;  // tree pages per write
+
+// Eight bytes of a key from at on (zeros past its end) as a number that orders as the bytes do.
+uint64_t keyWord(const char* key, size_t at, size_t keyLength) {
+    uint64_t v = 0;
+    if (at + 8 <= keyLength) {
+        std::memcpy(&v, key + at, 8);
+        return __builtin_bswap64(v);
+    }
+    for (size_t j = at; j < keyLength; ++j) v |= uint64_t(static_cast<unsigned char>(key[j])) << (56 - 8 * (j - at));
+    return v;
+}
 
 }  // namespace
 
@@ -20,6 +31,27 @@ size_t setSortMemoryBound(size_t pairs) {
     const size_t old = g_sortBound;
     g_sortBound = std::max<size_t>(pairs, 2);
     return old;
+}
+
+size_t sortBoundFor(int keyLength, size_t sharers) {
+    // Each pair costs its bytes in the buffer and its entry in the sorted order.
+    const size_t perPair = size_t(keyLength) + 4 + 2 * 16;
+    const size_t bound = std::min(g_sortBound, kSortBytes / perPair);
+    return std::max<size_t>(bound / std::max<size_t>(sharers, 1), 2);
+}
+
+Header headerFor(const NtxDefinition& def) {
+    Header h;
+    h.keySize = uint16_t(def.keyLength);
+    h.itemSize = uint16_t(def.keyLength + 8);
+    h.keyDecimals = uint16_t(std::max(def.keyDecimals, 0));
+    h.maxKeys = uint16_t(maxKeysFor(def.keyLength));
+    h.halfPage = uint16_t(h.maxKeys / 2);
+    h.expression = def.expression;
+    h.unique = def.unique;
+    h.descending = def.descending;
+    h.tagName = def.tagName;
+    return h;
 }
 
 // ---- Sorter -------------------------------------------------------------------------------------
@@ -30,9 +62,7 @@ struct Sorter::Run {
     uint64_t size = 0;     // bytes
     uint64_t readOff = 0;  // next byte to read from the file
     std::vector<char> chunk;
-    size_t chunkPos = 0;
-    std::string key;       // current pair
-    uint32_t recno = 0;
+    size_t chunkPos = 0;   // the run's current pair
 };
 
 Sorter::Sorter(FileSystem& fs, std::string runPrefix, int keyLength, bool descending, size_t memoryBound)
@@ -46,34 +76,104 @@ Sorter::~Sorter() {
     }
 }
 
-int Sorter::add(std::string_view key, uint32_t recno, Status* status) {
-    if (m_buffer.size() / m_stride >= m_bound) {
-        const int rc = spill(status);
-        if (rc < 0) return rc;
+char* Sorter::addSlot(uint32_t recno, int* rc, Status* status) {
+    *rc = 0;
+    if (m_buffer.size() >= m_bound * m_stride) {
+        *rc = spill(status);
+        if (*rc < 0) return nullptr;
     }
     const size_t at = m_buffer.size();
-    m_buffer.resize(at + m_stride, ' ');
-    std::memcpy(m_buffer.data() + at, key.data(), std::min(key.size(), size_t(m_keyLength)));
-    putU32(reinterpret_cast<uint8_t*>(m_buffer.data() + at + size_t(m_keyLength)), recno);
+    m_buffer.resize(at + m_stride);
+    char* p = m_buffer.data() + at;
+    putU32(reinterpret_cast<uint8_t*>(p + m_keyLength), recno);
+    return p;
+}
+
+int Sorter::add(std::string_view key, uint32_t recno, Status* status) {
+    int rc = 0;
+    char* p = addSlot(recno, &rc, status);
+    if (!p) return rc;
+    const size_t n = std::min(key.size(), size_t(m_keyLength));
+    std::memcpy(p, key.data(), n);
+    std::memset(p + n, ' ', size_t(m_keyLength) - n);
     return 0;
 }
 
-bool Sorter::bufferLess(uint32_t a, uint32_t b) const {
-    const char* pa = m_buffer.data() + size_t(a) * m_stride;
-    const char* pb = m_buffer.data() + size_t(b) * m_stride;
-    const int c = compareKeys({pa, size_t(m_keyLength)}, {pb, size_t(m_keyLength)}, m_descending);
-    return c != 0 ? c < 0 : a < b;  // the position keeps equal keys in arrival order
-}
-
-bool Sorter::runAfter(size_t a, size_t b) const {
-    const int c = compareKeys(m_runs[a]->key, m_runs[b]->key, m_descending);
-    return c != 0 ? c > 0 : a > b;  // earlier runs hold earlier records
+// A stable sort of items by their prefix alone, a byte at a time from the lowest: items equal in it
+// keep their order. Only the bytes that differ between items take a pass. tmp holds as many items
+// as the range.
+void Sorter::radixSort(Item* first, Item* last, Item* tmp) {
+    const size_t n = size_t(last - first);
+    uint64_t varying = 0;
+    for (const Item* it = first; it != last; ++it) varying |= it->prefix ^ first->prefix;
+    size_t bytes[8];
+    size_t passes = 0;
+    for (size_t b = 0; b < 8; ++b)
+        if ((varying >> (8 * b)) & 0xFF) bytes[passes++] = b;
+    std::vector<uint32_t> counts(passes * 256, 0);
+    for (const Item* it = first; it != last; ++it)
+        for (size_t p = 0; p < passes; ++p) ++counts[p * 256 + ((it->prefix >> (8 * bytes[p])) & 0xFF)];
+    Item* from = first;
+    Item* to = tmp;
+    for (size_t p = 0; p < passes; ++p) {
+        uint32_t* c = counts.data() + p * 256;
+        uint32_t sum = 0;
+        for (size_t v = 0; v < 256; ++v) {
+            const uint32_t k = c[v];
+            c[v] = sum;
+            sum += k;
+        }
+        const unsigned shift = unsigned(8 * bytes[p]);
+        for (const Item* it = from; it != from + n; ++it) to[c[(it->prefix >> shift) & 0xFF]++] = *it;
+        std::swap(from, to);
+    }
+    if (from != first) std::copy(from, from + n, first);
 }
 
 void Sorter::sortBuffer() {
-    m_order.resize(m_buffer.size() / m_stride);
-    std::iota(m_order.begin(), m_order.end(), 0u);
-    std::sort(m_order.begin(), m_order.end(), [this](uint32_t a, uint32_t b) { return bufferLess(a, b); });
+    const size_t n = m_buffer.size() / m_stride;
+    m_scratch.resize(n);
+    m_order.resize(n);
+    for (size_t i = 0; i < n; ++i) m_order[i].pos = uint32_t(i);
+    sortGroup(m_order.data(), m_order.data() + n, 0);
+}
+
+// Sorts items by eight key bytes from word on, then by arrival; items equal in those bytes are then
+// sorted by the next eight. Comparing numbers instead of calling memcmp keeps most of the work in
+// registers, and the arrival order keeps equal keys in the order they were added.
+void Sorter::sortGroup(Item* first, Item* last, size_t word) {
+    const char* base = m_buffer.data();
+    const uint64_t flip = m_descending ? ~uint64_t(0) : 0;
+    for (Item* it = first; it != last; ++it) {
+        if (last - it > 16) __builtin_prefetch(base + size_t(it[16].pos) * m_stride + word);
+        it->prefix = keyWord(base + size_t(it->pos) * m_stride, word, size_t(m_keyLength)) ^ flip;
+    }
+    // The items come in arrival order: already sorted when the bytes do not decrease.
+    const auto byPrefix = [](const Item& a, const Item& b) { return a.prefix < b.prefix; };
+    if (!std::is_sorted(first, last, byPrefix)) {
+        if (last - first < 256) {
+            std::sort(first, last, [](const Item& a, const Item& b) {
+                return a.prefix != b.prefix ? a.prefix < b.prefix : a.pos < b.pos;
+            });
+        } else {
+            radixSort(first, last, m_scratch.data() + (first - m_order.data()));
+        }
+    }
+    if (word + 8 >= size_t(m_keyLength)) return;
+    for (Item* group = first; group != last;) {
+        Item* end = group + 1;
+        while (end != last && end->prefix == group->prefix) ++end;
+        if (end - group > 1) sortGroup(group, end, word + 8);
+        group = end;
+    }
+}
+
+bool Sorter::runAfter(size_t a, size_t b) const {
+    const Run& ra = *m_runs[a];
+    const Run& rb = *m_runs[b];
+    int c = std::memcmp(ra.chunk.data() + ra.chunkPos, rb.chunk.data() + rb.chunkPos, size_t(m_keyLength));
+    if (m_descending) c = -c;
+    return c != 0 ? c > 0 : a > b;  // earlier runs hold earlier pairs
 }
 
 int Sorter::spill(Status* status) {
@@ -89,7 +189,7 @@ int Sorter::spill(Status* status) {
     out.reserve(kRunChunk + m_stride);
     uint64_t off = 0;
     for (size_t i = 0; i < m_order.size(); ++i) {
-        const char* p = m_buffer.data() + size_t(m_order[i]) * m_stride;
+        const char* p = m_buffer.data() + size_t(m_order[i].pos) * m_stride;
         out.insert(out.end(), p, p + m_stride);
         if (out.size() >= kRunChunk || i + 1 == m_order.size()) {
             st = run->file->write(off, out.data(), out.size());
@@ -123,13 +223,8 @@ int Sorter::readRunChunk(Run& r, Status* status) {
     return 0;
 }
 
-void Sorter::takeRunPair(Run& r) {
-    r.key.assign(r.chunk.data() + r.chunkPos, size_t(m_keyLength));
-    r.recno = getU32(reinterpret_cast<const uint8_t*>(r.chunk.data() + r.chunkPos + size_t(m_keyLength)));
-    r.chunkPos += m_stride;
-}
-
 int Sorter::finish(Status* status) {
+    m_finished = true;
     if (m_runs.empty()) {
         sortBuffer();
         m_memPos = 0;
@@ -139,8 +234,11 @@ int Sorter::finish(Status* status) {
         const int rc = spill(status);
         if (rc < 0) return rc;
     }
-    m_buffer.shrink_to_fit();
-    // Prime each run with its first chunk and pair.
+    decltype(m_buffer)().swap(m_buffer);
+    decltype(m_order)().swap(m_order);
+    decltype(m_scratch)().swap(m_scratch);
+    m_current.resize(m_stride);
+    // Prime each run with its first chunk.
     m_heap.clear();
     for (size_t i = 0; i < m_runs.size(); ++i) {
         Run& r = *m_runs[i];
@@ -148,19 +246,20 @@ int Sorter::finish(Status* status) {
         r.readOff = 0;
         const int rc = readRunChunk(r, status);
         if (rc < 0) return rc;
-        takeRunPair(r);
         m_heap.push_back(i);
     }
     std::make_heap(m_heap.begin(), m_heap.end(), [this](size_t a, size_t b) { return runAfter(a, b); });
     return 0;
 }
 
-bool Sorter::next(std::string* key, uint32_t* recno, int* rc, Status* status) {
+bool Sorter::next(const char** key, uint32_t* recno, int* rc, Status* status) {
     *rc = 0;
     if (m_runs.empty()) {
         if (m_memPos >= m_order.size()) return false;
-        const char* p = m_buffer.data() + size_t(m_order[m_memPos++]) * m_stride;
-        key->assign(p, size_t(m_keyLength));
+        if (m_memPos + 32 < m_order.size())
+            __builtin_prefetch(m_buffer.data() + size_t(m_order[m_memPos + 32].pos) * m_stride);
+        const char* p = m_buffer.data() + size_t(m_order[m_memPos++].pos) * m_stride;
+        *key = p;
         *recno = getU32(reinterpret_cast<const uint8_t*>(p + m_keyLength));
         return true;
     }
@@ -170,18 +269,31 @@ bool Sorter::next(std::string* key, uint32_t* recno, int* rc, Status* status) {
     const size_t i = m_heap.back();
     m_heap.pop_back();
     Run& r = *m_runs[i];
-    *key = r.key;
-    *recno = r.recno;
-    // Advance the run.
+    // The run's chunk may be refilled below: hand out a copy.
+    std::memcpy(m_current.data(), r.chunk.data() + r.chunkPos, m_stride);
+    r.chunkPos += m_stride;
+    *key = m_current.data();
+    *recno = getU32(reinterpret_cast<const uint8_t*>(m_current.data() + m_keyLength));
     if (r.chunkPos >= r.chunk.size()) {
         if (r.readOff >= r.size) return true;  // run exhausted
         *rc = readRunChunk(r, status);
         if (*rc < 0) return false;
     }
-    takeRunPair(r);
     m_heap.push_back(i);
     std::push_heap(m_heap.begin(), m_heap.end(), greater);
     return true;
+}
+
+bool CollectedKeys::next(std::string* key, uint32_t* recno, int* error) {
+    int rc = 0;
+    if (!m_sorter.finished()) rc = m_sorter.finish(&m_status);
+    const char* p = nullptr;
+    if (rc == 0 && m_sorter.next(&p, recno, &rc, &m_status)) {
+        key->assign(p, size_t(m_sorter.keyLength()));
+        return true;
+    }
+    if (rc < 0) *error = rc;
+    return false;
 }
 
 // ---- TreeWriter ---------------------------------------------------------------------------------
@@ -204,17 +316,52 @@ void redistribute(Page& left, Entry& separator, Page& right) {
 }
 
 TreeWriter::TreeWriter(File& file, const Geometry& g, IoCounters* counters, uint32_t firstOffset)
-    : m_file(file), m_g(g), m_counters(counters), m_next(firstOffset), m_raw(kPageSize) {}
-
-uint32_t TreeWriter::allocate() {
-    const uint32_t off = m_next;
-    m_next += kPageSize;
-    return off;
+    : m_file(file), m_g(g), m_counters(counters), m_next(firstOffset),
+      m_base(kPageOffsets + 2 * size_t(g.maxKeys + 1)), m_blank(kPageSize, 0) {
+    // Items lie in slot order: the offset table is the same on every page.
+    for (int i = 0; i <= g.maxKeys; ++i)
+        putU16(m_blank.data() + kPageOffsets + 2 * size_t(i), uint16_t(m_base + size_t(i) * size_t(g.itemSize)));
+    m_batch.reserve(kWriteBatch);
 }
 
-int TreeWriter::write(const Page& p, Status* status) {
-    encodePage(p, m_g, m_raw.data());
-    Status st = m_file.write(p.offset, m_raw.data(), kPageSize);
+uint8_t* TreeWriter::item(std::vector<uint8_t>& page, int slot) const {
+    return page.data() + m_base + size_t(slot) * size_t(m_g.itemSize);
+}
+
+void TreeWriter::putItem(std::vector<uint8_t>& page, int slot, uint32_t child, uint32_t recno,
+                         const char* key) const {
+    uint8_t* it = item(page, slot);
+    putU32(it + kItemChild, child);
+    putU32(it + kItemRecno, recno);
+    std::memcpy(it + kItemKey, key, size_t(m_g.keyLength));
+}
+
+int TreeWriter::flushBatch(Status* status) {
+    if (m_batch.empty()) return 0;
+    Status st = m_file.write(m_batchStart, m_batch.data(), m_batch.size());
+    if (!st.ok()) {
+        *status = st;
+        return st.code;
+    }
+    if (m_counters) m_counters->pagesWritten += m_batch.size() / kPageSize;
+    m_batch.clear();
+    return 0;
+}
+
+// Pages are emitted in the order their offsets were given, so the batch stays contiguous.
+int TreeWriter::emit(uint32_t offset, const std::vector<uint8_t>& page, Status* status) {
+    if (m_batch.empty()) m_batchStart = offset;
+    m_batch.insert(m_batch.end(), page.begin(), page.end());
+    return m_batch.size() >= kWriteBatch ? flushBatch(status) : 0;
+}
+
+// A page emitted before changed (the last pages' rebalancing).
+int TreeWriter::rewrite(uint32_t offset, const std::vector<uint8_t>& page, Status* status) {
+    if (!m_batch.empty() && offset >= m_batchStart && offset - m_batchStart < m_batch.size()) {
+        std::memcpy(m_batch.data() + (offset - m_batchStart), page.data(), kPageSize);
+        return 0;
+    }
+    Status st = m_file.write(offset, page.data(), kPageSize);
     if (!st.ok()) {
         *status = st;
         return st.code;
@@ -223,58 +370,98 @@ int TreeWriter::write(const Page& p, Status* status) {
     return 0;
 }
 
-int TreeWriter::add(std::string_view key, uint32_t recno, Status* status) {
+int TreeWriter::add(const char* key, uint32_t recno, Status* status) {
     if (uint64_t(m_next) + kPageSize * (m_levels.size() + 2) >= kMaxFileSize) {
         *status = makeStatus(kErrTooLarge, m_file.path(), "Index file would pass 1,000,000,000 bytes");
         return kErrTooLarge;
     }
-    return push(0, Entry{0, recno, std::string(key)}, status);
+    return push(0, 0, recno, key, status);
 }
 
-int TreeWriter::push(size_t level, Entry e, Status* status) {
-    if (level == m_levels.size()) m_levels.emplace_back();
-    Level& lv = m_levels[level];
-    if (lv.cur.count() < m_g.maxKeys) {
-        lv.cur.entries.push_back(std::move(e));
-        return 0;
-    }
-    // The page is full: the key goes up, its left subtree becomes the page's rightmost child.
-    lv.cur.right = e.child;
-    lv.cur.offset = allocate();
-    if (lv.hasPrev) {
-        const int rc = write(lv.prev, status);
+int TreeWriter::push(size_t level, uint32_t child, uint32_t recno, const char* key, Status* status) {
+    for (;; ++level) {
+        if (level == m_levels.size()) {
+            m_levels.emplace_back();
+            m_levels.back().cur = m_blank;
+        }
+        Level& lv = m_levels[level];
+        if (lv.count < m_g.maxKeys) {
+            putItem(lv.cur, lv.count++, child, recno, key);
+            return 0;
+        }
+        // The page is full: the key goes up, its left subtree becomes the page's rightmost child.
+        putU16(lv.cur.data() + kPageCount, uint16_t(lv.count));
+        putU32(item(lv.cur, lv.count) + kItemChild, child);
+        const uint32_t off = m_next;
+        m_next += kPageSize;
+        const int rc = emit(off, lv.cur, status);
         if (rc < 0) return rc;
+        lv.prev.swap(lv.cur);
+        lv.prevOffset = off;
+        lv.hasPrev = true;
+        lv.cur = m_blank;
+        lv.count = 0;
+        child = off;
     }
-    lv.prev = std::move(lv.cur);
-    lv.hasPrev = true;
-    lv.cur = Page{};
-    e.child = lv.prev.offset;
-    return push(level + 1, std::move(e), status);
+}
+
+// Deals the items of the level's last two pages and their separator again (see redistribute).
+void TreeWriter::rebalance(Level& lv, uint8_t* separator) {
+    const size_t is = size_t(m_g.itemSize);
+    const size_t entry = 4 + size_t(m_g.keyLength);  // record number and key
+    const int left = getU16(lv.prev.data() + kPageCount);
+    const int total = left + 1 + lv.count;
+    std::vector<uint8_t> items(size_t(total) * is);
+    std::memcpy(items.data(), item(lv.prev, 0), size_t(left) * is);
+    uint8_t* mid = items.data() + size_t(left) * is;
+    putU32(mid + kItemChild, getU32(item(lv.prev, left) + kItemChild));
+    std::memcpy(mid + kItemRecno, separator + kItemRecno, entry);
+    std::memcpy(mid + is, item(lv.cur, 0), size_t(lv.count) * is);
+
+    const int leftCount = total / 2;
+    const uint8_t* up = items.data() + size_t(leftCount) * is;
+    lv.prev = m_blank;
+    std::memcpy(item(lv.prev, 0), items.data(), size_t(leftCount) * is);
+    putU16(lv.prev.data() + kPageCount, uint16_t(leftCount));
+    putU32(item(lv.prev, leftCount) + kItemChild, getU32(up + kItemChild));
+    std::memcpy(separator + kItemRecno, up + kItemRecno, entry);
+    lv.count = total - leftCount - 1;
+    lv.cur = m_blank;
+    std::memcpy(item(lv.cur, 0), up + is, size_t(lv.count) * is);
 }
 
 int TreeWriter::finish(uint32_t* root, uint64_t* end, Status* status) {
-    if (m_levels.empty()) m_levels.emplace_back();
+    if (m_levels.empty()) {
+        m_levels.emplace_back();
+        m_levels.back().cur = m_blank;
+    }
     const int half = m_g.maxKeys / 2;
     const size_t top = m_levels.size() - 1;
+    std::vector<bool> rebalanced(m_levels.size(), false);
     for (size_t l = 0; l < top; ++l) {
         Level& lv = m_levels[l];
-        if (lv.cur.count() >= half || !lv.hasPrev) continue;
+        if (lv.count >= half || !lv.hasPrev) continue;
         // The separator between the level's last two pages is the last key that went up from it:
         // the last key of the lowest non-empty page above.
         size_t h = l + 1;
-        while (h <= top && m_levels[h].cur.count() == 0) ++h;
+        while (h <= top && m_levels[h].count == 0) ++h;
         if (h > top) break;  // cannot happen: a closed page always sends a key up
-        redistribute(lv.prev, m_levels[h].cur.entries.back(), lv.cur);
+        rebalance(lv, item(m_levels[h].cur, m_levels[h].count - 1));
+        rebalanced[l] = true;
     }
     for (size_t l = 0; l <= top; ++l) {
         Level& lv = m_levels[l];
-        lv.cur.offset = allocate();
-        if (l > 0) lv.cur.right = m_levels[l - 1].cur.offset;
-        int rc = lv.hasPrev ? write(lv.prev, status) : 0;
-        if (rc == 0) rc = write(lv.cur, status);
+        lv.curOffset = m_next;
+        m_next += kPageSize;
+        putU16(lv.cur.data() + kPageCount, uint16_t(lv.count));
+        if (l > 0) putU32(item(lv.cur, lv.count) + kItemChild, m_levels[l - 1].curOffset);
+        int rc = rebalanced[l] ? rewrite(lv.prevOffset, lv.prev, status) : 0;
+        if (rc == 0) rc = emit(lv.curOffset, lv.cur, status);
         if (rc < 0) return rc;
     }
-    *root = m_levels[top].cur.offset;
+    const int rc = flushBatch(status);
+    if (rc < 0) return rc;
+    *root = m_levels[top].curOffset;
     *end = m_next;
     return 0;
 }
@@ -283,33 +470,45 @@ int TreeWriter::finish(uint32_t* root, uint64_t* end, Status* status) {
 
 int buildTree(FileSystem& fs, File& file, const std::string& runPrefix, const Header& h, KeySource& source,
               IoCounters* counters, uint32_t* root, uint64_t* end, Status* status) {
-    const size_t bound = std::min(g_sortBound, kSortBytes / (size_t(h.keySize) + 4));
-    Sorter sorter(fs, runPrefix, h.keySize, h.descending, bound);
-    std::string key;
-    uint32_t recno = 0;
-    int err = 0;
-    while (source.next(&key, &recno, &err)) {
-        if (key.size() != h.keySize) key.resize(h.keySize, ' ');
-        const int rc = sorter.add(key, recno, status);
-        if (rc < 0) return rc;
+    Sorter* sorter = nullptr;
+    std::unique_ptr<Sorter> own;
+    auto* collected = dynamic_cast<CollectedKeys*>(&source);
+    if (collected && !collected->sorter().finished() && collected->sorter().keyLength() == h.keySize &&
+        collected->sorter().descending() == h.descending) {
+        sorter = &collected->sorter();
+    } else {
+        own = std::make_unique<Sorter>(fs, runPrefix, h.keySize, h.descending, sortBoundFor(h.keySize, 1));
+        sorter = own.get();
+        std::string key;
+        uint32_t recno = 0;
+        int err = 0;
+        while (source.next(&key, &recno, &err)) {
+            const int rc = sorter->add(key, recno, status);
+            if (rc < 0) return rc;
+        }
+        if (err < 0) {
+            if (status->ok()) *status = makeStatus(err, file.path(), "Reading the keys for the index failed");
+            return err;
+        }
     }
-    if (err < 0) {
-        if (status->ok()) *status = makeStatus(err, file.path(), "Reading the keys for the index failed");
-        return err;
-    }
-    int rc = sorter.finish(status);
+    int rc = sorter->finish(status);
     if (rc < 0) return rc;
 
-    Geometry g{h.keySize, h.itemSize, h.maxKeys, h.descending};
+    const Geometry g{h.keySize, h.itemSize, h.maxKeys, h.descending};
     TreeWriter writer(file, g, counters, kPageSize);
-    std::string prevKey;
+    std::vector<char> prevKey(h.keySize);
     bool havePrev = false;
-    while (sorter.next(&key, &recno, &rc, status)) {
-        if (h.unique && havePrev && key == prevKey) continue;  // the first record wins
+    const char* key = nullptr;
+    uint32_t recno = 0;
+    while (sorter->next(&key, &recno, &rc, status)) {
+        if (h.unique) {
+            // The first record wins.
+            if (havePrev && std::memcmp(key, prevKey.data(), h.keySize) == 0) continue;
+            std::memcpy(prevKey.data(), key, h.keySize);
+            havePrev = true;
+        }
         rc = writer.add(key, recno, status);
         if (rc < 0) return rc;
-        prevKey = key;
-        havePrev = true;
     }
     if (rc < 0) return rc;
     return writer.finish(root, end, status);

@@ -121,6 +121,33 @@ int compareSeek(std::string_view key, std::string_view seek, bool descending) {
     return descending ? -c : c;
 }
 
+void Key::assign(const char* p, size_t n) {
+    if (n <= kInline && m_heap == nullptr) {
+        std::memmove(m_inline, p, n);
+    } else {
+        if (m_heap == nullptr || n > m_capacity) {
+            char* fresh = new char[n];
+            std::memcpy(fresh, p, n);  // p may point into the old buffer
+            delete[] m_heap;
+            m_heap = fresh;
+            m_capacity = uint32_t(n);
+            m_size = uint32_t(n);
+            return;
+        }
+        std::memmove(m_heap, p, n);
+    }
+    m_size = uint32_t(n);
+}
+
+void Key::take(Key& o) noexcept {
+    m_size = o.m_size;
+    m_capacity = o.m_capacity;
+    m_heap = o.m_heap;
+    if (m_heap == nullptr) std::memcpy(m_inline, o.m_inline, m_size);
+    o.m_heap = nullptr;
+    o.m_size = o.m_capacity = 0;
+}
+
 bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t fileSize, Page* out,
                 std::string* why) {
     const int n = getU16(raw + kPageCount);
@@ -130,6 +157,7 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
     }
     out->offset = offset;
     out->entries.clear();
+    out->entries.reserve(size_t(g.maxKeys) + 1);  // an insert into a full page must not move every key
     out->entries.resize(size_t(n));
     int children = 0;
     for (int i = 0; i <= n; ++i) {
@@ -164,6 +192,7 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
         *why = "page mixes leaf and branch items";
         return false;
     }
+    out->stored = n;
     return true;
 }
 

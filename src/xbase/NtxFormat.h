@@ -91,16 +91,64 @@ void decodeCounters(const uint8_t* bytes, Header* h);
 void encodeHeader(const Header& h, uint8_t* page);  // the whole page (create, rebuild)
 void encodeCounters(const Header& h, uint8_t* bytes);  // bytes 0..11
 
+// The key of an entry. Keys up to kInline bytes (nearly every key the tables use) live inside the
+// entry, so reading a page does not allocate once per key; longer ones go to the heap.
+class Key {
+public:
+    Key() = default;
+    Key(std::string_view s) { assign(s.data(), s.size()); }
+    Key(const std::string& s) { assign(s.data(), s.size()); }
+    Key(const char* s) : Key(std::string_view(s)) {}
+    Key(const Key& o) { assign(o.data(), o.size()); }
+    Key(Key&& o) noexcept { take(o); }
+    ~Key() { delete[] m_heap; }
+    Key& operator=(const Key& o) {
+        if (this != &o) assign(o.data(), o.size());
+        return *this;
+    }
+    Key& operator=(Key&& o) noexcept {
+        if (this != &o) {
+            delete[] m_heap;
+            take(o);
+        }
+        return *this;
+    }
+    Key& operator=(std::string_view s) {
+        assign(s.data(), s.size());
+        return *this;
+    }
+    Key& operator=(const std::string& s) {
+        assign(s.data(), s.size());
+        return *this;
+    }
+
+    void assign(const char* p, size_t n);
+    const char* data() const { return m_heap ? m_heap : m_inline; }
+    size_t size() const { return m_size; }
+    operator std::string_view() const { return {data(), m_size}; }
+
+    static constexpr size_t kInline = 40;
+
+private:
+    void take(Key& o) noexcept;
+
+    uint32_t m_size = 0;
+    uint32_t m_capacity = 0;  // of m_heap
+    char* m_heap = nullptr;
+    char m_inline[kInline];
+};
+
 struct Entry {
     uint32_t child = 0;
     uint32_t recno = 0;
-    std::string key;
+    Key key;
 };
 
 struct Page {
     uint32_t offset = 0;
     std::vector<Entry> entries;
     uint32_t right = 0;  // child after the last key (slot n)
+    int stored = -1;     // keys the page holds in the file (-1: not known), so a write need not read it
     bool leaf() const { return right == 0; }
     int count() const { return int(entries.size()); }
     uint32_t child(int i) const { return i < count() ? entries[size_t(i)].child : right; }

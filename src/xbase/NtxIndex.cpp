@@ -3,6 +3,8 @@
 // as (page, slot) steps, so moving along the order fetches only the pages it has not yet got.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <numeric>
 #include <unordered_set>
 
 #include "xbase/Ntx.h"
@@ -33,6 +35,7 @@ public:
     NtxFile(FileSystem& fs, std::string path, std::unique_ptr<File> file, Share share, bool readOnly,
             IoCounters* counters)
         : m_fs(fs), m_pager(std::move(path), std::move(file), share, readOnly, counters) {}
+    ~NtxFile() override { insertQueued(); }  // best effort; flush() reports errors
 
     int load(int keyLength, Status* status);
 
@@ -58,9 +61,11 @@ public:
 
     int insert(std::string_view key, uint32_t recno) override;
     int remove(std::string_view key, uint32_t recno) override;
+    int replace(std::string_view oldKey, std::string_view newKey, uint32_t recno) override;
     int clear() override;
     int rebuild(KeySource& source) override;
     int flush(bool sync) override;
+    File& file() override { return m_pager.file(); }
 
     int walk(const std::function<void(std::string_view key, uint32_t recno)>& visit, Status* status) override;
     int depth() override;
@@ -101,6 +106,8 @@ private:
 
     // Changes (no locking).
     int insertInternal(const std::string& key, uint32_t recno);
+    int insertQueued();
+    int removeInternal(std::string_view key, uint32_t recno);
     int spreadLeaf(size_t level, bool* done);
     int splitUp(size_t level);
     int rebalanceUp(size_t level);
@@ -118,17 +125,28 @@ private:
     State m_state = State::None;
     std::vector<Step> m_path;
     std::string m_key;
+    std::string m_before;  // the key before a step, to check the order
     uint32_t m_recno = 0;
     bool m_stale = false;    // the path must be rebuilt from m_key/m_recno before moving
     bool m_between = false;  // the cursor's entry vanished: the path stands on the entry after it
+
+    // Exclusive opens: new keys not yet in the tree (keyLength bytes each) and their records.
+    std::vector<char> m_queuedKeys;
+    std::vector<uint32_t> m_queuedRecnos;
 };
+
+// Queued keys are put in at this many, or at the next operation on the index.
+constexpr size_t kMaxQueued = 8192;
 
 // ---- operation frame ----------------------------------------------------------------------------
 
 template <class F>
 int NtxFile::run(bool write, F&& body) {
+    int rc = m_queuedRecnos.empty() ? 0 : insertQueued();
+    if (rc < 0) return rc;
     bool othersChanged = false;
-    int rc = m_pager.begin(write, &othersChanged);
+    // A read of a file nobody else can change needs no lock and no look at the header.
+    rc = !write && m_pager.undisturbed() ? 0 : m_pager.begin(write, &othersChanged);
     if (rc < 0) return rc;
     if (othersChanged) {
         // The path's pages may be stale: find the entry again by key and record number when moving.
@@ -259,6 +277,13 @@ int NtxFile::lowerBound(std::string_view target, bool prefix) {
 int NtxFile::stepForward() {
     if (m_path.empty()) return kEof;  // not standing on an entry
     Step& top = m_path.back();
+    if (top.page->leaf() && top.slot + 1 < top.page->count()) {
+        // Within a leaf, whose order was checked when it was read and is kept by every change.
+        const Entry& e = top.page->entries[size_t(++top.slot)];
+        m_key.assign(e.key.data(), e.key.size());
+        m_recno = e.recno;
+        return 0;
+    }
     int rc = 0;
     if (!top.page->leaf()) {
         ++top.slot;
@@ -267,9 +292,9 @@ int NtxFile::stepForward() {
         ++top.slot;
     }
     if (rc < 0) return rc;
-    const std::string before = m_key;
+    m_before.assign(m_key);  // reused: no allocation per step
     rc = settleForward();
-    if (rc == 0 && ntx::compareKeys(before, m_key, geo().descending) > 0) return corrupt("keys out of order");
+    if (rc == 0 && ntx::compareKeys(m_before, m_key, geo().descending) > 0) return corrupt("keys out of order");
     return rc;
 }
 
@@ -283,9 +308,9 @@ int NtxFile::stepBackward() {
         --top.slot;
     }
     if (rc < 0) return rc;
-    const std::string before = m_key;
+    m_before.assign(m_key);  // reused: no allocation per step
     rc = settleBackward();
-    if (rc == 0 && ntx::compareKeys(m_key, before, geo().descending) > 0) return corrupt("keys out of order");
+    if (rc == 0 && ntx::compareKeys(m_key, m_before, geo().descending) > 0) return corrupt("keys out of order");
     return rc;
 }
 
@@ -490,7 +515,40 @@ int NtxFile::goPosition(double fraction, uint32_t* recno) {
 // ---- changes ------------------------------------------------------------------------------------
 
 int NtxFile::insert(std::string_view key, uint32_t recno) {
-    return run(true, [&] { return insertInternal(fitKey(key), recno); });
+    if (!m_pager.deferring()) return run(true, [&] { return insertInternal(fitKey(key), recno); });
+    // Nobody else reads the file, so new keys wait and go in together in key order: each then walks
+    // pages the one before it has just used, instead of a random path through the whole tree.
+    const size_t length = size_t(geo().keyLength);
+    const size_t at = m_queuedKeys.size();
+    m_queuedKeys.resize(at + length, ' ');
+    std::memcpy(m_queuedKeys.data() + at, key.data(), std::min(key.size(), length));
+    m_queuedRecnos.push_back(recno);
+    return m_queuedRecnos.size() >= kMaxQueued ? insertQueued() : 0;
+}
+
+int NtxFile::insertQueued() {
+    if (m_queuedRecnos.empty()) return 0;
+    std::vector<char> keys;
+    std::vector<uint32_t> recnos;
+    keys.swap(m_queuedKeys);
+    recnos.swap(m_queuedRecnos);
+    const size_t length = size_t(geo().keyLength);
+    const bool desc = geo().descending;
+    auto keyAt = [&](uint32_t i) { return std::string_view(keys.data() + size_t(i) * length, length); };
+    std::vector<uint32_t> order(recnos.size());
+    std::iota(order.begin(), order.end(), 0u);
+    // Stable: equal keys keep their arrival order, as single inserts would have left them.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return ntx::compareKeys(keyAt(a), keyAt(b), desc) < 0; });
+    return run(true, [&] {
+        std::string key;
+        for (const uint32_t i : order) {
+            key.assign(keyAt(i));
+            const int rc = insertInternal(key, recnos[i]);
+            if (rc < 0) return rc;
+        }
+        return 0;
+    });
 }
 
 int NtxFile::insertInternal(const std::string& key, uint32_t recno) {
@@ -583,29 +641,38 @@ int NtxFile::spreadLeaf(size_t level, bool* done) {
 }
 
 int NtxFile::remove(std::string_view key, uint32_t recno) {
+    return run(true, [&] { return removeInternal(key, recno); });
+}
+
+int NtxFile::replace(std::string_view oldKey, std::string_view newKey, uint32_t recno) {
     return run(true, [&] {
-        int rc = locateInternal(key, recno);
-        if (rc < 0) return rc;
-        const PagePtr page = m_path.back().page;
-        const int slot = m_path.back().slot;
-        if (!page->leaf()) {
-            // Take the in-order predecessor (last key of the left subtree) into this place.
-            rc = descendRightmost(page->child(slot));
-            if (rc < 0) return rc;
-            const PagePtr leaf = m_path.back().page;
-            if (leaf->count() == 0) return corrupt("empty leaf page");
-            Entry& target = page->entries[size_t(slot)];
-            target.key = leaf->entries.back().key;
-            target.recno = leaf->entries.back().recno;
-            leaf->entries.pop_back();
-            m_pager.markDirty(page);
-            m_pager.markDirty(leaf);
-        } else {
-            page->entries.erase(page->entries.begin() + slot);
-            m_pager.markDirty(page);
-        }
-        return rebalanceUp(m_path.size() - 1);
+        const int rc = removeInternal(oldKey, recno);
+        return rc < 0 ? rc : insertInternal(fitKey(newKey), recno);
     });
+}
+
+int NtxFile::removeInternal(std::string_view key, uint32_t recno) {
+    int rc = locateInternal(key, recno);
+    if (rc < 0) return rc;
+    const PagePtr page = m_path.back().page;
+    const int slot = m_path.back().slot;
+    if (!page->leaf()) {
+        // Take the in-order predecessor (last key of the left subtree) into this place.
+        rc = descendRightmost(page->child(slot));
+        if (rc < 0) return rc;
+        const PagePtr leaf = m_path.back().page;
+        if (leaf->count() == 0) return corrupt("empty leaf page");
+        Entry& target = page->entries[size_t(slot)];
+        target.key = leaf->entries.back().key;
+        target.recno = leaf->entries.back().recno;
+        leaf->entries.pop_back();
+        m_pager.markDirty(page);
+        m_pager.markDirty(leaf);
+    } else {
+        page->entries.erase(page->entries.begin() + slot);
+        m_pager.markDirty(page);
+    }
+    return rebalanceUp(m_path.size() - 1);
 }
 
 // Going up from `level`, a page with fewer than MaxKeys/2 keys joins its neighbour (when both fit in
@@ -665,26 +732,79 @@ int NtxFile::clear() {
     });
 }
 
+// Copies the pages of a tree written ahead into file, at the same offsets.
+int installPrebuilt(FileSystem& fs, const ntx::PrebuiltTree& tree, File& file, IoCounters* counters, Status* st) {
+    std::unique_ptr<File> from;
+    *st = fs.open(tree.path(), Share::Exclusive, true, &from);
+    if (!st->ok()) return st->code;
+    std::vector<uint8_t> chunk(256 * ntx::kPageSize);
+    for (uint64_t off = ntx::kPageSize; off < tree.end();) {
+        const size_t want = size_t(std::min<uint64_t>(chunk.size(), tree.end() - off));
+        size_t got = 0;
+        *st = from->read(off, chunk.data(), want, &got);
+        if (st->ok() && got != want) *st = makeStatus(kErrRead, tree.path(), "Index pages cut short");
+        if (st->ok()) *st = file.write(off, chunk.data(), want);
+        if (!st->ok()) return st->code;
+        if (counters) counters->pagesWritten += want / ntx::kPageSize;
+        off += want;
+    }
+    return 0;
+}
+
 int NtxFile::rebuild(KeySource& source) {
     if (const int rc = m_pager.flushPending(); rc < 0) return rc;
+    auto* prebuilt = dynamic_cast<ntx::PrebuiltTree*>(&source);
+    if (prebuilt) {
+        const ntx::Geometry& g = prebuilt->geometry();
+        if (g.keyLength != geo().keyLength || g.itemSize != geo().itemSize || g.maxKeys != geo().maxKeys ||
+            g.descending != geo().descending)
+            return m_pager.fail(kErrArgument, "The prebuilt tree's page layout differs from the index's");
+    }
     return run(true, [&] {
         m_resetCursor = true;
+        File& file = m_pager.file();
+        // The new pages overwrite the old ones: until the new header is written the file is marked,
+        // so that a failure part-way is found at the next open instead of leaving a mixed tree. The
+        // header page is kept as it is apart from the counters (it may hold more than we decode).
+        std::vector<uint8_t> raw(ntx::kPageSize);
+        size_t got = 0;
+        Status st = file.read(0, raw.data(), raw.size(), &got);
+        if (st.ok() && got != raw.size()) return corrupt("header cut short");
+        const uint8_t mark = 1;
+        if (st.ok()) st = file.write(ntx::kHdrIncomplete, &mark, 1);
         uint32_t root = 0;
         uint64_t end = 0;
-        Status st;
-        const int rc = ntx::buildTree(m_fs, m_pager.file(), fileName() + ".run", hdr(), source, m_pager.counters(),
-                                      &root, &end, &st);
-        if (rc < 0) return m_pager.failWith(st);
-        st = m_pager.file().truncate(end);
-        if (!st.ok()) return m_pager.failWith(st);
+        int rc = st.ok() ? 0 : st.code;
+        if (rc == 0 && prebuilt) {
+            rc = installPrebuilt(m_fs, *prebuilt, file, m_pager.counters(), &st);
+            root = prebuilt->root();
+            end = prebuilt->end();
+        } else if (rc == 0) {
+            rc = ntx::buildTree(m_fs, file, fileName() + ".run", hdr(), source, m_pager.counters(), &root, &end, &st);
+        }
+        if (rc == 0) st = file.truncate(end);
+        if (rc == 0 && st.ok()) {
+            hdr().root = root;
+            hdr().freeHead = 0;
+            ntx::encodeCounters(hdr(), raw.data());
+            raw[ntx::kHdrIncomplete] = 0;
+            st = file.write(0, raw.data(), raw.size());
+        }
+        if (rc < 0 || !st.ok()) {
+            // The old tree no longer matches the table and the new one may be cut short. Both are cut
+            // off, even when not even the mark could be written: the root then lies outside the file,
+            // so this session and the next open refuse the index until it is rebuilt.
+            file.truncate(ntx::kPageSize);
+            m_pager.replaced(ntx::kPageSize);
+            return m_pager.failWith(st);
+        }
         m_pager.replaced(end);
-        hdr().root = root;
-        hdr().freeHead = 0;
         return 0;
     });
 }
 
 int NtxFile::flush(bool sync) {
+    if (const int rc = insertQueued(); rc < 0) return rc;
     // Shared opens write their changes at the end of each operation; exclusive ones keep them.
     if (const int rc = m_pager.flushPending(); rc < 0) return rc;
     if (!sync) return 0;
@@ -784,16 +904,7 @@ int NtxIndex::create(FileSystem& fs, const std::string& path, const NtxDefinitio
     Status* st = status ? status : &local;
     int rc = checkDefinition(def, path, st);
     if (rc < 0) return rc;
-    ntx::Header h;
-    h.keySize = uint16_t(def.keyLength);
-    h.itemSize = uint16_t(def.keyLength + 8);
-    h.keyDecimals = uint16_t(std::max(def.keyDecimals, 0));
-    h.maxKeys = uint16_t(ntx::maxKeysFor(def.keyLength));
-    h.halfPage = uint16_t(h.maxKeys / 2);
-    h.expression = def.expression;
-    h.unique = def.unique;
-    h.descending = def.descending;
-    h.tagName = def.tagName;
+    ntx::Header h = ntx::headerFor(def);
 
     const std::string temp = path + ".tmp";
     std::unique_ptr<File> file;

@@ -11,11 +11,17 @@ namespace xbase::ntx {
 
 namespace {
 
-constexpr size_t kCachePages = 256;
-// Nobody else changes an exclusively opened file, so its cache is never dropped: worth keeping more.
-constexpr size_t kExclusiveCachePages = 4096;
+// The page cache is bounded in bytes, so an index of short keys (many per page) keeps fewer pages
+// than one of long keys. Nobody else changes an exclusively opened file, so its cache is never
+// dropped: worth keeping more.
+constexpr size_t kCacheBytes = 4u << 20;
+constexpr size_t kExclusiveCacheBytes = 16u << 20;
 // Pending pages of an exclusive open written out once there are more than this.
 constexpr size_t kMaxPendingPages = 1024;
+// Bytes read at once when a page read follows the one before it in the file.
+constexpr size_t kReadAheadBytes = 32 * 1024;
+// Neighbouring pages written in one call at most.
+constexpr size_t kPagesPerWrite = 64;
 
 }  // namespace
 
@@ -31,7 +37,7 @@ int Pager::flushPending() {
     m_dirty = std::move(m_pendDirty);
     m_freed = std::move(m_pendFreed);
     m_allocated = std::move(m_pendAllocated);
-    const int rc = writeChanges();
+    const int rc = writeChanges(true);
     m_dirty.clear();
     m_freed.clear();
     m_allocated.clear();
@@ -78,6 +84,9 @@ int Pager::open() {
     else if (raw[kHdrIncomplete] != 0) rc = corrupt("a change was not completely written; rebuild the index");
     if (rc == 0) {
         m_g = Geometry{m_hdr.keySize, m_hdr.itemSize, m_hdr.maxKeys, m_hdr.descending};
+        const size_t entryBytes = sizeof(Entry) + (size_t(m_g.keyLength) > Key::kInline ? size_t(m_g.keyLength) : 0);
+        const size_t pageBytes = sizeof(Page) + entryBytes * (size_t(m_g.maxKeys) + 1) + 96;  // with the cache's nodes
+        m_cacheLimit = std::max<size_t>(16, (m_share == Share::Exclusive ? kExclusiveCacheBytes : kCacheBytes) / pageBytes);
         PagePtr root;
         rc = fetch(m_hdr.root, &root);
     }
@@ -101,7 +110,7 @@ int Pager::begin(bool write, bool* othersChanged) {
     m_changed = false;
     const int rc = m_g.maxKeys == 0 ? 0 : refreshCounters(othersChanged);  // nothing to compare before open
     if (rc < 0) end(false, rc);
-    m_saved = m_hdr;
+    if (write) m_saved = m_hdr;  // only a change can fail half-way and need it back
     return rc;
 }
 
@@ -120,7 +129,7 @@ int Pager::end(bool write, int rc) {
                 if (wrc < 0) rc = wrc;
             }
         } else if (rc >= 0 && m_changed) {
-            const int wrc = writeChanges();
+            const int wrc = writeChanges(false);
             if (wrc < 0) rc = wrc;
         }
         if (rc < 0 && !m_broken) {
@@ -173,21 +182,26 @@ int Pager::refreshCounters(bool* othersChanged) {
     return 0;
 }
 
-int Pager::writeChanges() {
+int Pager::writeChanges(bool inFileOrder) {
     // A write that fails part-way (a full disk) must never leave keys unreachable: pages that gain
     // entries go first (new pages, then the parents that link them), then the header, then pages that
     // lose entries, then freed pages. A failure can leave an entry twice, which the order check finds
-    // and a rebuild repairs; it cannot leave one out.
+    // and a rebuild repairs; it cannot leave one out. inFileOrder (the batch of an exclusive open,
+    // whose failure marks the file for a rebuild anyway) writes in file order instead, neighbours
+    // together.
     struct Pending {
         uint32_t off;
-        const Page* page;
+        Page* page;
         long gain;
     };
+    dropWindow();  // it would hold the pages as they were
     std::vector<Pending> order;
     order.reserve(m_dirty.size());
     for (const auto& [off, page] : m_dirty) {
-        long gain = std::numeric_limits<long>::max();
-        if (!m_allocated.count(off)) {
+        long gain = std::numeric_limits<long>::max();  // new pages first
+        if (m_allocated.count(off) == 0 && page->stored >= 0) {
+            gain = long(page->count()) - long(page->stored);
+        } else if (m_allocated.count(off) == 0 && !inFileOrder) {
             uint8_t count[2] = {0, 0};
             size_t got = 0;
             const Status st = m_file->read(off, count, sizeof count, &got);
@@ -195,7 +209,11 @@ int Pager::writeChanges() {
         }
         order.push_back({off, page.get(), gain});
     }
-    std::stable_sort(order.begin(), order.end(), [](const Pending& a, const Pending& b) { return a.gain > b.gain; });
+    if (inFileOrder) {
+        std::sort(order.begin(), order.end(), [](const Pending& a, const Pending& b) { return a.off < b.off; });
+    } else {
+        std::stable_sort(order.begin(), order.end(), [](const Pending& a, const Pending& b) { return a.gain > b.gain; });
+    }
 
     std::vector<uint8_t> raw(kPageSize);
     auto put = [&](uint32_t off) {
@@ -222,6 +240,22 @@ int Pager::writeChanges() {
         if (const int rc = mark(1); rc < 0) return rc;
     }
     bool headerWritten = false;
+    if (inFileOrder) {
+        // Neighbouring pages go out in one write.
+        std::vector<uint8_t> run;
+        for (size_t i = 0; i < order.size();) {
+            size_t j = i + 1;
+            while (j < order.size() && j - i < kPagesPerWrite && order[j].off == order[j - 1].off + kPageSize) ++j;
+            run.resize((j - i) * kPageSize);
+            for (size_t k = i; k < j; ++k) encodePage(*order[k].page, m_g, run.data() + (k - i) * kPageSize);
+            Status st = m_file->write(order[i].off, run.data(), run.size());
+            if (!st.ok()) return failWith(st);
+            m_counters->pagesWritten += j - i;
+            for (size_t k = i; k < j; ++k) order[k].page->stored = order[k].page->count();
+            i = j;
+        }
+        order.clear();
+    }
     for (const Pending& p : order) {
         if (p.gain < 0 && !headerWritten) {
             if (const int rc = writeHeader(); rc < 0) return rc;
@@ -229,6 +263,7 @@ int Pager::writeChanges() {
         }
         encodePage(*p.page, m_g, raw.data());
         if (const int rc = put(p.off); rc < 0) return rc;
+        p.page->stored = p.page->count();
     }
     if (!headerWritten) {
         if (const int rc = writeHeader(); rc < 0) return rc;
@@ -243,8 +278,10 @@ int Pager::writeChanges() {
 // ---- pages --------------------------------------------------------------------------------------
 
 void Pager::dropCache() {
-    m_cache.clear();
-    m_lru.clear();
+    m_slots.clear();
+    m_cached = 0;
+    m_hand = 0;
+    dropWindow();
 }
 
 void Pager::replaced(uint64_t fileSize) {
@@ -263,6 +300,13 @@ void Pager::replaced(uint64_t fileSize) {
 int Pager::fetch(uint32_t off, PagePtr* out) {
     if (!validPageOffset(off, m_fileSize)) return corrupt("page offset " + std::to_string(off) + " outside the file");
     ++m_counters->indexPagesRead;
+    // A changed page is remembered when it is marked and a freed one forgotten, so a cached page is
+    // always the current one.
+    if (const size_t at = off / kPageSize; at < m_slots.size() && m_slots[at].page) {
+        m_slots[at].referenced = true;
+        *out = m_slots[at].page;
+        return 0;
+    }
     if (auto d = m_dirty.find(off); d != m_dirty.end()) {
         *out = d->second;
         return 0;
@@ -272,16 +316,9 @@ int Pager::fetch(uint32_t off, PagePtr* out) {
         return 0;
     }
     if (m_freed.count(off) || m_pendFreed.count(off)) return corrupt("a freed page is still in the tree");
-    if (auto c = m_cache.find(off); c != m_cache.end()) {
-        m_lru.splice(m_lru.begin(), m_lru, c->second.lru);
-        *out = c->second.page;
-        return 0;
-    }
-    uint8_t raw[kPageSize];
-    size_t got = 0;
-    Status st = m_file->read(off, raw, sizeof raw, &got);
-    if (!st.ok()) return failWith(st);
-    if (got != sizeof raw) return corrupt("page at " + std::to_string(off) + " cut short");
+    const uint8_t* raw = nullptr;
+    const int rc = readPage(off, &raw);
+    if (rc < 0) return rc;
     auto page = std::make_shared<Page>();
     std::string why;
     if (!decodePage(raw, off, m_g, m_fileSize, page.get(), &why))
@@ -291,24 +328,63 @@ int Pager::fetch(uint32_t off, PagePtr* out) {
     return 0;
 }
 
-void Pager::remember(const PagePtr& p) {
-    if (auto c = m_cache.find(p->offset); c != m_cache.end()) {
-        c->second.page = p;
-        m_lru.splice(m_lru.begin(), m_lru, c->second.lru);
-        return;
+// A walk through an order reads the leaves in file order when the tree was built bottom-up, so a
+// read that follows the previous one takes the next pages with it.
+int Pager::readPage(uint32_t off, const uint8_t** raw) {
+    if (off >= m_windowOff && off + kPageSize <= m_windowOff + m_windowLength) {
+        *raw = m_window.get() + (off - m_windowOff);
+        m_lastRead = off;
+        return 0;
     }
-    m_lru.push_front(p->offset);
-    m_cache[p->offset] = CacheSlot{p, m_lru.begin()};
-    while (m_cache.size() > (m_share == Share::Exclusive ? kExclusiveCachePages : kCachePages)) {
-        m_cache.erase(m_lru.back());  // pages held by a cursor or a change live on through their owners
-        m_lru.pop_back();
+    if (!m_window) m_window = std::make_unique_for_overwrite<uint8_t[]>(kReadAheadBytes);
+    const bool sequential = m_lastRead != 0 && off == m_lastRead + kPageSize;
+    size_t got = 0;
+    Status st = m_file->read(off, m_window.get(), sequential ? kReadAheadBytes : kPageSize, &got);
+    if (!st.ok()) {
+        dropWindow();
+        return failWith(st);
+    }
+    m_windowLength = got - got % kPageSize;
+    m_windowOff = off;
+    m_lastRead = off;
+    if (m_windowLength == 0) return corrupt("page at " + std::to_string(off) + " cut short");
+    *raw = m_window.get();
+    return 0;
+}
+
+void Pager::dropWindow() {
+    m_windowLength = 0;
+    m_windowOff = 0;
+    m_lastRead = 0;
+}
+
+// The cache is a slot per page of the file with a clock hand: a hit only sets the slot's bit, and
+// the hand gives every page a second chance before it goes.
+void Pager::remember(const PagePtr& p) {
+    const size_t at = p->offset / kPageSize;
+    if (at >= m_slots.size()) m_slots.resize(at + 1);
+    CacheSlot& slot = m_slots[at];
+    if (!slot.page) ++m_cached;
+    slot.page = p;
+    slot.referenced = true;
+    while (m_cached > m_cacheLimit) {
+        if (m_hand >= m_slots.size()) m_hand = 0;
+        CacheSlot& victim = m_slots[m_hand++];
+        if (!victim.page || victim.page == p) continue;
+        if (victim.referenced) {
+            victim.referenced = false;
+        } else {
+            victim.page.reset();  // pages held by a cursor or a change live on through their owners
+            --m_cached;
+        }
     }
 }
 
 void Pager::forget(uint32_t off) {
-    if (auto c = m_cache.find(off); c != m_cache.end()) {
-        m_lru.erase(c->second.lru);
-        m_cache.erase(c);
+    const size_t at = off / kPageSize;
+    if (at < m_slots.size() && m_slots[at].page) {
+        m_slots[at].page.reset();
+        --m_cached;
     }
 }
 

@@ -2,12 +2,11 @@
 // The pages of one open NTX file: the header, a bounded cache of decoded pages, the pages changed by
 // the current operation, the free list, and the index lock held around each operation.
 #include <cstdint>
-#include <list>
 #include <map>
 #include <set>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "xbase/Engine.h"
 #include "xbase/FileSystem.h"
@@ -56,6 +55,9 @@ public:
     File& file() { return *m_file; }
     const std::string& fileName() const { return m_fileName; }
     IoCounters* counters() { return m_counters; }
+    bool deferring() const { return m_defer; }
+    // Opened exclusively and intact: reading needs neither begin() nor end().
+    bool undisturbed() const { return m_share == Share::Exclusive && !m_broken && m_g.maxKeys != 0; }
 
     int fail(int code, const std::string& what);
     int corrupt(const std::string& what);  // kErrCorruptIndex naming the file and the fault
@@ -65,12 +67,14 @@ public:
 private:
     struct CacheSlot {
         PagePtr page;
-        std::list<uint32_t>::iterator lru;
+        bool referenced = false;
     };
     int refreshCounters(bool* othersChanged);
-    int writeChanges();
+    int writeChanges(bool inFileOrder);
     void dropCache();
     void remember(const PagePtr& p);
+    int readPage(uint32_t off, const uint8_t** raw);  // raw stays valid until the next read
+    void dropWindow();
     void forget(uint32_t off);
 
     std::string m_fileName;
@@ -87,8 +91,16 @@ private:
     bool m_changed = false;
     Status m_status;
 
-    std::unordered_map<uint32_t, CacheSlot> m_cache;
-    std::list<uint32_t> m_lru;             // most recent first
+    // Raw bytes of the file from m_windowOff on, from the last page read (with read-ahead).
+    std::unique_ptr<uint8_t[]> m_window;
+    size_t m_windowLength = 0;
+    uint64_t m_windowOff = 0;
+    uint32_t m_lastRead = 0;
+
+    std::vector<CacheSlot> m_slots;  // by page number (offset / page size)
+    size_t m_cached = 0;             // slots holding a page
+    size_t m_hand = 0;               // the clock hand
+    size_t m_cacheLimit = 64;        // pages, set from the page geometry at open
     std::map<uint32_t, PagePtr> m_dirty;   // changed in the current operation
     std::map<uint32_t, uint32_t> m_freed;  // freed in the current operation -> next free page
     std::set<uint32_t> m_allocated;        // taken in the current operation (new to the tree)

@@ -100,6 +100,23 @@ TEST_P(FsTest, ByteRangeLocksBelongToTheDescription) {
     EXPECT_TRUE(a->lock(rec + 1, 1, LockKind::Write, false).ok()) << "closing b released its locks";
 }
 
+// A durable commit syncs the table's files together; files without writes since their last sync, and
+// a single file, take the plain road.
+TEST_P(FsTest, SyncsSeveralFilesTogether) {
+    std::unique_ptr<File> a = make("a.dbf", "aaaa");
+    std::unique_ptr<File> b = make("b.ntx", "bbbb");
+    std::unique_ptr<File> c = make("c.dbt", "cccc");
+    EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get(), c.get()}).ok());
+    EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get(), c.get()}).ok()) << "nothing written since";
+    ASSERT_TRUE(b->write(1, "X", 1).ok());
+    EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get()}).ok());
+    EXPECT_TRUE(m_fs->syncFiles({}).ok());
+    std::string back(4, ' ');
+    size_t got = 0;
+    ASSERT_TRUE(b->read(0, back.data(), back.size(), &got).ok());
+    EXPECT_EQ(back, "bXbb");
+}
+
 TEST_P(FsTest, RenameReplacesAndListShowsFiles) {
     make("a.tmp", "new").reset();
     make("a.dbf", "old").reset();

@@ -101,6 +101,32 @@ TEST(NtxBuild, SortingInRunsGivesTheSameIndexAsSortingInMemory) {
     EXPECT_EQ(names, (std::vector<std::string>{"mem.ntx", "runs.ntx"}));  // no run or temporary files left
 }
 
+TEST(NtxBuild, LongKeysThatDifferLateSortByEveryByteAndKeepRecordOrder) {
+    // Few distinct keys, all sharing their first bytes, differing in the second eight and in the
+    // last byte (above 0x7F), each many times: in memory and in runs, both directions.
+    std::mt19937 rng(11);
+    std::vector<Pair> pairs;
+    for (uint32_t i = 1; i <= 6000; ++i) {
+        std::string k(40, ' ');
+        k.replace(0, 6, "COMMON");
+        k[12] = char('a' + rng() % 3);
+        k[39] = char(0xE0 + rng() % 4);
+        if (rng() % 5 == 0) k[3] = '\x01';
+        pairs.emplace_back(k, i);
+    }
+    auto fs = newMemoryFileSystem();
+    for (bool descending : {false, true}) {
+        for (size_t bound : {size_t(1000000), size_t(500)}) {
+            SCOPED_TRACE(std::to_string(descending) + " " + std::to_string(bound));
+            const size_t old = ntx::setSortMemoryBound(bound);
+            auto index = build(*fs, "t.ntx", NtxDefinition{"T", "K", 40, 0, false, descending}, pairs);
+            ntx::setSortMemoryBound(old);
+            ASSERT_TRUE(index);
+            EXPECT_EQ(walkAll(*index), sorted(pairs, descending));
+        }
+    }
+}
+
 TEST(NtxBuild, DescendingAndUniqueOrders) {
     auto fs = newMemoryFileSystem();
     const auto pairs = randomPairs(3000, 6, 3);
@@ -140,13 +166,40 @@ TEST(NtxBuild, RebuildAndClearInPlace) {
     EXPECT_EQ(recno, 1u);
 }
 
+TEST(NtxBuild, ARebuildThatFailsIsNeverReadAsATree) {
+    // Part-way through the new pages, or at the very first write: the old tree no longer matches
+    // what the rebuild was for, and part of the new one is no tree at all.
+    for (bool firstWrite : {false, true}) {
+        SCOPED_TRACE(firstWrite);
+        auto mem = newMemoryFileSystem();
+        NtxDefinition def{"T", "KEY", 8, 0, false, false};
+        build(*mem, "t.ntx", def, randomPairs(3000, 8, 1));
+        {
+            FaultFileSystem faults(mem.get());
+            std::unique_ptr<NtxIndex> index;
+            Status st;
+            ASSERT_EQ(NtxIndex::open(faults, "t.ntx", Share::Exclusive, false, 8, nullptr, &index, &st), 0);
+            if (firstWrite) faults.failWrite(1, kErrDiskFull, true);
+            else faults.diskFullAfter(8 * 1024);  // the new tree needs about 60 KB
+            VectorSource source(randomPairs(3000, 8, 2));
+            EXPECT_EQ(index->rebuild(source), kErrDiskFull);
+            uint32_t recno = 0;
+            EXPECT_LT(index->first(&recno), 0) << "neither the old pages nor part of the new ones";
+        }
+        std::unique_ptr<NtxIndex> reopened;
+        Status st;
+        EXPECT_EQ(NtxIndex::open(*mem, "t.ntx", Share::Exclusive, false, 8, nullptr, &reopened, &st),
+                  kErrCorruptIndex);
+    }
+}
+
 TEST(NtxBuild, AFailedCreateLeavesTheOldFileAndNoTemporaryFile) {
     auto mem = newMemoryFileSystem();
     NtxDefinition def{"T", "KEY", 8, 0, false, false};
     build(*mem, "t.ntx", def, randomPairs(10, 8, 1));
     const auto before = getFile(*mem, "t.ntx");
     FaultFileSystem faults(mem.get());
-    faults.failWrite(3, kErrDiskFull);
+    faults.diskFullAfter(20 * 1024);  // the new tree needs about 90 KB
     VectorSource source(randomPairs(5000, 8, 9));
     std::unique_ptr<NtxIndex> index;
     Status st;

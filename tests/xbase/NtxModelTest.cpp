@@ -1,4 +1,4 @@
-// Randomized inserts and removes against a plain model of the order (a vector kept sorted, new keys
+// Randomized inserts, removes and key changes against a plain model of the order (a vector kept sorted, new keys
 // after all equal ones), on key sizes whose pages hold 2, 6 and 54 keys so that splits, spreads,
 // joins and rebalancing happen at every level.
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@ struct ModelCase {
     int keyLength;
     bool descending;
     bool unique;
+    bool exclusive = false;  // new keys wait and go in together at the next operation
 };
 
 class Model {
@@ -66,7 +67,10 @@ TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
     VectorSource empty({});
     std::unique_ptr<NtxIndex> index;
     Status st;
-    ASSERT_EQ(NtxIndex::create(*fs, "m.ntx", def, Share::Shared, empty, nullptr, &index, &st), 0) << st.message;
+    ASSERT_EQ(NtxIndex::create(*fs, "m.ntx", def, c.exclusive ? Share::Exclusive : Share::Shared, empty, nullptr,
+                               &index, &st),
+              0)
+        << st.message;
     const int maxKeys = ntx::maxKeysFor(c.keyLength);
 
     std::mt19937 rng(unsigned(c.keyLength * 7 + c.descending * 3 + c.unique));
@@ -82,6 +86,14 @@ TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
                 const std::string k = makeKey(rng, c.keyLength);
                 ASSERT_EQ(index->insert(k, nextRecno), 0) << index->lastStatus().message;
                 model.insert(k, nextRecno++);
+            } else if (rng() % 3 == 0) {
+                // A record whose key changed: its entry moves in one change.
+                const size_t at = rng() % model.v.size();
+                const Pair moved = model.v[at];
+                const std::string k = makeKey(rng, c.keyLength);
+                ASSERT_EQ(index->replace(moved.first, k, moved.second), 0) << index->lastStatus().message;
+                model.remove(at);
+                model.insert(k, moved.second);
             } else {
                 const size_t at = rng() % model.v.size();
                 ASSERT_EQ(index->remove(model.v[at].first, model.v[at].second), 0) << index->lastStatus().message;
@@ -92,7 +104,8 @@ TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
         ASSERT_EQ(walkAll(*index, &rc), model.v) << "batch " << batch;
         ASSERT_EQ(rc, 0) << index->lastStatus().message;
 
-        const TreeShape shape = shapeOf(*fs, "m.ntx");
+        ASSERT_EQ(index->flush(false), 0);
+        const TreeShape shape = shapeOf(fileBytes(index->file()));  // also while it is held exclusively
         ASSERT_FALSE(shape.counts.empty());
         EXPECT_FALSE(shape.mixedLevels);
         maxDepthSeen = std::max(maxDepthSeen, int(shape.counts.size()));
@@ -153,18 +166,58 @@ TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
     uint32_t recno = 0;
     EXPECT_EQ(index->first(&recno), kEof);
     EXPECT_EQ(index->depth(), 1);
-    const uint64_t sizeBefore = getFile(*fs, "m.ntx").size();
+    ASSERT_EQ(index->flush(false), 0);
+    const uint64_t sizeBefore = fileBytes(index->file()).size();
     for (int i = 0; i < 200; ++i) ASSERT_EQ(index->insert(makeKey(rng, c.keyLength), uint32_t(i + 1)), 0);
-    EXPECT_EQ(getFile(*fs, "m.ntx").size(), sizeBefore) << "freed pages are used again before the file grows";
+    ASSERT_EQ(index->flush(false), 0);
+    EXPECT_EQ(fileBytes(index->file()).size(), sizeBefore) << "freed pages are used again before the file grows";
+}
+
+// Keys live inside the entry up to a size and on the heap beyond it; a key may switch between the
+// two and be assigned from its own bytes.
+TEST(NtxKey, HoldsShortAndLongKeysThroughCopiesAndMoves) {
+    const std::string longText(100, 'L');
+    ntx::Key k("short");
+    EXPECT_EQ(std::string_view(k), "short");
+    k = longText;
+    EXPECT_EQ(std::string_view(k), longText);
+    k = std::string_view("tiny");
+    EXPECT_EQ(std::string_view(k), "tiny");
+    k = std::string(300, 'x');
+    EXPECT_EQ(std::string_view(k), std::string(300, 'x'));
+    k.assign(k.data() + 10, 50);  // from its own bytes
+    EXPECT_EQ(std::string_view(k), std::string(50, 'x'));
+
+    ntx::Key copy(k);
+    ntx::Key moved(std::move(k));
+    EXPECT_EQ(std::string_view(copy), std::string(50, 'x'));
+    EXPECT_EQ(std::string_view(moved), std::string(50, 'x'));
+    ntx::Key inlineKey("abc");
+    ntx::Key fromInline(std::move(inlineKey));
+    EXPECT_EQ(std::string_view(fromInline), "abc");
+    fromInline = moved;
+    moved = ntx::Key("z");
+    EXPECT_EQ(std::string_view(fromInline), std::string(50, 'x'));
+    EXPECT_EQ(std::string_view(moved), "z");
+
+    std::vector<ntx::Entry> entries;
+    for (int i = 0; i < 100; ++i) entries.push_back({0, uint32_t(i), ntx::Key(std::string(size_t(1 + i * 3), char('a' + i % 26)))});
+    entries.erase(entries.begin() + 3);
+    entries.insert(entries.begin(), ntx::Entry{0, 999, ntx::Key(longText)});
+    EXPECT_EQ(std::string_view(entries[0].key), longText);
+    EXPECT_EQ(std::string_view(entries[4].key), std::string(13, 'e'));
+    EXPECT_EQ(std::string_view(entries[99].key), std::string(298, char('a' + 99 % 26)));
 }
 
 INSTANTIATE_TEST_SUITE_P(KeySizes, NtxModel,
                          ::testing::Values(ModelCase{256, false, false}, ModelCase{120, false, false},
                                            ModelCase{8, false, false}, ModelCase{120, true, false},
-                                           ModelCase{120, false, true}),
+                                           ModelCase{120, false, true}, ModelCase{8, false, false, true},
+                                           ModelCase{120, true, false, true}, ModelCase{120, false, true, true}),
                          [](const auto& info) {
                              return "len" + std::to_string(info.param.keyLength) +
-                                    (info.param.descending ? "_desc" : "") + (info.param.unique ? "_unique" : "");
+                                    (info.param.descending ? "_desc" : "") + (info.param.unique ? "_unique" : "") +
+                                    (info.param.exclusive ? "_exclusive" : "");
                          });
 
 }  // namespace

@@ -45,15 +45,19 @@ inline void putFile(xbase::FileSystem& fs, const std::string& name, const std::v
     if (f && !bytes.empty()) f->write(0, bytes.data(), bytes.size());
 }
 
+inline std::vector<uint8_t> fileBytes(xbase::File& f) {
+    uint64_t size = 0;
+    f.size(&size);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    size_t got = 0;
+    f.read(0, bytes.data(), bytes.size(), &got);
+    return bytes;
+}
+
 inline std::vector<uint8_t> getFile(xbase::FileSystem& fs, const std::string& name) {
     std::unique_ptr<xbase::File> f;
     if (!fs.open(name, xbase::Share::Shared, true, &f).ok()) return {};
-    uint64_t size = 0;
-    f->size(&size);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    size_t got = 0;
-    f->read(0, bytes.data(), bytes.size(), &got);
-    return bytes;
+    return fileBytes(*f);
 }
 
 // Every entry by first()/next(); stops at the first non-zero result, kept in *rc.
@@ -83,8 +87,7 @@ struct TreeShape {
     bool mixedLevels = false;               // leaves and branch pages on one level
 };
 
-inline TreeShape shapeOf(xbase::FileSystem& fs, const std::string& name) {
-    const auto bytes = getFile(fs, name);
+inline TreeShape shapeOf(const std::vector<uint8_t>& bytes) {
     namespace ntx = xbase::ntx;
     ntx::Header h;
     std::string why;
@@ -109,6 +112,8 @@ inline TreeShape shapeOf(xbase::FileSystem& fs, const std::string& name) {
     }
     return shape;
 }
+
+inline TreeShape shapeOf(xbase::FileSystem& fs, const std::string& name) { return shapeOf(getFile(fs, name)); }
 
 // ---- expected.txt ----
 

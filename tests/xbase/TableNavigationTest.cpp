@@ -226,14 +226,46 @@ TEST_F(NavigationTest, NavigationReadsOneRecordPerMove) {
     t->skip(-3);
     t->bottom();
     EXPECT_EQ(io.recordsRead, 4u);
+    // Through a tag the record is read when first needed, once.
     t->selectTag(t->findTag("LAST"));
     io.reset();
     ASSERT_EQ(t->seek("N1234"), 0);
-    EXPECT_EQ(io.recordsRead, 1u);
+    EXPECT_EQ(io.recordsRead, 0u);
     EXPECT_LE(io.indexPagesRead, 4u) << "a seek descends the tree only";
+    EXPECT_EQ(t->field("LAST")->text().substr(0, 5), "N1234");
+    EXPECT_FALSE(t->isDeleted());
+    EXPECT_EQ(io.recordsRead, 1u);
     io.reset();
     ASSERT_EQ(t->skip(1), 0);
+    ASSERT_EQ(t->skip(1), 0);
+    EXPECT_EQ(io.recordsRead, 0u) << "walking the order reads no record";
+    EXPECT_EQ(t->field("LAST")->text().substr(0, 5), "N1236");
     EXPECT_EQ(io.recordsRead, 1u);
+}
+
+// A record reached through a tag and not yet read can still be changed, deleted and moved from, and
+// its new key takes its place in the order.
+TEST_F(NavigationTest, ChangesToARecordReachedThroughATag) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) names.push_back("N" + std::to_string(1000 + (i * 37) % 300));
+    Table* t = withLastTag(makeTable(names));
+    t->selectTag(t->findTag("LAST"));
+    ASSERT_EQ(t->seek("N1100"), 0);
+    const long recno = t->recNo();
+    ASSERT_EQ(t->markDeleted(), 0);
+    ASSERT_EQ(t->skip(1), 0);
+    EXPECT_EQ(t->field("LAST")->text().substr(0, 5), "N1101");
+    ASSERT_EQ(t->skip(-1), 0);
+    EXPECT_EQ(t->recNo(), recno);
+    EXPECT_TRUE(t->isDeleted());
+
+    ASSERT_EQ(t->seek("N1200"), 0);
+    ASSERT_EQ(t->field("LAST")->assignText("A0"), 0);
+    ASSERT_EQ(t->top(), 0);
+    EXPECT_EQ(t->field("LAST")->text().substr(0, 2), "A0");
+    ASSERT_EQ(t->skip(1), 0);
+    EXPECT_EQ(t->field("LAST")->text().substr(0, 5), "N1000");
+    EXPECT_EQ(t->seek("N1200"), kSeekNext);
 }
 
 }  // namespace
