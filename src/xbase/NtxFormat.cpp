@@ -106,21 +106,6 @@ void encodeHeader(const Header& h, uint8_t* p) {
     writeText(p + kHdrTagName, size_t(kMaxTagName) + 1, h.tagName);
 }
 
-int compareKeys(std::string_view a, std::string_view b, bool descending) {
-    const size_t n = std::min(a.size(), b.size());
-    int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
-    if (c == 0 && a.size() != b.size()) c = a.size() < b.size() ? -1 : 1;
-    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
-    return descending ? -c : c;
-}
-
-int compareSeek(std::string_view key, std::string_view seek, bool descending) {
-    const size_t n = std::min(key.size(), seek.size());
-    int c = n == 0 ? 0 : std::memcmp(key.data(), seek.data(), n);
-    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
-    return descending ? -c : c;
-}
-
 void Key::assign(const char* p, size_t n) {
     if (n <= kInline && m_heap == nullptr) {
         std::memmove(m_inline, p, n);

@@ -19,7 +19,9 @@
 // the rightmost child. Leaves have all children 0. Page references are byte offsets.
 // A freed page has n = 0 and chains to the next free page through the child of its slot-0 item.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,7 +97,7 @@ void encodeCounters(const Header& h, uint8_t* bytes);  // bytes 0..11
 // entry, so reading a page does not allocate once per key; longer ones go to the heap.
 class Key {
 public:
-    Key() = default;
+    Key() {}  // user-provided: a new entry's bytes are not zeroed first
     Key(std::string_view s) { assign(s.data(), s.size()); }
     Key(const std::string& s) { assign(s.data(), s.size()); }
     Key(const char* s) : Key(std::string_view(s)) {}
@@ -166,9 +168,22 @@ struct Geometry {
 };
 
 // Order of two keys of keyLength bytes in the index: unsigned bytes, negated when descending.
-int compareKeys(std::string_view a, std::string_view b, bool descending);
+// Inline: every step of a tree search makes several.
+inline int compareKeys(std::string_view a, std::string_view b, bool descending) {
+    const size_t n = std::min(a.size(), b.size());
+    int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
+    if (c == 0 && a.size() != b.size()) c = a.size() < b.size() ? -1 : 1;
+    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return descending ? -c : c;
+}
+
 // Seek comparison: over min(len(seek), keyLength) bytes; a shorter seek key that matches is equal.
-int compareSeek(std::string_view key, std::string_view seek, bool descending);
+inline int compareSeek(std::string_view key, std::string_view seek, bool descending) {
+    const size_t n = std::min(key.size(), seek.size());
+    int c = n == 0 ? 0 : std::memcmp(key.data(), seek.data(), n);
+    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return descending ? -c : c;
+}
 
 // Decodes a tree page through its offset table and checks it: n <= MaxKeys, items inside the page,
 // children all zero or all aligned inside the file and not the page itself, keys in order.

@@ -131,6 +131,7 @@ private:
     bool m_between = false;  // the cursor's entry vanished: the path stands on the entry after it
 
     // Exclusive opens: new keys not yet in the tree (keyLength bytes each) and their records.
+    bool m_reshaped = false;  // the last insert split or spread a page
     std::vector<char> m_queuedKeys;
     std::vector<uint32_t> m_queuedRecnos;
 };
@@ -542,16 +543,42 @@ int NtxFile::insertQueued() {
                      [&](uint32_t a, uint32_t b) { return ntx::compareKeys(keyAt(a), keyAt(b), desc) < 0; });
     return run(true, [&] {
         std::string key;
+        std::string upper;
+        PagePtr leaf;          // the leaf the last key went into, while the tree kept its shape
+        bool bounded = false;  // upper: the first key after that leaf's subtree
         for (const uint32_t i : order) {
             key.assign(keyAt(i));
+            // The next key often belongs in the same leaf: while it has room and the key sorts before
+            // the leaf's upper bound, a descent from the root would end there anyway.
+            if (leaf && leaf->count() < geo().maxKeys && (!bounded || ntx::compareKeys(key, upper, desc) < 0)) {
+                auto it = std::partition_point(leaf->entries.begin(), leaf->entries.end(), [&](const Entry& e) {
+                    return ntx::compareKeys(e.key, key, desc) <= 0;  // after all equal keys
+                });
+                leaf->entries.insert(it, Entry{0, recnos[i], key});
+                m_pager.markDirty(leaf);
+                continue;
+            }
+            leaf.reset();
             const int rc = insertInternal(key, recnos[i]);
             if (rc < 0) return rc;
+            if (hdr().unique || m_reshaped || m_path.empty()) continue;
+            leaf = m_path.back().page;
+            bounded = false;
+            for (size_t level = m_path.size() - 1; level-- > 0;) {
+                const Step& step = m_path[level];
+                if (step.slot < step.page->count()) {
+                    upper.assign(step.page->entries[size_t(step.slot)].key);
+                    bounded = true;
+                    break;
+                }
+            }
         }
         return 0;
     });
 }
 
 int NtxFile::insertInternal(const std::string& key, uint32_t recno) {
+    m_reshaped = false;
     if (hdr().unique) {
         int rc = lowerBound(key, false);
         if (rc < 0) return rc;
@@ -578,6 +605,7 @@ int NtxFile::splitUp(size_t level) {
     for (;;) {
         const PagePtr page = m_path[level].page;
         if (page->count() <= geo().maxKeys) return 0;
+        m_reshaped = true;
         if (page->leaf() && level > 0) {
             bool done = false;
             const int rc = spreadLeaf(level, &done);

@@ -16,8 +16,6 @@ namespace {
 // dropped: worth keeping more.
 constexpr size_t kCacheBytes = 4u << 20;
 constexpr size_t kExclusiveCacheBytes = 16u << 20;
-// Pending pages of an exclusive open written out once there are more than this.
-constexpr size_t kMaxPendingPages = 1024;
 // Bytes read at once when a page read follows the one before it in the file.
 constexpr size_t kReadAheadBytes = 32 * 1024;
 // Neighbouring pages written in one call at most.
@@ -124,7 +122,9 @@ int Pager::end(bool write, int rc) {
             m_dirty.clear();
             m_freed.clear();
             m_allocated.clear();
-            if (m_pendDirty.size() + m_pendFreed.size() > kMaxPendingPages) {
+            // Pending pages are written once there are more than the cache holds: the same memory
+            // bound, and each page is written once for a batch of changes that fits it.
+            if (m_pendDirty.size() + m_pendFreed.size() > m_cacheLimit) {
                 const int wrc = flushPending();
                 if (wrc < 0) rc = wrc;
             }
