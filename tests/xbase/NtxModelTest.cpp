@@ -173,6 +173,43 @@ TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
     EXPECT_EQ(fileBytes(index->file()).size(), sizeBefore) << "freed pages are used again before the file grows";
 }
 
+// An exclusive open queues new keys and puts them in in key order, straight into the leaf at hand
+// when they fit there; the order must come out exactly as single inserts leave it, equal keys in
+// arrival order, across leaf boundaries and page splits.
+TEST(NtxQueue, QueuedKeysEndInTheOrderSingleInsertsGive) {
+    for (const bool descending : {false, true}) {
+        for (const int keyLength : {6, 40}) {
+            auto fs = newMemoryFileSystem();
+            NtxDefinition def;
+            def.tagName = "Q";
+            def.expression = "KEY";
+            def.keyLength = keyLength;
+            def.descending = descending;
+            VectorSource empty({});
+            std::unique_ptr<NtxIndex> queued, single;
+            Status st;
+            ASSERT_EQ(NtxIndex::create(*fs, "q.ntx", def, Share::Exclusive, empty, nullptr, &queued, &st), 0);
+            ASSERT_EQ(NtxIndex::create(*fs, "s.ntx", def, Share::Shared, empty, nullptr, &single, &st), 0);
+            std::mt19937 rng(unsigned(keyLength + descending));
+            for (uint32_t recno = 1; recno <= 12000; ++recno) {
+                std::string k = std::to_string(rng() % (recno < 6000 ? 300 : 5000));  // long runs of equal keys
+                k.resize(size_t(keyLength), ' ');
+                ASSERT_EQ(queued->insert(k, recno), 0);
+                ASSERT_EQ(single->insert(k, recno), 0);
+            }
+            ASSERT_EQ(queued->flush(false), 0) << queued->lastStatus().message;
+            int rcQueued = 0, rcSingle = 0;
+            const auto fromQueue = walkAll(*queued, &rcQueued);
+            ASSERT_EQ(rcQueued, 0) << queued->lastStatus().message;
+            EXPECT_EQ(fromQueue.size(), 12000u);
+            EXPECT_TRUE(fromQueue == walkAll(*single, &rcSingle)) << "key length " << keyLength << (descending ? " desc" : "");
+            const TreeShape shape = shapeOf(fileBytes(queued->file()));
+            for (size_t level = 1; level < shape.counts.size(); ++level)
+                for (int n : shape.counts[level]) EXPECT_GE(n, ntx::maxKeysFor(keyLength) / 2) << "underfull page";
+        }
+    }
+}
+
 // Keys live inside the entry up to a size and on the heap beyond it; a key may switch between the
 // two and be assigned from its own bytes.
 TEST(NtxKey, HoldsShortAndLongKeysThroughCopiesAndMoves) {
