@@ -85,6 +85,7 @@ int Pager::open() {
         const size_t entryBytes = sizeof(Entry) + (size_t(m_g.keyLength) > Key::kInline ? size_t(m_g.keyLength) : 0);
         const size_t pageBytes = sizeof(Page) + entryBytes * (size_t(m_g.maxKeys) + 1) + 96;  // with the cache's nodes
         m_cacheLimit = std::max<size_t>(16, (m_share == Share::Exclusive ? kExclusiveCacheBytes : kCacheBytes) / pageBytes);
+        m_cache.setLimit(m_cacheLimit);
         PagePtr root;
         rc = fetch(m_hdr.root, &root);
     }
@@ -278,9 +279,7 @@ int Pager::writeChanges(bool inFileOrder) {
 // ---- pages --------------------------------------------------------------------------------------
 
 void Pager::dropCache() {
-    m_slots.clear();
-    m_cached = 0;
-    m_hand = 0;
+    m_cache.clear();
     dropWindow();
 }
 
@@ -302,9 +301,8 @@ int Pager::fetch(uint32_t off, PagePtr* out) {
     ++m_counters->indexPagesRead;
     // A changed page is remembered when it is marked and a freed one forgotten, so a cached page is
     // always the current one.
-    if (const size_t at = off / kPageSize; at < m_slots.size() && m_slots[at].page) {
-        m_slots[at].referenced = true;
-        *out = m_slots[at].page;
+    if (const PagePtr* cached = m_cache.find(off)) {
+        *out = *cached;
         return 0;
     }
     if (auto d = m_dirty.find(off); d != m_dirty.end()) {
@@ -358,35 +356,9 @@ void Pager::dropWindow() {
     m_lastRead = 0;
 }
 
-// The cache is a slot per page of the file with a clock hand: a hit only sets the slot's bit, and
-// the hand gives every page a second chance before it goes.
-void Pager::remember(const PagePtr& p) {
-    const size_t at = p->offset / kPageSize;
-    if (at >= m_slots.size()) m_slots.resize(at + 1);
-    CacheSlot& slot = m_slots[at];
-    if (!slot.page) ++m_cached;
-    slot.page = p;
-    slot.referenced = true;
-    while (m_cached > m_cacheLimit) {
-        if (m_hand >= m_slots.size()) m_hand = 0;
-        CacheSlot& victim = m_slots[m_hand++];
-        if (!victim.page || victim.page == p) continue;
-        if (victim.referenced) {
-            victim.referenced = false;
-        } else {
-            victim.page.reset();  // pages held by a cursor or a change live on through their owners
-            --m_cached;
-        }
-    }
-}
+void Pager::remember(const PagePtr& p) { m_cache.put(p); }
 
-void Pager::forget(uint32_t off) {
-    const size_t at = off / kPageSize;
-    if (at < m_slots.size() && m_slots[at].page) {
-        m_slots[at].page.reset();
-        --m_cached;
-    }
-}
+void Pager::forget(uint32_t off) { m_cache.erase(off); }
 
 void Pager::markDirty(const PagePtr& p) {
     m_dirty[p->offset] = p;

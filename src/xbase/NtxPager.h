@@ -11,11 +11,10 @@
 #include "xbase/Engine.h"
 #include "xbase/FileSystem.h"
 #include "xbase/NtxFormat.h"
+#include "xbase/NtxPageCache.h"
 #include "xbase/Status.h"
 
 namespace xbase::ntx {
-
-using PagePtr = std::shared_ptr<Page>;
 
 class Pager {
 public:
@@ -65,10 +64,6 @@ public:
     const Status& status() const { return m_status; }
 
 private:
-    struct CacheSlot {
-        PagePtr page;
-        bool referenced = false;
-    };
     int refreshCounters(bool* othersChanged);
     int writeChanges(bool inFileOrder);
     void dropCache();
@@ -97,10 +92,8 @@ private:
     uint64_t m_windowOff = 0;
     uint32_t m_lastRead = 0;
 
-    std::vector<CacheSlot> m_slots;  // by page number (offset / page size)
-    size_t m_cached = 0;             // slots holding a page
-    size_t m_hand = 0;               // the clock hand
-    size_t m_cacheLimit = 64;        // pages, set from the page geometry at open
+    PageCache m_cache;
+    size_t m_cacheLimit = 64;  // pages, set from the page geometry at open
     std::map<uint32_t, PagePtr> m_dirty;   // changed in the current operation
     std::map<uint32_t, uint32_t> m_freed;  // freed in the current operation -> next free page
     std::set<uint32_t> m_allocated;        // taken in the current operation (new to the tree)
