@@ -18,7 +18,7 @@ constexpr size_t kCacheBytes = 4u << 20;
 constexpr size_t kExclusiveCacheBytes = 16u << 20;
 // Bytes read at once when a page read follows the one before it in the file.
 constexpr size_t kReadAheadBytes = 32 * 1024;
-// Neighbouring pages written in one call at most.
+// The widest span of pages one batched write covers.
 constexpr size_t kPagesPerWrite = 64;
 
 }  // namespace
@@ -242,14 +242,23 @@ int Pager::writeChanges(bool inFileOrder) {
     }
     bool headerWritten = false;
     if (inFileOrder) {
-        // Neighbouring pages go out in one write.
-        std::vector<uint8_t> run;
+        // Pages close together go out in one write: the span is read first, so that the pages
+        // between them are written back as they are. A batch changes most leaves of a tree, so this
+        // takes a few large calls instead of one per page.
+        std::vector<uint8_t> span;
         for (size_t i = 0; i < order.size();) {
+            const uint32_t start = order[i].off;
             size_t j = i + 1;
-            while (j < order.size() && j - i < kPagesPerWrite && order[j].off == order[j - 1].off + kPageSize) ++j;
-            run.resize((j - i) * kPageSize);
-            for (size_t k = i; k < j; ++k) encodePage(*order[k].page, m_g, run.data() + (k - i) * kPageSize);
-            Status st = m_file->write(order[i].off, run.data(), run.size());
+            while (j < order.size() && order[j].off + kPageSize - start <= kPagesPerWrite * kPageSize) ++j;
+            span.resize(order[j - 1].off + kPageSize - start);
+            if ((j - i) * kPageSize < span.size()) {
+                size_t got = 0;
+                Status st = m_file->read(start, span.data(), span.size(), &got);
+                if (!st.ok()) return failWith(st);
+                std::fill(span.begin() + long(got), span.end(), uint8_t(0));  // new pages past the end
+            }
+            for (size_t k = i; k < j; ++k) encodePage(*order[k].page, m_g, span.data() + (order[k].off - start));
+            Status st = m_file->write(start, span.data(), span.size());
             if (!st.ok()) return failWith(st);
             m_counters->pagesWritten += j - i;
             for (size_t k = i; k < j; ++k) order[k].page->stored = order[k].page->count();
