@@ -391,30 +391,17 @@ int DbfTable::fromIndex(int rc, const uint32_t* recno) {
     return failIndex(*currentSlot()->index, rc, "Index read failed");
 }
 
-int DbfTable::top() {
-    int rc = commit();
-    if (rc != kOk) return rc;
-    if (TagSlot* t = currentSlot()) {
-        uint32_t r = 0;
-        rc = fromIndex(t->index->first(&r), &r);
-        if (rc == kEof) m_bof = true;
-        return rc;
-    }
-    uint32_t n = 0;
-    if ((rc = countRecords(&n)) != kOk) return rc;
-    if (n == 0) {
-        toPhantom(true);
-        return kEof;
-    }
-    return load(1);
-}
+int DbfTable::top() { return toEnd(false); }
 
-int DbfTable::bottom() {
+int DbfTable::bottom() { return toEnd(true); }
+
+// The first or last record of the current order.
+int DbfTable::toEnd(bool last) {
     int rc = commit();
     if (rc != kOk) return rc;
     if (TagSlot* t = currentSlot()) {
         uint32_t r = 0;
-        rc = fromIndex(t->index->last(&r), &r);
+        rc = fromIndex(last ? t->index->last(&r) : t->index->first(&r), &r);
         if (rc == kEof) m_bof = true;
         return rc;
     }
@@ -424,7 +411,7 @@ int DbfTable::bottom() {
         toPhantom(true);
         return kEof;
     }
-    return load(n);
+    return load(last ? n : 1);
 }
 
 int DbfTable::go(long recno) {

@@ -95,6 +95,7 @@ private:
     // Moves to the record the index cursor reached (recno is read after the call that set it).
     int fromIndex(int rc, const uint32_t* recno);
     int placeCursor();
+    int toEnd(bool last);
     int skipRecordOrder(long count);
     int skipTagOrder(long count);
     int needExclusive(const char* what);
