@@ -298,21 +298,19 @@ bool CollectedKeys::next(std::string* key, uint32_t* recno, int* error) {
 
 // ---- TreeWriter ---------------------------------------------------------------------------------
 
-void redistribute(Page& left, Entry& separator, Page& right) {
-    std::vector<Entry> items;
-    items.reserve(left.entries.size() + right.entries.size() + 1);
-    for (auto& e : left.entries) items.push_back(std::move(e));
-    items.push_back(Entry{left.right, separator.recno, separator.key});
-    for (auto& e : right.entries) items.push_back(std::move(e));
-    const size_t total = items.size();
-    const size_t leftCount = total / 2;
-    left.entries.assign(std::make_move_iterator(items.begin()),
-                        std::make_move_iterator(items.begin() + long(leftCount)));
-    left.right = items[leftCount].child;
-    separator.recno = items[leftCount].recno;
-    separator.key = std::move(items[leftCount].key);
-    right.entries.assign(std::make_move_iterator(items.begin() + long(leftCount) + 1),
-                         std::make_move_iterator(items.end()));
+void redistribute(Page& left, Page& parent, int sep, Page& right) {
+    // Every item in order: the left page's, the separator over the left page's last child, the right's.
+    Page all(left.keyLength());
+    all.append(left, 0, left.count());
+    all.insert(all.count(), left.right, parent.recno(sep), parent.key(sep));
+    all.append(right, 0, right.count());
+    const int leftCount = all.count() / 2;
+    left.erase(0, left.count());
+    left.append(all, 0, leftCount);
+    left.right = all.child(leftCount);
+    parent.setKey(sep, all.key(leftCount), all.recno(leftCount));
+    right.erase(0, right.count());
+    right.append(all, leftCount + 1, all.count());
 }
 
 TreeWriter::TreeWriter(File& file, const Geometry& g, IoCounters* counters, uint32_t firstOffset)

@@ -176,7 +176,8 @@ private:
 // Moves keys between two neighbouring pages through their separator so that both hold about the same
 // number: items of left, the separator, items of right are dealt again. The separator keeps its own
 // child pointer.
-void redistribute(Page& left, Entry& separator, Page& right);
+// `sep` is the separator's slot in the parent.
+void redistribute(Page& left, Page& parent, int sep, Page& right);
 
 // Sorts source's pairs and writes a whole tree into file (header page excluded). Unique: only the
 // first of equal keys is kept. Sets *root and *end. A CollectedKeys source is taken from its sort.

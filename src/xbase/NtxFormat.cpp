@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "xbase/Bytes.h"
 
@@ -106,31 +107,51 @@ void encodeHeader(const Header& h, uint8_t* p) {
     writeText(p + kHdrTagName, size_t(kMaxTagName) + 1, h.tagName);
 }
 
-void Key::assign(const char* p, size_t n) {
-    if (n <= kInline && m_heap == nullptr) {
-        std::memmove(m_inline, p, n);
-    } else {
-        if (m_heap == nullptr || n > m_capacity) {
-            char* fresh = new char[n];
-            std::memcpy(fresh, p, n);  // p may point into the old buffer
-            delete[] m_heap;
-            m_heap = fresh;
-            m_capacity = uint32_t(n);
-            m_size = uint32_t(n);
-            return;
-        }
-        std::memmove(m_heap, p, n);
-    }
-    m_size = uint32_t(n);
+void Page::setKeyLength(int keyLength) {
+    m_stride = 8 + size_t(std::max(keyLength, 0));
+    m_count = 0;
+    m_items.clear();
 }
 
-void Key::take(Key& o) noexcept {
-    m_size = o.m_size;
-    m_capacity = o.m_capacity;
-    m_heap = o.m_heap;
-    if (m_heap == nullptr) std::memcpy(m_inline, o.m_inline, m_size);
-    o.m_heap = nullptr;
-    o.m_size = o.m_capacity = 0;
+void Page::put(uint8_t* at, uint32_t child, uint32_t recno, std::string_view key) {
+    store(at, child);
+    store(at + 4, recno);
+    const size_t n = std::min(key.size(), m_stride - 8);
+    std::memmove(at + 8, key.data(), n);
+    std::memset(at + 8 + n, ' ', m_stride - 8 - n);
+}
+
+void Page::setKey(int i, std::string_view key, uint32_t recno) { put(item(i), child(i), recno, key); }
+
+void Page::insert(int i, uint32_t child, uint32_t recno, std::string_view key) {
+    std::string own;  // a key inside this page would move with the items
+    const std::less<const void*> before;
+    if (!before(key.data(), m_items.data()) && before(key.data(), m_items.data() + m_items.size())) {
+        own.assign(key);
+        key = own;
+    }
+    m_items.insert(m_items.begin() + std::ptrdiff_t(size_t(i) * m_stride), m_stride, uint8_t(0));
+    ++m_count;
+    put(item(i), child, recno, key);
+}
+
+void Page::erase(int first, int last) {
+    m_items.erase(m_items.begin() + std::ptrdiff_t(size_t(first) * m_stride),
+                  m_items.begin() + std::ptrdiff_t(size_t(last) * m_stride));
+    m_count -= last - first;
+}
+
+void Page::append(const Page& from, int first, int last) {
+    m_items.insert(m_items.end(), from.item(first), from.item(last));
+    m_count += last - first;
+}
+
+uint8_t* Page::fill(int n, int capacity) {
+    m_items.clear();
+    m_items.reserve(size_t(std::max(n, capacity)) * m_stride);
+    m_items.resize(size_t(n) * m_stride);
+    m_count = n;
+    return m_items.data();
 }
 
 bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t fileSize, Page* out,
@@ -141,13 +162,14 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
         return false;
     }
     out->offset = offset;
-    out->entries.clear();
-    out->entries.reserve(size_t(g.maxKeys) + 1);  // an insert into a full page must not move every key
-    out->entries.resize(size_t(n));
+    out->setKeyLength(g.keyLength);
+    // Room for one more key than a page holds: an insert into a full page must not move every key.
+    uint8_t* items = out->fill(n, g.maxKeys + 2);
+    const size_t stride = size_t(g.itemSize);
     int children = 0;
     for (int i = 0; i <= n; ++i) {
         const size_t itemOff = getU16(raw + kPageOffsets + 2 * size_t(i));
-        if (itemOff < kPageOffsets || itemOff + size_t(g.itemSize) > kPageSize) {
+        if (itemOff < kPageOffsets || itemOff + stride > kPageSize) {
             *why = "item offset outside the page";
             return false;
         }
@@ -164,11 +186,8 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
             out->right = child;
             break;
         }
-        Entry& e = out->entries[size_t(i)];
-        e.child = child;
-        e.recno = getU32(item + kItemRecno);
-        e.key.assign(reinterpret_cast<const char*>(item + kItemKey), size_t(g.keyLength));
-        if (i > 0 && compareKeys(out->entries[size_t(i) - 1].key, e.key, g.descending) > 0) {
+        std::memcpy(items + size_t(i) * stride, item, stride);
+        if (i > 0 && compareKeys(out->key(i - 1), out->key(i), g.descending) > 0) {
             *why = "keys out of order";
             return false;
         }
@@ -183,21 +202,13 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
 
 void encodePage(const Page& p, const Geometry& g, uint8_t* raw) {
     std::memset(raw, 0, kPageSize);
-    putU16(raw + kPageCount, uint16_t(p.count()));
+    const int n = std::min(p.count(), g.maxKeys);
+    putU16(raw + kPageCount, uint16_t(n));
+    const size_t stride = size_t(g.itemSize);
     const size_t base = kPageOffsets + 2 * size_t(g.maxKeys + 1);
-    for (int i = 0; i <= g.maxKeys; ++i) {
-        const size_t itemOff = base + size_t(i) * size_t(g.itemSize);
-        putU16(raw + kPageOffsets + 2 * size_t(i), uint16_t(itemOff));
-        uint8_t* item = raw + itemOff;
-        if (i < p.count()) {
-            const Entry& e = p.entries[size_t(i)];
-            putU32(item + kItemChild, e.child);
-            putU32(item + kItemRecno, e.recno);
-            std::memcpy(item + kItemKey, e.key.data(), std::min(e.key.size(), size_t(g.keyLength)));
-        } else if (i == p.count()) {
-            putU32(item + kItemChild, p.right);
-        }
-    }
+    for (int i = 0; i <= g.maxKeys; ++i) putU16(raw + kPageOffsets + 2 * size_t(i), uint16_t(base + size_t(i) * stride));
+    if (n > 0 && p.keyLength() == g.keyLength) std::memcpy(raw + base, p.items(), size_t(n) * stride);
+    putU32(raw + base + size_t(n) * stride + kItemChild, p.right);
 }
 
 void encodeFreePage(uint32_t next, const Geometry& g, uint8_t* raw) {

@@ -93,71 +93,83 @@ void decodeCounters(const uint8_t* bytes, Header* h);
 void encodeHeader(const Header& h, uint8_t* page);  // the whole page (create, rebuild)
 void encodeCounters(const Header& h, uint8_t* bytes);  // bytes 0..11
 
-// The key of an entry. Keys up to kInline bytes (nearly every key the tables use) live inside the
-// entry, so reading a page does not allocate once per key; longer ones go to the heap.
-class Key {
-public:
-    Key() {}  // user-provided: a new entry's bytes are not zeroed first
-    Key(std::string_view s) { assign(s.data(), s.size()); }
-    Key(const std::string& s) { assign(s.data(), s.size()); }
-    Key(const char* s) : Key(std::string_view(s)) {}
-    Key(const Key& o) { assign(o.data(), o.size()); }
-    Key(Key&& o) noexcept { take(o); }
-    ~Key() { delete[] m_heap; }
-    Key& operator=(const Key& o) {
-        if (this != &o) assign(o.data(), o.size());
-        return *this;
-    }
-    Key& operator=(Key&& o) noexcept {
-        if (this != &o) {
-            delete[] m_heap;
-            take(o);
-        }
-        return *this;
-    }
-    Key& operator=(std::string_view s) {
-        assign(s.data(), s.size());
-        return *this;
-    }
-    Key& operator=(const std::string& s) {
-        assign(s.data(), s.size());
-        return *this;
-    }
-
-    void assign(const char* p, size_t n);
-    const char* data() const { return m_heap ? m_heap : m_inline; }
-    size_t size() const { return m_size; }
-    operator std::string_view() const { return {data(), m_size}; }
-
-    static constexpr size_t kInline = 40;
-
-private:
-    void take(Key& o) noexcept;
-
-    uint32_t m_size = 0;
-    uint32_t m_capacity = 0;  // of m_heap
-    char* m_heap = nullptr;
-    char m_inline[kInline];
-};
-
+// An item taken out of a page: the key going up after a split, or a separator on its way between
+// pages.
 struct Entry {
     uint32_t child = 0;
     uint32_t recno = 0;
-    Key key;
+    std::string key;
 };
 
-struct Page {
+// A tree page in memory. Its items sit in slot order, laid out as in the file ([u32 child][u32 record
+// number][key]), in one block: a cached page costs about its size on disk, reading one copies items
+// rather than building an object per key, and a search touches few cache lines.
+class Page {
+public:
+    Page() = default;
+    explicit Page(int keyLength) { setKeyLength(keyLength); }
+
     uint32_t offset = 0;
-    std::vector<Entry> entries;
     uint32_t right = 0;  // child after the last key (slot n)
     int stored = -1;     // keys the page holds in the file (-1: not known), so a write need not read it
+
+    // Empties the page and sets the length of its keys.
+    void setKeyLength(int keyLength);
+    int keyLength() const { return int(m_stride) - 8; }
+
     bool leaf() const { return right == 0; }
-    int count() const { return int(entries.size()); }
-    uint32_t child(int i) const { return i < count() ? entries[size_t(i)].child : right; }
+    int count() const { return m_count; }
+    std::string_view key(int i) const { return {reinterpret_cast<const char*>(item(i) + 8), m_stride - 8}; }
+    uint32_t recno(int i) const { return load(item(i) + 4); }
+    uint32_t child(int i) const { return i < count() ? load(item(i)) : right; }
     void setChild(int i, uint32_t off) {
-        if (i < count()) entries[size_t(i)].child = off;
+        if (i < count()) store(item(i), off);
         else right = off;
     }
+    // Slot i's key and record number; its child stays.
+    void setKey(int i, std::string_view key, uint32_t recno);
+    Entry entry(int i) const { return Entry{load(item(i)), recno(i), std::string(key(i))}; }
+
+    void insert(int i, uint32_t child, uint32_t recno, std::string_view key);
+    void insert(int i, const Entry& e) { insert(i, e.child, e.recno, e.key); }
+    void erase(int first, int last);  // slots [first, last)
+    // Copies slots [first, last) of another page with keys of the same length to the end of this one.
+    void append(const Page& from, int first, int last);
+    // Makes the page n items long, to be filled in place in the file's item layout, with room for
+    // `capacity` items before the block moves.
+    uint8_t* fill(int n, int capacity);
+    const uint8_t* items() const { return m_items.data(); }
+
+    // The first slot whose key is not `before` (keys in slot order make `before` true, then false).
+    template <class Before>
+    int partitionPoint(Before before) const {
+        int lo = 0;
+        int hi = m_count;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (before(key(mid))) lo = mid + 1;
+            else hi = mid;
+        }
+        return lo;
+    }
+
+private:
+    const uint8_t* item(int i) const { return m_items.data() + size_t(i) * m_stride; }
+    uint8_t* item(int i) { return m_items.data() + size_t(i) * m_stride; }
+    static uint32_t load(const uint8_t* p) {
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    }
+    static void store(uint8_t* p, uint32_t v) {
+        p[0] = uint8_t(v);
+        p[1] = uint8_t(v >> 8);
+        p[2] = uint8_t(v >> 16);
+        p[3] = uint8_t(v >> 24);
+    }
+    void put(uint8_t* at, uint32_t child, uint32_t recno, std::string_view key);
+
+    size_t m_stride = 8;
+    int m_count = 0;
+    std::vector<uint8_t> m_items;
 };
 
 struct Geometry {

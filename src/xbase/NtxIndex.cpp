@@ -238,9 +238,9 @@ int NtxFile::settleForward() {
         m_state = State::Eof;
         return kEof;
     }
-    const Entry& e = m_path.back().page->entries[size_t(m_path.back().slot)];
-    m_key = e.key;
-    m_recno = e.recno;
+    const Page& p = *m_path.back().page;
+    m_key = p.key(m_path.back().slot);
+    m_recno = p.recno(m_path.back().slot);
     m_state = State::On;
     return 0;
 }
@@ -254,9 +254,9 @@ int NtxFile::settleBackward() {
         m_state = State::Bof;
         return kBof;
     }
-    const Entry& e = m_path.back().page->entries[size_t(m_path.back().slot)];
-    m_key = e.key;
-    m_recno = e.recno;
+    const Page& p = *m_path.back().page;
+    m_key = p.key(m_path.back().slot);
+    m_recno = p.recno(m_path.back().slot);
     m_state = State::On;
     return 0;
 }
@@ -266,10 +266,9 @@ int NtxFile::lowerBound(std::string_view target, bool prefix) {
     m_between = false;
     const bool desc = geo().descending;
     const int rc = descendFrom(hdr().root, [&](const Page& p) {
-        auto it = std::partition_point(p.entries.begin(), p.entries.end(), [&](const Entry& e) {
-            return (prefix ? ntx::compareSeek(e.key, target, desc) : ntx::compareKeys(e.key, target, desc)) < 0;
+        return p.partitionPoint([&](std::string_view k) {
+            return (prefix ? ntx::compareSeek(k, target, desc) : ntx::compareKeys(k, target, desc)) < 0;
         });
-        return int(it - p.entries.begin());
     });
     if (rc < 0) return rc;
     return settleForward();
@@ -280,9 +279,10 @@ int NtxFile::stepForward() {
     Step& top = m_path.back();
     if (top.page->leaf() && top.slot + 1 < top.page->count()) {
         // Within a leaf, whose order was checked when it was read and is kept by every change.
-        const Entry& e = top.page->entries[size_t(++top.slot)];
-        m_key.assign(e.key.data(), e.key.size());
-        m_recno = e.recno;
+        ++top.slot;
+        const std::string_view k = top.page->key(top.slot);
+        m_key.assign(k.data(), k.size());
+        m_recno = top.page->recno(top.slot);
         return 0;
     }
     int rc = 0;
@@ -404,9 +404,9 @@ int NtxFile::next(uint32_t* recno) {
                 m_state = State::Eof;
                 return int(kEof);
             }
-            const Entry& e = m_path.back().page->entries[size_t(m_path.back().slot)];
-            m_key = e.key;
-            m_recno = e.recno;
+            const Page& p = *m_path.back().page;
+            m_key = p.key(m_path.back().slot);
+            m_recno = p.recno(m_path.back().slot);
             return result(0, recno);
         }
         return result(stepForward(), recno);
@@ -551,10 +551,10 @@ int NtxFile::insertQueued() {
             // The next key often belongs in the same leaf: while it has room and the key sorts before
             // the leaf's upper bound, a descent from the root would end there anyway.
             if (leaf && leaf->count() < geo().maxKeys && (!bounded || ntx::compareKeys(key, upper, desc) < 0)) {
-                auto it = std::partition_point(leaf->entries.begin(), leaf->entries.end(), [&](const Entry& e) {
-                    return ntx::compareKeys(e.key, key, desc) <= 0;  // after all equal keys
+                const int at = leaf->partitionPoint([&](std::string_view k) {
+                    return ntx::compareKeys(k, key, desc) <= 0;  // after all equal keys
                 });
-                leaf->entries.insert(it, Entry{0, recnos[i], key});
+                leaf->insert(at, 0, recnos[i], key);
                 m_pager.markDirty(leaf);
                 continue;
             }
@@ -567,7 +567,7 @@ int NtxFile::insertQueued() {
             for (size_t level = m_path.size() - 1; level-- > 0;) {
                 const Step& step = m_path[level];
                 if (step.slot < step.page->count()) {
-                    upper.assign(step.page->entries[size_t(step.slot)].key);
+                    upper.assign(step.page->key(step.slot));
                     bounded = true;
                     break;
                 }
@@ -587,14 +587,13 @@ int NtxFile::insertInternal(const std::string& key, uint32_t recno) {
     m_path.clear();
     const bool desc = geo().descending;
     int rc = descendFrom(hdr().root, [&](const Page& p) {
-        auto it = std::partition_point(p.entries.begin(), p.entries.end(), [&](const Entry& e) {
-            return ntx::compareKeys(e.key, key, desc) <= 0;  // after all equal keys
+        return p.partitionPoint([&](std::string_view k) {
+            return ntx::compareKeys(k, key, desc) <= 0;  // after all equal keys
         });
-        return int(it - p.entries.begin());
     });
     if (rc < 0) return rc;
     Step& leaf = m_path.back();
-    leaf.page->entries.insert(leaf.page->entries.begin() + leaf.slot, Entry{0, recno, key});
+    leaf.page->insert(leaf.slot, 0, recno, key);
     m_pager.markDirty(leaf.page);
     return splitUp(m_path.size() - 1);
 }
@@ -615,19 +614,18 @@ int NtxFile::splitUp(size_t level) {
         PagePtr left;
         int rc = m_pager.allocate(&left);
         if (rc < 0) return rc;
-        const size_t half = size_t(page->count()) / 2;
-        left->entries.assign(std::make_move_iterator(page->entries.begin()),
-                             std::make_move_iterator(page->entries.begin() + long(half)));
-        left->right = page->entries[half].child;
-        Entry up = std::move(page->entries[half]);
+        const int half = page->count() / 2;
+        left->append(*page, 0, half);
+        left->right = page->child(half);
+        Entry up = page->entry(half);
         up.child = left->offset;
-        page->entries.erase(page->entries.begin(), page->entries.begin() + long(half) + 1);
+        page->erase(0, half + 1);
         m_pager.markDirty(page);
         if (level == 0) {
             PagePtr root;
             rc = m_pager.allocate(&root);
             if (rc < 0) return rc;
-            root->entries.push_back(std::move(up));
+            root->insert(0, up);
             root->right = page->offset;
             hdr().root = root->offset;
             return 0;
@@ -635,7 +633,7 @@ int NtxFile::splitUp(size_t level) {
         --level;
         Step& parent = m_path[level];
         // The new left page's key goes in front of the pointer to the old page.
-        parent.page->entries.insert(parent.page->entries.begin() + parent.slot, std::move(up));
+        parent.page->insert(parent.slot, up);
         m_pager.markDirty(parent.page);
     }
 }
@@ -660,7 +658,7 @@ int NtxFile::spreadLeaf(size_t level, bool* done) {
     if ((m_path[level].page->count() - 1) + sibling->count() > 2 * (geo().maxKeys - 1)) return 0;
     const PagePtr& page = m_path[level].page;
     Page& parent = *m_path[level - 1].page;
-    ntx::redistribute(right ? *page : *sibling, parent.entries[size_t(sep)], right ? *sibling : *page);
+    ntx::redistribute(right ? *page : *sibling, parent, sep, right ? *sibling : *page);
     m_pager.markDirty(page);
     m_pager.markDirty(sibling);
     m_pager.markDirty(m_path[level - 1].page);
@@ -690,14 +688,13 @@ int NtxFile::removeInternal(std::string_view key, uint32_t recno) {
         if (rc < 0) return rc;
         const PagePtr leaf = m_path.back().page;
         if (leaf->count() == 0) return corrupt("empty leaf page");
-        Entry& target = page->entries[size_t(slot)];
-        target.key = leaf->entries.back().key;
-        target.recno = leaf->entries.back().recno;
-        leaf->entries.pop_back();
+        const int last = leaf->count() - 1;
+        page->setKey(slot, leaf->key(last), leaf->recno(last));
+        leaf->erase(last, last + 1);
         m_pager.markDirty(page);
         m_pager.markDirty(leaf);
     } else {
-        page->entries.erase(page->entries.begin() + slot);
+        page->erase(slot, slot + 1);
         m_pager.markDirty(page);
     }
     return rebalanceUp(m_path.size() - 1);
@@ -721,16 +718,15 @@ int NtxFile::rebalanceUp(size_t level) {
         const PagePtr& left = right ? page : sibling;
         const PagePtr& rightPage = right ? sibling : page;
         if (left->count() + rightPage->count() < geo().maxKeys) {
-            Entry& s = parent.entries[size_t(sep)];
-            left->entries.push_back(Entry{left->right, s.recno, std::move(s.key)});
-            for (auto& e : rightPage->entries) left->entries.push_back(std::move(e));
+            left->insert(left->count(), left->right, parent.recno(sep), parent.key(sep));
+            left->append(*rightPage, 0, rightPage->count());
             left->right = rightPage->right;
-            parent.entries.erase(parent.entries.begin() + sep);
+            parent.erase(sep, sep + 1);
             parent.setChild(sep, left->offset);
             m_pager.markDirty(left);
             m_pager.release(rightPage);
         } else {
-            ntx::redistribute(*left, parent.entries[size_t(sep)], *rightPage);
+            ntx::redistribute(*left, parent, sep, *rightPage);
             m_pager.markDirty(left);
             m_pager.markDirty(rightPage);
         }
@@ -861,12 +857,12 @@ int NtxFile::walkPage(uint32_t off, size_t level, int* leafLevel, std::unordered
             if (rc < 0) return rc;
         }
         if (i == page->count()) break;
-        const Entry& e = page->entries[size_t(i)];
-        if (*havePrev && ntx::compareKeys(*prevKey, e.key, geo().descending) > 0)
+        const std::string_view key = page->key(i);
+        if (*havePrev && ntx::compareKeys(*prevKey, key, geo().descending) > 0)
             return corrupt("keys out of order in the page at " + std::to_string(off));
-        *prevKey = e.key;
+        *prevKey = key;
         *havePrev = true;
-        if (visit) visit(e.key, e.recno);
+        if (visit) visit(key, page->recno(i));
     }
     return 0;
 }

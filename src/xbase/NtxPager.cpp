@@ -82,8 +82,8 @@ int Pager::open() {
     else if (raw[kHdrIncomplete] != 0) rc = corrupt("a change was not completely written; rebuild the index");
     if (rc == 0) {
         m_g = Geometry{m_hdr.keySize, m_hdr.itemSize, m_hdr.maxKeys, m_hdr.descending};
-        const size_t entryBytes = sizeof(Entry) + (size_t(m_g.keyLength) > Key::kInline ? size_t(m_g.keyLength) : 0);
-        const size_t pageBytes = sizeof(Page) + entryBytes * (size_t(m_g.maxKeys) + 1) + 96;  // with the cache's nodes
+        // With room for the key an insert adds, the allocations' own overhead and the cache's slot.
+        const size_t pageBytes = sizeof(Page) + size_t(m_g.itemSize) * (size_t(m_g.maxKeys) + 2) + 96;
         m_cacheLimit = std::max<size_t>(16, (m_share == Share::Exclusive ? kExclusiveCacheBytes : kCacheBytes) / pageBytes);
         m_cache.setLimit(m_cacheLimit);
         PagePtr root;
@@ -407,7 +407,7 @@ int Pager::allocate(PagePtr* out) {
     }
     forget(off);
     m_allocated.insert(off);
-    auto page = std::make_shared<Page>();
+    auto page = std::make_shared<Page>(m_g.keyLength);
     page->offset = off;
     markDirty(page);
     *out = std::move(page);
