@@ -52,8 +52,8 @@ public:
     // Names of the entries of a directory (files only).
     virtual Status list(const std::string& dir, std::vector<std::string>* names) = 0;
     // Makes the writes of several files durable, as one step where the platform can: a durable commit
-    // touches the table and several index files, and one sync of their volume costs about as much as
-    // one file's. Default: each file's sync() in turn.
+    // touches the table and several index files, and each file's own sync would wait for its own flush
+    // of the disk's cache. Default: each file's sync() in turn.
     virtual Status syncFiles(const std::vector<File*>& files);
 
     // Finds path's file name in its directory exactly, then without regard to ASCII case.

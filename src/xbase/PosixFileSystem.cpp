@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,11 +24,25 @@ int writeErrorCode(int err) {
     return kErrWrite;
 }
 
+// File systems whose fdatasync() always ends with a flush of the disk's write cache, even for a
+// file with nothing left to write: ext2/3/4 and xfs.
+bool flushesOnEverySync(int fd) {
+    constexpr long kExtMagic = 0xEF53;
+    constexpr long kXfsMagic = 0x58465342;
+    struct statfs fs {};
+    return ::fstatfs(fd, &fs) == 0 && (long(fs.f_type) == kExtMagic || long(fs.f_type) == kXfsMagic);
+}
+
 class PosixFile : public File {
 public:
     PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {
         struct stat st {};
-        if (::fstat(m_fd, &st) == 0) m_device = st.st_dev;
+        if (::fstat(m_fd, &st) != 0) return;
+        m_device = st.st_dev;
+        m_size = uint64_t(st.st_size);
+        // A hole would need new blocks when written, which only fdatasync() records.
+        const off_t hole = ::lseek(m_fd, 0, SEEK_HOLE);
+        m_overwriteSafe = hole >= 0 && uint64_t(hole) >= m_size && flushesOnEverySync(m_fd);
     }
     ~PosixFile() override { ::close(m_fd); }
 
@@ -50,6 +65,11 @@ public:
 
     Status write(uint64_t off, const void* buf, size_t n) override {
         m_unsynced = true;
+        if (off > m_size) m_overwriteSafe = false;  // leaves a hole
+        if (off + n > m_size) {
+            m_size = off + n;
+            m_grown = true;
+        }
         size_t done = 0;
         const auto* p = static_cast<const char*>(buf);
         while (done < n) {
@@ -73,6 +93,9 @@ public:
 
     Status truncate(uint64_t len) override {
         m_unsynced = true;
+        m_grown = true;
+        if (len > m_size) m_overwriteSafe = false;
+        m_size = len;
         if (::ftruncate(m_fd, off_t(len)) != 0) {
             const int err = errno;
             return makeStatus(writeErrorCode(err), m_path, "Truncate failed", err);
@@ -89,7 +112,30 @@ public:
             return makeStatus(writeErrorCode(err), m_path, "Sync failed", err);
         }
         m_unsynced = false;
+        m_grown = false;
         return Status::Ok();
+    }
+
+    // Writes of this file since its last sync only replaced bytes inside blocks the file already had
+    // on disk, so once they reach the disk a flush of its cache makes them durable.
+    bool overwritesOnly() const { return m_overwriteSafe && !m_grown && m_device != 0; }
+
+    // Starts writing the file's changed pages to the disk, or (wait) waits until they are there.
+    Status writeBack(bool wait) {
+        const unsigned flags = wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
+                                    : SYNC_FILE_RANGE_WRITE;
+        while (::sync_file_range(m_fd, 0, 0, flags) != 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            return makeStatus(writeErrorCode(err), m_path, "Sync failed", err);
+        }
+        return Status::Ok();
+    }
+
+    // fdatasync() regardless of what was written: on these file systems it flushes the disk's cache.
+    Status flushDisk() {
+        m_unsynced = true;
+        return sync();
     }
 
     Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) override {
@@ -129,6 +175,9 @@ private:
     std::string m_path;
     dev_t m_device = 0;
     bool m_unsynced = true;  // written (or new) since the last successful sync
+    uint64_t m_size = 0;     // the largest size this handle has known; others' growth is not trusted
+    bool m_grown = true;     // its size changed since the last sync, so its metadata must be committed
+    bool m_overwriteSafe = false;
 };
 
 // Takes the share lock without waiting; on conflict the descriptor is closed.
@@ -213,24 +262,35 @@ public:
         return Status::Ok();
     }
 
-    // Two or more files with writes on one volume are made durable by one syncfs(): on this kind of
-    // disk each fdatasync() waits for its own cache flush, so three of them cost three times one.
+    // A commit writes the table and index files; each fdatasync() would wait for its own flush of the
+    // disk's cache. Files that only overwrote their blocks are written and waited for together, then
+    // one fdatasync() per disk flushes its cache for all of them. Files that grew take their own
+    // fdatasync(), which also commits their new size. Other programs' unwritten data is not waited for.
     Status syncFiles(const std::vector<File*>& files) override {
-        std::vector<PosixFile*> pending;
+        std::vector<PosixFile*> overwritten;
+        std::vector<PosixFile*> grown;
         for (File* f : files) {
             auto* p = dynamic_cast<PosixFile*>(f);
             if (p == nullptr) return FileSystem::syncFiles(files);
-            if (p->unsynced()) pending.push_back(p);
+            if (p->unsynced()) (p->overwritesOnly() ? overwritten : grown).push_back(p);
         }
-        const bool oneVolume = std::all_of(pending.begin(), pending.end(), [&](const PosixFile* p) {
-            return p->device() != 0 && p->device() == pending.front()->device();
-        });
-        if (pending.size() < 2 || !oneVolume) return FileSystem::syncFiles(files);
-        if (::syncfs(pending.front()->fd()) != 0) {
-            const int err = errno;
-            return makeStatus(writeErrorCode(err), pending.front()->path(), "Sync failed", err);
+        if (overwritten.size() + grown.size() < 2) return FileSystem::syncFiles(files);
+        for (PosixFile* p : overwritten)
+            if (Status st = p->writeBack(false); !st.ok()) return st;
+        for (PosixFile* p : overwritten)
+            if (Status st = p->writeBack(true); !st.ok()) return st;
+        // Every overwrite is on its disk now; a flush after this point covers it.
+        std::vector<dev_t> flushed;
+        for (PosixFile* p : grown) {
+            if (Status st = p->sync(); !st.ok()) return st;
+            flushed.push_back(p->device());
         }
-        for (PosixFile* p : pending) p->markSynced();
+        for (PosixFile* p : overwritten) {
+            if (std::find(flushed.begin(), flushed.end(), p->device()) != flushed.end()) continue;
+            if (Status st = p->flushDisk(); !st.ok()) return st;
+            flushed.push_back(p->device());
+        }
+        for (PosixFile* p : overwritten) p->markSynced();
         return Status::Ok();
     }
 };

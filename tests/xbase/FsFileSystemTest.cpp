@@ -111,10 +111,28 @@ TEST_P(FsTest, SyncsSeveralFilesTogether) {
     ASSERT_TRUE(b->write(1, "X", 1).ok());
     EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get()}).ok());
     EXPECT_TRUE(m_fs->syncFiles({}).ok());
-    std::string back(4, ' ');
-    size_t got = 0;
-    ASSERT_TRUE(b->read(0, back.data(), back.size(), &got).ok());
-    EXPECT_EQ(back, "bXbb");
+    // Overwrites and growth in one commit, then overwrites alone (on the real disk: written together,
+    // one flush), then a write past the end that leaves a hole.
+    ASSERT_TRUE(a->write(4, "AA", 2).ok());
+    ASSERT_TRUE(b->write(2, "Y", 1).ok());
+    ASSERT_TRUE(c->write(0, "C", 1).ok());
+    EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get(), c.get()}).ok());
+    ASSERT_TRUE(a->write(0, "Z", 1).ok());
+    ASSERT_TRUE(b->write(3, "Z", 1).ok());
+    EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get(), c.get()}).ok());
+    ASSERT_TRUE(c->write(8192, "end", 3).ok());
+    ASSERT_TRUE(b->write(0, "Q", 1).ok());
+    EXPECT_TRUE(m_fs->syncFiles({a.get(), b.get(), c.get()}).ok());
+    const auto contents = [](File& f, size_t n) {
+        std::string back(n, ' ');
+        size_t got = 0;
+        EXPECT_TRUE(f.read(0, back.data(), back.size(), &got).ok());
+        back.resize(got);
+        return back;
+    };
+    EXPECT_EQ(contents(*a, 10), "ZaaaAA");
+    EXPECT_EQ(contents(*b, 10), "QXYZ");
+    EXPECT_EQ(contents(*c, 8195), "Cccc" + std::string(8188, '\0') + "end");
 }
 
 TEST_P(FsTest, RenameReplacesAndListShowsFiles) {
