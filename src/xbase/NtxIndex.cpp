@@ -93,6 +93,7 @@ private:
     int descendFrom(uint32_t off, Choose choose);
     int descendLeftmost(uint32_t off);
     int descendRightmost(uint32_t off);
+    void standOn(const Page& p, int slot);  // the cursor's key and record from a slot
     int settleForward();   // stand on the entry at or after the path's position
     int settleBackward();  // stand on the entry at or before it
     int lowerBound(std::string_view target, bool prefix);
@@ -232,15 +233,21 @@ int NtxFile::descendRightmost(uint32_t off) {
     return descendFrom(off, [](const Page& p) { return p.leaf() ? p.count() - 1 : p.count(); });
 }
 
+void NtxFile::standOn(const Page& p, int slot) {
+    const std::string_view k = p.key(slot);
+    // Every key of a file has one length: after the first, a plain copy (this runs at every step).
+    if (m_key.size() == k.size()) std::memcpy(m_key.data(), k.data(), k.size());
+    else m_key.assign(k);
+    m_recno = p.recno(slot);
+}
+
 int NtxFile::settleForward() {
     while (!m_path.empty() && m_path.back().slot >= m_path.back().page->count()) m_path.pop_back();
     if (m_path.empty()) {
         m_state = State::Eof;
         return kEof;
     }
-    const Page& p = *m_path.back().page;
-    m_key = p.key(m_path.back().slot);
-    m_recno = p.recno(m_path.back().slot);
+    standOn(*m_path.back().page, m_path.back().slot);
     m_state = State::On;
     return 0;
 }
@@ -254,9 +261,7 @@ int NtxFile::settleBackward() {
         m_state = State::Bof;
         return kBof;
     }
-    const Page& p = *m_path.back().page;
-    m_key = p.key(m_path.back().slot);
-    m_recno = p.recno(m_path.back().slot);
+    standOn(*m_path.back().page, m_path.back().slot);
     m_state = State::On;
     return 0;
 }
@@ -279,10 +284,7 @@ int NtxFile::stepForward() {
     Step& top = m_path.back();
     if (top.page->leaf() && top.slot + 1 < top.page->count()) {
         // Within a leaf, whose order was checked when it was read and is kept by every change.
-        ++top.slot;
-        const std::string_view k = top.page->key(top.slot);
-        m_key.assign(k.data(), k.size());
-        m_recno = top.page->recno(top.slot);
+        standOn(*top.page, ++top.slot);
         return 0;
     }
     int rc = 0;
@@ -404,9 +406,7 @@ int NtxFile::next(uint32_t* recno) {
                 m_state = State::Eof;
                 return int(kEof);
             }
-            const Page& p = *m_path.back().page;
-            m_key = p.key(m_path.back().slot);
-            m_recno = p.recno(m_path.back().slot);
+            standOn(*m_path.back().page, m_path.back().slot);
             return result(0, recno);
         }
         return result(stepForward(), recno);

@@ -253,6 +253,26 @@ TEST(NtxPage, KeepsItemsTogetherThroughChangesAndTheFileLayout) {
     for (int i = 0; i < page.count(); ++i) EXPECT_EQ(back.entry(i).key, page.entry(i).key);
 }
 
+// Keys compare as unsigned bytes, the first difference deciding, whatever its position in a word
+// of eight and whether the byte is above 0x7F; a shorter seek text that matches is equal.
+TEST(NtxKeyOrder, ComparesAsUnsignedBytes) {
+    std::mt19937 rng(7);
+    const char alphabet[] = {'\x00', ' ', '0', 'A', 'a', '\x7F', '\x80', '\xE9', '\xFF'};
+    for (int round = 0; round < 20000; ++round) {
+        const size_t n = rng() % 41;
+        std::string a(n, ' ');
+        for (char& c : a) c = alphabet[rng() % sizeof alphabet];
+        std::string b = a;
+        if (n > 0 && rng() % 4 != 0) b[rng() % n] = alphabet[rng() % sizeof alphabet];
+        const int expected = a < b ? -1 : (a == b ? 0 : 1);  // std::string compares unsigned chars
+        ASSERT_EQ(ntx::compareKeys(a, b, false), expected) << round;
+        ASSERT_EQ(ntx::compareKeys(a, b, true), -expected) << round;
+        const std::string prefix = b.substr(0, rng() % (n + 1));
+        const int seek = a.compare(0, prefix.size(), prefix);
+        ASSERT_EQ(ntx::compareSeek(a, prefix, false), seek < 0 ? -1 : (seek > 0 ? 1 : 0)) << round;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(KeySizes, NtxModel,
                          ::testing::Values(ModelCase{256, false, false}, ModelCase{120, false, false},
                                            ModelCase{8, false, false}, ModelCase{120, true, false},
