@@ -275,6 +275,9 @@ public:
             if (p->unsynced()) (p->overwritesOnly() ? overwritten : grown).push_back(p);
         }
         if (overwritten.size() + grown.size() < 2) return FileSystem::syncFiles(files);
+        // Every file's writes go out at once; the fdatasync of a grown file then mostly waits.
+        for (PosixFile* p : grown)
+            if (Status st = p->writeBack(false); !st.ok()) return st;
         for (PosixFile* p : overwritten)
             if (Status st = p->writeBack(false); !st.ok()) return st;
         for (PosixFile* p : overwritten)
