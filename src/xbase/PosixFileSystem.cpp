@@ -35,14 +35,12 @@ bool flushesOnEverySync(int fd) {
 
 class PosixFile : public File {
 public:
-    PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {
+    PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)), m_flushes(flushesOnEverySync(fd)) {
         struct stat st {};
-        if (::fstat(m_fd, &st) != 0) return;
-        m_device = st.st_dev;
-        m_size = uint64_t(st.st_size);
-        // A hole would need new blocks when written, which only fdatasync() records.
-        const off_t hole = ::lseek(m_fd, 0, SEEK_HOLE);
-        m_overwriteSafe = hole >= 0 && uint64_t(hole) >= m_size && flushesOnEverySync(m_fd);
+        if (::fstat(m_fd, &st) == 0) m_device = st.st_dev;
+        const Survey now = survey();
+        m_size = now.size;
+        m_noHoles = now.noHoles;
     }
     ~PosixFile() override { ::close(m_fd); }
 
@@ -65,7 +63,7 @@ public:
 
     Status write(uint64_t off, const void* buf, size_t n) override {
         m_unsynced = true;
-        if (off > m_size) m_overwriteSafe = false;  // leaves a hole
+        if (off > m_size) m_noHoles = false;  // past what this handle knows: maybe a hole
         if (off + n > m_size) {
             m_size = off + n;
             m_grown = true;
@@ -94,7 +92,7 @@ public:
     Status truncate(uint64_t len) override {
         m_unsynced = true;
         m_grown = true;
-        if (len > m_size) m_overwriteSafe = false;
+        if (len > m_size) m_noHoles = false;
         m_size = len;
         if (::ftruncate(m_fd, off_t(len)) != 0) {
             const int err = errno;
@@ -107,18 +105,25 @@ public:
     // successful sync skips it (the first sync of a handle always happens).
     Status sync() override {
         if (!m_unsynced) return Status::Ok();
+        // Taken before the sync, which commits the blocks and size of everything written up to here,
+        // also by other users of the file; whatever they add later is not trusted.
+        const Survey before = m_flushes ? survey() : Survey{};
         if (::fdatasync(m_fd) != 0) {
             const int err = errno;
             return makeStatus(writeErrorCode(err), m_path, "Sync failed", err);
         }
         m_unsynced = false;
         m_grown = false;
+        if (m_flushes) {
+            m_size = before.size;
+            m_noHoles = before.noHoles;
+        }
         return Status::Ok();
     }
 
     // Writes of this file since its last sync only replaced bytes inside blocks the file already had
     // on disk, so once they reach the disk a flush of its cache makes them durable.
-    bool overwritesOnly() const { return m_overwriteSafe && !m_grown && m_device != 0; }
+    bool overwritesOnly() const { return m_flushes && m_noHoles && !m_grown && m_device != 0; }
 
     // Starts writing the file's changed pages to the disk, or (wait) waits until they are there.
     Status writeBack(bool wait) {
@@ -175,9 +180,23 @@ private:
     std::string m_path;
     dev_t m_device = 0;
     bool m_unsynced = true;  // written (or new) since the last successful sync
-    uint64_t m_size = 0;     // the largest size this handle has known; others' growth is not trusted
-    bool m_grown = true;     // its size changed since the last sync, so its metadata must be committed
-    bool m_overwriteSafe = false;
+    const bool m_flushes;    // on a file system where every fdatasync() flushes the disk's cache
+    // The size this handle knows to be on disk with its blocks, and whether the file had no holes
+    // then (a hole needs new blocks when written, which only fdatasync() records).
+    uint64_t m_size = 0;
+    bool m_noHoles = false;
+    bool m_grown = true;  // its size or blocks changed since the last sync: its metadata must be committed
+
+    struct Survey {
+        uint64_t size = 0;
+        bool noHoles = false;
+    };
+    Survey survey() const {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) return {};
+        const off_t hole = ::lseek(m_fd, 0, SEEK_HOLE);
+        return {uint64_t(st.st_size), hole >= 0 && hole >= st.st_size};
+    }
 };
 
 // Takes the share lock without waiting; on conflict the descriptor is closed.
