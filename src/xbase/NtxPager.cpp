@@ -408,6 +408,7 @@ int Pager::allocate(PagePtr* out) {
     forget(off);
     m_allocated.insert(off);
     auto page = std::make_shared<Page>(m_g.keyLength);
+    page->fill(0, m_g.maxKeys + 2);  // room for a full page and the key that splits it, as a read page has
     page->offset = off;
     markDirty(page);
     *out = std::move(page);
