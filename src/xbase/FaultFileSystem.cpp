@@ -1,5 +1,6 @@
 // Fault injection for tests: every write of every file opened through the wrapper is counted, so a
 // test can fail the Nth one, run out of space after a byte budget, or make the file system read-only.
+// Reads are counted too, for tests of how many calls a walk takes.
 #include <cerrno>
 
 #include "xbase/FileSystem.h"
@@ -7,6 +8,7 @@
 namespace xbase {
 
 struct FaultFileSystem::State {
+    int reads = 0;
     int writes = 0;
     int failAt = 0;  // 0: none
     int failCode = kErrWrite;
@@ -38,7 +40,10 @@ public:
     FaultFile(std::unique_ptr<File> base, std::shared_ptr<FaultFileSystem::State> state)
         : m_base(std::move(base)), m_state(std::move(state)) {}
 
-    Status read(uint64_t off, void* buf, size_t n, size_t* got) override { return m_base->read(off, buf, n, got); }
+    Status read(uint64_t off, void* buf, size_t n, size_t* got) override {
+        ++m_state->reads;
+        return m_base->read(off, buf, n, got);
+    }
     Status write(uint64_t off, const void* buf, size_t n) override {
         Status s = m_state->onWrite(path(), n);
         return s.ok() ? m_base->write(off, buf, n) : s;
@@ -87,6 +92,7 @@ void FaultFileSystem::clearFaults() {
 }
 
 int FaultFileSystem::writesSeen() const { return m_state->writes; }
+int FaultFileSystem::readsSeen() const { return m_state->reads; }
 
 Status FaultFileSystem::open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) {
     std::unique_ptr<File> f;

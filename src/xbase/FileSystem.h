@@ -82,6 +82,7 @@ public:
     void setReadOnly(bool on);
     void clearFaults();
     int writesSeen() const;
+    int readsSeen() const;  // read calls of every file opened through this wrapper
 
     Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override;
     Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override;

@@ -343,19 +343,28 @@ int Pager::readPage(uint32_t off, const uint8_t** raw) {
         m_lastRead = off;
         return 0;
     }
+    // A walk in key order reads leaves in file order, with the branch page above them in between:
+    // the branch page goes to a buffer of its own, so the window over the leaves stays.
+    const bool sequential = (m_lastRead != 0 && off == m_lastRead + kPageSize) ||
+                            (m_windowLength != 0 && off == m_windowOff + m_windowLength);
     if (!m_window) m_window = std::make_unique_for_overwrite<uint8_t[]>(kReadAheadBytes);
-    const bool sequential = m_lastRead != 0 && off == m_lastRead + kPageSize;
+    uint8_t* into = sequential ? m_window.get() : m_single;
     size_t got = 0;
-    Status st = m_file->read(off, m_window.get(), sequential ? kReadAheadBytes : kPageSize, &got);
+    Status st = m_file->read(off, into, sequential ? kReadAheadBytes : kPageSize, &got);
     if (!st.ok()) {
         dropWindow();
         return failWith(st);
     }
-    m_windowLength = got - got % kPageSize;
-    m_windowOff = off;
+    if (got < kPageSize) {
+        if (sequential) dropWindow();
+        return corrupt("page at " + std::to_string(off) + " cut short");
+    }
+    if (sequential) {
+        m_windowLength = got - got % kPageSize;
+        m_windowOff = off;
+    }
     m_lastRead = off;
-    if (m_windowLength == 0) return corrupt("page at " + std::to_string(off) + " cut short");
-    *raw = m_window.get();
+    *raw = into;
     return 0;
 }
 

@@ -86,11 +86,13 @@ private:
     bool m_changed = false;
     Status m_status;
 
-    // Raw bytes of the file from m_windowOff on, from the last page read (with read-ahead).
+    // Raw bytes of the file from m_windowOff on, from the last read that followed the one before it
+    // (with read-ahead); other pages are read into m_single.
     std::unique_ptr<uint8_t[]> m_window;
     size_t m_windowLength = 0;
     uint64_t m_windowOff = 0;
     uint32_t m_lastRead = 0;
+    uint8_t m_single[kPageSize];
 
     PageCache m_cache;
     size_t m_cacheLimit = 64;  // pages, set from the page geometry at open

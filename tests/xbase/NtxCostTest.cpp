@@ -92,6 +92,29 @@ TEST_F(NtxCost, ScanFetchesEveryPageOnceAndStepsStayOnThePath) {
     EXPECT_EQ(deepSteps, uint64_t(shapeOf(*fs, "num.ntx").counts[0][0]));
 }
 
+// A walk in key order reads the leaves in file order many pages per call, and the branch page met
+// between two runs of leaves does not cost the run its read-ahead.
+TEST_F(NtxCost, AWalkReadsManyLeavesPerCall) {
+    index.reset();  // the walker opens the file alone, as an exclusive open would
+    FaultFileSystem counting(fs.get());
+    std::unique_ptr<NtxIndex> walker;
+    Status st;
+    ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Exclusive, false, 8, nullptr, &walker, &st), 0) << st.message;
+    const int before = counting.readsSeen();
+    uint32_t recno = 0;
+    int rc = walker->first(&recno);
+    uint32_t steps = 0;
+    for (; rc == 0; rc = walker->next(&recno)) ++steps;
+    EXPECT_EQ(rc, kEof);
+    EXPECT_EQ(steps, kKeys);
+    const TreeShape shape = shapeOf(*s_bytes);
+    const size_t leaves = shape.counts.back().size();
+    const size_t branches = (s_bytes->size() / 1024 - 1) - leaves;
+    const int reads = counting.readsSeen() - before;
+    // A call reads 32 pages ahead; each branch page costs one call of its own and no more.
+    EXPECT_LE(size_t(reads), leaves / 32 + branches + size_t(depth) + 2);
+}
+
 TEST_F(NtxCost, PositionAndItsInverseFollowThePath) {
     uint32_t recno = 0;
     ASSERT_EQ(index->seek(numberKey(kKeys), &recno), 0);  // the middle key
