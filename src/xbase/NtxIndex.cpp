@@ -397,6 +397,15 @@ int NtxFile::last(uint32_t* recno) {
 int NtxFile::next(uint32_t* recno) {
     if (m_state == State::None || m_state == State::Bof) return first(recno);
     if (m_state == State::Eof) return kEof;
+    // Most steps stay in the leaf at hand. On a file nobody else can change, with the path intact
+    // and no keys waiting, such a step needs none of an operation's frame.
+    if (!m_stale && !m_between && !m_path.empty() && m_queuedRecnos.empty() && m_pager.undisturbed()) {
+        Step& top = m_path.back();
+        if (top.page->leaf() && top.slot + 1 < top.page->count()) {
+            standOn(*top.page, ++top.slot);
+            return result(0, recno);
+        }
+    }
     return run(false, [&] {
         int rc = refreshCursor();
         if (rc < 0) return rc;
