@@ -94,6 +94,7 @@ private:
     int descendLeftmost(uint32_t off);
     int descendRightmost(uint32_t off);
     void standOn(const Page& p, int slot);  // the cursor's key and record from a slot
+    bool stepInLeaf(int direction);          // +1 / -1 within the leaf at hand, when nothing else is due
     int settleForward();   // stand on the entry at or after the path's position
     int settleBackward();  // stand on the entry at or before it
     int lowerBound(std::string_view target, bool prefix);
@@ -394,18 +395,22 @@ int NtxFile::last(uint32_t* recno) {
     });
 }
 
+// Most steps stay in the leaf at hand. On a file nobody else can change, with the path intact and
+// no keys waiting, such a step needs none of an operation's frame. False: take the full road.
+bool NtxFile::stepInLeaf(int direction) {
+    if (m_stale || m_between || m_path.empty() || !m_queuedRecnos.empty() || !m_pager.undisturbed()) return false;
+    Step& top = m_path.back();
+    const int slot = top.slot + direction;
+    if (!top.page->leaf() || slot < 0 || slot >= top.page->count()) return false;
+    top.slot = slot;
+    standOn(*top.page, slot);
+    return true;
+}
+
 int NtxFile::next(uint32_t* recno) {
     if (m_state == State::None || m_state == State::Bof) return first(recno);
     if (m_state == State::Eof) return kEof;
-    // Most steps stay in the leaf at hand. On a file nobody else can change, with the path intact
-    // and no keys waiting, such a step needs none of an operation's frame.
-    if (!m_stale && !m_between && !m_path.empty() && m_queuedRecnos.empty() && m_pager.undisturbed()) {
-        Step& top = m_path.back();
-        if (top.page->leaf() && top.slot + 1 < top.page->count()) {
-            standOn(*top.page, ++top.slot);
-            return result(0, recno);
-        }
-    }
+    if (stepInLeaf(1)) return result(0, recno);
     return run(false, [&] {
         int rc = refreshCursor();
         if (rc < 0) return rc;
@@ -425,6 +430,7 @@ int NtxFile::next(uint32_t* recno) {
 int NtxFile::prev(uint32_t* recno) {
     if (m_state == State::None || m_state == State::Eof) return last(recno);
     if (m_state == State::Bof) return kBof;
+    if (stepInLeaf(-1)) return result(0, recno);
     return run(false, [&] {
         int rc = refreshCursor();
         if (rc < 0) return rc;
