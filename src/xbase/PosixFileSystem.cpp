@@ -170,7 +170,6 @@ public:
 
     const std::string& path() const override { return m_path; }
 
-    int fd() const { return m_fd; }
     dev_t device() const { return m_device; }
     bool unsynced() const { return m_unsynced; }
     void markSynced() { m_unsynced = false; }
