@@ -166,6 +166,13 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
     // Room for one more key than a page holds: an insert into a full page must not move every key.
     uint8_t* items = out->fill(n, g.maxKeys + 2);
     const size_t stride = size_t(g.itemSize);
+    // Pages written in slot order (ours, and nearly every other engine's) are copied in one go. The
+    // header check keeps base + (MaxKeys + 1) items inside the page.
+    const size_t base = kPageOffsets + 2 * size_t(g.maxKeys + 1);
+    bool inOrder = true;
+    for (int i = 0; i < n && inOrder; ++i)
+        inOrder = getU16(raw + kPageOffsets + 2 * size_t(i)) == base + size_t(i) * stride;
+    if (inOrder && n > 0) std::memcpy(items, raw + base, size_t(n) * stride);
     int children = 0;
     for (int i = 0; i <= n; ++i) {
         const size_t itemOff = getU16(raw + kPageOffsets + 2 * size_t(i));
@@ -186,7 +193,7 @@ bool decodePage(const uint8_t* raw, uint32_t offset, const Geometry& g, uint64_t
             out->right = child;
             break;
         }
-        std::memcpy(items + size_t(i) * stride, item, stride);
+        if (!inOrder) std::memcpy(items + size_t(i) * stride, item, stride);
         if (i > 0 && compareKeys(out->key(i - 1), out->key(i), g.descending) > 0) {
             *why = "keys out of order";
             return false;
