@@ -280,7 +280,7 @@ int DbfTable::writeMemo(std::string_view text, uint32_t* block) {
 
 // Every operation that moves or writes passes through here first, so a table whose files could
 // not be reopened after a pack or memo compaction refuses the operation instead of failing later.
-int DbfTable::commit() {
+int DbfTable::commitRecord() {
     if (!m_dbf) return fail(kErrOpen, "The table's files could not be reopened");
     if (!m_dirty || m_eof || m_recno == 0) return kOk;
     const bool shared = !exclusive();
@@ -456,9 +456,7 @@ int DbfTable::skipRecordOrder(long count) {
     return load(uint32_t(to));
 }
 
-// Puts the selected tag's cursor on the current record's entry.
-int DbfTable::placeCursor() {
-    if (m_cursorValid) return kOk;
+int DbfTable::locateCursor() {
     TagSlot* t = currentSlot();
     if (const int rc = materialize(); rc != kOk) return rc;
     std::string key;

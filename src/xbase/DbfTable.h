@@ -83,8 +83,10 @@ private:
     void makeFields();
     TagSlot* currentSlot() const;
 
-    // Writes the hot record and its index entries.
-    int commit();
+    // Writes the hot record and its index entries. Inline: every move calls it, nearly always with
+    // nothing to write.
+    int commit() { return m_dbf && (!m_dirty || m_eof || m_recno == 0) ? int(kOk) : commitRecord(); }
+    int commitRecord();
     int countRecords(uint32_t* n) const;
     int load(uint32_t recno);
     // Makes recno current without reading it: moves through a tag read the record only when a field,
@@ -94,7 +96,9 @@ private:
     void toPhantom(bool bof);
     // Moves to the record the index cursor reached (recno is read after the call that set it).
     int fromIndex(int rc, const uint32_t* recno);
-    int placeCursor();
+    // Puts the selected tag's cursor on the current record's entry (usually already there).
+    int placeCursor() { return m_cursorValid ? int(kOk) : locateCursor(); }
+    int locateCursor();
     int toEnd(bool last);
     int skipRecordOrder(long count);
     int skipTagOrder(long count);
