@@ -106,15 +106,17 @@ public:
     Status sync() override {
         if (!m_unsynced) return Status::Ok();
         // Taken before the sync, which commits the blocks and size of everything written up to here,
-        // also by other users of the file; whatever they add later is not trusted.
-        const Survey before = m_flushes ? survey() : Survey{};
+        // also by other users of the file; whatever they add later is not trusted. A file that only
+        // overwrote its blocks has nothing new to learn.
+        const bool learn = m_flushes && (m_grown || !m_noHoles);
+        const Survey before = learn ? survey() : Survey{};
         if (::fdatasync(m_fd) != 0) {
             const int err = errno;
             return makeStatus(writeErrorCode(err), m_path, "Sync failed", err);
         }
         m_unsynced = false;
         m_grown = false;
-        if (m_flushes) {
+        if (learn) {
             m_size = before.size;
             m_noHoles = before.noHoles;
         }
