@@ -330,7 +330,9 @@ int Pager::fetch(uint32_t off, PagePtr* out) {
     std::string why;
     if (!decodePage(raw, off, m_g, m_fileSize, page.get(), &why))
         return corrupt(why + " in the page at offset " + std::to_string(off));
-    remember(page);
+    // A leaf read with read-ahead is part of a walk: caching it would push out the pages searches
+    // reuse, and letting it go lets the next leaf take its memory.
+    if (!m_streamed || !page->leaf()) remember(page);
     *out = std::move(page);
     return 0;
 }
@@ -341,6 +343,7 @@ int Pager::readPage(uint32_t off, const uint8_t** raw) {
     if (off >= m_windowOff && off + kPageSize <= m_windowOff + m_windowLength) {
         *raw = m_window.get() + (off - m_windowOff);
         m_lastRead = off;
+        m_streamed = true;
         return 0;
     }
     // A walk in key order reads leaves in file order, with the branch page above them in between:
@@ -364,6 +367,7 @@ int Pager::readPage(uint32_t off, const uint8_t** raw) {
         m_windowOff = off;
     }
     m_lastRead = off;
+    m_streamed = sequential;
     *raw = into;
     return 0;
 }

@@ -93,6 +93,7 @@ private:
     uint64_t m_windowOff = 0;
     uint32_t m_lastRead = 0;
     uint8_t m_single[kPageSize];
+    bool m_streamed = false;  // the last page read came from the window
 
     PageCache m_cache;
     size_t m_cacheLimit = 64;  // pages, set from the page geometry at open
