@@ -13,26 +13,26 @@
 namespace xbase {
 namespace {
 
+// Five customers (Smith, Adams, Brown, Jones, Clark) with memos, 2 and 4 deleted, and the tags CName
+// and CCNO; the table stays open exclusively in ctx.
+Table* createCustomers(Context& ctx) {
+    ctx.setAccessMode(1);
+    Table* t = ctx.createTable("CUST", test::customerFields());
+    EXPECT_NE(t, nullptr);
+    if (t == nullptr) return nullptr;
+    const char* names[] = {"Smith", "Adams", "Brown", "Jones", "Clark"};
+    for (long i = 0; i < 5; ++i) {
+        EXPECT_EQ(test::addCustomer(t, i + 1, names[i]), 0);
+        EXPECT_EQ(t->field("NOTES")->assignMemo(std::string(600, char('a' + i))), 0);
+        EXPECT_EQ(i % 2 == 1 ? t->markDeleted() : 0, 0);
+    }
+    EXPECT_EQ(t->createIndex("CUST", {{"CName", "Upper(LAST)", "cName.ntx"}, {"CCNO", "Str(CUNO,6)", "ccno.ntx"}}), 0);
+    return t;
+}
+
 class MaintenanceTest : public ::testing::Test {
 protected:
-    // Five customers (Smith, Adams, Brown, Jones, Clark) with memos; 2 and 4 deleted.
-    Table* makeTable() {
-        m_ctx.setAccessMode(1);
-        Table* t = m_ctx.createTable("CUST", test::customerFields());
-        EXPECT_NE(t, nullptr);
-        const char* names[] = {"Smith", "Adams", "Brown", "Jones", "Clark"};
-        for (long i = 0; i < 5; ++i) {
-            EXPECT_EQ(test::addCustomer(t, i + 1, names[i]), 0);
-            EXPECT_EQ(t->field("NOTES")->assignMemo(std::string(600, char('a' + i))), 0);
-        }
-        for (long r : {2, 4}) {
-            t->go(r);
-            t->markDeleted();
-        }
-        EXPECT_EQ(t->createIndex("CUST", {{"CName", "Upper(LAST)", "cName.ntx"}, {"CCNO", "Str(CUNO,6)", "ccno.ntx"}}),
-                  0);
-        return t;
-    }
+    Table* makeTable() { return createCustomers(m_ctx); }
     std::vector<long> order(Table* t, const char* tag) {
         std::vector<long> cunos;
         t->selectTag(tag ? t->findTag(tag) : nullptr);
@@ -213,16 +213,8 @@ TEST_F(MaintenanceTest, APackFailingAtAnyWriteLeavesTheOldTableOrRefusesTheStale
         auto fs = newMemoryFileSystem();
         {
             Context setup(fs.get(), "");
-            setup.setAccessMode(1);
-            Table* t = setup.createTable("CUST", test::customerFields());
-            ASSERT_NE(t, nullptr);
-            const char* names[] = {"Smith", "Adams", "Brown", "Jones", "Clark"};
-            for (long i = 0; i < 5; ++i) {
-                ASSERT_EQ(test::addCustomer(t, i + 1, names[i]), 0);
-                ASSERT_EQ(t->field("NOTES")->assignMemo(std::string(600, char('a' + i))), 0);
-                ASSERT_EQ(i % 2 == 1 ? t->markDeleted() : 0, 0);
-            }
-            ASSERT_EQ(t->createIndex("CUST", {{"CName", "Upper(LAST)", "cName.ntx"}, {"CCNO", "Str(CUNO,6)", "ccno.ntx"}}), 0);
+            ASSERT_NE(createCustomers(setup), nullptr);
+            ASSERT_FALSE(HasFailure());
             ASSERT_EQ(setup.closeAll(), 0);
         }
         FaultFileSystem faulty(fs.get());
