@@ -431,6 +431,9 @@ int DbfTable::skip(long count) {
     const int rc = commit();
     if (rc != kOk) return rc;
     if (count == 0) return m_eof ? kEof : load(m_recno);
+    // Past every record either way (a table holds fewer than 2^32): no arithmetic near the limits.
+    constexpr long kBeyondAll = 1L << 40;
+    count = std::clamp(count, -kBeyondAll, kBeyondAll);
     return currentSlot() ? skipTagOrder(count) : skipRecordOrder(count);
 }
 
@@ -486,21 +489,18 @@ int DbfTable::skipTagOrder(long count) {
         if (rc != kOk) return rc;
         r = m_recno;
     }
-    for (; steps > 0; --steps) {
-        const int rc = count > 0 ? t->index->next(&r) : t->index->prev(&r);
-        if (rc == kEof && count > 0) {
-            toPhantom(false);
-            return kEof;
-        }
-        if (rc == kBof || (rc == kEof && count < 0)) {
-            const int fr = fromIndex(t->index->first(&r), &r);
-            if (fr != kOk) return fr;
-            m_bof = true;
-            return kBof;
-        }
-        if (rc != kOk) return fromIndex(rc, &r);
+    const int rc = steps > 0 ? t->index->skip(count > 0 ? steps : -steps, &r) : kOk;
+    if (rc == kEof && count > 0) {
+        toPhantom(false);
+        return kEof;
     }
-    return fromIndex(kOk, &r);
+    if (rc == kBof || (rc == kEof && count < 0)) {
+        const int fr = fromIndex(t->index->first(&r), &r);
+        if (fr != kOk) return fr;
+        m_bof = true;
+        return kBof;
+    }
+    return fromIndex(rc, &r);
 }
 
 // Seek keys of N tags are encoded as the index stores them (Str, leading zeros, negatives mapped

@@ -53,6 +53,9 @@ public:
     virtual int last(uint32_t* recno) = 0;
     virtual int next(uint32_t* recno) = 0;
     virtual int prev(uint32_t* recno) = 0;  // kBof before the first entry
+    // count entries on (back when negative) from the cursor's entry, as one operation: kEof / kBof
+    // when the order ends first, as the same number of next() / prev() calls would end.
+    virtual int skip(long count, uint32_t* recno) = 0;
     // Seek semantics of the engine interface: 0 exact (prefix) match on the first such key; 2 on the
     // next greater key; 3 none greater. *recno set for 0 and 2.
     virtual int seek(std::string_view key, uint32_t* recno) = 0;

@@ -53,6 +53,7 @@ public:
     int last(uint32_t* recno) override;
     int next(uint32_t* recno) override;
     int prev(uint32_t* recno) override;
+    int skip(long count, uint32_t* recno) override;
     int seek(std::string_view key, uint32_t* recno) override;
     int locate(std::string_view key, uint32_t recno) override;
     double position() const override;
@@ -445,6 +446,55 @@ int NtxFile::prev(uint32_t* recno) {
             }
         }
         return result(stepBackward(), recno);
+    });
+}
+
+// A leaf's entries are passed over by counting slots, so a long skip reads each leaf once and takes
+// one operation frame (one lock, one look at the header) instead of one per entry.
+int NtxFile::skip(long count, uint32_t* recno) {
+    if (count == 1) return next(recno);  // their fast road within a leaf
+    if (count == -1) return prev(recno);
+    const bool forward = count > 0;
+    unsigned long left = forward ? static_cast<unsigned long>(count) : 0UL - static_cast<unsigned long>(count);
+    // Off the order or not yet on it: the first step is the one next() or prev() takes from there.
+    if (left > 0 && m_state != State::On) {
+        const int rc = forward ? next(recno) : prev(recno);
+        if (rc != 0) return rc;
+        --left;
+    }
+    if (left == 0) return result(m_state == State::On ? 0 : (forward ? int(kEof) : int(kBof)), recno);
+    return run(false, [&] {
+        int rc = refreshCursor();
+        if (rc < 0) return rc;
+        if (m_between) {  // the cursor's entry vanished: the path stands on the entry after it
+            m_between = false;
+            if (forward) {
+                rc = settleForward();
+            } else if (m_path.empty()) {
+                rc = descendRightmost(hdr().root);
+                if (rc == 0) rc = settleBackward();
+            } else {
+                rc = stepBackward();
+            }
+            if (rc != 0) return rc;
+            --left;
+        }
+        while (left > 0) {
+            if (m_path.empty()) return int(forward ? kEof : kBof);
+            Step& top = m_path.back();
+            const int room = !top.page->leaf() ? 0 : forward ? top.page->count() - 1 - top.slot : top.slot;
+            if (room > 0) {
+                const int jump = int(std::min<unsigned long>(static_cast<unsigned long>(room), left));
+                top.slot += forward ? jump : -jump;
+                standOn(*top.page, top.slot);
+                left -= static_cast<unsigned long>(jump);
+                continue;
+            }
+            rc = forward ? stepForward() : stepBackward();
+            if (rc != 0) return rc;
+            --left;
+        }
+        return result(0, recno);
     });
 }
 

@@ -337,8 +337,8 @@ int Pager::fetch(uint32_t off, PagePtr* out) {
     return 0;
 }
 
-// A walk through an order reads the leaves in file order when the tree was built bottom-up, so a
-// read that follows the previous one takes the next pages with it.
+// A walk through an order reads the leaves in file order when the tree was built bottom-up (back to
+// front when it walks backwards), so a read that follows the previous one takes the next pages with it.
 int Pager::readPage(uint32_t off, const uint8_t** raw) {
     if (off >= m_windowOff && off + kPageSize <= m_windowOff + m_windowLength) {
         *raw = m_window.get() + (off - m_windowOff);
@@ -348,27 +348,34 @@ int Pager::readPage(uint32_t off, const uint8_t** raw) {
     }
     // A walk in key order reads leaves in file order, with the branch page above them in between:
     // the branch page goes to a buffer of its own, so the window over the leaves stays.
-    const bool sequential = (m_lastRead != 0 && off == m_lastRead + kPageSize) ||
-                            (m_windowLength != 0 && off == m_windowOff + m_windowLength);
+    const bool forward = (m_lastRead != 0 && off == m_lastRead + kPageSize) ||
+                         (m_windowLength != 0 && off == m_windowOff + m_windowLength);
+    const bool backward = !forward && ((m_lastRead > kPageSize && off + kPageSize == m_lastRead) ||
+                                       (m_windowLength != 0 && off + kPageSize == m_windowOff));
+    const bool ahead = forward || backward;
+    // Backwards the window ends with the page asked for; page 0 is the header, never a tree page.
+    const uint64_t end = uint64_t(off) + kPageSize;
+    const uint64_t from = !backward ? off : end > kReadAheadBytes + kPageSize ? end - kReadAheadBytes : kPageSize;
+    const size_t want = !ahead ? kPageSize : forward ? kReadAheadBytes : size_t(end - from);
     if (!m_window) m_window = std::make_unique_for_overwrite<uint8_t[]>(kReadAheadBytes);
-    uint8_t* into = sequential ? m_window.get() : m_single;
+    uint8_t* into = ahead ? m_window.get() : m_single;
     size_t got = 0;
-    Status st = m_file->read(off, into, sequential ? kReadAheadBytes : kPageSize, &got);
+    Status st = m_file->read(from, into, want, &got);
     if (!st.ok()) {
         dropWindow();
         return failWith(st);
     }
-    if (got < kPageSize) {
-        if (sequential) dropWindow();
+    if (got < end - from) {
+        if (ahead) dropWindow();
         return corrupt("page at " + std::to_string(off) + " cut short");
     }
-    if (sequential) {
+    if (ahead) {
         m_windowLength = got - got % kPageSize;
-        m_windowOff = off;
+        m_windowOff = from;
     }
     m_lastRead = off;
-    m_streamed = sequential;
-    *raw = into;
+    m_streamed = ahead;
+    *raw = into + (off - from);
     return 0;
 }
 

@@ -92,27 +92,55 @@ TEST_F(NtxCost, ScanFetchesEveryPageOnceAndStepsStayOnThePath) {
     EXPECT_EQ(deepSteps, uint64_t(shapeOf(*fs, "num.ntx").counts[0][0]));
 }
 
-// A walk in key order reads the leaves in file order many pages per call, and the branch page met
-// between two runs of leaves does not cost the run its read-ahead.
+// A walk in key order reads the leaves in file order many pages per call, forwards and backwards,
+// and the branch page met between two runs of leaves does not cost the run its read-ahead.
 TEST_F(NtxCost, AWalkReadsManyLeavesPerCall) {
     index.reset();  // the walker opens the file alone, as an exclusive open would
     FaultFileSystem counting(fs.get());
     std::unique_ptr<NtxIndex> walker;
     Status st;
     ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Exclusive, false, 8, nullptr, &walker, &st), 0) << st.message;
-    const int before = counting.readsSeen();
-    uint32_t recno = 0;
-    int rc = walker->first(&recno);
-    uint32_t steps = 0;
-    for (; rc == 0; rc = walker->next(&recno)) ++steps;
-    EXPECT_EQ(rc, kEof);
-    EXPECT_EQ(steps, kKeys);
     const TreeShape shape = shapeOf(*s_bytes);
     const size_t leaves = shape.counts.back().size();
     const size_t branches = (s_bytes->size() / 1024 - 1) - leaves;
-    const int reads = counting.readsSeen() - before;
-    // A call reads 32 pages ahead; each branch page costs one call of its own and no more.
-    EXPECT_LE(size_t(reads), leaves / 32 + branches + size_t(depth) + 2);
+    for (const bool forward : {true, false}) {
+        SCOPED_TRACE(forward ? "forward" : "backward");
+        walker.reset();
+        ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Exclusive, false, 8, nullptr, &walker, &st), 0);
+        const int before = counting.readsSeen();
+        uint32_t recno = 0;
+        int rc = forward ? walker->first(&recno) : walker->last(&recno);
+        uint32_t steps = 0;
+        for (; rc == 0; rc = forward ? walker->next(&recno) : walker->prev(&recno)) ++steps;
+        EXPECT_EQ(rc, forward ? kEof : kBof);
+        EXPECT_EQ(steps, kKeys);
+        const int reads = counting.readsSeen() - before;
+        // A call reads 32 pages ahead; each branch page costs one call of its own and no more.
+        EXPECT_LE(size_t(reads), leaves / 32 + branches + size_t(depth) + 3);
+    }
+}
+
+// A long skip in a shared open is one operation: one look at the header and one read per page it
+// passes, not one per entry.
+TEST_F(NtxCost, ALongSkipReadsEachPageItPassesOnce) {
+    index.reset();
+    FaultFileSystem counting(fs.get());
+    std::unique_ptr<NtxIndex> shared;
+    Status st;
+    ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Shared, false, 8, nullptr, &shared, &st), 0) << st.message;
+    uint32_t recno = 0;
+    ASSERT_EQ(shared->last(&recno), 0);
+    const TreeShape shape = shapeOf(*s_bytes);
+    const size_t pages = s_bytes->size() / 1024 - 1;
+    int before = counting.readsSeen();
+    ASSERT_EQ(shared->skip(1 - long(kKeys), &recno), 0);
+    EXPECT_EQ(recno, 1u);
+    EXPECT_LE(size_t(counting.readsSeen() - before), pages + 2);
+    before = counting.readsSeen();
+    ASSERT_EQ(shared->skip(long(kKeys) / 2, &recno), 0);
+    EXPECT_EQ(recno, kKeys / 2 + 1);
+    EXPECT_LE(size_t(counting.readsSeen() - before), shape.counts.back().size() / 2 + 2 * size_t(depth) + 2);
+    EXPECT_EQ(shared->skip(long(kKeys), &recno), kEof);
 }
 
 TEST_F(NtxCost, PositionAndItsInverseFollowThePath) {

@@ -155,6 +155,25 @@ TEST_P(NtxModel, RandomChangesKeepTheOrderAndTheTree) {
                 EXPECT_EQ(n, kEof);
             }
         }
+        // Skips of any length land where as many single steps would, or run off the matching end.
+        for (int s = 0; s < 8; ++s) {
+            const long size = long(model.v.size());
+            const long at = long(rng() % model.v.size());
+            const long by = long(rng() % (2 * size + 10)) - size - 5;
+            ASSERT_EQ(index->locate(model.v[size_t(at)].first, model.v[size_t(at)].second), 0);
+            uint32_t recno = 0;
+            const int got = index->skip(by, &recno);
+            SCOPED_TRACE("skip " + std::to_string(by) + " from " + std::to_string(at));
+            if (at + by >= size) {
+                EXPECT_EQ(got, kEof);
+            } else if (at + by < 0) {
+                EXPECT_EQ(got, kBof);
+            } else {
+                ASSERT_EQ(got, 0) << index->lastStatus().message;
+                EXPECT_EQ(recno, model.v[size_t(at + by)].second);
+                ASSERT_EQ(index->next(&recno), at + by + 1 < size ? 0 : int(kEof));  // the path is whole
+            }
+        }
     }
     if (c.unique) return;  // few distinct keys: the tree stays small
     EXPECT_TRUE(c.keyLength < 100 || maxDepthSeen >= 4) << "the changes should reach several levels";

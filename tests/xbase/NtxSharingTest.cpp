@@ -83,7 +83,27 @@ TEST_F(NtxSharing, WhenTheCurrentEntryIsRemovedTheCursorMovesToItsNeighbours) {
     EXPECT_EQ(recno, 39u);
     ASSERT_EQ(a->seek(key(5000), &recno), 0);  // the last key
     ASSERT_EQ(b->remove(key(5000), 500), 0);
-    EXPECT_EQ(a->next(&recno), kEof);
+    EXPECT_EQ(a->next(&recno), kEof) << a->lastStatus().message;
+}
+
+TEST_F(NtxSharing, ASkipFromARemovedEntryCountsFromItsNeighbours) {
+    uint32_t recno = 0;
+    ASSERT_EQ(a->seek(key(300), &recno), 0);
+    ASSERT_EQ(b->remove(key(300), 30), 0);
+    ASSERT_EQ(a->skip(5, &recno), 0);
+    EXPECT_EQ(recno, 35u);  // 31 is the first step
+    ASSERT_EQ(a->seek(key(400), &recno), 0);
+    ASSERT_EQ(b->remove(key(400), 40), 0);
+    ASSERT_EQ(a->skip(-5, &recno), 0);
+    EXPECT_EQ(recno, 35u);  // 39 is the first step
+    ASSERT_EQ(a->seek(key(5000), &recno), 0);
+    ASSERT_EQ(b->remove(key(5000), 500), 0);
+    ASSERT_EQ(a->skip(-3, &recno), 0);
+    EXPECT_EQ(recno, 497u);  // 499 is the first step
+    ASSERT_EQ(b->insert(key(1), 9001), 0);
+    EXPECT_EQ(a->skip(-1000, &recno), kBof);
+    ASSERT_EQ(a->skip(1, &recno), 0);
+    EXPECT_EQ(recno, 9001u);
 }
 
 TEST_F(NtxSharing, OwnChangesKeepTheCursorOnItsEntry) {

@@ -3,6 +3,8 @@
 // duplicate keys. Deleted records stay visible in every order.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "xbase/Engine.h"
 #include "xbase/XbaseTestUtil.h"
 
@@ -103,6 +105,8 @@ TEST_F(NavigationTest, DeletedRecordsStayVisibleInRecordOrder) {
                   {Skip, -10, "", kBof, 1, false, true},
                   {Go, 3, "", kOk, 3, false, false},
                   {Bottom, 0, "", kOk, 5, false, false},
+                  {Skip, LONG_MAX, "", kEof, 6, true, false},
+                  {Skip, LONG_MIN, "", kBof, 1, false, true},
               });
     t->go(2);
     EXPECT_TRUE(t->isDeleted());
@@ -163,6 +167,12 @@ TEST_F(NavigationTest, DuplicateKeysAndDeletedRecordsThroughATag) {
                   {Skip, 1, "", kOk, 3, false, false},
                   {Go, 9, "", kEof, 6, true, true},
                   {Skip, -1, "", kOk, 3, false, false},
+                  // Counts at the limits of their type run off the ends like any other.
+                  {Skip, LONG_MIN, "", kBof, 2, false, true},
+                  {Skip, LONG_MAX, "", kEof, 6, true, false},
+                  {Skip, LONG_MIN, "", kBof, 2, false, true},
+                  {Skip, -4, "", kBof, 2, false, true},
+                  {Skip, 4, "", kOk, 3, false, false},
               });
 }
 
