@@ -9,6 +9,7 @@ namespace xbase {
 
 struct FaultFileSystem::State {
     int reads = 0;
+    int locks = 0;
     int writes = 0;
     int failAt = 0;  // 0: none
     int failCode = kErrWrite;
@@ -54,7 +55,9 @@ public:
         return m_base->truncate(len);
     }
     Status sync() override { return m_base->sync(); }
+    bool seesWritesWithoutLocks() const override { return m_base->seesWritesWithoutLocks(); }
     Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) override {
+        ++m_state->locks;
         return m_base->lock(off, len, kind, wait);
     }
     Status unlock(uint64_t off, uint64_t len) override { return m_base->unlock(off, len); }
@@ -93,6 +96,7 @@ void FaultFileSystem::clearFaults() {
 
 int FaultFileSystem::writesSeen() const { return m_state->writes; }
 int FaultFileSystem::readsSeen() const { return m_state->reads; }
+int FaultFileSystem::locksSeen() const { return m_state->locks; }
 
 Status FaultFileSystem::open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) {
     std::unique_ptr<File> f;

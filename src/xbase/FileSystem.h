@@ -31,6 +31,9 @@ public:
     virtual Status size(uint64_t* out) = 0;
     virtual Status truncate(uint64_t len) = 0;
     virtual Status sync() = 0;
+    // Whether a read sees every other user's finished writes without holding a lock (a local disk,
+    // memory). On a network file system only a lock makes the cache current.
+    virtual bool seesWritesWithoutLocks() const { return false; }
     // Byte-range lock. wait=false fails at once with kErrLock when another description holds a
     // conflicting lock.
     virtual Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) = 0;
@@ -83,6 +86,7 @@ public:
     void clearFaults();
     int writesSeen() const;
     int readsSeen() const;  // read calls of every file opened through this wrapper
+    int locksSeen() const;  // lock calls, likewise
 
     Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override;
     Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override;

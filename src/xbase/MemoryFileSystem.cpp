@@ -83,6 +83,7 @@ public:
     }
 
     Status sync() override { return Status::Ok(); }
+    bool seesWritesWithoutLocks() const override { return true; }
 
     Status lock(uint64_t off, uint64_t len, LockKind kind, bool /*wait*/) override {
         if (kind == LockKind::Write && m_readOnly)

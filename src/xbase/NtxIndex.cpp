@@ -396,13 +396,15 @@ int NtxFile::last(uint32_t* recno) {
     });
 }
 
-// Most steps stay in the leaf at hand. On a file nobody else can change, with the path intact and
-// no keys waiting, such a step needs none of an operation's frame. False: take the full road.
+// Most steps stay in the leaf at hand. On a file nobody else can change, or one nobody changed since
+// the last operation, with the path intact and no keys waiting, such a step needs none of an
+// operation's frame. False: take the full road.
 bool NtxFile::stepInLeaf(int direction) {
-    if (m_stale || m_between || m_path.empty() || !m_queuedRecnos.empty() || !m_pager.undisturbed()) return false;
+    if (m_stale || m_between || m_path.empty() || !m_queuedRecnos.empty()) return false;
     Step& top = m_path.back();
     const int slot = top.slot + direction;
     if (!top.page->leaf() || slot < 0 || slot >= top.page->count()) return false;
+    if (!m_pager.undisturbed() && !m_pager.unchangedWithoutLock()) return false;
     top.slot = slot;
     standOn(*top.page, slot);
     return true;

@@ -158,6 +158,17 @@ int Pager::end(bool write, int rc) {
     return rc;
 }
 
+bool Pager::unchangedWithoutLock() {
+    if (m_share != Share::Shared || m_broken || m_g.maxKeys == 0 || !m_file->seesWritesWithoutLocks()) return false;
+    if (!m_pendDirty.empty() || !m_dirty.empty()) return false;
+    uint8_t bytes[kHdrCounterBlock];
+    size_t got = 0;
+    if (!m_file->read(0, bytes, sizeof bytes, &got).ok() || got != sizeof bytes) return false;
+    Header now = m_hdr;
+    decodeCounters(bytes, &now);
+    return now.sameCounters(m_hdr);
+}
+
 int Pager::refreshCounters(bool* othersChanged) {
     if (m_share != Share::Shared) return 0;  // nobody else can change the file
     uint8_t bytes[kHdrCounterBlock];

@@ -57,6 +57,11 @@ public:
     bool deferring() const { return m_defer; }
     // Opened exclusively and intact: reading needs neither begin() nor end().
     bool undisturbed() const { return m_share == Share::Exclusive && !m_broken && m_g.maxKeys != 0; }
+    // Shared, on a file whose reads see other users' writes without a lock: the header's counters,
+    // read without the lock, are the ones the last operation saw. The cached pages were a consistent
+    // tree then and still are; a writer that has begun but not yet raised the counter changes
+    // nothing this reader would see from its cache.
+    bool unchangedWithoutLock();
 
     int fail(int code, const std::string& what);
     int corrupt(const std::string& what);  // kErrCorruptIndex naming the file and the fault

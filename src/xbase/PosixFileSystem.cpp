@@ -24,18 +24,30 @@ int writeErrorCode(int err) {
     return kErrWrite;
 }
 
+long fileSystemType(int fd) {
+    struct statfs fs {};
+    return ::fstatfs(fd, &fs) == 0 ? long(fs.f_type) : 0;
+}
+
+constexpr long kExtMagic = 0xEF53;
+constexpr long kXfsMagic = 0x58465342;
+
 // File systems whose fdatasync() always ends with a flush of the disk's write cache, even for a
 // file with nothing left to write: ext2/3/4 and xfs.
-bool flushesOnEverySync(int fd) {
-    constexpr long kExtMagic = 0xEF53;
-    constexpr long kXfsMagic = 0x58465342;
-    struct statfs fs {};
-    return ::fstatfs(fd, &fs) == 0 && (long(fs.f_type) == kExtMagic || long(fs.f_type) == kXfsMagic);
+bool flushesOnEverySync(long type) { return type == kExtMagic || type == kXfsMagic; }
+
+// Local file systems, whose page cache every reader shares: a read sees each finished write.
+bool isLocal(long type) {
+    constexpr long kBtrfsMagic = 0x9123683E;
+    constexpr long kTmpfsMagic = 0x01021994;
+    return type == kExtMagic || type == kXfsMagic || type == kBtrfsMagic || type == kTmpfsMagic;
 }
 
 class PosixFile : public File {
 public:
-    PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)), m_flushes(flushesOnEverySync(fd)) {
+    PosixFile(int fd, std::string path) : PosixFile(fd, std::move(path), fileSystemType(fd)) {}
+    PosixFile(int fd, std::string path, long type)
+        : m_fd(fd), m_path(std::move(path)), m_flushes(flushesOnEverySync(type)), m_local(isLocal(type)) {
         struct stat st {};
         if (::fstat(m_fd, &st) == 0) m_device = st.st_dev;
         const Survey now = survey();
@@ -148,6 +160,8 @@ public:
         return sync();
     }
 
+    bool seesWritesWithoutLocks() const override { return m_local; }
+
     Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) override {
         struct flock fl {};
         fl.l_type = kind == LockKind::Read ? F_RDLCK : F_WRLCK;
@@ -185,6 +199,7 @@ private:
     dev_t m_device = 0;
     bool m_unsynced = true;  // written (or new) since the last successful sync
     const bool m_flushes;    // on a file system where every fdatasync() flushes the disk's cache
+    const bool m_local;      // on a local file system: reads see other users' writes without a lock
     // The size this handle knows to be on disk with its blocks, and whether the file had no holes
     // then (a hole needs new blocks when written, which only fdatasync() records).
     uint64_t m_size = 0;

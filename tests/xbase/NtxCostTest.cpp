@@ -143,6 +143,23 @@ TEST_F(NtxCost, ALongSkipReadsEachPageItPassesOnce) {
     EXPECT_EQ(shared->skip(long(kKeys), &recno), kEof);
 }
 
+// In a shared open a step within the leaf at hand looks at the header's counters without the lock;
+// only a step to another page takes the operation's lock.
+TEST_F(NtxCost, SharedStepsWithinALeafTakeNoLock) {
+    index.reset();
+    FaultFileSystem counting(fs.get());
+    std::unique_ptr<NtxIndex> shared;
+    Status st;
+    ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Shared, false, 8, nullptr, &shared, &st), 0) << st.message;
+    const size_t leaves = shapeOf(*s_bytes).counts.back().size();
+    const int before = counting.locksSeen();
+    uint32_t recno = 0;
+    uint32_t steps = 0;
+    for (int rc = shared->first(&recno); rc == 0; rc = shared->next(&recno)) ++steps;
+    EXPECT_EQ(steps, kKeys);
+    EXPECT_LE(size_t(counting.locksSeen() - before), 2 * leaves + 4);  // one per leaf and branch key passed
+}
+
 TEST_F(NtxCost, PositionAndItsInverseFollowThePath) {
     uint32_t recno = 0;
     ASSERT_EQ(index->seek(numberKey(kKeys), &recno), 0);  // the middle key

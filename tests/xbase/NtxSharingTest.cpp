@@ -106,6 +106,22 @@ TEST_F(NtxSharing, ASkipFromARemovedEntryCountsFromItsNeighbours) {
     EXPECT_EQ(recno, 9001u);
 }
 
+TEST_F(NtxSharing, AStepWithinALeafSeesTheOtherUsersChange) {
+    uint32_t recno = 0;
+    ASSERT_EQ(a->seek(key(300), &recno), 0);
+    ASSERT_EQ(a->next(&recno), 0);  // a steps on within its leaf
+    EXPECT_EQ(recno, 31u);
+    ASSERT_EQ(b->insert(key(311), 9001), 0);
+    ASSERT_EQ(a->next(&recno), 0);
+    EXPECT_EQ(recno, 9001u);
+    ASSERT_EQ(b->remove(key(320), 32), 0);
+    ASSERT_EQ(a->next(&recno), 0);
+    EXPECT_EQ(recno, 33u);
+    ASSERT_EQ(b->remove(key(330), 33), 0);
+    ASSERT_EQ(a->prev(&recno), 0);
+    EXPECT_EQ(recno, 9001u);
+}
+
 TEST_F(NtxSharing, OwnChangesKeepTheCursorOnItsEntry) {
     uint32_t recno = 0;
     ASSERT_EQ(a->seek(key(100), &recno), 0);
