@@ -44,6 +44,16 @@ protected:
         depth = index->depth();
         io.reset();
     }
+    // The file opened again through a wrapper that counts its calls; the fixture's own open lets go,
+    // so an exclusive open is possible.
+    std::unique_ptr<NtxIndex> reopen(FaultFileSystem& counting, Share share) {
+        index.reset();
+        std::unique_ptr<NtxIndex> out;
+        Status st;
+        EXPECT_EQ(NtxIndex::open(counting, "num.ntx", share, false, 8, nullptr, &out, &st), 0) << st.message;
+        return out;
+    }
+
     static std::vector<uint8_t>* s_bytes;
     std::unique_ptr<FileSystem> fs;
     IoCounters io;
@@ -95,18 +105,14 @@ TEST_F(NtxCost, ScanFetchesEveryPageOnceAndStepsStayOnThePath) {
 // A walk in key order reads the leaves in file order many pages per call, forwards and backwards,
 // and the branch page met between two runs of leaves does not cost the run its read-ahead.
 TEST_F(NtxCost, AWalkReadsManyLeavesPerCall) {
-    index.reset();  // the walker opens the file alone, as an exclusive open would
     FaultFileSystem counting(fs.get());
-    std::unique_ptr<NtxIndex> walker;
-    Status st;
-    ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Exclusive, false, 8, nullptr, &walker, &st), 0) << st.message;
     const TreeShape shape = shapeOf(*s_bytes);
     const size_t leaves = shape.counts.back().size();
     const size_t branches = (s_bytes->size() / 1024 - 1) - leaves;
     for (const bool forward : {true, false}) {
         SCOPED_TRACE(forward ? "forward" : "backward");
-        walker.reset();
-        ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Exclusive, false, 8, nullptr, &walker, &st), 0);
+        const std::unique_ptr<NtxIndex> walker = reopen(counting, Share::Exclusive);
+        ASSERT_TRUE(walker);
         const int before = counting.readsSeen();
         uint32_t recno = 0;
         int rc = forward ? walker->first(&recno) : walker->last(&recno);
@@ -123,11 +129,9 @@ TEST_F(NtxCost, AWalkReadsManyLeavesPerCall) {
 // A long skip in a shared open is one operation: one look at the header and one read per page it
 // passes, not one per entry.
 TEST_F(NtxCost, ALongSkipReadsEachPageItPassesOnce) {
-    index.reset();
     FaultFileSystem counting(fs.get());
-    std::unique_ptr<NtxIndex> shared;
-    Status st;
-    ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Shared, false, 8, nullptr, &shared, &st), 0) << st.message;
+    const std::unique_ptr<NtxIndex> shared = reopen(counting, Share::Shared);
+    ASSERT_TRUE(shared);
     uint32_t recno = 0;
     ASSERT_EQ(shared->last(&recno), 0);
     const TreeShape shape = shapeOf(*s_bytes);
@@ -146,11 +150,9 @@ TEST_F(NtxCost, ALongSkipReadsEachPageItPassesOnce) {
 // In a shared open a step within the leaf at hand looks at the header's counters without the lock;
 // only a step to another page takes the operation's lock.
 TEST_F(NtxCost, SharedStepsWithinALeafTakeNoLock) {
-    index.reset();
     FaultFileSystem counting(fs.get());
-    std::unique_ptr<NtxIndex> shared;
-    Status st;
-    ASSERT_EQ(NtxIndex::open(counting, "num.ntx", Share::Shared, false, 8, nullptr, &shared, &st), 0) << st.message;
+    const std::unique_ptr<NtxIndex> shared = reopen(counting, Share::Shared);
+    ASSERT_TRUE(shared);
     const size_t leaves = shapeOf(*s_bytes).counts.back().size();
     const int before = counting.locksSeen();
     uint32_t recno = 0;
