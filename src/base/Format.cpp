@@ -79,25 +79,77 @@ PrintfFormat parseFormat(const char* format) {
     return f;
 }
 
-// Formats with Qt's locale-independent printf ("." always), then puts the separator in.
-QString formatWith(const char* format, double value, QChar separator) {
+// The parts of a conversion stem such as "%-10.2".
+struct Stem {
+    bool left = false, plus = false, space = false, zero = false;
+    int width = 0;
+    int precision = 6;
+};
+
+Stem parseStem(const QByteArray& stem) {
+    Stem s;
+    int i = 1;  // past '%'
+    for (; i < stem.size() && QByteArray("-+ 0#").contains(stem[i]); ++i) {
+        s.left |= stem[i] == '-';
+        s.plus |= stem[i] == '+';
+        s.space |= stem[i] == ' ';
+        s.zero |= stem[i] == '0';
+    }
+    int width = 0;
+    for (; i < stem.size() && std::isdigit(static_cast<unsigned char>(stem[i])); ++i)
+        width = std::min(width * 10 + (stem[i] - '0'), 1000);
+    s.width = width;
+    if (i < stem.size() && stem[i] == '.') {
+        int precision = 0;
+        for (++i; i < stem.size() && std::isdigit(static_cast<unsigned char>(stem[i])); ++i)
+            precision = std::min(precision * 10 + (stem[i] - '0'), 1000);
+        s.precision = precision;
+    }
+    return s;
+}
+
+// A fixed-point conversion of an exact value, padded as printf pads; halves round away from zero
+// and a value that rounds to zero carries no sign.
+QString formatFixed(const Stem& stem, const Decimal& value, int places, QChar separator) {
+    QString number = value.toFixed(places, separator);
+    QString sign;
+    if (number.startsWith(QLatin1Char('-'))) {
+        sign = QStringLiteral("-");
+        number.remove(0, 1);
+    } else if (stem.plus) {
+        sign = QStringLiteral("+");
+    } else if (stem.space) {
+        sign = QStringLiteral(" ");
+    }
+    const qsizetype pad = stem.width - sign.size() - number.size();
+    if (pad <= 0) return sign + number;
+    if (stem.left) return sign + number + QString(pad, QLatin1Char(' '));
+    if (stem.zero) return sign + QString(pad, QLatin1Char('0')) + number;
+    return QString(pad, QLatin1Char(' ')) + sign + number;
+}
+
+QString formatWith(const char* format, const Decimal& value, QChar separator) {
     const PrintfFormat f = parseFormat(format);
     if (!f.valid) return {};
+    const Stem stem = parseStem(f.stem);
     QString number;
-    if (f.conversion == 'd' || f.conversion == 'i') {
-        const double whole = std::isfinite(value) ? std::trunc(value) : 0.0;
-        const long long n = whole >= 9.2e18 ? 0 : whole <= -9.2e18 ? 0 : static_cast<long long>(whole);
-        number = QString::asprintf((f.stem + "lld").constData(), n);
-    } else {
-        number = QString::asprintf((f.stem + f.conversion).constData(), value);
+    switch (f.conversion) {
+    case 'd':
+    case 'i': number = formatFixed(stem, value.rounded(0, Decimal::Rounding::TowardZero), 0, separator); break;
+    case 'f':
+    case 'F': number = formatFixed(stem, value, std::min(stem.precision, Decimal::kPlaces), separator); break;
+    default:
+        // e and g: the exponent forms are never amounts.
+        number = QString::asprintf((f.stem + f.conversion).constData(), value.toDouble());
         if (separator != QLatin1Char('.')) number.replace(QLatin1Char('.'), separator);
+        break;
     }
     return f.prefix + number + f.suffix;
 }
 
 // Reads the number at the start of a blank-free amount text: sign, digits, separator, digits,
 // exponent. Without a digit before the exponent the text reads as 0: "", "-", "." and "-.".
-double readAmount(const QString& text, QChar separator) {
+Decimal readAmount(const QString& text, QChar separator) {
     QString ascii;
     int i = 0;
     const int n = int(text.size());
@@ -116,7 +168,7 @@ double readAmount(const QString& text, QChar separator) {
         ++i;
         mantissaDigits += digits();
     }
-    if (mantissaDigits == 0) return 0.0;
+    if (mantissaDigits == 0) return {};
     if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
         int j = i + 1;
         if (j < n && (text[j] == QLatin1Char('-') || text[j] == QLatin1Char('+'))) ++j;
@@ -126,10 +178,8 @@ double readAmount(const QString& text, QChar separator) {
             digits();
         }
     }
-    bool ok = false;
-    const double value = ascii.toDouble(&ok);
-    // + 0.0 turns a negative zero into zero: the format must not print "-0.00" for "-0".
-    return ok && std::isfinite(value) ? value + 0.0 : 0.0;
+    Decimal value;
+    return Decimal::parse(ascii, QLatin1Char('.'), &value) ? value : Decimal();
 }
 
 QString withoutLeadingBlanks(const QString& text) {
@@ -214,13 +264,6 @@ QString FixedText(double value, int width, int decimals) {
 
 QString Blanks(int n) { return n > 0 ? QString(n, QLatin1Char(' ')) : QString(); }
 
-double RoundMoney(double x) {
-    const long double v = x;
-    const long double scaled = x > 0 ? (v + 0.005L) * 100.0L : (v - 0.005L) * 100.0L;
-    // + 0.0 turns the negative zero of 0 and of tiny negatives into zero.
-    return static_cast<double>(std::trunc(scaled) / 100.0L) + 0.0;
-}
-
 QByteArray KeyText(const QString& text) { return Cp1252::fromUnicode(text.left(kKeyChars)); }
 
 int IndexOfNumber(const QVariant& list, long long n) {
@@ -249,21 +292,31 @@ QString FormatAmountText(const QString& text, const char* format) {
 
 QString FormatAmountText(const QString& text, const char* format, QChar separator) {
     const QString compact = withoutBlanks(text);
-    const double value = readAmount(compact, separator);
+    const Decimal value = readAmount(compact, separator);
     QString result = formatWith(format, value, separator);
-    if (compact.startsWith(QLatin1Char('-')) && !(value < 0.0))
+    if (compact.startsWith(QLatin1Char('-')) && !value.isNegative())
         result = (QLatin1Char('-') + withoutLeadingBlanks(result)).rightJustified(text.size(), QLatin1Char(' '));
     return result;
 }
 
-double ReadAmount(const QString& text) { return ReadAmount(text, localeSeparator()); }
+Decimal ReadAmount(const QString& text) { return ReadAmount(text, localeSeparator()); }
 
-double ReadAmount(const QString& text, QChar separator) { return readAmount(withoutBlanks(text), separator); }
+Decimal ReadAmount(const QString& text, QChar separator) { return readAmount(withoutBlanks(text), separator); }
 
-QString FormatNumber(const char* format, double value) { return formatWith(format, value, localeSeparator()); }
+QString FormatNumber(const char* format, const Decimal& value) {
+    return formatWith(format, value, localeSeparator());
+}
+
+QString FormatNumber(const char* format, const Decimal& value, QChar separator) {
+    return formatWith(format, value, separator);
+}
+
+QString FormatNumber(const char* format, double value) {
+    return formatWith(format, Decimal::fromDouble(value), localeSeparator());
+}
 
 QString FormatNumber(const char* format, double value, QChar separator) {
-    return formatWith(format, value, separator);
+    return formatWith(format, Decimal::fromDouble(value), separator);
 }
 
 QChar DecimalSeparator() { return localeSeparator(); }

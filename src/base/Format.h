@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "base/Decimal.h"
+
 namespace base {
 
 // Day numbers: days since 1899-12-30 as a double; 0 = no date.
@@ -29,8 +31,6 @@ QString PadNumber(long long n, int width);
 // Always with "." (a value inside report markup, not a display text).
 QString FixedText(double value, int width, int decimals);
 QString Blanks(int n);
-// Cents, halves away from zero, computed in extended precision.
-double RoundMoney(double x);
 // The text as the engine's key bytes (Windows-1252, at most 60 characters; callers check
 // Cp1252::fits first, a character outside the set becomes "?").
 QByteArray KeyText(const QString& text);
@@ -43,11 +43,15 @@ int LastPos(const QString& sub, const QString& s);
 QString FormatAmountText(const QString& text, const char* format);
 // The same with a given separator (the fields whose separator is "." whatever the locale).
 QString FormatAmountText(const QString& text, const char* format, QChar separator);
-// The number in an amount entry text, read as FormatAmountText reads it; never fails (0 instead).
-double ReadAmount(const QString& text);
-double ReadAmount(const QString& text, QChar separator);
+// The exact number in an amount entry text, read as FormatAmountText reads it; never fails (0
+// instead).
+Decimal ReadAmount(const QString& text);
+Decimal ReadAmount(const QString& text, QChar separator);
 // printf-style formatting of one number ("%10.2f") with the locale's decimal separator. Formats
-// with f, e, g (the number) and d, i (its whole part); an unusable format gives an empty text.
+// with f (halves rounded away from zero, never "-0.00"), e, g and d, i (the whole part); an unusable
+// format gives an empty text. A double is taken as its shortest decimal text (2.675 prints 2.68).
+QString FormatNumber(const char* format, const Decimal& value);
+QString FormatNumber(const char* format, const Decimal& value, QChar separator);
 QString FormatNumber(const char* format, double value);
 QString FormatNumber(const char* format, double value, QChar separator);
 // The default locale's decimal separator.

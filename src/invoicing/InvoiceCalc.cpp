@@ -1,77 +1,58 @@
 #include "invoicing/InvoiceCalc.h"
 
-#include <cmath>
-
 #include "base/Format.h"
+#include "base/Money.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 #include "xbase/Engine.h"
 
 namespace invoicing {
 
-double SubTotal = 0;
-double InvoiceTotal = 0;
-double PaymentsTotal = 0;
+using base::Decimal;
+
+Decimal SubTotal;
+Decimal InvoiceTotal;
+Decimal PaymentsTotal;
 
 TaxRules TaxRules::fromSettings() {
     const store::SettingsBuffer& s = store::SettingsRec;
     return TaxRules{s.TaxRate1, s.TaxRate2, s.ShipTax, s.TaxRound};
 }
 
-double RoundTax(double x, int mode) {
-    // The addends are extended constants, as in the cent rounding of RoundMoney.
-    const long double v = x;
-    long double scaled;
-    switch (mode) {
-    case 1: scaled = (v + 0.005L) * 100.0L; break;
-    case 2: scaled = (v + 0.0099L) * 100.0L; break;  // a fraction below 0.0001 is dropped, not raised
-    default: scaled = v * 100.0L; break;
-    }
-    return double(std::trunc(scaled) / 100.0L);
-}
-
-double LineTotal(const QStringList& row) {
-    const double quantity = base::ReadAmount(row.value(1));
-    const double price = base::ReadAmount(row.value(2));
-    return base::RoundMoney(price * quantity);
-}
-
 QString LineTotalText(const QStringList& row) {
-    return base::FormatNumber(kAmountFormat, LineTotal(row)) + QLatin1Char(' ') + row.value(3) + row.value(4);
+    return base::FormatNumber(kAmountFormat, store::ItemRowTotal(row)) + QLatin1Char(' ') + row.value(3) + row.value(4);
 }
 
 bool ComputeTaxes(bool recomputeFirst, const TaxRules& rules) {
-    if ((rules.rate1 == 0 && rules.rate2 == 0) || store::LastItemRow < 0) return false;
-    double base1 = 0;
-    double base2 = 0;
+    if ((rules.rate1.isZero() && rules.rate2.isZero()) || store::LastItemRow < 0) return false;
+    Decimal base1;
+    Decimal base2;
     for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) {
         const QStringList& row = store::ItemRows[r];
-        const double total = LineTotal(row);
+        const Decimal total = store::ItemRowTotal(row);
         if (row.value(3) == QLatin1String("t")) base1 += total;
         if (row.value(4) == QLatin1String("t")) base2 += total;
     }
     store::InvBuffer& inv = store::InvRec;
-    if (recomputeFirst && rules.rate1 != 0) inv.Ship = RoundTax(rules.rate1 / 100 * base1, rules.taxRound);
-    if (rules.shipTax == 2 || (rules.shipTax == 3 && base2 != 0)) base2 += inv.Ship;
-    if (rules.rate2 != 0) inv.Tax = RoundTax(rules.rate2 / 100 * base2, rules.taxRound);
+    if (recomputeFirst && !rules.rate1.isZero())
+        inv.Ship = base::RoundTax(base::PercentOf(rules.rate1, base1), rules.taxRound);
+    if (rules.shipTax == 2 || (rules.shipTax == 3 && !base2.isZero())) base2 += inv.Ship;
+    if (!rules.rate2.isZero()) inv.Tax = base::RoundTax(base::PercentOf(rules.rate2, base2), rules.taxRound);
     return true;
 }
 
 bool ComputeTaxes(bool recomputeFirst) { return ComputeTaxes(recomputeFirst, TaxRules::fromSettings()); }
 
 void SumLines() {
-    SubTotal = 0;
-    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) SubTotal += LineTotal(store::ItemRows[r]);
+    SubTotal = Decimal();
+    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) SubTotal += store::ItemRowTotal(store::ItemRows[r]);
     InvoiceTotal = SubTotal + store::InvRec.Ship + store::InvRec.Tax;
 }
 
-double Displayed(double amount) { return base::ReadAmount(base::FormatNumber(kAmountFormat, amount)); }
-
 void ShowPayments() {
-    PaymentsTotal = 0;
-    for (int r = 0; r <= store::LastPmtRow && r < store::PaymentRows.size(); ++r)
-        PaymentsTotal += base::ReadAmount(store::PaymentRows[r].value(1));
-    store::InvRec.Due = Displayed(InvoiceTotal) - Displayed(PaymentsTotal);
+    PaymentsTotal = store::PaymentRowsTotal();
+    // The window shows both in whole cents ("%10.2f" rounds as RoundMoney does).
+    store::InvRec.Due = base::RoundMoney(InvoiceTotal) - base::RoundMoney(PaymentsTotal);
 }
 
 void UpdateTotals() {
@@ -79,10 +60,9 @@ void UpdateTotals() {
     store::InvRec.Due = InvoiceTotal - PaymentsTotal;
 }
 
-bool ComputeIncludedTax(double rate, double amount, bool included, double* taxPart) {
-    if (rate <= 0) return false;
-    const double r = rate / 100;
-    *taxPart = included ? r * amount / (1 + r) : 0;
+bool ComputeIncludedTax(const Decimal& rate, const Decimal& amount, bool included, Decimal* taxPart) {
+    if (rate <= Decimal()) return false;
+    *taxPart = included ? base::IncludedTax(rate, amount) : Decimal();
     return true;
 }
 
@@ -101,9 +81,9 @@ void NewInvoice() {
     inv.Dept.clear();
     inv.IMemo.clear();
     inv.REM.clear();
-    inv.Ship = 0;
-    inv.Tax = 0;
-    inv.Due = 0;
+    inv.Ship = Decimal();
+    inv.Tax = Decimal();
+    inv.Due = Decimal();
     store::ItemRows.clear();
     store::LastItemRow = -1;
     store::PaymentRows.clear();

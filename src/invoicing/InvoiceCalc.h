@@ -5,17 +5,19 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/Decimal.h"
+
 namespace invoicing {
 
 // Derived values of the invoice being edited; never stored.
-extern double SubTotal;
-extern double InvoiceTotal;
-extern double PaymentsTotal;
+extern base::Decimal SubTotal;
+extern base::Decimal InvoiceTotal;
+extern base::Decimal PaymentsTotal;
 
 // How the computed lines are charged (from the settings buffer by default).
 struct TaxRules {
-    double rate1 = 0;  // percent of computed line 1; 0 = typed by hand
-    double rate2 = 0;  // percent of computed line 2; 0 = typed by hand
+    base::Decimal rate1;  // percent of computed line 1; 0 = typed by hand
+    base::Decimal rate2;  // percent of computed line 2; 0 = typed by hand
     int shipTax = 1;   // line 2 charged on line 1: 1 no, 2 yes, 3 when items are subject to line 2
     int taxRound = 1;  // 1 normal, 2 up, 3 down
     static TaxRules fromSettings();
@@ -24,11 +26,6 @@ struct TaxRules {
 // The format of every amount on the invoice window.
 inline constexpr const char* kAmountFormat = "%10.2f";
 
-// Rounds a computed amount to cents by mode (1 normal, 2 up, anything else down), in extended precision.
-double RoundTax(double x, int mode);
-
-// RoundMoney(price x quantity) of a line-item row (cells 2 and 1, read with the locale's separator).
-double LineTotal(const QStringList& row);
 // The item grid's total column: the line total as "%10.2f", a blank and the two tax letters.
 QString LineTotalText(const QStringList& row);
 
@@ -45,12 +42,10 @@ void ShowPayments();
 // After a computed amount was typed: InvoiceTotal and Due from the unrounded values.
 void UpdateTotals();
 
-// An amount as the window displays it, read back ("%10.2f" then the locale's conversion).
-double Displayed(double amount);
-
-// The tax part of a payment that includes tax at rate percent (0 when it does not include it).
-// Returns false when the rate is 0 or less: the tax part is then left as typed.
-bool ComputeIncludedTax(double rate, double amount, bool included, double* taxPart);
+// The tax part of a payment that includes tax at rate percent, in cents (0 when it does not
+// include it). Returns false when the rate is 0 or less: the tax part is then left as typed.
+bool ComputeIncludedTax(const base::Decimal& rate, const base::Decimal& amount, bool included,
+                        base::Decimal* taxPart);
 
 // The number a new invoice gets: the last invoice's number + 1 in the selected order of the open
 // invoice table (1 for an empty table).

@@ -85,7 +85,7 @@ QString withoutTrailingBlanks(QString text) {
     return text;
 }
 
-QString amount(double value) { return base::FormatNumber(kAmountFormat, value); }
+QString amount(const base::Decimal& value) { return base::FormatNumber(kAmountFormat, value); }
 
 // Where the grid shows each cell of an item row (column 4 is the line total).
 constexpr int kGridCell[kGridColumns - 1] = {0, 5, 2, 1};
@@ -460,7 +460,9 @@ void TInvoice::BAddPmtClick() {
     TPmtDef* payment = app::Form<TPmtDef>();
     if (!payment) return;
     const int gstField = store::SettingsRec.GSTField;
-    const bool includesTax = (gstField == 1 && MaskEdit3->value() > 0) || (gstField == 2 && MaskEdit4->value() > 0);
+    const base::Decimal zero;
+    const bool includesTax =
+        (gstField == 1 && MaskEdit3->value() > zero) || (gstField == 2 && MaskEdit4->value() > zero);
     payment->showNew(includesTax);
     base::dialogs().showModal(payment);
     if (PmtAction != kActionSave) return;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "base/Format.h"
+#include "base/Money.h"
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/Settings.h"
@@ -130,8 +131,7 @@ void TItemDef::showLine(const QStringList& row) {
     CheckBox2->setChecked(row.value(4) == QLatin1String("t"));
     MaskEdit1->setText(row.value(2));
     MaskEdit2->setText(row.value(1));
-    const double total = base::RoundMoney(base::ReadAmount(row.value(2)) * base::ReadAmount(row.value(1)));
-    MaskEdit3->setText(base::FormatNumber(kTotalFormat, total));
+    MaskEdit3->setText(base::FormatNumber(kTotalFormat, store::ItemRowTotal(row)));
     MaskEdit3->colourBySign();
 }
 
@@ -141,10 +141,8 @@ QStringList TItemDef::lineCells() const {
 }
 
 void TItemDef::UpdateLineTotal() {
-    double total = MaskEdit1->value() * MaskEdit2->value();
-    // Shown only: a negative product is pushed past the half cent so that it prints rounded away from 0.
-    if (total < 0) total -= 0.001;
-    MaskEdit3->setText(base::FormatNumber(kTotalFormat, total));
+    // The same rounded total the invoice will use for the line, halves away from zero either sign.
+    MaskEdit3->setText(base::FormatNumber(kTotalFormat, base::LineTotal(MaskEdit2->value(), MaskEdit1->value())));
     MaskEdit3->colourBySign();
 }
 

@@ -124,7 +124,7 @@ QStringList TPmtDef::paymentCells() const {
 }
 
 void TPmtDef::ComputeIncludedTax() {
-    double part = 0;
+    base::Decimal part;
     if (!invoicing::ComputeIncludedTax(GstRate, MaskEdit2->value(), CheckBox1->isChecked(), &part)) return;
     MaskEdit1->setText(base::FormatNumber(kTaxPartFormat, part));
 }

@@ -37,7 +37,7 @@ public:
     // The four cells of the payment as the controls hold it.
     QStringList paymentCells() const;
 
-    double gstRate() const { return GstRate; }
+    base::Decimal gstRate() const { return GstRate; }
 
 public slots:
     void FormCreate();
@@ -53,7 +53,7 @@ protected:
     void FormShow() override;
 
 private:
-    double GstRate = 0;  // percent
+    base::Decimal GstRate;  // percent
     QString GstLabel;
 };
 

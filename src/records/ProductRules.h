@@ -4,6 +4,8 @@
 // product as an inventory item. The windows only read and write their controls and call these.
 #include <QString>
 
+#include "base/Decimal.h"
+
 namespace records {
 
 // ---- Products (REQUIRES: Prod5 open) ---------------------------------------------------------------------
@@ -22,7 +24,7 @@ bool IsDuplicateProduct(const QString& newId, const QString& currentId);
 // What the product window holds, as typed.
 struct ProductEntry {
     QString id, description, secondLine, code, text;
-    double price = 0, reorder = 0;
+    base::Decimal price, reorder;
     bool tax1 = false, tax2 = false, inventory = false;
 };
 
@@ -47,7 +49,7 @@ bool BeginPurchase();
 struct PurchaseEntry {
     QString productId;
     double date = 0;  // day number
-    double quantity = 0, cost = 0;
+    base::Decimal quantity, cost;
 };
 
 enum class PurchaseSave { Saved, NoProduct, AppendFailed };

@@ -159,9 +159,9 @@ void TStationary::BtnLogoClick() {
 
 void TStationary::BtnSaveClick() {
     store::SettingsBuffer& s = store::SettingsRec;
-    s.TopMargin = MaskEdit1->value();
-    s.LogoHeight = MaskEdit2->value();
-    s.LogoWidth = MaskEdit3->value();
+    s.TopMargin = MaskEdit1->value().toDouble();
+    s.LogoHeight = MaskEdit2->value().toDouble();
+    s.LogoWidth = MaskEdit3->value().toDouble();
     s.LogoFile = existingOrEmpty(Edit1->text());
     s.Company = Edit2->text().trimmed();
     s.Addr1 = Edit3->text().trimmed();

@@ -56,7 +56,7 @@ private:
 
 PaperMeasure* g_measure = nullptr;
 
-QString money(const char* format, double value) { return base::FormatNumber(format, value); }
+QString money(const char* format, const base::Decimal& value) { return base::FormatNumber(format, value); }
 
 // Address line i of the block; a block without a customer has fewer lines and shows blanks.
 QString addressLine(int i) { return i < store::AddressBlock.size() ? store::AddressBlock[i] : QString(); }
@@ -205,9 +205,9 @@ bool WrapMemo(const QString& memo, QStringList* lines) {
     return true;
 }
 
-QString DocumentTitle(DocKind kind, double due) {
+QString DocumentTitle(DocKind kind, const base::Decimal& due) {
     if (kind == DocKind::Invoice) return QStringLiteral("Tax Invoice");
-    return due > 0 ? QStringLiteral("Bill") : QStringLiteral("Statement");
+    return due > base::Decimal() ? QStringLiteral("Bill") : QStringLiteral("Statement");
 }
 
 void SetupDocumentTable() {
@@ -241,12 +241,10 @@ void AddInvoiceDocument(DocKind kind) {
     }
     AddHeaderRows();
 
-    double subtotal = 0;
+    base::Decimal subtotal;
     for (const QStringList& row : store::ItemRows) {
         CheckPageBreak(LinesOnPage + 3, true);
-        const double qty = base::ReadAmount(row.value(1));
-        const double price = base::ReadAmount(row.value(2));
-        const double total = base::RoundMoney(qty * price);
+        const base::Decimal total = store::ItemRowTotal(row);
         subtotal += total;
         NewLine();
         const QStringList cells = {"V00", "L01" + row.value(0).trimmed(), "V12", "L13" + row.value(5).trimmed(),
@@ -262,10 +260,9 @@ void AddInvoiceDocument(DocKind kind) {
     Attribute() = QStringLiteral("U");
     CheckPageBreak(LinesOnPage + 6, true);
 
-    double paid = 0;
-    for (const QStringList& p : store::PaymentRows) paid += base::ReadAmount(p.value(1));
+    const base::Decimal paid = store::PaymentRowsTotal();
     const store::SettingsBuffer& s = store::SettingsRec;
-    const QList<QPair<QString, double>> box = {
+    const QList<QPair<QString, base::Decimal>> box = {
         {QStringLiteral("SubTotal:"), subtotal},
         {s.ShipLine.trimmed() + QLatin1Char(':'), inv.Ship},
         {s.TaxLine.trimmed() + QLatin1Char(':'), inv.Tax},
@@ -322,7 +319,7 @@ void PrintInvoices(bool byPicking, DocKind kind) {
         for (long rec : records) {
             store::CurInvoiceRec = rec;
             store::LoadInvoice();
-            if (kind == DocKind::Invoice || store::InvRec.Due > 0) AddInvoiceDocument(kind);
+            if (kind == DocKind::Invoice || store::InvRec.Due > base::Decimal()) AddInvoiceDocument(kind);
         }
     } else {
         SetupDocumentTable();
@@ -359,13 +356,10 @@ void SetupStatementTable() {
 
 QStringList StatementRow() {
     store::LoadInvoice();
-    double charges = store::InvRec.Ship + store::InvRec.Tax;
-    for (const QStringList& row : store::ItemRows)
-        charges += base::ReadAmount(row.value(1)) * base::ReadAmount(row.value(2));
-    double payments = 0;
-    for (const QStringList& p : store::PaymentRows) payments += base::ReadAmount(p.value(1));
-    return {base::PadNumber(store::InvRec.IvNo, 6), base::DateText(store::InvRec.IDate),
-            money("%11.2f", charges), money("%11.2f", payments), money("%11.2f", store::InvRec.Due)};
+    base::Decimal charges = store::InvRec.Ship + store::InvRec.Tax;
+    for (const QStringList& row : store::ItemRows) charges += store::ItemRowProduct(row);
+    return {base::PadNumber(store::InvRec.IvNo, 6), base::DateText(store::InvRec.IDate), money("%11.2f", charges),
+            money("%11.2f", store::PaymentRowsTotal()), money("%11.2f", store::InvRec.Due)};
 }
 
 void AddStatement(const QList<QStringList>& rows) {
@@ -381,7 +375,7 @@ void AddStatement(const QList<QStringList>& rows) {
         Cell(1) = QStringLiteral("L10") + addressLine(i);
     }
     AddHeaderRows();
-    double charges = 0, payments = 0, due = 0;
+    base::Decimal charges, payments, due;
     for (const QStringList& row : rows) {
         CheckPageBreak(LinesOnPage + 1, true);
         NewLine();
@@ -416,8 +410,7 @@ QList<QStringList> customerRows(long cuno, bool withBalances) {
         const store::RecordAccess r(inv);
         if (r.asLong("CUNO") != cuno) break;
         const double day = r.date("IDATE");
-        const double due = r.asDouble("DUE");
-        if (withBalances && (due == 0 || day < StartDate || day > EndDate)) continue;
+        if (withBalances && (r.decimal("DUE").isZero() || day < StartDate || day > EndDate)) continue;
         records.append(inv->recNo());
     }
     for (long rec : records) {

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include "base/Decimal.h"
+
 namespace reports {
 
 // ---- Hooks installed by the window layer (unset: the dialog counts as cancelled, nothing is shown) ----
@@ -46,7 +48,7 @@ void SetupDocumentTable();
 // Adds one document for the invoice in memory (InvRec, ItemRows, PaymentRows, AddressBlock).
 void AddInvoiceDocument(DocKind kind);
 // The title a document gets: "Tax Invoice", or for bills "Bill" when Due > 0 and "Statement" otherwise.
-QString DocumentTitle(DocKind kind, double due);
+QString DocumentTitle(DocKind kind, const base::Decimal& due);
 
 // Sets ReportWidth 59, CellsPerLine 12, BeginReport, the title, directives and headings of statements.
 void SetupStatementTable();

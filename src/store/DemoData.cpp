@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Format.h"
+#include "base/Money.h"
 #include "store/dbFiles.h"
 
 namespace store {
@@ -112,9 +113,14 @@ const std::array<ProductModel, 40> kProducts{{
 struct Product {
     QString code;
     const ProductModel* model;
-    double price;
-    double sold = 0;
+    base::Decimal price;
+    long sold = 0;  // inventory items sell in whole units
 };
+
+using base::Decimal;
+
+// n percent of an amount, in cents.
+Decimal percentInCents(long n, const Decimal& amount) { return base::RoundMoney(base::PercentOf(Decimal(n), amount)); }
 
 class DemoWriter {
 public:
@@ -143,7 +149,8 @@ private:
             // Beyond the first forty, variants of them with codes of their own.
             const QString code = round == 0 ? QString::fromLatin1(model.code)
                                             : QStringLiteral("P%1").arg(i + 1, 7, 10, QLatin1Char('0'));
-            const double price = round == 0 ? model.price : base::RoundMoney(model.price * (0.8 + 0.05 * (round % 9)));
+            const Decimal listed = Decimal::fromDouble(model.price);
+            const Decimal price = round == 0 ? listed : percentInCents(80 + 5 * (round % 9), listed);
             m_products.push_back({code, &model, price});
         }
     }
@@ -201,16 +208,16 @@ private:
     }
 
     int writeInvoice(long ivNo, double day) {
-        const double rate1 = m_settings.TaxRate1 / 100.0;
-        const double rate2 = m_settings.TaxRate2 / 100.0;
-        double subTotal = 0, base1 = 0, base2 = 0;
+        Decimal subTotal, base1, base2;
         const long lines = 1 + m_rng.below(5);
         for (long l = 0; l < lines; ++l) {
             Product& p = m_products[static_cast<size_t>(m_rng.below(static_cast<long>(m_products.size())))];
             ItmBuffer item;
             item.IvNo = ivNo;
             item.PrID = p.code;
-            item.Qty = p.model->inventory ? double(1 + m_rng.below(10)) : 0.5 * double(1 + m_rng.below(16));
+            // Goods sell in whole units, services by the half hour.
+            const long count = 1 + m_rng.below(p.model->inventory ? 10 : 16);
+            item.Qty = p.model->inventory ? Decimal(count) : Decimal(5 * count).dividedBy(Decimal(10), 1);
             item.UPR = p.price;
             item.LTax1 = false;
             item.LTax2 = p.model->taxed;
@@ -218,11 +225,11 @@ private:
             item.IComm = QString::fromLatin1(p.model->comm);
             if (const int rc = append(m_t.itm)) return rc;
             WriteItm(m_t.itm, item);
-            const double lineTotal = base::RoundMoney(item.Qty * item.UPR);
+            const Decimal lineTotal = base::LineTotal(item.Qty, item.UPR);
             subTotal += lineTotal;
             if (item.LTax1) base1 += lineTotal;
             if (item.LTax2) base2 += lineTotal;
-            if (p.model->inventory) p.sold += item.Qty;
+            if (p.model->inventory) p.sold += count;
         }
 
         InvBuffer inv;
@@ -234,47 +241,49 @@ private:
         if (ref == 0) inv.IMemo = QStringLiteral("Check %1").arg(m_rng.below(1000000), 6, 10, QLatin1Char('0'));
         if (ref == 1) inv.IMemo = QStringLiteral("Card ending %1").arg(m_rng.below(10000), 4, 10, QLatin1Char('0'));
         // Computed line 1 at a rate of 0 is an amount typed by hand (the freight of some invoices).
-        inv.Ship = rate1 > 0 ? base::RoundMoney(rate1 * base1) : (m_rng.chance(30) ? 5.0 + m_rng.below(21) : 0.0);
+        const Decimal zero;
+        inv.Ship = m_settings.TaxRate1 > zero ? base::RoundMoney(base::PercentOf(m_settings.TaxRate1, base1))
+                                              : (m_rng.chance(30) ? Decimal(5 + m_rng.below(21)) : zero);
         if (m_settings.ShipTax == 2) base2 += inv.Ship;
-        inv.Tax = base::RoundMoney(rate2 * base2);
+        inv.Tax = base::RoundMoney(base::PercentOf(m_settings.TaxRate2, base2));
         if (ivNo % 12 == 0) inv.REM = QString::fromLatin1(m_rng.pick(kInvoiceNotes));
-        const double total = base::RoundMoney(subTotal + inv.Ship + inv.Tax);
-        double paid = 0;
+        const Decimal total = subTotal + inv.Ship + inv.Tax;
+        Decimal paid;
         if (const int rc = writePayments(inv, total, &paid)) return rc;
-        inv.Due = base::RoundMoney(total - paid);
+        inv.Due = total - paid;
         if (const int rc = append(m_t.inv)) return rc;
         WriteInv(m_t.inv, inv);
         return 0;
     }
 
     // Older invoices are mostly settled; recent ones are more often still owing.
-    int writePayments(const InvBuffer& inv, double total, double* paid) {
+    int writePayments(const InvBuffer& inv, const Decimal& total, Decimal* paid) {
         const double age = m_o.asOf - inv.IDate;
         const int fullPct = age > 60 ? 92 : age > 20 ? 60 : 30;
         const int partPct = age > 60 ? 5 : age > 20 ? 15 : 10;
         const long roll = m_rng.below(100);
-        std::vector<double> amounts;
+        std::vector<Decimal> amounts;
         if (roll < fullPct) {
-            if (total >= 200 && m_rng.chance(15)) {
-                const double half = base::RoundMoney(total / 2);
-                amounts = {half, base::RoundMoney(total - half)};
+            if (total >= Decimal(200) && m_rng.chance(15)) {
+                const Decimal half = total.dividedBy(Decimal(2), 2);
+                amounts = {half, total - half};
             } else {
                 amounts = {total};
             }
         } else if (roll < fullPct + partPct) {
-            amounts = {base::RoundMoney(total * (40 + m_rng.below(31)) / 100.0)};
+            amounts = {percentInCents(40 + m_rng.below(31), total)};
         }
-        const double gstRate = (m_settings.GSTField == 1 ? m_settings.TaxRate1 : m_settings.TaxRate2) / 100.0;
-        const bool taxIncluded = (m_settings.GSTField == 1 ? inv.Ship : inv.Tax) > 0 && gstRate > 0;
+        const Decimal gstRate = m_settings.GSTField == 1 ? m_settings.TaxRate1 : m_settings.TaxRate2;
+        const bool taxIncluded = (m_settings.GSTField == 1 ? inv.Ship : inv.Tax) > Decimal() && gstRate > Decimal();
         double day = inv.IDate;
-        for (const double amount : amounts) {
+        for (const Decimal& amount : amounts) {
             day = std::min(m_o.asOf, day + 1 + m_rng.below(30));
             PmtBuffer p;
             p.IvNo = inv.IvNo;
             p.PDate = day;
             p.PAmt = amount;
             p.lGST = taxIncluded;
-            p.GST = taxIncluded ? base::RoundMoney(gstRate * amount / (1 + gstRate)) : 0.0;
+            p.GST = taxIncluded ? base::IncludedTax(gstRate, amount) : Decimal();
             if (const int rc = append(m_t.pmt)) return rc;
             WritePmt(m_t.pmt, p);
             *paid += amount;
@@ -286,17 +295,17 @@ private:
         long purNo = 0;
         for (size_t i = 0; i < m_products.size(); ++i) {
             const Product& p = m_products[i];
-            double bought = 0;
+            long bought = 0;
             if (p.model->inventory) {
                 // Enough stock bought over the year for what was sold, in three deliveries.
-                const double want = std::ceil(p.sold) + 10 + m_rng.below(40);
-                const double each = std::ceil(want / 3);
+                const long want = p.sold + 10 + m_rng.below(40);
+                const long each = (want + 2) / 3;
                 for (int d = 0; d < 3; ++d) {
                     PurBuffer pur;
                     pur.PURProd = p.code;
                     pur.PURDate = m_o.asOf - 400 + d * 120 + m_rng.below(60);
-                    pur.PURQty = each;
-                    pur.PURCost = base::RoundMoney(each * p.price * (0.5 + 0.01 * m_rng.below(15)));
+                    pur.PURQty = Decimal(each);
+                    pur.PURCost = percentInCents(50 + m_rng.below(15), Decimal(each) * p.price);
                     pur.PURNo = ++purNo;
                     if (const int rc = append(m_t.pur)) return rc;
                     WritePur(m_t.pur, pur);
@@ -312,8 +321,8 @@ private:
             prod.LTax1 = false;
             prod.LTax2 = p.model->taxed;
             prod.lInven = p.model->inventory;
-            prod.REORDER = p.model->inventory ? double(5 + m_rng.below(16)) : 0.0;
-            prod.ONHAND = p.model->inventory ? bought - p.sold : 0.0;
+            prod.REORDER = p.model->inventory ? Decimal(5 + m_rng.below(16)) : Decimal();
+            prod.ONHAND = p.model->inventory ? Decimal(bought - p.sold) : Decimal();
             if (i % 7 == 0) prod.PMemo = QStringLiteral("%1: 12 months warranty on parts.").arg(p.code);
             if (const int rc = append(m_t.prod)) return rc;
             WriteProd(m_t.prod, prod);

@@ -53,6 +53,15 @@ double RecordAccess::asDouble(const char* field) const {
     return f ? f->asDouble() : 0.0;
 }
 
+base::Decimal RecordAccess::decimal(const char* field) const {
+    const xbase::Field* f = find(field);
+    if (!f) return {};
+    base::Decimal value;
+    // A blank or unreadable N field reads as 0, as the engine reads it.
+    return base::Decimal::parse(QString::fromLatin1(f->text()).trimmed(), QLatin1Char('.'), &value) ? value
+                                                                                                    : base::Decimal();
+}
+
 bool RecordAccess::flag(const char* field) const {
     const xbase::Field* f = find(field);
     return f && f->isTrue();
@@ -92,6 +101,11 @@ int RecordAccess::setInt(const char* field, int value) const {
 int RecordAccess::setDouble(const char* field, double value) const {
     xbase::Field* f = find(field);
     return f ? f->assignDouble(value) : xbase::kErrFieldNotFound;
+}
+
+int RecordAccess::setDecimal(const char* field, const base::Decimal& value) const {
+    xbase::Field* f = find(field);
+    return f ? f->assignText(value.toFixed(f->decimals()).toStdString()) : xbase::kErrFieldNotFound;
 }
 
 int RecordAccess::setFlag(const char* field, bool value) const {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/Decimal.h"
 #include "xbase/Engine.h"
 
 namespace store {
@@ -32,6 +33,7 @@ public:
     long asLong(const char* field) const;
     int asInt(const char* field) const;
     double asDouble(const char* field) const;
+    base::Decimal decimal(const char* field) const;  // exactly as stored; 0 for blank text
     bool flag(const char* field) const;
     double date(const char* field) const;      // day number; 0 for empty or short text
 
@@ -42,6 +44,8 @@ public:
     int setLong(const char* field, long value) const;
     int setInt(const char* field, int value) const;
     int setDouble(const char* field, double value) const;
+    // Rounded half away from zero to the field's decimals; too wide a value is refused.
+    int setDecimal(const char* field, const base::Decimal& value) const;
     int setFlag(const char* field, bool value) const;  // "T" / "F"
     int setDate(const char* field, double day) const;  // "" for 0 or less
 

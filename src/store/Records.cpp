@@ -84,9 +84,9 @@ void ReadInv(xbase::Table* table, InvBuffer* b) {
     b->Dept = r.text("DEPT");
     b->IDate = r.date("IDATE");
     b->IMemo = r.text("IMEMO");
-    b->Ship = r.asDouble("SHIP");
-    b->Tax = r.asDouble("TAX");
-    b->Due = r.asDouble("DUE");
+    b->Ship = r.decimal("SHIP");
+    b->Tax = r.decimal("TAX");
+    b->Due = r.decimal("DUE");
     b->REM = r.memo("REM");
 }
 
@@ -99,9 +99,9 @@ void WriteInv(xbase::Table* table, const InvBuffer& b) {
     r.setText("DEPT", b.Dept);
     r.setDate("IDATE", b.IDate);
     r.setText("IMEMO", b.IMemo);
-    r.setDouble("SHIP", b.Ship);
-    r.setDouble("TAX", b.Tax);
-    r.setDouble("DUE", b.Due);
+    r.setDecimal("SHIP", b.Ship);
+    r.setDecimal("TAX", b.Tax);
+    r.setDecimal("DUE", b.Due);
     r.setMemo("REM", b.REM);
 }
 
@@ -114,8 +114,8 @@ void ReadItm(xbase::Table* table, ItmBuffer* b) {
     const RecordAccess r(table);
     b->IvNo = r.asLong("IVNO");
     b->PrID = r.text("PRID");
-    b->Qty = r.asDouble("QTY");
-    b->UPR = r.asDouble("UPR");
+    b->Qty = r.decimal("QTY");
+    b->UPR = r.decimal("UPR");
     b->LTax1 = r.flag("LTAX1");
     b->LTax2 = r.flag("LTAX2");
     b->PDesc = r.text("PDESC");
@@ -128,8 +128,8 @@ void WriteItm(xbase::Table* table, const ItmBuffer& b) {
     const RecordAccess r(table);
     r.setLong("IVNO", b.IvNo);
     r.setText("PRID", b.PrID);
-    r.setDouble("QTY", b.Qty);
-    r.setDouble("UPR", b.UPR);
+    r.setDecimal("QTY", b.Qty);
+    r.setDecimal("UPR", b.UPR);
     r.setFlag("LTAX1", b.LTax1);
     r.setFlag("LTAX2", b.LTax2);
     r.setText("PDESC", b.PDesc);
@@ -184,8 +184,8 @@ void ReadPmt(xbase::Table* table, PmtBuffer* b) {
     const RecordAccess r(table);
     b->IvNo = r.asLong("IVNO");
     b->PDate = r.date("PDATE");
-    b->PAmt = r.asDouble("PAMT");
-    b->GST = r.asDouble("GST");
+    b->PAmt = r.decimal("PAMT");
+    b->GST = r.decimal("GST");
     b->lGST = r.flag("LGST");
 }
 
@@ -195,8 +195,8 @@ void WritePmt(xbase::Table* table, const PmtBuffer& b) {
     const RecordAccess r(table);
     r.setLong("IVNO", b.IvNo);
     r.setDate("PDATE", b.PDate);
-    r.setDouble("PAMT", b.PAmt);
-    r.setDouble("GST", b.GST);
+    r.setDecimal("PAMT", b.PAmt);
+    r.setDecimal("GST", b.GST);
     r.setFlag("LGST", b.lGST);
 }
 
@@ -210,14 +210,14 @@ void ReadProd(xbase::Table* table, ProdBuffer* b) {
     b->PrID = r.text("PRID");
     b->RCode = r.text("RCODE");
     b->PDesc = r.text("PDESC");
-    b->UPrice = r.asDouble("UPRICE");
+    b->UPrice = r.decimal("UPRICE");
     b->LTax1 = r.flag("LTAX1");
     b->LTax2 = r.flag("LTAX2");
     b->lInven = r.flag("LINVEN");
     b->IComm = r.text("ICOMM");
     b->PMemo = r.memo("PMEMO");
-    b->REORDER = r.asDouble("REORDER");
-    b->ONHAND = r.asDouble("ONHAND");
+    b->REORDER = r.decimal("REORDER");
+    b->ONHAND = r.decimal("ONHAND");
 }
 
 void LoadProd() { ReadProd(ProdTable, &ProdRec); }
@@ -227,14 +227,14 @@ void WriteProd(xbase::Table* table, const ProdBuffer& b) {
     r.setText("PRID", b.PrID);
     r.setText("RCODE", b.RCode);
     r.setText("PDESC", b.PDesc);
-    r.setDouble("UPRICE", b.UPrice);
+    r.setDecimal("UPRICE", b.UPrice);
     r.setFlag("LTAX1", b.LTax1);
     r.setFlag("LTAX2", b.LTax2);
     r.setFlag("LINVEN", b.lInven);
     r.setText("ICOMM", b.IComm);
     r.setMemo("PMEMO", b.PMemo);
-    r.setDouble("REORDER", b.REORDER);
-    r.setDouble("ONHAND", b.ONHAND);
+    r.setDecimal("REORDER", b.REORDER);
+    r.setDecimal("ONHAND", b.ONHAND);
     r.setFlag("LBUILD", false);
 }
 
@@ -247,8 +247,8 @@ void ReadPur(xbase::Table* table, PurBuffer* b) {
     const RecordAccess r(table);
     b->PURProd = r.text("PURPROD");
     b->PURDate = r.date("PURDATE");
-    b->PURQty = r.asDouble("PURQTY");
-    b->PURCost = r.asDouble("PURCOST");
+    b->PURQty = r.decimal("PURQTY");
+    b->PURCost = r.decimal("PURCOST");
     b->PURNo = r.asLong("PURNO");
 }
 
@@ -258,8 +258,8 @@ void WritePur(xbase::Table* table, const PurBuffer& b) {
     const RecordAccess r(table);
     r.setText("PURPROD", b.PURProd);
     r.setDate("PURDATE", b.PURDate);
-    r.setDouble("PURQTY", b.PURQty);
-    r.setDouble("PURCOST", b.PURCost);
+    r.setDecimal("PURQTY", b.PURQty);
+    r.setDecimal("PURCOST", b.PURCost);
     r.setLong("PURNO", b.PURNo);
 }
 

@@ -26,8 +26,8 @@ void ReadSettingsRecord(xbase::Table* table, SettingsBuffer* b) {
     b->ShipTax = r.asInt("SHIPTAX");
     b->TaxRound = r.asInt("TAXROUND");
     b->LHJustify = r.asInt("LHJUSTIFY");
-    b->TaxRate1 = r.asDouble("TAXRATE1");
-    b->TaxRate2 = r.asDouble("TAXRATE2");
+    b->TaxRate1 = r.decimal("TAXRATE1");
+    b->TaxRate2 = r.decimal("TAXRATE2");
     b->TopMargin = r.asDouble("TOPMARGIN");
     b->ByCust = r.flag("BYCUST");
     b->fifo = r.flag("FIFO");
@@ -56,8 +56,8 @@ void WriteSettingsRecord(xbase::Table* table, const SettingsBuffer& b) {
     r.setInt("SHIPTAX", b.ShipTax);
     r.setInt("TAXROUND", b.TaxRound);
     r.setInt("LHJUSTIFY", b.LHJustify);
-    r.setDouble("TAXRATE1", b.TaxRate1);
-    r.setDouble("TAXRATE2", b.TaxRate2);
+    r.setDecimal("TAXRATE1", b.TaxRate1);
+    r.setDecimal("TAXRATE2", b.TaxRate2);
     r.setDouble("TOPMARGIN", b.TopMargin);
     r.setFlag("BYCUST", b.ByCust);
     r.setFlag("FIFO", b.fifo);

@@ -3,6 +3,7 @@
 // program-wide buffer that every window reads. Writers change a member and write the whole buffer back.
 #include <QString>
 
+#include "base/Decimal.h"
 #include "xbase/Engine.h"
 
 namespace store {
@@ -19,7 +20,7 @@ struct SettingsBuffer {
     int ShipTax = 1;    // tax 2 on tax 1: 1 no, 2 yes, 3 when the items are taxed
     int TaxRound = 1;   // 1 normal, 2 up, 3 down
     int LHJustify = 1;  // 1 left, 2 centre, 3 right
-    double TaxRate1 = 0, TaxRate2 = 0;
+    base::Decimal TaxRate1, TaxRate2;  // percent
     double TopMargin = 0;
     bool ByCust = true;  // customers shown and sorted by name (false: by company)
     bool fifo = true;    // first in - first out valuation (false: last in - first out)

@@ -1,5 +1,6 @@
 // The invoice working set: LoadInvoice with its line and payment rows, and the address block.
 #include "base/Format.h"
+#include "base/Money.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 
@@ -10,6 +11,18 @@ int LastItemRow = -1;
 QList<QStringList> PaymentRows;
 int LastPmtRow = -1;
 QStringList AddressBlock{QString()};
+
+base::Decimal ItemRowProduct(const QStringList& row) {
+    return base::ReadAmount(row.value(2)) * base::ReadAmount(row.value(1));
+}
+
+base::Decimal ItemRowTotal(const QStringList& row) { return base::RoundMoney(ItemRowProduct(row)); }
+
+base::Decimal PaymentRowsTotal() {
+    base::Decimal total;
+    for (int r = 0; r <= LastPmtRow && r < PaymentRows.size(); ++r) total += base::ReadAmount(PaymentRows[r].value(1));
+    return total;
+}
 
 namespace {
 

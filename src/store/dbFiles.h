@@ -79,14 +79,14 @@ struct InvBuffer {
     QString Dept;
     double IDate = 0;
     QString IMemo;
-    double Ship = 0, Tax = 0, Due = 0;
+    base::Decimal Ship, Tax, Due;
     QString REM;  // memo
 };
 
 struct ItmBuffer {
     long IvNo = 0;
     QString PrID;
-    double Qty = 0, UPR = 0;
+    base::Decimal Qty, UPR;
     bool LTax1 = false, LTax2 = false;
     QString PDesc, IComm;
     bool lBuild = false;     // always stored false
@@ -103,25 +103,25 @@ struct LabelBuffer {
 struct PmtBuffer {
     long IvNo = 0;
     double PDate = 0;
-    double PAmt = 0;
-    double GST = 0;
+    base::Decimal PAmt;
+    base::Decimal GST;
     bool lGST = false;
 };
 
 struct ProdBuffer {
     QString PrID, RCode, PDesc;
-    double UPrice = 0;
+    base::Decimal UPrice;
     bool LTax1 = false, LTax2 = false, lInven = false;
     QString IComm;
     QString PMemo;  // memo
-    double REORDER = 0, ONHAND = 0;
+    base::Decimal REORDER, ONHAND;
     bool lBuild = false;  // always stored false
 };
 
 struct PurBuffer {
     QString PURProd;
     double PURDate = 0;
-    double PURQty = 0, PURCost = 0;
+    base::Decimal PURQty, PURCost;
     long PURNo = 0;
 };
 
@@ -158,6 +158,13 @@ inline constexpr int kItemCells = 9;
 inline constexpr int kPmtCells = 4;
 // Five address lines (indices 0 to 4) once built; a single empty line before a customer is found.
 extern QStringList AddressBlock;
+
+// The numbers of the rows, read from their texts with the locale's separator: the line total of an
+// item row, RoundMoney(price x quantity); the unrounded product of a row; and the sum of the amounts
+// of the payment rows up to LastPmtRow.
+base::Decimal ItemRowTotal(const QStringList& row);
+base::Decimal ItemRowProduct(const QStringList& row);
+base::Decimal PaymentRowsTotal();
 
 // The import directories (read trimmed, stored cut to 126 characters).
 extern QString InfoDir, OrderDir;

@@ -85,9 +85,11 @@ int MaskEdit::maskLength() const {
     return m_settings.decimals > 0 ? m_settings.places + 1 + m_settings.decimals : m_settings.places;
 }
 
-double MaskEdit::value() const { return base::ReadAmount(text(), separator()); }
+base::Decimal MaskEdit::value() const { return base::ReadAmount(text(), separator()); }
 
-void MaskEdit::setValue(double value) {
+void MaskEdit::setValue(double value) { setValue(base::Decimal::fromDouble(value)); }
+
+void MaskEdit::setValue(const base::Decimal& value) {
     const QByteArray format =
         m_settings.format.isEmpty() ? amountFormat(m_settings.places, m_settings.decimals) : m_settings.format;
     setText(base::FormatNumber(format.constData(), value, separator()));

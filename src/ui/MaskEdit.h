@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QLineEdit>
 
+#include "base/Decimal.h"
+
 namespace ui {
 
 // When the text colour follows the sign.
@@ -42,9 +44,10 @@ public:
     // Characters of the full mask: places, separator, decimals.
     int maskLength() const;
 
-    // The number the text holds (0 for a blank or lone-sign text).
-    double value() const;
+    // The exact number the text holds (0 for a blank or lone-sign text).
+    base::Decimal value() const;
     // Shows a number with the field's format (or, without one, in the mask's width).
+    void setValue(const base::Decimal& value);
     void setValue(double value);
     // Rewrites the text with the format; the text counts as mask-wide, as in a masked field.
     void reformat();

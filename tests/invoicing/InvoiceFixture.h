@@ -16,6 +16,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
+using namespace base::literals;
+
 namespace invoice_test {
 
 // A stored line as the tests compare it.
@@ -23,7 +25,7 @@ struct StoredLine {
     long recNo;
     long ivNo;
     QString prId;
-    double qty;
+    base::Decimal qty;
     bool deleted;
 };
 
@@ -44,8 +46,8 @@ protected:
         store::OpenPmt();
         store::OpenProd();
         addCustomer(7, QStringLiteral("Okafor"));
-        addProduct(QStringLiteral("PEN-B"), QStringLiteral("Ballpoint pen"), 2.50);
-        addProduct(QStringLiteral("INK-1"), QStringLiteral("Ink bottle"), 12.00);
+        addProduct(QStringLiteral("PEN-B"), QStringLiteral("Ballpoint pen"), 2.50_dec);
+        addProduct(QStringLiteral("INK-1"), QStringLiteral("Ink bottle"), 12.00_dec);
         store::InvRec = store::InvBuffer{};
         store::ItemRows.clear();
         store::LastItemRow = -1;
@@ -70,7 +72,7 @@ protected:
         store::CustRec.note = QStringLiteral("old note");
         store::StoreCust();
     }
-    static void addProduct(const QString& id, const QString& desc, double price) {
+    static void addProduct(const QString& id, const QString& desc, base::Decimal price) {
         ASSERT_EQ(store::ProdTable->appendBlank(), 0);
         store::ProdRec = store::ProdBuffer{};
         store::ProdRec.PrID = id;

@@ -98,7 +98,7 @@ TEST_F(InvoiceStoreTest, EditingDownOverwritesFirstDeletesAndPacksEditingUpAppen
     ASSERT_EQ(lines.size(), 2u);  // packed
     EXPECT_EQ(lines[0].prId, "INK-1");  // the first record was overwritten in place
     EXPECT_EQ(lines[0].ivNo, 1001);
-    EXPECT_DOUBLE_EQ(lines[0].qty, 9);
+    EXPECT_EQ(lines[0].qty, 9);
     EXPECT_EQ(lines[1].ivNo, 1002);
     EXPECT_TRUE(store::PackPending);
 
@@ -108,7 +108,7 @@ TEST_F(InvoiceStoreTest, EditingDownOverwritesFirstDeletesAndPacksEditingUpAppen
     lines = storedLines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0].ivNo, 1001);
-    EXPECT_DOUBLE_EQ(lines[0].qty, 1);
+    EXPECT_EQ(lines[0].qty, 1);
     EXPECT_EQ(lines[2].ivNo, 1001);  // appended
     EXPECT_EQ(lines[3].ivNo, 1001);
     load(1);
@@ -237,7 +237,7 @@ TEST_F(InvoiceStoreTest, FailedAppendWhileEditingRestoresOverwrittenAndDeletedLi
     const std::vector<StoredLine> lines = storedLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].prId, "PEN-B");
-    EXPECT_DOUBLE_EQ(lines[1].qty, 2);
+    EXPECT_EQ(lines[1].qty, 2);
     EXPECT_FALSE(lines[0].deleted);
     load(1);
     EXPECT_EQ(store::InvRec.Dept.trimmed(), "");

@@ -17,6 +17,8 @@
 #include "records/PickInvU.h"
 #include "records/PickProdU.h"
 
+using namespace base::literals;
+
 using namespace invoicing;
 
 namespace {
@@ -287,7 +289,7 @@ TEST_F(InvoiceWindowTest, TaxDefinitionSavesTheChoicesCancelKeepsThem) {
     store::SettingsRec = store::SettingsBuffer{};
     store::ReadSettings();
     EXPECT_EQ(store::SettingsRec.TaxLine.trimmed(), "VAT");
-    EXPECT_DOUBLE_EQ(store::SettingsRec.TaxRate2, 7.5);
+    EXPECT_EQ(store::SettingsRec.TaxRate2, 7.5_dec);
     EXPECT_EQ(store::SettingsRec.ShipTax, 3);
     EXPECT_EQ(store::SettingsRec.TaxRound, 2);
     EXPECT_EQ(store::SettingsRec.GSTField, 2);

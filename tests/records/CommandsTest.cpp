@@ -17,6 +17,8 @@
 #include "records/PurDefU.h"
 #include "records/RecordsFixture.h"
 
+using namespace base::literals;
+
 using namespace records;
 using namespace records_test;
 using testing_support::ScriptedDialogs;
@@ -238,7 +240,7 @@ TEST_F(CommandsTest, ANewPurchaseMarksTheChosenProductAsInventory) {
     EXPECT_EQ(purchases[0].PURProd.trimmed(), QStringLiteral("WID"));
     EXPECT_EQ(purchases[0].PURDate, base::Today());
     EXPECT_EQ(purchases[0].PURQty, 3);
-    EXPECT_EQ(purchases[0].PURCost, 45.5);
+    EXPECT_EQ(purchases[0].PURCost, 45.5_dec);
     const auto products = stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadProd);
     ASSERT_EQ(products.size(), 1u);
     EXPECT_TRUE(products[0].lInven);

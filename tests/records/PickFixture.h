@@ -74,14 +74,14 @@ protected:
         v.IMemo = memo;
         return append(store::InvTable, store::InvRec, v, store::StoreInv);
     }
-    long addProduct(const QString& id, double price) {
+    long addProduct(const QString& id, base::Decimal price) {
         store::ProdBuffer p;
         p.PrID = id;
         p.PDesc = QStringLiteral("Product ") + id;
         p.UPrice = price;
         return append(store::ProdTable, store::ProdRec, p, store::StoreProd);
     }
-    long addPurchase(const QString& product, double day, double qty, double cost) {
+    long addPurchase(const QString& product, double day, base::Decimal qty, base::Decimal cost) {
         store::PurBuffer p;
         p.PURProd = product;
         p.PURDate = day;

@@ -6,6 +6,8 @@
 #include "records/PickPager.h"
 #include "records/PickRows.h"
 
+using namespace base::literals;
+
 namespace records_test {
 namespace {
 
@@ -341,7 +343,7 @@ TEST_F(PickPagerTest, RowsShowTheDeletedMarkerInPlaceOfOneColumn) {
     ASSERT_TRUE(store::OpenPur());
     ASSERT_TRUE(store::OpenInv());
     const long cust = addCustomer("SMITH", "JOHN", 1, "Calls first");
-    const long prod = addProduct("ABC", 12.5);
+    const long prod = addProduct("ABC", 12.5_dec);
     const long pur = addPurchase("ABC", 45000, 3, 30);
     const long inv = addInvoice(12, 1, "Urgent");
     const auto cells = [](xbase::Table* t, long rec, QStringList (*read)(xbase::Table*)) {

@@ -2,6 +2,8 @@
 #include "records/ProductRules.h"
 #include "records/RecordsFixture.h"
 
+using namespace base::literals;
+
 using namespace records;
 using namespace records_test;
 
@@ -55,9 +57,9 @@ TEST_F(ProductRulesTest, KeepingTheIdIsNoDuplicateButTakingAnothersIs) {
     ASSERT_TRUE(BeginProduct());
     ProductEntry entry;
     entry.id = QStringLiteral("xyz");
-    entry.price = -12.5;
+    entry.price = -12.5_dec;
     EXPECT_EQ(SaveProduct(entry), ProductSave::Saved);
-    EXPECT_EQ(product(rec).UPrice, -12.5);
+    EXPECT_EQ(product(rec).UPrice, -12.5_dec);
     entry.id = QStringLiteral("abc");
     EXPECT_EQ(SaveProduct(entry), ProductSave::Duplicate);
     EXPECT_EQ(product(rec).PrID.trimmed(), QStringLiteral("XYZ"));
@@ -70,7 +72,7 @@ TEST_F(ProductRulesTest, SavedFieldsAreTrimmedAndADeletedProductStaysDeleted) {
     ASSERT_TRUE(BeginProduct());
     store::ProdRec.ONHAND = 7;
     ProductEntry entry{QStringLiteral(" p1 "), QStringLiteral(" Widget "), QStringLiteral(" blue "),
-                       QStringLiteral(" R1 "), QStringLiteral("  text \n\n"), 9.99, 3, true, false, true};
+                       QStringLiteral(" R1 "), QStringLiteral("  text \n\n"), 9.99_dec, 3, true, false, true};
     ASSERT_EQ(SaveProduct(entry), ProductSave::Saved);
     const store::ProdBuffer p = product(rec);
     EXPECT_EQ(p.PDesc.trimmed(), QStringLiteral("Widget"));

@@ -8,6 +8,8 @@
 #include "records/PurDefU.h"
 #include "records/RecordsFixture.h"
 
+using namespace base::literals;
+
 using namespace records;
 using namespace records_test;
 
@@ -86,8 +88,8 @@ TEST_F(ProductWindowTest, MoneyFieldsUseTheLocalesSeparator) {
     store::PurBuffer stored;
     store::PurTable->go(1);
     store::ReadPur(store::PurTable, &stored);
-    EXPECT_EQ(stored.PURQty, 2.5);
-    EXPECT_EQ(stored.PURCost, 10.25);
+    EXPECT_EQ(stored.PURQty, 2.5_dec);
+    EXPECT_EQ(stored.PURCost, 10.25_dec);
 }
 
 TEST_F(ProductWindowTest, EditingAPurchaseWithoutProductLeavesTheInventoryFlag) {

@@ -162,7 +162,7 @@ TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotal
     PrintStatements(false);
     ASSERT_EQ(shown, 1);
     QSet<QString> listed;
-    double due = 0;
+    base::Decimal due;
     int statements = 0;
     for (const QStringList& l : lines) {
         if (l[1].startsWith(QLatin1String("R07")) && l[1] != QLatin1String("R07Invoice")) {
@@ -171,7 +171,7 @@ TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotal
         }
         if (l[1] == QLatin1String("R18Totals")) {
             ++statements;
-            EXPECT_NEAR(base::ReadAmount(l[7].mid(3)), due, 0.005);
+            EXPECT_EQ(base::ReadAmount(l[7].mid(3)), due);
             due = 0;
         }
     }

@@ -108,11 +108,14 @@ TEST_F(DataDirWriterTest, DemoBusinessAddsUp) {
         EXPECT_EQ(AddressBlock.size(), 5) << "customer " << InvRec.CuNo << " missing";
         EXPECT_GE(InvRec.IDate, asOf() - 364);
         EXPECT_LE(InvRec.IDate, asOf());
-        double total = InvRec.Ship + InvRec.Tax;
-        for (const QStringList& row : ItemRows) total += base::RoundMoney(row[1].toDouble() * row[2].toDouble());
-        double paid = 0;
-        for (const QStringList& row : PaymentRows) paid += row[1].toDouble();
-        EXPECT_NEAR(InvRec.Due, total - paid, 0.005) << "invoice " << InvRec.IvNo;
+        // In whole cents, from the stored texts: every amount of the demo is exact.
+        long long cents = std::llround(InvRec.Ship.toDouble() * 100) + std::llround(InvRec.Tax.toDouble() * 100);
+        for (const QStringList& row : ItemRows) {
+            const long long product = std::llround(row[1].toDouble() * 100) * std::llround(row[2].toDouble() * 100);
+            cents += (product + 50) / 100;  // no credit lines in the demo: halves round up
+        }
+        for (const QStringList& row : PaymentRows) cents -= std::llround(row[1].toDouble() * 100);
+        EXPECT_EQ(std::llround(InvRec.Due.toDouble() * 100), cents) << "invoice " << InvRec.IvNo;
         if (InvRec.Due > 0) ++owing;
         FindCustomerGroup();
         EXPECT_GE(GroupRec.nGroup, 1);
@@ -127,7 +130,7 @@ TEST_F(DataDirWriterTest, StockOnHandIsPurchasesLessSales) {
     OpenProd();
     OpenPur();
     OpenItm();
-    std::map<QString, double> sold;
+    std::map<QString, base::Decimal> sold;
     for (int rc = ItmTable->top(); rc == 0; rc = ItmTable->skip(1)) {
         LoadItm();
         sold[ItmRec.PrID.trimmed()] += ItmRec.Qty;
@@ -136,7 +139,7 @@ TEST_F(DataDirWriterTest, StockOnHandIsPurchasesLessSales) {
     for (int rc = ProdTable->top(); rc == 0; rc = ProdTable->skip(1)) {
         LoadProd();
         const QString code = ProdRec.PrID.trimmed();
-        double bought = 0;
+        base::Decimal bought;
         for (int p = PurTable->seek(ToTableText(ProdRec.PrID)); p == 0; p = PurTable->skip(1)) {
             LoadPur();
             if (PurRec.PURProd.trimmed() != code) break;

@@ -12,6 +12,8 @@
 #include "store/DataDir.h"
 #include "store/dbFiles.h"
 
+using namespace base::literals;
+
 using namespace store;
 
 namespace {
@@ -97,12 +99,12 @@ protected:
             ItmRec.IvNo = kBigInvoice;
             ItmRec.PrID = QLatin1String(codes[i % 4]);
             ItmRec.Qty = 1 + i;
-            ItmRec.UPR = 2.5;
+            ItmRec.UPR = 2.5_dec;
             StoreItm();
         }
         for (int i = 0; i < kPayments; ++i) {
             ASSERT_EQ(PmtTable->appendBlank(), 0);
-            PmtRec = PmtBuffer{kBigInvoice, InvRec.IDate, 10.0 * (i + 1), 0, false};
+            PmtRec = PmtBuffer{kBigInvoice, InvRec.IDate, 10.0_dec * (i + 1), 0, false};
             StorePmt();
         }
         CloseAll();

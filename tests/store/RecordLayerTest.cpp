@@ -14,6 +14,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
+using namespace base::literals;
+
 using namespace store;
 
 namespace {
@@ -52,7 +54,7 @@ protected:
         StoreInv();
     }
 
-    static void addItem(long ivNo, const QString& prId, double qty, double price) {
+    static void addItem(long ivNo, const QString& prId, base::Decimal qty, base::Decimal price) {
         ASSERT_EQ(ItmTable->appendBlank(), 0);
         ItmRec = ItmBuffer{};
         ItmRec.IvNo = ivNo;
@@ -163,11 +165,11 @@ TEST_F(RecordLayerTest, LoadInvoiceBuildsRowsFromLinesPaymentsAndProducts) {
     addInvoice(1001, 5);
     const long invoiceRec = InvTable->recNo();
     addInvoice(1002, 5);
-    addItem(1001, QStringLiteral("KNOWN"), 2, 12.5);
+    addItem(1001, QStringLiteral("KNOWN"), 2, 12.5_dec);
     addItem(1002, QStringLiteral("KNOWN"), 9, 9);  // another invoice's line is not collected
-    addItem(1001, QStringLiteral("GONE"), 1.5, -3);
+    addItem(1001, QStringLiteral("GONE"), 1.5_dec, -3);
     ASSERT_EQ(PmtTable->appendBlank(), 0);
-    PmtRec = PmtBuffer{1001, base::DayFromDate(QDate(2026, 4, 2)), 25, 2.27, true};
+    PmtRec = PmtBuffer{1001, base::DayFromDate(QDate(2026, 4, 2)), 25, 2.27_dec, true};
     StorePmt();
 
     CurInvoiceRec = invoiceRec;

@@ -7,6 +7,8 @@
 #include "store/dbFiles.h"
 #include "support/TestSupport.h"
 
+using namespace base::literals;
+
 using namespace store;
 
 namespace {
@@ -31,7 +33,7 @@ TEST_F(SettingsTest, FreshDirectoryStartsWithUsableDefaults) {
     EXPECT_EQ(SettingsRec.FontSize, 0);
     EXPECT_EQ(SettingsRec.ShipLine.trimmed(), QStringLiteral("Shipping"));
     EXPECT_EQ(SettingsRec.TaxLine.trimmed(), QStringLiteral("Tax"));
-    EXPECT_EQ(SettingsRec.TaxRate2, 10.0);
+    EXPECT_EQ(SettingsRec.TaxRate2, 10.0_dec);
     EXPECT_EQ(SettingsRec.GSTField, 2);
     EXPECT_TRUE(SettingsRec.ByCust);
     EXPECT_TRUE(SettingsRec.fifo);
@@ -52,8 +54,8 @@ TEST_F(SettingsTest, WritersStoreTheWholeBufferAndCloseTheTable) {
     SettingsRec.ShipTax = 3;
     SettingsRec.TaxRound = 2;
     SettingsRec.LHJustify = 3;
-    SettingsRec.TaxRate1 = 12.5;
-    SettingsRec.TaxRate2 = 99.99;
+    SettingsRec.TaxRate1 = 12.5_dec;
+    SettingsRec.TaxRate2 = 99.99_dec;
     SettingsRec.TopMargin = -0.25;
     SettingsRec.ByCust = false;
     SettingsRec.fifo = true;
@@ -78,8 +80,8 @@ TEST_F(SettingsTest, WritersStoreTheWholeBufferAndCloseTheTable) {
     EXPECT_EQ(SettingsRec.ShipTax, 3);
     EXPECT_EQ(SettingsRec.TaxRound, 2);
     EXPECT_EQ(SettingsRec.LHJustify, 3);
-    EXPECT_EQ(SettingsRec.TaxRate1, 12.5);
-    EXPECT_EQ(SettingsRec.TaxRate2, 99.99);
+    EXPECT_EQ(SettingsRec.TaxRate1, 12.5_dec);
+    EXPECT_EQ(SettingsRec.TaxRate2, 99.99_dec);
     EXPECT_EQ(SettingsRec.TopMargin, -0.25);
     EXPECT_FALSE(SettingsRec.ByCust);
     EXPECT_TRUE(SettingsRec.fifo);

@@ -13,6 +13,7 @@
 using testing_support::LocaleScope;
 using ui::MaskEdit;
 using ui::NegativeColour;
+using namespace base::literals;
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(MaskEditTest, SeparatorKeyRightJustifiesTheWholeNumberAndLeavingFinishes)
     leave();
     EXPECT_TRUE(next->hasFocus());
     EXPECT_EQ(field->text(), QStringLiteral("   12.50"));
-    EXPECT_DOUBLE_EQ(field->value(), 12.5);
+    EXPECT_EQ(field->value(), 12.5_dec);
 }
 
 TEST_F(MaskEditTest, EmptyFieldReformatsToZeroInTheFormatWidth) {
@@ -113,7 +114,7 @@ TEST_F(MaskEditTest, CommaLocaleTypesAndShowsTheComma) {
     leave();
     EXPECT_EQ(field->text(), QStringLiteral("    -7,50"));
     EXPECT_TRUE(red());
-    EXPECT_DOUBLE_EQ(field->value(), -7.5);
+    EXPECT_EQ(field->value(), -7.5_dec);
     field->setValue(1234.5);
     EXPECT_EQ(field->text(), QStringLiteral("  1234,50"));
 }
@@ -129,7 +130,7 @@ TEST_F(MaskEditTest, FixedDotFieldKeepsTheDotInACommaLocale) {
     type(QStringLiteral("3.25"));
     leave();
     EXPECT_EQ(field->text(), QStringLiteral("      3.25"));
-    EXPECT_DOUBLE_EQ(field->value(), 3.25);
+    EXPECT_EQ(field->value(), 3.25_dec);
 }
 
 TEST_F(MaskEditTest, ColourRules) {
