@@ -333,3 +333,48 @@ TEST_F(InvoiceWindowTest, InvoiceCommandRunsThePickListAndPacksAfterADelete) {
 }
 
 }  // namespace
+
+TEST_F(InvoiceWindowTest, TypedHalfCentLineAndItsTaxAreTheTradersArithmetic) {
+    withInvoice(0, [this](TInvoice& w) {
+        chooseCustomer(w);
+        pickRow<records::TPickProd>(1);
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            item.show();
+            QApplication::setActiveWindow(&item);
+            // Price 7.50, quantity 0.01, each typed and left with Tab: 0.075 shows as 0.08.
+            item.MaskEdit1->setFocus();
+            item.MaskEdit1->selectAll();
+            QTest::keyClicks(item.MaskEdit1, QStringLiteral("7.50"));
+            QTest::keyClick(item.MaskEdit1, Qt::Key_Tab);
+            item.MaskEdit2->setFocus();
+            item.MaskEdit2->selectAll();
+            QTest::keyClicks(item.MaskEdit2, QStringLiteral("0.01"));
+            QTest::keyClick(item.MaskEdit2, Qt::Key_Tab);
+            EXPECT_EQ(item.MaskEdit3->text(), "      0.08");
+            // The credit of the same line shows the same cents with a sign, as the invoice counts it.
+            item.MaskEdit2->setFocus();
+            item.MaskEdit2->selectAll();
+            QTest::keyClicks(item.MaskEdit2, QStringLiteral("-0.01"));
+            QTest::keyClick(item.MaskEdit2, Qt::Key_Tab);
+            EXPECT_EQ(item.MaskEdit3->text(), "     -0.08");
+            item.MaskEdit2->selectAll();
+            QTest::keyClicks(item.MaskEdit2, QStringLiteral("0.01"));
+            QTest::keyClick(item.MaskEdit2, Qt::Key_Tab);
+            item.BtnSaveClick();
+        });
+        w.BAddItmClick();
+        EXPECT_EQ(cell(w, 0, 4), "      0.08 tf");
+        EXPECT_EQ(w.MaskEdit3->text(), "      0.01");  // 10 % of 0.08 = 0.008, to the nearest cent
+        EXPECT_EQ(w.MaskEdit5->text(), "      0.09");
+        dialogs->answerInput(QStringLiteral("1"));
+        dialogs->answer(base::Answer::No);
+        w.BtnSaveClick();
+    });
+    const auto lines = storedLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].qty, 0.01_dec);
+    store::InvTable->go(1);
+    store::LoadInv();
+    EXPECT_EQ(store::InvRec.Ship, 0.01_dec);
+    EXPECT_EQ(store::InvRec.Due, 0.09_dec);
+}
