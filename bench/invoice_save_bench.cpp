@@ -56,14 +56,6 @@ bool prepareDataSet() {
     return true;
 }
 
-void openInvoiceTables() {
-    store::OpenCust();
-    store::OpenGroups();
-    store::OpenInv();
-    store::OpenItm();
-    store::OpenPmt();
-    store::OpenProd();
-}
 
 // A new invoice of n lines for the first customer in the working set.
 void newInvoice(int lines) {
@@ -146,7 +138,7 @@ int main(int argc, char** argv) {
         if (name != QLatin1String("READY")) QFile::copy(dataDir() + QLatin1Char('/') + name, work + QLatin1Char('/') + name);
     store::EngineInit(nullptr, work.toStdString());
     store::ReadSettings();
-    openInvoiceTables();
+    store::OpenInvoiceTables();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -9,18 +9,9 @@
 #include "store/dbFiles.h"
 
 namespace invoicing {
-namespace {
-
-// The tables the invoice window and its pick lists need, in the order they are opened.
-bool openInvoiceTables() {
-    return store::OpenCust() && store::OpenGroups() && store::OpenInv() && store::OpenItm() && store::OpenPmt() &&
-           store::OpenProd();
-}
-
-}  // namespace
 
 void InvoiceCommand() {
-    if (!openInvoiceTables()) {
+    if (!store::OpenInvoiceTables()) {
         store::CloseAll();
         return;
     }

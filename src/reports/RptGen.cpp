@@ -82,15 +82,6 @@ void startDocument() {
     PageNumber = 1;
 }
 
-void openDocumentTables() {
-    store::OpenCust();
-    store::OpenGroups();
-    store::OpenInv();
-    store::OpenItm();
-    store::OpenPmt();
-    store::OpenProd();
-}
-
 void selectTag(xbase::Table* table, const char* tag) { table->selectTag(table->findTag(tag)); }
 
 void addMemoLines(const QString& memo) {
@@ -288,7 +279,7 @@ void AddInvoiceDocument(DocKind kind) {
 }
 
 void PrintInvoices(bool byPicking, DocKind kind) {
-    openDocumentTables();
+    store::OpenInvoiceTables();
     xbase::Table* inv = store::InvTable;
     if (!inv) {
         store::CloseAll();
@@ -430,7 +421,7 @@ void PrintStatements(bool byPicking) {
             return;
         }
     }
-    openDocumentTables();
+    store::OpenInvoiceTables();
     xbase::Table* cust = store::CustTable;
     if (!cust || !store::InvTable) {
         store::CloseAll();

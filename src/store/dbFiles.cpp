@@ -176,6 +176,8 @@ bool OpenPmt() { return OpenByKey(TableKey::Pmt); }
 bool OpenProd() { return OpenByKey(TableKey::Prod); }
 bool OpenPur() { return OpenByKey(TableKey::Pur); }
 
+bool OpenInvoiceTables() { return OpenCust() && OpenGroups() && OpenInv() && OpenItm() && OpenPmt() && OpenProd(); }
+
 void CommitRecord(xbase::Table* table, TableKey key) {
     if (!table) table = TableHandle(key);
     if (!table) return;

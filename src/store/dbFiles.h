@@ -182,6 +182,9 @@ bool OpenPmt();
 bool OpenProd();
 bool OpenPur();
 bool OpenByKey(TableKey key);
+// The six tables an invoice is made of and shown with: customers, groups, invoices, lines, payments
+// and products.
+bool OpenInvoiceTables();
 
 // ---- Load (current record into the buffer) and store (buffer into the current record, then commit) --
 

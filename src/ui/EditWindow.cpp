@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTextEdit>
 
@@ -22,6 +23,12 @@ namespace {
 const char* const kFilteredProperty = "corvaneCp1252Filtered";
 
 bool isMultiLine(const QObject* o) { return qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QTextEdit*>(o); }
+
+// Check boxes and radio buttons: Enter on them moves on, as it does in a field.
+bool isToggle(const QWidget* w) {
+    const auto* button = qobject_cast<const QAbstractButton*>(w);
+    return button && button->isCheckable() && !qobject_cast<const QPushButton*>(w);
+}
 
 // Whether a key or input-method event would put text into a memo that the tables cannot store.
 bool bringsUnfitText(QEvent* event) {
@@ -70,20 +77,38 @@ void EditWindow::installCp1252Validators() {
     }
 }
 
+void EditWindow::turnOffAutoDefaults() {
+    // A dialog makes every push button an auto-default, so Enter anywhere pressed the last focused
+    // or first button (a half-entered record saved and closed). Only a button made the default on
+    // purpose keeps that role.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (!button->isDefault()) button->setAutoDefault(false);
+}
+
 void EditWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window coming back from being minimised is not a new showing.
     if (event->spontaneous()) return;
     installCp1252Validators();
+    turnOffAutoDefaults();
     FormShow();
 }
 
 void EditWindow::keyPressEvent(QKeyEvent* event) {
-    // Single-line fields let Enter through to the window, where it would press the default button.
-    if (isEnterKey(event) && isSingleLineField(focusWidget())) {
-        focusNextChild();
-        event->accept();
-        return;
+    if (isEnterKey(event)) {
+        QWidget* focus = focusWidget();
+        // Fields, check boxes and radio buttons move on; they never reach a default button.
+        if (isSingleLineField(focus) || isToggle(focus)) {
+            focusNextChild();
+            event->accept();
+            return;
+        }
+        // A push button that has the focus is the one the user chose.
+        if (auto* button = qobject_cast<QPushButton*>(focus); button && button->isEnabled()) {
+            button->click();
+            event->accept();
+            return;
+        }
     }
     QDialog::keyPressEvent(event);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The base of every editing window: Enter in a single-line field moves the focus on instead of
-// closing the window, FormShow runs once per showing, and text fields refuse characters the tables
+// The base of every editing window: Enter in a single-line field, a check box or a radio button moves
+// the focus on instead of closing the window, Enter on a push button presses that button, FormShow runs once per showing, and text fields refuse characters the tables
 // cannot store.
 #include <QDialog>
 
@@ -27,6 +27,8 @@ protected:
     // own (masked fields and spin boxes keep theirs) and filters typed and pasted text of the
     // multi-line editors. Runs before every FormShow, so controls made in the constructor are covered.
     void installCp1252Validators();
+    // Push buttons are no auto-defaults: Enter presses only the button that has the focus.
+    void turnOffAutoDefaults();
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

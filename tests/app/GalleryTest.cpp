@@ -5,19 +5,10 @@
 #include <QDir>
 #include <QImage>
 
-#include <functional>
-#include <map>
-
 #include "AppFixture.h"
-#include "app/AboutU.h"
+#include "FormPreparation.h"
 #include "app/Forms.h"
 #include "app/MainU.h"
-#include "base/Format.h"
-#include "invoicing/InvoiceU.h"
-#include "invoicing/ItemDefU.h"
-#include "invoicing/PmtDefU.h"
-#include "reports/RptGen.h"
-#include "ui/DriveDirU.h"
 
 namespace app_test {
 namespace {
@@ -27,73 +18,6 @@ protected:
     void TearDown() override {
         app::DestroyForms();
         DemoTest::TearDown();
-    }
-    // Gets a window ready to be pictured, by its class name.
-    void prepare(QWidget* window) {
-        const std::map<QString, std::function<void(QWidget*)>> steps = {
-            {"app::TAboutForm", [](QWidget*) { app::SplashMode = false; }},
-            {"ui::TDriveDir",
-             [this](QWidget* w) {
-                 auto* chooser = static_cast<ui::TDriveDir*>(w);
-                 chooser->setWindowTitle(QStringLiteral("Choose Backup Drive & Directory"));
-                 chooser->BtnOK->setText(QStringLiteral("Backup"));
-                 chooser->setDirectory(dataDir());
-             }},
-            // The record windows show the first demo record of their table.
-            {"records::TCustomer", [](QWidget*) { openFirst({store::OpenCust, store::OpenGroups}, &store::CurCustRec); }},
-            {"records::TGroupDef", [](QWidget*) { openFirst({store::OpenGroups, store::OpenCust}, &store::CurGroupRec); }},
-            {"records::TProdDef", [](QWidget*) { openFirst({store::OpenProd}, &store::CurProductRec); }},
-            {"records::TPurDef", [](QWidget*) { openFirst({store::OpenPur, store::OpenProd}, &store::CurPurchaseRec); }},
-            // The pick lists show their demo table with record 1 highlighted.
-            {"records::TPickCust", [](QWidget*) { openFirst({store::OpenCust, store::OpenGroups}, &store::CurCustRec); }},
-            {"records::TPickGroup", [](QWidget*) { openFirst({store::OpenGroups}, &store::CurGroupRec); }},
-            {"records::TPickProd", [](QWidget*) { openFirst({store::OpenProd}, &store::CurProductRec); }},
-            {"records::TPickInv", [](QWidget*) { openFirst({store::OpenInv, store::OpenCust}, &store::CurInvoiceRec); }},
-            {"records::TPickPur", [](QWidget*) { openFirst({store::OpenPur}, &store::CurPurchaseRec); }},
-            {"records::TPickLab", [](QWidget*) { openFirst({store::OpenLabels}, &store::CurLabelRec); }},
-            // The invoice windows show a demo invoice that has lines and payments.
-            {"invoicing::TInvoice", [](QWidget*) { openDemoInvoice(); }},
-            {"invoicing::TItemDef",
-             [](QWidget* w) {
-                 if (store::LastItemRow >= 0) static_cast<invoicing::TItemDef*>(w)->showLine(store::ItemRows[0]);
-             }},
-            {"invoicing::TPmtDef",
-             [](QWidget* w) {
-                 if (store::LastPmtRow >= 0) static_cast<invoicing::TPmtDef*>(w)->showPayment(store::PaymentRows[0]);
-             }},
-            // The report window shows the demo invoice as a printed tax invoice.
-            {"reports::TReportF",
-             [](QWidget*) {
-                 openDemoInvoice();
-                 store::LoadInvoice();
-                 reports::SetupDocumentTable();
-                 reports::AddInvoiceDocument(reports::DocKind::Invoice);
-             }},
-            {"reports::TMultGroup", [](QWidget*) { openFirst({store::OpenGroups}, &store::CurGroupRec); }},
-        };
-        const auto it = steps.find(QString::fromLatin1(window->metaObject()->className()));
-        if (it != steps.end()) it->second(window);
-    }
-    // Opens a record window's tables (after closing whatever the window before left open) and selects
-    // record 1 of the first.
-    static void openFirst(std::initializer_list<bool (*)()> opens, long* current) {
-        store::CloseAll();
-        for (bool (*open)() : opens) open();
-        *current = 1;
-    }
-    // Opens the invoice command's tables on the invoice of the first stored payment.
-    static void openDemoInvoice() {
-        store::OpenCust();
-        store::OpenGroups();
-        store::OpenInv();
-        store::OpenItm();
-        store::OpenPmt();
-        store::OpenProd();
-        store::CurInvoiceRec = 1;
-        if (store::PmtTable->top() != 0) return;
-        const long ivNo = store::RecordAccess(store::PmtTable).asLong("IVNO");
-        if (store::InvTable->seek(store::ToTableText(base::PadNumber(ivNo, 6))) == 0)
-            store::CurInvoiceRec = store::InvTable->recNo();
     }
     void save(QWidget* window, const QString& name) {
         const QImage image = window->grab().toImage();
@@ -115,7 +39,7 @@ TEST_F(GalleryTest, RendersEveryWindow) {
     int pictured = 1;
     for (QWidget* window : app::AllForms()) {
         if (window == main) continue;
-        prepare(window);
+        PrepareForm(window, dataDir());
         window->show();
         QApplication::processEvents();
         QString name = QString::fromLatin1(window->metaObject()->className());

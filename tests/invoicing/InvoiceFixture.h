@@ -39,12 +39,7 @@ protected:
         store::SetProgramExitHook([this] { ++exits; });
         store::SettingsRec = store::DefaultSettings();
         dialogs = std::make_unique<testing_support::ScriptedDialogs>();
-        store::OpenCust();
-        store::OpenGroups();
-        store::OpenInv();
-        store::OpenItm();
-        store::OpenPmt();
-        store::OpenProd();
+        store::OpenInvoiceTables();
         addCustomer(7, QStringLiteral("Okafor"));
         addProduct(QStringLiteral("PEN-B"), QStringLiteral("Ballpoint pen"), 2.50_dec);
         addProduct(QStringLiteral("INK-1"), QStringLiteral("Ink bottle"), 12.00_dec);

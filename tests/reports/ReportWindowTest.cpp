@@ -173,12 +173,7 @@ TEST_F(ReportWindowTest, AMissingLogoIsSkippedWithAMessageAndTheInvoiceStillShow
     store::SettingsRec.LogoWidth = 1;
     TReportF window;
     window.resize(800, 600);
-    store::OpenCust();
-    store::OpenGroups();
-    store::OpenInv();
-    store::OpenItm();
-    store::OpenPmt();
-    store::OpenProd();
+    store::OpenInvoiceTables();
     store::CurInvoiceRec = 1;
     store::LoadInvoice();
     SetupDocumentTable();

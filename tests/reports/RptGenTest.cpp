@@ -237,12 +237,7 @@ TEST_F(RptGenTest, WrapMemoKeepsMemoLinesAndBreaksWhatCannotFit) {
 }
 
 TEST_F(RptGenTest, InvoiceOfAMissingCustomerHasAnEmptyAddress) {
-    store::OpenCust();
-    store::OpenGroups();
-    store::OpenInv();
-    store::OpenItm();
-    store::OpenPmt();
-    store::OpenProd();
+    store::OpenInvoiceTables();
     store::CurInvoiceRec = 1;
     store::LoadInvoice();
     store::InvRec.CuNo = 999999;  // no such customer on file
@@ -261,12 +256,7 @@ TEST_F(RptGenTest, InvoiceOfAMissingCustomerHasAnEmptyAddress) {
 }
 
 TEST_F(RptGenTest, PdfOfAnInvoiceAndAStatementReadsInOrder) {
-    store::OpenCust();
-    store::OpenGroups();
-    store::OpenInv();
-    store::OpenItm();
-    store::OpenPmt();
-    store::OpenProd();
+    store::OpenInvoiceTables();
     store::CurInvoiceRec = 1;
     store::LoadInvoice();
     // Notes to print: a product text and the invoice's own note.

@@ -1,0 +1,99 @@
+// Enter on every control of every editing window, on the demo business: a field, check box or radio
+// button moves on and presses no button; a focused push button is pressed, and only it.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+
+#include "AppFixture.h"
+#include "FormPreparation.h"
+#include "app/Forms.h"
+#include "app/MainU.h"
+#include "ui/EditWindow.h"
+
+namespace app_test {
+namespace {
+
+class EnterKeyTest : public DemoTest {
+protected:
+    void TearDown() override {
+        app::DestroyForms();
+        DemoTest::TearDown();
+    }
+};
+
+// The controls a user reaches with Tab, in the window's own widgets.
+QList<QWidget*> tabStops(QWidget* window) {
+    QList<QWidget*> stops;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() && !w->focusProxy())
+            stops << w;
+    return stops;
+}
+
+bool ownsEnter(QWidget* w) {
+    // Grids choose a row on Enter and memos take a new line: both are what the user asked for.
+    for (QWidget* p = w; p; p = p->parentWidget())
+        if (qobject_cast<QAbstractItemView*>(p) || qobject_cast<QPlainTextEdit*>(p) || qobject_cast<QTextEdit*>(p))
+            return true;
+    return false;
+}
+
+TEST_F(EnterKeyTest, EnterOnAControlThatIsNoButtonPressesNoButton) {
+    app::CreateForms();
+    auto* main = app::Form<app::TMain>();
+    main->show();  // the start-up: the engine and the settings
+    ASSERT_TRUE(main->started());
+    int windows = 0, controls = 0;
+    for (QWidget* window : app::AllForms()) {
+        if (!qobject_cast<ui::EditWindow*>(window)) continue;
+        const QString name = QString::fromLatin1(window->metaObject()->className());
+        PrepareForm(window, dataDir());
+        window->show();
+        QApplication::setActiveWindow(window);
+        ++windows;
+        int clicks = 0;
+        for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+            QObject::connect(b, &QAbstractButton::clicked, window, [&clicks] { ++clicks; });
+        for (QWidget* w : tabStops(window)) {
+            if (qobject_cast<QPushButton*>(w) || ownsEnter(w)) continue;
+            w->setFocus();
+            if (!w->hasFocus()) continue;
+            ++controls;
+            QTest::keyClick(w, Qt::Key_Return);
+            EXPECT_EQ(clicks, 0) << name.toStdString() << " " << w->objectName().toStdString();
+            EXPECT_TRUE(window->isVisible()) << name.toStdString() << " " << w->objectName().toStdString();
+            EXPECT_FALSE(w->hasFocus()) << name.toStdString() << " " << w->objectName().toStdString()
+                                        << ": Enter should move on";
+            clicks = 0;
+            if (!window->isVisible()) window->show();
+        }
+        window->hide();
+        store::CloseAll();
+    }
+    EXPECT_GE(windows, 12);
+    EXPECT_GE(controls, 40);
+}
+
+TEST_F(EnterKeyTest, EnterOnAFocusedButtonPressesThatButtonOnly) {
+    app::CreateForms();
+    app::Form<app::TMain>()->show();
+    auto* window = app::Form<invoicing::TItemDef>();
+    window->show();
+    QApplication::setActiveWindow(window);
+    int saves = 0, cancels = 0;
+    QObject::connect(window->BtnSave, &QPushButton::clicked, window, [&saves] { ++saves; });
+    QObject::connect(window->BtnCancel, &QPushButton::clicked, window, [&cancels] { ++cancels; });
+    window->BtnCancel->setFocus();
+    ASSERT_TRUE(window->BtnCancel->hasFocus());
+    QTest::keyClick(window->BtnCancel, Qt::Key_Return);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(invoicing::ItemAction, invoicing::kActionCancel);
+}
+
+}  // namespace
+}  // namespace app_test
