@@ -45,8 +45,8 @@ QString VersionText() {
 QString MainCaption() { return kTitle + QLatin1Char(' ') + VersionText(); }
 
 StartupResult StartUp() {
-    // Two-digit years typed anywhere are read through the formatting helpers' century window, which
-    // is fixed at 60 years: nothing to set here.
+    // Two-digit years typed into any date field (ui::DateEdit) land in the formatting helpers' century
+    // window, the one the stored dates use: 60 years back from this year. Nothing to set here.
     if (!store::DataFilesPresent()) {
         base::ShowMessage(kNoDataFiles + QLatin1Char('\n') + kStartFromDataDir);
         return StartupResult::DataFilesMissing;

@@ -32,6 +32,29 @@ QString invoiceKey(long ivNo) { return base::PadNumber(ivNo, 6); }
 
 long storedIvNo(xbase::Table* table) { return store::RecordAccess(table).asLong("IVNO"); }
 
+// A sign and digits, however many: a whole number, whether or not it fits a long.
+bool writtenAsWholeNumber(const QString& text) {
+    qsizetype i = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9')) return false;
+    return true;
+}
+
+// The highest invoice number of 0 or above in INV5 (ordered by number), 0 when there is none. The
+// keys are the numbers right-justified, so for these the key order is the numeric order; a negative
+// number, which this program never gives but another tool may have stored, can sort after them and
+// is passed over.
+long highestStoredNumber() {
+    xbase::Table* inv = store::InvTable;
+    if (!inv || inv->bottom() != xbase::kOk) return 0;
+    do {
+        const long number = storedIvNo(inv);
+        if (number >= 0) return number;
+    } while (inv->skip(-1) == xbase::kOk);
+    return 0;
+}
+
 // What one save changed, so that a refused append can put every record back.
 class Journal {
 public:
@@ -240,10 +263,12 @@ long AskFirstInvoiceNumber() {
     for (;;) {
         QString answer = kFirstInvoiceDefault;
         if (!base::dialogs().input(kFirstInvoiceCaption, kFirstInvoicePrompt, &answer)) return 1;
-        bool whole = false;
-        const long number = answer.trimmed().toLong(&whole);
-        if (!whole) return 1;
-        if (number >= 1 && number <= kMaxInvoiceNumber) return number;
+        const QString text = answer.trimmed();
+        if (!writtenAsWholeNumber(text)) return 1;
+        // Too many digits for a long is out of range like any other number above the last.
+        bool fits = false;
+        const long number = text.toLong(&fits);
+        if (fits && number >= 1 && number <= kMaxInvoiceNumber) return number;
         base::ShowMessage(kNumberOutOfRange);
     }
 }
@@ -251,9 +276,11 @@ long AskFirstInvoiceNumber() {
 long NumberForNewInvoice() {
     xbase::Table* inv = store::InvTable;
     if (inv) inv->selectTag(inv->findTag("Inv"));
-    const long next = NextInvoiceNumber();
+    long next = NextInvoiceNumber();
+    // A negative last number says nothing of the numbers used: go by the highest one that is not.
+    if (next < 1) next = highestStoredNumber() + 1;
     if (next == 1) return AskFirstInvoiceNumber();
-    if (next < 1 || next > kMaxInvoiceNumber) {
+    if (next > kMaxInvoiceNumber) {
         base::ShowMessage(kNumbersUsedUp);
         return 0;
     }

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -123,8 +122,7 @@ void TInvoice::buildControls() {
     Memo1->setReadOnly(true);
     Memo1->setFocusPolicy(Qt::NoFocus);
     Edit4 = named(new QLineEdit(this), "Edit4");
-    DateTimePicker1 = named(new QDateEdit(this), "DateTimePicker1");
-    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1 = named(new ui::DateEdit(this), "DateTimePicker1");
     Edit2 = named(new QLineEdit(this), "Edit2");
     Edit3 = named(new QLineEdit(this), "Edit3");
     Edit3->setMaxLength(kNoteLength);
@@ -263,6 +261,7 @@ void TInvoice::resetGrid() {
     StringGrid1->setHorizontalHeaderLabels(kGridHeadings);
     StringGrid1->setRowCount(kGridLines);
     StringGrid1->clearContents();
+    StringGrid1->selectionModel()->clearCurrentIndex();
     // The widths were made for a font whose average character is 5 pixels wide; a larger font gets
     // proportionally wider columns so that an amount and its tax letters stay on one line.
     const double scale = std::max(1.0, StringGrid1->fontMetrics().averageCharWidth() / kDesignCharWidth);
@@ -286,7 +285,6 @@ void TInvoice::FormShow() {
     for (ui::MaskEdit* shown : {MaskEdit2, MaskEdit5, MaskEdit6, MaskEdit7}) shown->configure(ui::plainField(7));
     Label5->setText(store::SettingsRec.ShipLine.trimmed() + QLatin1Char(':'));
     Label6->setText(store::SettingsRec.TaxLine.trimmed() + QLatin1Char(':'));
-    DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     resetGrid();
     ClearWorkingSet();
     if (store::CurInvoiceRec <= 0)
@@ -305,7 +303,7 @@ void TInvoice::ShowInvoice() {
     Edit1->setText(base::PadNumber(inv.IvNo, 6));
     Edit2->setText(inv.Dept.trimmed());
     Edit3->setText(inv.IMemo.trimmed());
-    DateTimePicker1->setDate(base::DateFromDay(inv.IDate));
+    DateTimePicker1->setDay(inv.IDate);  // empty when the invoice has no date
     Memo2->setPlainText(inv.REM);
     MaskEdit3->setText(amount(inv.Ship));
     MaskEdit4->setText(amount(inv.Tax));
@@ -319,6 +317,10 @@ void TInvoice::ShowInvoice() {
             StringGrid1->setItem(r, c, new QTableWidgetItem(withoutTrailingBlanks(row.value(kGridCell[c]))));
         StringGrid1->setItem(r, kGridColumns - 1, new QTableWidgetItem(LineTotalText(row)));
     }
+    // Once the invoice has lines the grid always has a current one, so "Edit Item" has a line to edit.
+    const int current = StringGrid1->currentRow();
+    if (store::LastItemRow >= 0 && (current < 0 || current > store::LastItemRow))
+        StringGrid1->setCurrentCell(current < 0 ? 0 : store::LastItemRow, 0);
     SumLines();
     MaskEdit2->setText(amount(SubTotal));
     MaskEdit5->setText(amount(InvoiceTotal));
@@ -429,9 +431,12 @@ void TInvoice::BAddItmClick() {
     if (!item) return;
     item->showProduct(store::ProdRec);
     base::dialogs().showModal(item);
-    if (ItemAction == kActionSave) AppendItemRow(item->lineCells(), store::ProdRec.RCode, store::ProdRec.PMemo);
+    const bool added = ItemAction == kActionSave;
+    if (added) AppendItemRow(item->lineCells(), store::ProdRec.RCode, store::ProdRec.PMemo);
     ComputeTaxes(true);
     ShowInvoice();
+    // "Edit Item" right after adding works on the line just added.
+    if (added) StringGrid1->setCurrentCell(store::LastItemRow, 0);
 }
 
 void TInvoice::EditItem() {
@@ -480,7 +485,7 @@ void TInvoice::BEditPmtClick() {
 
 void TInvoice::readBack() {
     store::InvBuffer& inv = store::InvRec;
-    inv.IDate = base::DateWindow(base::DayFromDate(DateTimePicker1->date()));
+    inv.IDate = base::DateWindow(DateTimePicker1->day());
     inv.Dept = Edit2->text();
     inv.IMemo = Edit3->text();
     inv.REM = Memo2->toPlainText();

@@ -3,7 +3,6 @@
 // The invoice lives in the working set while the window is open; the window shows it, lets the user
 // choose the customer and add or change lines and payments, and saves or deletes it through the store
 // unit. REQUIRES: CUST5, GROUPS, INV5, ITM5, GSTPMT and Prod5 open (the invoice command opens them).
-#include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 
 #include <functional>
 
+#include "ui/DateEdit.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
 
@@ -36,7 +36,7 @@ public:
     QLineEdit* Edit1;           // invoice number, read-only
     QPlainTextEdit* Memo1;      // address block, read-only
     QLineEdit* Edit4;           // the customer's note
-    QDateEdit* DateTimePicker1; // date sold
+    ui::DateEdit* DateTimePicker1; // date sold
     QLineEdit* Edit2;           // department
     QLineEdit* Edit3;           // credit card / cheque reference
     QTableWidget* StringGrid1;  // line items

@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QVBoxLayout>
 
 #include "base/Format.h"
@@ -38,8 +37,7 @@ TPmtDef::TPmtDef(QWidget* parent) : ui::EditWindow(parent) {
     Label1 = label(this, "Label1", kDatePaid);
     Label2 = label(this, "Label2", kAmount);
     Label3 = label(this, "Label3", kGst);
-    DateTimePicker1 = named(new QDateEdit(this), "DateTimePicker1");
-    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1 = named(new ui::DateEdit(this), "DateTimePicker1");
     MaskEdit2 = named(new ui::MaskEdit(this), "MaskEdit2");
     CheckBox1 = named(new QCheckBox(kIncludesGst, this), "CheckBox1");
     MaskEdit1 = named(new ui::MaskEdit(this), "MaskEdit1");
@@ -88,7 +86,6 @@ void TPmtDef::FormCreate() {
 
 void TPmtDef::FormShow() {
     const store::SettingsBuffer& s = store::SettingsRec;
-    DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     if (s.GSTField == 1) {
         GstRate = s.TaxRate1;
         GstLabel = s.ShipLine.trimmed();
@@ -111,7 +108,7 @@ void TPmtDef::showNew(bool includesTax) {
 }
 
 void TPmtDef::showPayment(const QStringList& row) {
-    DateTimePicker1->setDate(base::DateFromDay(PaymentDay(row.value(0))));
+    DateTimePicker1->setDay(PaymentDay(row.value(0)));  // empty when the payment has no date
     MaskEdit2->setText(row.value(1));
     MaskEdit1->setText(row.value(2));
     CheckBox1->setChecked(row.value(3) == QLatin1String("T"));
@@ -119,7 +116,7 @@ void TPmtDef::showPayment(const QStringList& row) {
 }
 
 QStringList TPmtDef::paymentCells() const {
-    return {base::DateText(base::DayFromDate(DateTimePicker1->date())), MaskEdit2->text(), MaskEdit1->text(),
+    return {base::DateText(DateTimePicker1->day()), MaskEdit2->text(), MaskEdit1->text(),
             PaymentFlag(CheckBox1->isChecked())};
 }
 

@@ -2,10 +2,10 @@
 // TPmtDef ("Payment"): one payment of an invoice with the part of it that is the GST/VAT tax. The
 // invoice window and the payment list fill it, show it modally and read PmtAction and the controls.
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/DateEdit.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
 
@@ -22,7 +22,7 @@ public:
     QLabel* Label1;  // "Date Paid:"
     QLabel* Label2;  // "Amount:"
     QLabel* Label3;  // the GST/VAT caption
-    QDateEdit* DateTimePicker1;
+    ui::DateEdit* DateTimePicker1;
     ui::MaskEdit* MaskEdit2;  // amount
     QCheckBox* CheckBox1;     // the amount includes the tax
     ui::MaskEdit* MaskEdit1;  // tax part of the amount

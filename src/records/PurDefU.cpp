@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QVBoxLayout>
 
 #include "base/Dialogs.h"
@@ -45,8 +44,7 @@ TPurDef::TPurDef(QWidget* parent) : ui::EditWindow(parent) {
     Label3 = label(this, "Label3", kCostLabel);
     BtnProd = button(this, "BtnProd", kProduct);
     Edit1 = shownOnly(this, "Edit1", kIdLimit);
-    DateTimePicker1 = named(new QDateEdit(this), "DateTimePicker1");
-    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1 = named(new ui::DateEdit(this), "DateTimePicker1");
     MaskEdit2 = named(new ui::MaskEdit(quantityField(), this), "MaskEdit2");
     MaskEdit3 = named(new ui::MaskEdit(costField(), this), "MaskEdit3");
     BtnSave = button(this, "BtnSave", kSave);
@@ -89,10 +87,9 @@ TPurDef::TPurDef(QWidget* parent) : ui::EditWindow(parent) {
 }
 
 void TPurDef::FormShow() {
-    // The separator and the date format follow the locale as it is now.
+    // The separator follows the locale as it is now (the date field follows it itself).
     MaskEdit2->configure(quantityField());
     MaskEdit3->configure(costField());
-    DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     m_chosenProduct = 0;
     BtnDelete->setEnabled(BeginPurchase());
 
@@ -114,8 +111,8 @@ void TPurDef::BtnProdClick() {
 }
 
 void TPurDef::BtnSaveClick() {
-    // Two-digit years typed into the picker fall into the program's century window.
-    const double day = base::DateWindow(base::DayFromDate(DateTimePicker1->date()));
+    // The stored text holds the date inside the program's century window.
+    const double day = base::DateWindow(DateTimePicker1->day());
     const PurchaseEntry entry{Edit1->text(), day, MaskEdit2->value(), MaskEdit3->value()};
     switch (SavePurchase(entry, m_chosenProduct)) {
     case PurchaseSave::NoProduct:

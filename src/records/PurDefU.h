@@ -3,11 +3,11 @@
 // CurPurchaseRec (0: a new one, dated today), stores it on "Save" and marks it deleted on "Delete".
 // A product chosen through "Product" in this showing becomes an inventory item when the purchase is
 // saved. REQUIRES: Pur5 and Prod5 open.
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/DateEdit.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
 
@@ -26,7 +26,7 @@ public:
 
     QPushButton* BtnProd;  // "Product"
     QLineEdit* Edit1;      // product ID, read-only
-    QDateEdit* DateTimePicker1;
+    ui::DateEdit* DateTimePicker1;
     ui::MaskEdit* MaskEdit2;  // quantity
     ui::MaskEdit* MaskEdit3;  // total cost
 

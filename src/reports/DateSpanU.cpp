@@ -17,11 +17,9 @@ namespace {
 const QString kEndBeforeStart = QStringLiteral("Ending Date must be greater than or equal to Starting Date.");
 const QString kBeginning = QStringLiteral("Print Beginning:");
 
-QDateEdit* datePicker(QWidget* parent, const char* name) {
-    auto* picker = new QDateEdit(parent);
+ui::DateEdit* datePicker(QWidget* parent, const char* name) {
+    auto* picker = new ui::DateEdit(parent);
     picker->setObjectName(QLatin1String(name));
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     return picker;
 }
 
@@ -75,15 +73,15 @@ TDateSpan::TDateSpan(QWidget* parent) : ui::EditWindow(parent) {
 TDateSpan::~TDateSpan() { ShowDateSpan = nullptr; }
 
 void TDateSpan::FormShow() {
-    DateTimePicker1->setDate(base::DateFromDay(StartDate));
-    DateTimePicker2->setDate(base::DateFromDay(EndDate));
+    DateTimePicker1->setDay(StartDate);
+    DateTimePicker2->setDay(EndDate);
     DateTimePicker1->setFocus();
     DateSpanCancelled = true;  // closing by the frame cancels
 }
 
 void TDateSpan::readDates() {
-    StartDate = std::floor(base::DayFromDate(DateTimePicker1->date()));
-    EndDate = base::DayFromDate(DateTimePicker2->date());
+    StartDate = std::floor(DateTimePicker1->day());
+    EndDate = DateTimePicker2->day();
 }
 
 void TDateSpan::BtnOKClick() {

@@ -1,11 +1,10 @@
 #pragma once
 // TDateSpan ("DateSpan"): asks for a span of dates, or a single date with the second picker hidden.
 // Results go to StartDate, EndDate and DateSpanCancelled.
-#include <QDateEdit>
-#include <QLocale>
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/DateEdit.h"
 #include "ui/EditWindow.h"
 
 namespace reports {
@@ -17,9 +16,9 @@ public:
     ~TDateSpan() override;
 
     QLabel* Label1;
-    QDateEdit* DateTimePicker1;
+    ui::DateEdit* DateTimePicker1;
     QLabel* Label2;
-    QDateEdit* DateTimePicker2;
+    ui::DateEdit* DateTimePicker2;
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 

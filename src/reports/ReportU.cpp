@@ -21,6 +21,9 @@ namespace reports {
 namespace {
 
 const QString kUnableToSave = QStringLiteral("Unable to save to: ");
+const QString kUnfitCharacters =
+    QStringLiteral("The report was saved, but some of its characters have no place in the Windows-1252 "
+                   "character set of the file and were written as \"?\" (the first in line %1): ");
 const QString kCannotLoadPicture = QStringLiteral("Unable to load the picture ");
 
 QPrinterInfo currentPrinterInfo() {
@@ -80,15 +83,15 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     mExit = MainMenu1->addAction(QStringLiteral("E&xit"));
     mExit->setObjectName(QStringLiteral("mExit"));
-    mPrint = MainMenu1->addAction(QStringLiteral("&Print"));
+    mPrint = MainMenu1->addAction(QStringLiteral("Print"));
     mPrint->setObjectName(QStringLiteral("mPrint"));
     mPreview = MainMenu1->addAction(QStringLiteral("Print Pre&view"));
     mPreview->setObjectName(QStringLiteral("mPreview"));
     mExport = MainMenu1->addMenu(QStringLiteral("&Export"));
     mExport->setObjectName(QStringLiteral("mExport"));
-    AsciiText1 = mExport->addAction(QStringLiteral("&Ascii Text"));
+    AsciiText1 = mExport->addAction(QStringLiteral("Ascii &Text"));
     AsciiText1->setObjectName(QStringLiteral("AsciiText1"));
-    TabDelimited1 = mExport->addAction(QStringLiteral("&Tab Delimited"));
+    TabDelimited1 = mExport->addAction(QStringLiteral("Tab &Delimited"));
     TabDelimited1->setObjectName(QStringLiteral("TabDelimited1"));
     Pdf1 = mExport->addAction(QStringLiteral("&PDF"));
     Pdf1->setObjectName(QStringLiteral("Pdf1"));
@@ -226,7 +229,11 @@ void TReportF::exportAs(ExportKind kind) {
     QDir::setCurrent(previous);
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += kind == ExportKind::Plain ? QStringLiteral(".txt") : QStringLiteral(".asc");
-    if (!ExportReport(file, kind)) base::ShowMessage(kUnableToSave + file);
+    const ExportResult result = ExportReport(file, kind);
+    if (!result.written)
+        base::ShowMessage(kUnableToSave + file);
+    else if (result.firstUnfitLine > 0)
+        base::ShowMessage(kUnfitCharacters.arg(result.firstUnfitLine) + file);
 }
 
 void TReportF::AsciiText1Click() { exportAs(ExportKind::Plain); }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "base/Cp1252.h"
 #include "base/Dialogs.h"
 #include "base/Format.h"
 
@@ -175,15 +176,22 @@ QString ExportLine(const QStringList& line, ExportKind kind) {
     return text;
 }
 
-bool ExportReport(const QString& fileName, ExportKind kind) {
+ExportResult ExportReport(const QString& fileName, ExportKind kind) {
+    ExportResult result;
     QFile file(fileName);
     if (file.exists()) file.remove();
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) return result;
+    int number = 0;
     for (const QStringList& line : ReportLines) {
-        const QByteArray bytes = ExportLine(line, kind).toUtf8() + "\r\n";
-        if (file.write(bytes) != bytes.size()) return false;
+        ++number;
+        bool fits = true;
+        const QByteArray bytes = base::Cp1252::fromUnicode(ExportLine(line, kind), &fits) + "\r\n";
+        if (!fits && result.firstUnfitLine == 0) result.firstUnfitLine = number;
+        if (file.write(bytes) != bytes.size()) return result;
     }
-    return file.flush();
+    file.close();
+    result.written = file.error() == QFileDevice::NoError;
+    return result;
 }
 
 }  // namespace reports

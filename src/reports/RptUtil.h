@@ -72,7 +72,14 @@ QString PictureAttribute(double heightInches, double widthInches);
 enum class ExportKind { Plain, TabDelimited };
 // The text of one report line (drawing cells only; rules, pictures and page breaks give nothing).
 QString ExportLine(const QStringList& line, ExportKind kind);
-// Writes every line of the buffer, CR LF after each. False when the file cannot be written.
-bool ExportReport(const QString& fileName, ExportKind kind);
+struct ExportResult {
+    bool written = false;    // the file was created and every line written
+    int firstUnfitLine = 0;  // the first line (from 1) with a character Windows-1252 lacks; 0 when none
+};
+// Writes every line of the buffer, CR LF after each, in Windows-1252 like every other file of the
+// program: one byte per character keeps the plain export's columns aligned for any reader, and the
+// table texts the reports show always fit. A character the set lacks (one from the locale's date or
+// a title) is written as "?" and reported through firstUnfitLine.
+ExportResult ExportReport(const QString& fileName, ExportKind kind);
 
 }  // namespace reports

@@ -41,6 +41,7 @@ TEST_F(InvoiceStoreTest, FirstInvoicePromptAnswers) {
         {{""}, 1, 0},
         {{"0", "5"}, 5, 1},          // 0 would be stored and prompt again forever after
         {{"-3", "1000000", ""}, 1, 2},
+        {{"12345678901234567890", "-99999999999999999999", "7"}, 7, 2},  // beyond a long: still out of range
     };
     for (const Case& c : cases) {
         testing_support::ScriptedDialogs local;

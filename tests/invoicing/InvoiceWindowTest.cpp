@@ -1,6 +1,7 @@
 // The invoice window and its small windows driven through the scripted facade: numbering a first
 // invoice, adding, editing and removing lines, payments with their included tax, the refusals, the
 // tax definition window and the invoice command of the main window.
+#include <QLineEdit>
 #include <QTest>
 
 #include "InvoiceFixture.h"
@@ -377,4 +378,128 @@ TEST_F(InvoiceWindowTest, TypedHalfCentLineAndItsTaxAreTheTradersArithmetic) {
     store::LoadInv();
     EXPECT_EQ(store::InvRec.Ship, 0.01_dec);
     EXPECT_EQ(store::InvRec.Due, 0.09_dec);
+}
+
+// ---- dates, the current line and numbering, typed and clicked -----------------------------------------
+
+namespace {
+
+QString shown(const ui::DateEdit* field) { return field->findChild<QLineEdit*>()->text().trimmed(); }
+
+void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// The stored date text of record recNo.
+QString storedDate(xbase::Table* table, long recNo, const char* field) {
+    table->go(recNo);
+    return store::RecordAccess(table).text(field).trimmed();
+}
+
+}  // namespace
+
+TEST_F(InvoiceWindowTest, NoStoredDateShowsEmptyAndSavesNoDate) {
+    // Invoice 1 and its payment are dated; invoice 2 and its payment were stored without a date.
+    startNew();
+    setPayments({payment("5/4/26", 10, 0, false)});
+    dialogs->answerInput("1");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    startNew();
+    store::InvRec.IDate = 0;
+    setPayments({payment("", 20, 0, false)});
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+
+    // The dated invoice and its payment come first, so their dates were in the windows before.
+    const std::pair<long, QString> invoices[] = {{1, QStringLiteral("5/4/26")}, {2, QString()}};
+    for (const auto& [recNo, date] : invoices) {
+        withInvoice(recNo, [&](TInvoice& w) {
+            EXPECT_EQ(shown(w.DateTimePicker1), date);
+            dialogs->onModal<TPickPmt>([&](TPickPmt& list) {
+                dialogs->onModal<TPmtDef>([&](TPmtDef& p) {
+                    EXPECT_EQ(shown(p.DateTimePicker1), date);
+                    click(p.BtnSave);
+                });
+                click(list.BtnSelect);
+            });
+            click(w.BEditPmt);
+            EXPECT_EQ(store::PaymentRows[0][0], date);
+            click(w.BtnSave);  // an edited invoice closes on saving
+        });
+    }
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    EXPECT_EQ(storedDate(store::InvTable, 2, "IDATE"), "");
+    EXPECT_EQ(storedDate(store::PmtTable, 2, "PDATE"), "");
+    EXPECT_EQ(storedDate(store::InvTable, 1, "IDATE"), "20260504");
+    EXPECT_EQ(storedDate(store::PmtTable, 1, "PDATE"), "20260504");
+}
+
+TEST_F(InvoiceWindowTest, EditItemRightAfterAddingEditsTheLineJustAdded) {
+    auto add = [this](TInvoice& w, int productRow) {
+        pickRow<records::TPickProd>(productRow);
+        dialogs->onModal<TItemDef>([](TItemDef& item) { click(item.BtnSave); });
+        click(w.BAddItm);
+    };
+    withInvoice(0, [&](TInvoice& w) {
+        chooseCustomer(w);
+        add(w, 0);  // INK-1
+        add(w, 1);  // PEN-B
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            EXPECT_EQ(item.Edit1->text().trimmed(), "PEN-B");
+            click(item.BtnDelete);
+        });
+        click(w.BEditItm);
+        ASSERT_EQ(store::LastItemRow, 0);
+        // The current line went with it: the one left is current now.
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            EXPECT_EQ(item.Edit1->text().trimmed(), "INK-1");
+            click(item.BtnCancel);
+        });
+        click(w.BEditItm);
+        click(w.BtnCancel);
+    });
+}
+
+TEST_F(InvoiceWindowTest, TwoDigitYearsTypedFollowTheCenturyWindow) {
+    // The window starts 60 years back: 99 is 1999 until 2059.
+    withInvoice(0, [this](TInvoice& w) {
+        chooseCustomer(w);
+        testing_support::typeDate(w.DateTimePicker1, QStringLiteral("1/2/99"));
+        EXPECT_EQ(w.DateTimePicker1->date(), QDate(1999, 1, 2));
+        dialogs->onModal<TPmtDef>([](TPmtDef& p) {
+            testing_support::typeDate(p.DateTimePicker1, QStringLiteral("1/3/99"));
+            EXPECT_EQ(p.DateTimePicker1->date(), QDate(1999, 1, 3));
+            click(p.BtnSave);
+        });
+        click(w.BAddPmt);
+        dialogs->answerInput("1");
+        dialogs->answer(base::Answer::No);
+        click(w.BtnSave);
+    });
+    EXPECT_EQ(storedDate(store::InvTable, 1, "IDATE"), "19990102");
+    EXPECT_EQ(storedDate(store::PmtTable, 1, "PDATE"), "19990103");
+}
+
+TEST_F(InvoiceWindowTest, NumberingRefusesAHugeFirstNumberAndPassesOverANegativeLastOne) {
+    auto saveNewInvoice = [this] {
+        withInvoice(0, [this](TInvoice& w) {
+            chooseCustomer(w);
+            dialogs->answer(base::Answer::No);  // no other invoice
+            click(w.BtnSave);
+        });
+    };
+    // Twenty digits are a whole number far out of range: refused and asked again, not taken as 1.
+    dialogs->answerInput(QStringLiteral("12345678901234567890"));
+    dialogs->answerInput(QStringLiteral("5"));
+    saveNewInvoice();
+    const QString addAnother = QStringLiteral("Add another invoice?");
+    EXPECT_EQ(dialogs->messages(),
+              (QStringList{"The invoice number must be a whole number from 1 to 999999.", addAnother}));
+    EXPECT_EQ(storedInvoices(), std::vector<long>{5});
+
+    // Another tool stored -3, whose key sorts after 5's: the next number still follows 5.
+    ASSERT_EQ(store::InvTable->appendBlank(), 0);
+    ASSERT_EQ(store::RecordAccess(store::InvTable).setLong("IVNO", -3), 0);
+    ASSERT_EQ(store::InvTable->flush(false), 0);
+    saveNewInvoice();
+    EXPECT_EQ(storedInvoices(), (std::vector<long>{5, -3, 6}));
+    EXPECT_EQ(dialogs->messages().mid(2), QStringList{addAnother});  // nothing claims the numbers are used up
+    EXPECT_EQ(dialogs->log().filter("Input").size(), 2);
 }

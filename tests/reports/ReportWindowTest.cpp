@@ -87,6 +87,54 @@ TEST_F(ReportWindowTest, ExportsThroughTheSaveDialogAndReportsFailure) {
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("report.pdf"))));
 }
 
+TEST_F(ReportWindowTest, ExportsAreWindows1252AndTellOfCharactersTheSetLacks) {
+    TReportF window;
+    EXPECT_EQ(window.mPrint->text(), QStringLiteral("Print"));
+    EXPECT_EQ(window.AsciiText1->text(), QStringLiteral("Ascii &Text"));
+    EXPECT_EQ(window.TabDelimited1->text(), QStringLiteral("Tab &Delimited"));
+    auto bytesOf = [](const QString& name) {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+    };
+    ReportWidth = 40;
+    CellsPerLine = 3;
+    BeginReport();
+    NewLine();
+    Cell(0) = QStringLiteral("L00Caf\u00e9");
+    Cell(1) = QStringLiteral("R40\u20ac5.00");
+    const QString plain = path(QStringLiteral("cafe.txt"));
+    dialogs->answerSaveFile(plain);
+    window.AsciiText1->trigger();
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    // One byte a character: the amount still ends at column 40.
+    EXPECT_EQ(bytesOf(plain), QByteArray("Caf\xe9") + QByteArray(31, ' ') + "\x80" "5.00\r\n");
+
+    NewLine();
+    Cell(0) = QStringLiteral("L00\u03a9mega");  // no Windows-1252 byte for the Greek capital omega
+    const QString delimited = path(QStringLiteral("omega.asc"));
+    dialogs->answerSaveFile(delimited);
+    window.TabDelimited1->trigger();
+    EXPECT_EQ(bytesOf(delimited), QByteArray("Caf\xe9\t\x80" "5.00\r\n?mega\r\n"));
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_TRUE(dialogs->messages()[0].contains(QStringLiteral("line 2")));
+    EXPECT_TRUE(dialogs->messages()[0].endsWith(delimited));
+}
+
+TEST_F(ReportWindowTest, DateSpanReadsTypedTwoDigitYearsThroughTheCenturyWindow) {
+    TDateSpan span;
+    StartDate = base::DayFromDate(QDate(2026, 6, 10));
+    EndDate = StartDate;
+    // The window starts 60 years back: 99 is 1999 until 2059.
+    dialogs->onModal<TDateSpan>([](TDateSpan& w) {
+        testing_support::typeDate(w.DateTimePicker1, QStringLiteral("1/2/99"));
+        testing_support::typeDate(w.DateTimePicker2, QStringLiteral("1/3/99"));
+        QTest::mouseClick(w.BtnOK, Qt::LeftButton);
+    });
+    ASSERT_TRUE(ShowDateSpan());
+    EXPECT_EQ(base::DateFromDay(StartDate), QDate(1999, 1, 2));
+    EXPECT_EQ(base::DateFromDay(EndDate), QDate(1999, 1, 3));
+}
+
 TEST_F(ReportWindowTest, DateSpanRefusesAnEndBeforeTheStartAndHidesTheEndForOneDate) {
     TDateSpan span;
     StartDate = base::DayFromDate(QDate(2026, 6, 10));

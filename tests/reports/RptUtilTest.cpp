@@ -143,7 +143,7 @@ TEST_F(RptUtilTest, ExportWritesOneCrLfLinePerReportLine) {
     Cell(0) = "EJECT";
     NewLine();
     Cell(0) = "V10";
-    ASSERT_TRUE(ExportReport(file, ExportKind::TabDelimited));
+    ASSERT_TRUE(ExportReport(file, ExportKind::TabDelimited).written);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("Product\tDate\r\n\r\n\r\n"));

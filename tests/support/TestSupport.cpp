@@ -1,5 +1,11 @@
 #include "support/TestSupport.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QTest>
+
 namespace testing_support {
 
 QLocale pinnedLocale() { return QLocale(QLocale::English, QLocale::UnitedStates); }
@@ -24,6 +30,20 @@ QString artifactDir(const QString& sub) {
     const QString dir = QStringLiteral(CORVANE_BINARY_DIR "/") + sub;
     QDir().mkpath(dir);
     return dir;
+}
+
+void showActive(QWidget* window, std::initializer_list<QWidget*> fields) {
+    auto* layout = new QVBoxLayout(window);
+    for (QWidget* field : fields) layout->addWidget(field);
+    window->show();
+    QApplication::setActiveWindow(window);
+}
+
+void typeDate(QAbstractSpinBox* field, const QString& keys) {
+    QLineEdit* text = field->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    QTest::mouseDClick(text, Qt::LeftButton, {}, QPoint(4, text->height() / 2));
+    QTest::keyClicks(field, keys);
 }
 
 QString fixturesDir() { return QStringLiteral(CORVANE_FIXTURES_DIR); }

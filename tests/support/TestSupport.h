@@ -8,7 +8,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <initializer_list>
 #include <memory>
+
+class QAbstractSpinBox;
+class QWidget;
 
 namespace testing_support {
 
@@ -43,6 +47,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousDir;
 };
+
+// Lays the fields out in the window, top to bottom (which is also their tab order), shows it and
+// makes it the active window, so that typing and leaving a field work as on the screen.
+void showActive(QWidget* window, std::initializer_list<QWidget*> fields);
+
+// Types into a date field as a user does: a double click on the first part of its text, then the
+// keys (a separator key moves on to the next part of the date).
+void typeDate(QAbstractSpinBox* field, const QString& keys);
 
 // Where tests may leave files for people to look at (gallery PNGs, sample PDFs).
 QString artifactDir(const QString& sub);

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include "support/TestSupport.h"
 #include "ui/EditWindow.h"
@@ -24,11 +23,7 @@ protected:
     void build(const ui::MaskEditSettings& settings) {
         field = new MaskEdit(settings, &window);
         next = new QLineEdit(&window);
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(field);
-        layout->addWidget(next);
-        window.show();
-        QApplication::setActiveWindow(&window);
+        testing_support::showActive(&window, {field, next});
         field->setFocus();
         ASSERT_TRUE(field->hasFocus());
     }
