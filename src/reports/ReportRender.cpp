@@ -1,5 +1,6 @@
 #include "reports/ReportRender.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPagedPaintDevice>
@@ -39,7 +40,51 @@ void drawPicture(QPainter& painter, const RenderLayout& layout, const ParsedCell
     painter.drawImage(QRect(QPoint(x, y), size), image);
 }
 
+constexpr int kFallbackPdfResolution = 300;
+
+void setupFallbackPdfPage(QPdfWriter& writer) {
+    writer.setPageSize(QPageSize(QPageSize::Letter));
+    writer.setResolution(kFallbackPdfResolution);
+}
+
+// The fallback page to measure on: a PDF writer that never paints, so nothing is written.
+class MeasuringPdfPage {
+public:
+    MeasuringPdfPage() : m_writer(&m_buffer) {
+        m_buffer.open(QIODevice::WriteOnly);
+        setupFallbackPdfPage(m_writer);
+    }
+    QPdfWriter* writer() { return &m_writer; }
+
+private:
+    QBuffer m_buffer;
+    QPdfWriter m_writer;
+};
+
 }  // namespace
+
+RenderLayout PaperLayout(QPaintDevice* device, const QFont& font, int reportWidth) {
+    return LayoutFor(device, font, device->width(), reportWidth, kPaperMinPoints);
+}
+
+int PageLines(QPaintDevice* device, const RenderLayout& layout) {
+    return device->height() / std::max(1, layout.lineHeight);
+}
+
+QPagedPaintDevice* FallbackPdfPage() {
+    static MeasuringPdfPage page;
+    return page.writer();
+}
+
+void SetupPdfPage(QPdfWriter& writer) {
+    QPagedPaintDevice* printer = CurrentPrinter();
+    if (!printer) {
+        setupFallbackPdfPage(writer);
+        return;
+    }
+    writer.setResolution(printer->logicalDpiY());
+    writer.setPageLayout(printer->pageLayout());
+}
 
 RenderLayout LayoutFor(QPaintDevice* device, const QFont& font, int width, int reportWidth, int minPoints) {
     RenderLayout layout;
@@ -106,9 +151,9 @@ bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStrin
                 QStringList* badPictures) {
     QPainter painter;
     if (!painter.begin(device)) return false;
-    const RenderLayout layout = LayoutFor(device, font, device->width(), reportWidth, kPaperMinPoints);
+    const RenderLayout layout = PaperLayout(device, font, reportWidth);
     painter.setBackgroundMode(Qt::TransparentMode);
-    const int top = 3 * layout.lineHeight;
+    const int top = kPaperTopLines * layout.lineHeight;
     int y = top;
     for (const QStringList& line : lines) {
         if (!line.isEmpty() && ParseCell(line.first()).kind == CellKind::Eject) {
@@ -127,8 +172,7 @@ bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStrin
 bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,
               QStringList* badPictures) {
     QPdfWriter writer(fileName);
-    writer.setPageSize(QPageSize(QPageSize::Letter));
-    writer.setResolution(300);
+    SetupPdfPage(writer);
     writer.setTitle(QStringLiteral("Report"));
     return PrintLines(&writer, font, lines, reportWidth, badPictures);
 }

@@ -1,7 +1,6 @@
 #include "reports/ReportU.h"
 
 #include <QDir>
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -9,6 +8,8 @@
 #include <QFileInfo>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <memory>
 
 #include "app/Preferences.h"
 #include "base/Dialogs.h"
@@ -39,18 +40,29 @@ void setupPrinter(QPrinter& printer) {
     printer.setPageOrientation(app::CurrentPrinter().landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+// The current printer as it prints: its paper, orientation and full resolution. Pages are laid out on
+// this device (the metrics below) and printed on one made the same way, so both measure alike.
+std::unique_ptr<QPrinter> newCurrentPrinter() {
+    const QPrinterInfo info = currentPrinterInfo();
+    if (info.isNull()) return nullptr;
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    setupPrinter(*printer);
+    return printer;
+}
+
+// The page-metrics seam of the report unit, for the current printer.
 class QtPrinterMetrics : public PrinterMetrics {
 public:
-    bool hasCurrentPrinter() override { return !currentPrinterInfo().isNull(); }
-    int linesPerPage() override {
-        const QPrinterInfo info = currentPrinterInfo();
-        if (info.isNull()) return 0;
-        QPrinter printer(info);
-        setupPrinter(printer);
-        const int lineHeight = QFontMetrics(app::ReportFont, &printer).tightBoundingRect(QStringLiteral("A")).height();
-        if (lineHeight <= 0) return 0;
-        return printer.height() / lineHeight;
+    QPagedPaintDevice* selectPrinter() override {
+        m_printer = newCurrentPrinter();
+        m_selected = true;
+        return m_printer.get();
     }
+    QPagedPaintDevice* printer() override { return m_selected ? m_printer.get() : selectPrinter(); }
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+    bool m_selected = false;
 };
 
 }  // namespace
@@ -196,24 +208,26 @@ void TReportF::ScrollBar1Change() { m_canvas->update(); }
 void TReportF::mExitClick() { accept(); }
 
 void TReportF::mPrintClick() {
-    const QPrinterInfo info = currentPrinterInfo();
-    if (info.isNull()) {
+    const std::unique_ptr<QPrinter> printer = newCurrentPrinter();
+    if (!printer) {
         base::ShowMessage(kNoPrinterMessage);
         return;
     }
-    QPrinter printer(info, QPrinter::HighResolution);
-    setupPrinter(printer);
     QStringList bad;
-    PrintLines(&printer, app::ReportFont, ReportLines, ReportWidth, &bad);
+    PrintLines(printer.get(), app::ReportFont, ReportLines, ReportWidth, &bad);
     reportBadPictures(bad);
 }
 
 void TReportF::mPreviewClick() {
-    QPrinter printer(QPrinter::HighResolution);
-    const QPrinterInfo info = currentPrinterInfo();
-    if (!info.isNull()) printer.setPrinterName(info.printerName());
-    setupPrinter(printer);
-    QPrintPreviewDialog preview(&printer, this);
+    std::unique_ptr<QPrinter> printer = newCurrentPrinter();
+    if (!printer) {
+        // No printer: preview the PDF page the report was laid out for.
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setResolution(FallbackPdfPage()->logicalDpiY());
+        printer->setPageLayout(FallbackPdfPage()->pageLayout());
+    }
+    QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QStringLiteral("PrintPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [](QPrinter* p) { PrintLines(p, app::ReportFont, ReportLines, ReportWidth); });

@@ -63,7 +63,8 @@ private:
     QStringList m_badPictures;  // told once per showing
 };
 
-// The printer's page for BeginReport: installed at start-up.
+// The page-metrics seam (reports::PrinterMetrics) for the current printer: pagination, the letterhead,
+// memo wrapping and the PDF export's page all measure on it. Installed at start-up.
 void InstallPrinterMetrics();
 
 }  // namespace reports

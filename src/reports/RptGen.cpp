@@ -2,12 +2,8 @@
 // amounts are read back from the texts they were formatted into, so what is summed is what is shown.
 #include "reports/RptGen.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
-#include <QPageSize>
-#include <QPdfWriter>
-
-#include <memory>
+#include <QPaintDevice>
 
 #include "app/Preferences.h"
 #include "base/Dialogs.h"
@@ -32,29 +28,6 @@ const QString kNoInvoices = QStringLiteral("No invoices to select.");
 constexpr int kAddressLines = 5;
 // The rest of a wrapped line is kept to this many characters, as the printed memo always was.
 constexpr int kWrapCarry = 100;
-
-// Measures on the page WritePdf produces, so PDFs and the default match.
-class PdfMeasure : public PaperMeasure {
-public:
-    PdfMeasure() : m_writer(&m_buffer) {
-        m_buffer.open(QIODevice::WriteOnly);
-        m_writer.setPageSize(QPageSize(QPageSize::Letter));
-        m_writer.setResolution(300);
-    }
-    int verticalResolution() override { return m_writer.logicalDpiY(); }
-    int lineHeight() override { return std::max(1, QFontMetrics(font(), &m_writer).tightBoundingRect("A").height()); }
-    int pageWidth() override { return m_writer.width(); }
-    QFont font() override { return app::ReportFont; }
-    int textWidth(const QFont& f, const QString& text) override {
-        return QFontMetrics(f, &m_writer).horizontalAdvance(text);
-    }
-
-private:
-    QBuffer m_buffer;
-    QPdfWriter m_writer;
-};
-
-PaperMeasure* g_measure = nullptr;
 
 QString money(const char* format, const base::Decimal& value) { return base::FormatNumber(format, value); }
 
@@ -102,15 +75,6 @@ void finishReport() {
 
 }  // namespace
 
-void SetPaperMeasure(PaperMeasure* measure) { g_measure = measure; }
-
-PaperMeasure& Paper() {
-    if (g_measure) return *g_measure;
-    static std::unique_ptr<PdfMeasure> fallback;
-    if (!fallback) fallback = std::make_unique<PdfMeasure>();
-    return *fallback;
-}
-
 QString LetterheadPrefix(int justify) {
     if (justify == 2) return QStringLiteral("C") + base::PadNumber(ReportWidth / 2, 2);
     if (justify == 3) return QStringLiteral("R") + base::PadNumber(ReportWidth, 2);
@@ -122,8 +86,10 @@ void AddLetterhead() {
     LinesOnPage = 0;
     PageNumber = 1;
     const QString prefix = LetterheadPrefix(s.LHJustify);
-    const int lineHeight = std::max(1, Paper().lineHeight());
-    const int resolution = Paper().verticalResolution();
+    // Measured on the device that will print, with the line height the renderer advances by.
+    QPaintDevice* page = PageDevice();
+    const int lineHeight = PaperLayout(page, app::ReportFont, ReportWidth).lineHeight;
+    const int resolution = page->logicalDpiY();
     if (s.TopMargin > 0) {
         while (resolution * s.TopMargin > double(lineHeight) * LinesOnPage) NewLine();
     }
@@ -160,15 +126,11 @@ bool WrapMemo(const QString& memo, QStringList* lines) {
     lines->clear();
     const QString text = memo.trimmed();
     if (text.isEmpty()) return false;
-    PaperMeasure& paper = Paper();
-    QFont font = paper.font();
-    int unit = paper.textWidth(font, QStringLiteral("B"));
-    // The same floor as the printer's renderer: a page too narrow still gets its lines.
-    while (ReportWidth * unit > paper.pageWidth() && font.pointSize() > kPaperMinPoints) {
-        font.setPointSize(font.pointSize() - 1);
-        unit = paper.textWidth(font, QStringLiteral("B"));
-    }
-    const int limit = ReportWidth * std::max(unit, 1);
+    // The font, column unit and widths of the device that will print, as the renderer reduces them.
+    QPaintDevice* page = PageDevice();
+    const RenderLayout layout = PaperLayout(page, app::ReportFont, ReportWidth);
+    const QFontMetrics fm(layout.font, page);
+    const int limit = ReportWidth * layout.unit;
     lines->append(QString());
     for (const QChar c : text) {
         if (c == QLatin1Char('\n')) {
@@ -178,7 +140,7 @@ bool WrapMemo(const QString& memo, QStringList* lines) {
         if (c == QLatin1Char('\r')) continue;
         QString& line = lines->last();
         line += c;
-        if (paper.textWidth(font, line) <= limit) continue;
+        if (fm.horizontalAdvance(line) <= limit) continue;
         const int space = base::LastPos(QStringLiteral(" "), line);  // 1-based, 0 when none
         QString rest;
         if (space > 0 && space < line.size()) {
@@ -242,9 +204,11 @@ void AddInvoiceDocument(DocKind kind) {
                                    "V41", "R49" + row.value(2).trimmed(), "V50", "R59" + row.value(1).trimmed(),
                                    "V60", "R72" + money("%12.2f", total).trimmed(), "V73"};
         for (int i = 0; i < cells.size(); ++i) Cell(i) = cells[i];
-        if (!row.value(6).isEmpty()) {
+        // A line added in the session carries the comment as the item window held it, padded or blank.
+        const QString comment = row.value(6).trimmed();
+        if (!comment.isEmpty()) {
             NewLine();
-            const QStringList rules = {"V00", "L13" + row.value(6), "V12", "V41", "V50", "V60", "V73"};
+            const QStringList rules = {"V00", "L13" + comment, "V12", "V41", "V50", "V60", "V73"};
             for (int i = 0; i < rules.size(); ++i) Cell(i) = rules[i];
         }
     }

@@ -2,7 +2,6 @@
 // The customer documents: tax invoices, bills and account statements, built into the report buffer
 // with the business letterhead. The window layer installs the hooks that show its dialogs, pick lists
 // and the report window; the generators themselves hold no widgets.
-#include <QFont>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,20 +18,6 @@ extern std::function<bool()> ShowDateSpan;      // TDateSpan on StartDate/EndDat
 extern std::function<bool()> PickInvoiceHook;   // invoice pick list; true with CurInvoiceRec chosen
 extern std::function<bool()> PickCustomerHook;  // customer pick list; true with CurCustRec chosen
 extern std::function<void()> ShowReportWindow;  // the report window on the buffer, modal
-
-// How the paper measures text. The default measures on a US Letter PDF page at 300 dpi in ReportFont,
-// which is how WritePdf lays the page out; the window layer may install its printer's.
-class PaperMeasure {
-public:
-    virtual ~PaperMeasure() = default;
-    virtual int verticalResolution() = 0;  // dots per inch
-    virtual int lineHeight() = 0;          // height of "A" in the report font
-    virtual int pageWidth() = 0;           // printable width in dots
-    virtual QFont font() = 0;              // the report font
-    virtual int textWidth(const QFont& font, const QString& text) = 0;
-};
-void SetPaperMeasure(PaperMeasure* measure);  // nullptr: the default
-PaperMeasure& Paper();
 
 enum class DocKind { Invoice, Bill };
 
@@ -57,12 +42,14 @@ QStringList StatementRow();
 // Adds one customer's statement (address from AddressBlock) from the rows.
 void AddStatement(const QList<QStringList>& rows);
 
-// The letterhead block from the settings record.
+// The letterhead block from the settings record. The top margin and the logo's room are counted in
+// lines of the renderer's line advance on PageDevice(), so they print as many inches as the settings say.
 void AddLetterhead();
 // The letterhead prefix for the settings' justification at ReportWidth: "L00", "C36", "R73".
 QString LetterheadPrefix(int justify);
 
-// Splits a memo into lines that fit ReportWidth columns of the paper; false for an empty memo.
+// Splits a memo into lines that fit ReportWidth columns of PageDevice() in the font the renderer uses
+// there; false for an empty memo.
 // A word wider than a line is broken at the line's width.
 bool WrapMemo(const QString& memo, QStringList* lines);
 

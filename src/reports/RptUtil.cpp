@@ -1,10 +1,15 @@
 #include "reports/RptUtil.h"
 
 #include <QFile>
+#include <QPagedPaintDevice>
 
+#include <algorithm>
+
+#include "app/Preferences.h"
 #include "base/Cp1252.h"
 #include "base/Dialogs.h"
 #include "base/Format.h"
+#include "reports/ReportRender.h"
 
 namespace reports {
 
@@ -30,13 +35,30 @@ QStringList emptyLine() {
     return line;
 }
 
+// Trunc(page height / line height) for the report font on a page of device, with the line height the
+// renderer advances by (the font's full height: the glyph height of "A" would count a third more lines
+// than fit); 0 when the page cannot be measured.
+int pageLines(QPaintDevice* device) {
+    if (!device || device->height() <= 0) return 0;
+    return PageLines(device, PaperLayout(device, app::ReportFont, ReportWidth));
+}
+
+// Without a printer: sixty lines, or what the renderer draws on the PDF page below its top margin when
+// a large report font cannot get sixty onto it.
+int pdfLinesPerPage() {
+    const int lines = pageLines(FallbackPdfPage());
+    if (lines <= 0) return kDefaultLinesPerPage;
+    return std::clamp(lines - kPaperTopLines, 1, kDefaultLinesPerPage);
+}
+
 int computeLinesPerPage() {
-    if (!g_metrics || !g_metrics->hasCurrentPrinter()) {
+    QPagedPaintDevice* printer = g_metrics ? g_metrics->selectPrinter() : nullptr;
+    if (!printer) {
         base::ShowMessage(kNoPrinterMessage);
-        return kDefaultLinesPerPage;
+        return pdfLinesPerPage();
     }
-    const int lines = g_metrics->linesPerPage();
-    return lines > 0 ? lines - kHeadingReserve : kDefaultLinesPerPage;
+    const int lines = pageLines(printer);
+    return lines > 0 ? std::max(1, lines - kHeadingReserve) : pdfLinesPerPage();
 }
 
 // A two-character column ("47", " 5"); -1 when it is not a number.
@@ -49,6 +71,13 @@ int columnAt(const QString& cell, int from) {
 }  // namespace
 
 void SetPrinterMetrics(PrinterMetrics* metrics) { g_metrics = metrics; }
+
+QPagedPaintDevice* CurrentPrinter() { return g_metrics ? g_metrics->printer() : nullptr; }
+
+QPaintDevice* PageDevice() {
+    if (QPagedPaintDevice* printer = CurrentPrinter()) return printer;
+    return FallbackPdfPage();
+}
 
 int LastLine() { return int(ReportLines.size()) - 1; }
 

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+class QPaintDevice;
+class QPagedPaintDevice;
+
 namespace reports {
 
 extern int ReportWidth;   // character columns; set by the generator before BeginReport
@@ -22,18 +25,31 @@ extern int PageNumber;
 extern int LinesOnPage;
 extern int LinesPerPage;
 
-// Where BeginReport learns how many lines fit on a page. The window layer installs the printer's;
-// without one there is no printer.
+// The one page-metrics seam: the page every report is laid out for. Pagination (BeginReport), the
+// letterhead's margin and logo room and memo wrapping (RptGen) and the PDF export's page (WritePdf) all
+// measure on PageDevice(). The window layer installs the current printer; without one, or when there is
+// no current printer, reports are laid out for the PDF page.
 class PrinterMetrics {
 public:
     virtual ~PrinterMetrics() = default;
-    virtual bool hasCurrentPrinter() = 0;
-    // Trunc(page height / height of "A") in the report font; 0 or less when measuring failed.
-    virtual int linesPerPage() = 0;
+    // Selects the current printer again, so that its paper, orientation and resolution of now take
+    // effect, and returns it; nullptr when there is no current printer. BeginReport calls it once per
+    // report. The device stays the metrics' own until the next selection.
+    virtual QPagedPaintDevice* selectPrinter() = 0;
+    // The printer as last selected (selecting it when none was yet); nullptr when there is none.
+    virtual QPagedPaintDevice* printer() = 0;
 };
 void SetPrinterMetrics(PrinterMetrics* metrics);
+// The current printer as last selected; nullptr when there is none or no metrics are installed.
+QPagedPaintDevice* CurrentPrinter();
+// The device a report is measured on: the current printer, or the PDF page when there is none.
+QPaintDevice* PageDevice();
 
+// Without a printer a report pages by 60 lines, or by what the renderer draws on the PDF page below its
+// top margin when that is fewer (a large report font).
 inline constexpr int kDefaultLinesPerPage = 60;
+// With a printer LinesPerPage := PageLines - kHeadingReserve, both counted in the renderer's line
+// advance: the renderer's top margin (kPaperTopLines) and three lines to spare at the foot.
 inline constexpr int kHeadingReserve = 6;
 extern const QString kNoPrinterMessage;
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QPrinterInfo>
 #include <QTest>
 
 #include <memory>
@@ -65,6 +66,21 @@ TEST_F(ReportWindowTest, ScrollBarFollowsTheLinesThatDoNotFit) {
     QApplication::processEvents();
     window.LayoutScreen();
     EXPECT_EQ(window.layout().font.pointSize(), kScreenMinPoints);
+}
+
+// The window layer's page-metrics seam: with no printer installed on the machine, every measurement
+// falls back to the PDF page, and reports page by what it holds.
+TEST_F(ReportWindowTest, WithoutAPrinterTheInstalledMetricsMeasureOnThePdfPage) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+    InstallPrinterMetrics();
+    EXPECT_EQ(CurrentPrinter(), nullptr);
+    EXPECT_EQ(PageDevice(), FallbackPdfPage());
+    app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 12);
+    fill(3);
+    const RenderLayout layout = PaperLayout(FallbackPdfPage(), app::ReportFont, ReportWidth);
+    EXPECT_EQ(LinesPerPage, std::min(60, FallbackPdfPage()->height() / layout.lineHeight - kPaperTopLines));
+    EXPECT_EQ(dialogs->messages(), QStringList{kNoPrinterMessage});
+    EndReport();
 }
 
 TEST_F(ReportWindowTest, ExportsThroughTheSaveDialogAndReportsFailure) {

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QSet>
 
@@ -20,6 +21,8 @@
 #include "store/dbFiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
+#include "invoicing/InvoiceRows.h"
+#include "reports/PdfPages.h"
 #include "reports/ReportFixture.h"
 
 using namespace reports;
@@ -208,11 +211,124 @@ TEST_F(RptGenTest, LetterheadFollowsJustificationLogoAndTopMargin) {
         while (ReportLines[n][0].isEmpty()) ++n;
         return n;
     }();
-    EXPECT_EQ(margin, int(std::ceil(Paper().verticalResolution() * 0.5 / Paper().lineHeight())));
+    const int resolution = PageDevice()->logicalDpiY();
+    const int advance = PaperLayout(PageDevice(), app::ReportFont, ReportWidth).lineHeight;
+    EXPECT_EQ(margin, int(std::ceil(resolution * 0.5 / advance)));
     EXPECT_EQ(ReportLines[margin][0], QStringLiteral("IR73logo.png"));
     EXPECT_EQ(ReportLines[margin].last(), QStringLiteral("S 1.00 2.50"));
-    const int room = Paper().verticalResolution() / Paper().lineHeight();
+    const int room = resolution / advance;
     EXPECT_EQ(ReportLines[margin + room].last(), QStringLiteral("U"));
+    EndReport();
+}
+
+namespace {
+
+// Where the company line of a letterhead alone prints, in inches from the top of the paper, through the
+// real renderer on the current page device.
+double companyLineInches(const QString& pdf) {
+    ReportWidth = 73;
+    CellsPerLine = 12;
+    BeginReport();
+    AddLetterhead();
+    QStringList bad;
+    EXPECT_TRUE(WritePdf(pdf, app::ReportFont, ReportLines, ReportWidth, &bad)) << pdf.toStdString();
+    EXPECT_TRUE(bad.isEmpty());
+    EndReport();
+    const QList<report_testing::PdfPage> pages = report_testing::PdfPages(pdf);
+    if (pages.isEmpty()) return -1;
+    const report_testing::PdfWord* company = report_testing::FindWord(pages[0], QStringLiteral("Bluegum"));
+    return company ? company->yMin / 72.0 : -1;
+}
+
+}  // namespace
+
+// The margin and the logo's room are counted in the line advance of the device that will print, so they
+// print as many inches as the settings say, whatever its resolution.
+TEST_F(RptGenTest, LetterheadMarginAndLogoRoomPrintAsManyInchesAsSetAt300And600Dpi) {
+    store::SettingsBuffer& s = store::SettingsRec;
+    const QString logo = testing_support::artifactDir("reports") + QStringLiteral("/letterhead-logo.png");
+    QImage picture(200, 80, QImage::Format_RGB32);
+    picture.fill(Qt::darkBlue);
+    ASSERT_TRUE(picture.save(logo));
+    for (int dpi : {300, 600}) {
+        report_testing::PagePrinter printer(dpi);
+        SetPrinterMetrics(&printer);
+        ASSERT_EQ(PageDevice(), &printer.device());
+        const double line = double(PaperLayout(PageDevice(), app::ReportFont, 73).lineHeight) / dpi;
+        const QString stem = testing_support::artifactDir("reports") + QStringLiteral("/letterhead-%1dpi-").arg(dpi);
+
+        s.TopMargin = 0;
+        s.LogoFile.clear();
+        const double plain = companyLineInches(stem + QStringLiteral("plain.pdf"));
+        ASSERT_GT(plain, 0) << dpi;
+
+        s.TopMargin = 0.5;
+        const double margined = companyLineInches(stem + QStringLiteral("margin.pdf"));
+        ASSERT_GT(margined, 0) << dpi;
+        EXPECT_NEAR(margined - plain, 0.5, line) << dpi << " dpi, one line " << line << " in";
+        // In the buffer: the blank lines of the margin, each one line advance tall.
+        ReportWidth = 73;
+        CellsPerLine = 12;
+        BeginReport();
+        AddLetterhead();
+        int blank = 0;
+        while (ReportLines[blank][0].isEmpty()) ++blank;
+        EXPECT_NEAR(blank * line, 0.5, line) << dpi;
+        EndReport();
+
+        s.TopMargin = 0;
+        s.LogoFile = logo;
+        s.LogoHeight = 1;
+        s.LogoWidth = 2.5;
+        const double withLogo = companyLineInches(stem + QStringLiteral("logo.pdf"));
+        ASSERT_GT(withLogo, 0) << dpi;
+        EXPECT_NEAR(withLogo - plain, 1.0, line) << dpi << " dpi, one line " << line << " in";
+        EXPECT_GE(withLogo - plain, 1.0 - 1.0 / 72) << dpi << ": the company line must not overlap the logo";
+        SetPrinterMetrics(nullptr);
+    }
+}
+
+// A line added in the session carries the comment as the item window held it: the product's comment
+// field, blank-padded when the product has none. It gets no blank ruled comment line under it.
+TEST_F(RptGenTest, ALineAddedInTheSessionWithoutACommentGetsNoCommentLine) {
+    store::OpenCust();
+    store::OpenGroups();
+    store::OpenInv();
+    store::OpenItm();
+    store::OpenPmt();
+    store::OpenProd();
+    store::CurInvoiceRec = 1;
+    store::LoadInvoice();
+    store::ProdBuffer product;
+    bool found = false;
+    xbase::Table* prod = store::ProdTable;
+    for (int rc = prod->top(); rc == xbase::kOk && !found; rc = prod->skip(1)) {
+        store::LoadProd();
+        found = store::ProdRec.IComm.trimmed().isEmpty();
+        if (found) product = store::ProdRec;
+    }
+    ASSERT_TRUE(found) << "the demo data has a product without a comment";
+    // The item window's cells for the product: code, quantity, price, flags, description, comment.
+    const QString padded = product.IComm.isEmpty() ? QStringLiteral("          ") : product.IComm;
+    invoicing::AppendItemRow({product.PrID, base::FormatNumber("%9.2f", 2), base::FormatNumber("%8.2f", product.UPrice),
+                              invoicing::ItemFlag(product.LTax1), invoicing::ItemFlag(product.LTax2), product.PDesc,
+                              padded},
+                             product.RCode, product.PMemo);
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    int at = -1;
+    for (int i = 0; i <= LastLine(); ++i)
+        if (ReportLines[i][1] == QStringLiteral("L01") + product.PrID.trimmed()) at = i;
+    ASSERT_GE(at, 0);
+    ASSERT_LT(at + 1, ReportLines.size());
+    // The next line is the table's closing rule or the totals box, not a ruled line with nothing in it.
+    EXPECT_FALSE(ReportLines[at + 1][0] == QLatin1String("V00") && ReportLines[at + 1][1].startsWith("L13"))
+        << ReportLines[at + 1].join('|').toStdString();
+    for (const QStringList& line : ReportLines) {
+        if (line[1].startsWith(QLatin1String("L13")) && line[0] == QLatin1String("V00")) {
+            EXPECT_FALSE(line[1].mid(3).trimmed().isEmpty()) << line.join('|').toStdString();
+        }
+    }
     EndReport();
 }
 

@@ -1,25 +1,35 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFont>
+#include <QPageLayout>
 
+#include <algorithm>
+
+#include "app/Preferences.h"
 #include "base/Format.h"
+#include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
+#include "reports/PdfPages.h"
+#include "reports/ReportFixture.h"
 
 using namespace reports;
+using report_testing::PagePrinter;
 
 namespace {
 
-class FixedPrinter : public PrinterMetrics {
-public:
-    explicit FixedPrinter(int lines) : m_lines(lines) {}
-    bool hasCurrentPrinter() override { return true; }
-    int linesPerPage() override { return m_lines; }
+QFont monoFont(int points) { return QFont(QStringLiteral("DejaVu Sans Mono"), points); }
 
-private:
-    int m_lines;
+// A printer whose page holds 16 lines of the 10-point report font: 10 lines per page after the reserve.
+class FixedPrinter : public PagePrinter {
+public:
+    explicit FixedPrinter(int lines) {
+        app::ReportFont = monoFont(10);
+        holdLines(lines, app::ReportFont, 50);
+    }
 };
 
 // A three-column report with the usual two heading rows.
@@ -90,10 +100,102 @@ TEST_F(RptUtilTest, BreaksWithAndWithoutHeadings) {
 
 TEST_F(RptUtilTest, NoPrinterGivesSixtyLinesWithMessage) {
     testing_support::ScriptedDialogs dialogs;
+    app::ReportFont = monoFont(10);
     beginColumns(50);
     EXPECT_EQ(LinesPerPage, 60);
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages()[0], kNoPrinterMessage);
+}
+
+namespace {
+
+// Numbered rows ("row0001"...) under the page headings until `pages` pages are full and one row stands on
+// the next; every page is filled to LinesPerPage by CheckPageBreak.
+void fillPages(int pages) {
+    int row = 0;
+    while (PageNumber <= pages) {
+        CheckPageBreak(LinesOnPage + 1, true);
+        NewLine();
+        Cell(0) = QStringLiteral("L00row%1").arg(++row, 4, 10, QLatin1Char('0'));
+    }
+}
+
+// The rows of the buffer, page by page as the "EJECT" lines divide it.
+QList<QStringList> rowsByPage() {
+    QList<QStringList> pages = {{}};
+    for (const QStringList& line : ReportLines) {
+        if (line[0] == QLatin1String("EJECT")) pages.append(QStringList());
+        else if (line[0].startsWith(QLatin1String("L00row"))) pages.last().append(line[0].mid(3));
+    }
+    return pages;
+}
+
+// Renders the buffer through the real renderer into pdf (on the page the report was laid out for) and
+// checks that every page shows all its rows and that the last line of every page, like every other,
+// ends inside the printable area: above the paper's bottom margin.
+void expectEveryPageInside(const QString& pdf, double bottomMarginPoints) {
+    QStringList bad;
+    ASSERT_TRUE(WritePdf(pdf, app::ReportFont, ReportLines, ReportWidth, &bad));
+    const QList<report_testing::PdfPage> pages = report_testing::PdfPages(pdf);
+    const QList<QStringList> rows = rowsByPage();
+    ASSERT_EQ(pages.size(), rows.size()) << pdf.toStdString();
+    for (int p = 0; p < pages.size(); ++p) {
+        const double printableBottom = pages[p].height - bottomMarginPoints;
+        for (const QString& row : rows[p]) {
+            const report_testing::PdfWord* word = report_testing::FindWord(pages[p], row);
+            ASSERT_NE(word, nullptr) << row.toStdString() << " is not on page " << p + 1;
+        }
+        ASSERT_FALSE(rows[p].isEmpty()) << "page " << p + 1;
+        double lowest = 0;
+        for (const report_testing::PdfWord& w : pages[p].words) lowest = std::max(lowest, w.yMax);
+        const report_testing::PdfWord* last = report_testing::FindWord(pages[p], rows[p].last());
+        EXPECT_LE(last->yMax, printableBottom + 0.5) << "page " << p + 1 << " of " << pdf.toStdString();
+        EXPECT_LE(lowest, printableBottom + 0.5) << "page " << p + 1 << " of " << pdf.toStdString();
+    }
+}
+
+}  // namespace
+
+// The page count uses the line height the renderer steps by: at 10 points on a 300 dpi page the glyph
+// height of "A" counted 97 lines where 62 fit, and a third of every page fell below the paper's edge.
+TEST_F(RptUtilTest, EveryPrintedPageEndsInsideThePrintableAreaAt8To12Points) {
+    for (int points : {8, 10, 12}) {
+        PagePrinter printer(300);
+        SetPrinterMetrics(&printer);
+        app::ReportFont = monoFont(points);
+        beginColumns(50);
+        const RenderLayout layout = PaperLayout(&printer.device(), app::ReportFont, ReportWidth);
+        ASSERT_EQ(printer.device().logicalDpiY(), 300);
+        EXPECT_EQ(LinesPerPage, printer.device().height() / layout.lineHeight - kHeadingReserve) << points;
+        fillPages(2);
+        // The first page is full: it holds LinesPerPage lines before its "EJECT".
+        int firstPage = 0;
+        while (ReportLines[firstPage][0] != QLatin1String("EJECT")) ++firstPage;
+        EXPECT_EQ(firstPage, LinesPerPage) << points;
+        const double bottom = printer.device().pageLayout().margins(QPageLayout::Point).bottom();
+        expectEveryPageInside(
+            testing_support::artifactDir("reports") + QStringLiteral("/pages-%1pt.pdf").arg(points), bottom);
+        EndReport();
+        SetPrinterMetrics(nullptr);
+    }
+}
+
+// Without a printer the PDF page is the page: sixty lines, unless the font is too large for sixty.
+TEST_F(RptUtilTest, NoPrinterAndAFontTooLargeForSixtyLinesPagesByWhatFits) {
+    testing_support::ScriptedDialogs dialogs;
+    for (int points : {12, 14}) {
+        app::ReportFont = monoFont(points);
+        beginColumns(50);
+        EXPECT_LT(LinesPerPage, 60) << points;
+        const RenderLayout layout = PaperLayout(FallbackPdfPage(), app::ReportFont, ReportWidth);
+        EXPECT_EQ(LinesPerPage, FallbackPdfPage()->height() / layout.lineHeight - kPaperTopLines) << points;
+        fillPages(2);
+        const double bottom = FallbackPdfPage()->pageLayout().margins(QPageLayout::Point).bottom();
+        expectEveryPageInside(
+            testing_support::artifactDir("reports") + QStringLiteral("/pages-noprinter-%1pt.pdf").arg(points), bottom);
+        EndReport();
+    }
+    EXPECT_EQ(dialogs.messages(), QStringList({kNoPrinterMessage, kNoPrinterMessage}));
 }
 
 TEST(ReportMarkup, ParsesCellsAndAttributes) {
