@@ -148,7 +148,11 @@ void MaskEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // The window losing activation (a message box, another window) is not leaving the field.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
-    if (!isReadOnly()) reformat();
+    if (!isReadOnly()) {
+        reformat();
+        // A lone minus is kept while typing (the digits may follow), but a zero left behind shows no sign.
+        if (text().contains(QLatin1Char('-')) && value().isZero() && !m_settings.format.isEmpty()) setValue(base::Decimal());
+    }
     if (m_settings.colour != NegativeColour::None) colourBySign();
     emit exited();
 }

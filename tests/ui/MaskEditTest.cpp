@@ -57,16 +57,16 @@ TEST_F(MaskEditTest, EmptyFieldReformatsToZeroInTheFormatWidth) {
     EXPECT_EQ(field->text(), QStringLiteral("      0.00"));
 }
 
-TEST_F(MaskEditTest, MinusThenSeparatorGivesRedMinusZero) {
+TEST_F(MaskEditTest, MinusThenSeparatorGivesRedMinusZeroUntilTheFieldIsLeft) {
     build(ui::amountField(5));
     type(QStringLiteral("-"));
     EXPECT_TRUE(red());
     type(QStringLiteral("."));
     EXPECT_EQ(field->text(), QStringLiteral("   -0.00"));
     EXPECT_TRUE(red());
-    leave();
-    EXPECT_EQ(field->text(), QStringLiteral("   -0.00"));
-    EXPECT_TRUE(red());
+    leave();  // a zero is no negative amount
+    EXPECT_EQ(field->text(), QStringLiteral("    0.00"));
+    EXPECT_FALSE(red());
     field->setFocus();
     field->selectAll();
     type(QStringLiteral("3"));
