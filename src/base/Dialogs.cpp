@@ -9,7 +9,8 @@ namespace {
 // question is answered with its cancel button: nothing is ever confirmed silently.
 class NoDialogs : public Dialogs {
 public:
-    Answer message(MsgKind, const QString& text, MsgButtons buttons) override {
+    using Dialogs::message;
+    Answer message(MsgKind, const QString& text, MsgButtons buttons, MsgDefault) override {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         switch (buttons) {
         case MsgButtons::Ok: return Answer::Ok;
@@ -43,6 +44,10 @@ void ShowMessage(const QString& text) { dialogs().message(MsgKind::Information, 
 
 bool ConfirmOkCancel(const QString& text, MsgKind kind) {
     return dialogs().message(kind, text, MsgButtons::OkCancel) == Answer::Ok;
+}
+
+bool ConfirmDestructive(const QString& text, MsgKind kind) {
+    return dialogs().message(kind, text, MsgButtons::OkCancel, MsgDefault::Negative) == Answer::Ok;
 }
 
 bool ConfirmYesNo(const QString& text, MsgKind kind) {

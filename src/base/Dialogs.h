@@ -14,6 +14,8 @@ namespace base {
 enum class MsgKind { Information, Warning, Confirmation, Error };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
+// The button Enter presses: OK or Yes, or for a question whose OK destroys data, Cancel or No.
+enum class MsgDefault { Affirmative, Negative };
 
 // What the printer-setup dialog chose.
 struct PrinterChoice {
@@ -26,7 +28,10 @@ public:
     virtual ~Dialogs() = default;
 
     // A message box of a fixed kind; returns the button pressed (Cancel/No when closed otherwise).
-    virtual Answer message(MsgKind kind, const QString& text, MsgButtons buttons) = 0;
+    virtual Answer message(MsgKind kind, const QString& text, MsgButtons buttons, MsgDefault def) = 0;
+    Answer message(MsgKind kind, const QString& text, MsgButtons buttons) {
+        return message(kind, text, buttons, MsgDefault::Affirmative);
+    }
     // Input box: returns false when cancelled; *value holds the default on entry, the answer on exit.
     virtual bool input(const QString& caption, const QString& prompt, QString* value) = 0;
     // File dialogs: the chosen path, or empty when cancelled. filter in Qt's "Text (*.txt);;All (*)" form.
@@ -51,6 +56,8 @@ Dialogs* setDialogs(Dialogs* d);
 // Short forms for the fixed kinds of message the program shows.
 void ShowMessage(const QString& text);                        // information, OK
 bool ConfirmOkCancel(const QString& text, MsgKind kind = MsgKind::Warning);  // true on OK
+// A question whose OK erases or replaces data: Enter answers Cancel. True on OK.
+bool ConfirmDestructive(const QString& text, MsgKind kind = MsgKind::Warning);
 bool ConfirmYesNo(const QString& text, MsgKind kind = MsgKind::Confirmation);  // true on Yes
 
 }  // namespace base

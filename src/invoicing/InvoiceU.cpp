@@ -523,7 +523,7 @@ void TInvoice::BtnSaveClick() {
 }
 
 void TInvoice::BtnDeleteClick() {
-    if (!base::ConfirmOkCancel(kConfirmDelete, base::MsgKind::Confirmation)) return;
+    if (!base::ConfirmDestructive(kConfirmDelete, base::MsgKind::Confirmation)) return;
     {
         BusyCursor busy;
         DeleteInvoice();

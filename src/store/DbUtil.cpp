@@ -184,7 +184,7 @@ void PackAll() {
 }
 
 void EraseAll() {
-    if (!base::ConfirmOkCancel(kEraseWarning, base::MsgKind::Warning)) return;
+    if (!base::ConfirmDestructive(kEraseWarning)) return;
     OptionScope options(/*accessMode=*/1);
     base::ShowStatus(kErasing);
     for (const EraseStep& step : kEraseSteps) {

@@ -17,7 +17,7 @@ using base::Answer;
 using base::MsgButtons;
 using base::MsgKind;
 
-Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons) {
+Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons, base::MsgDefault def) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QApplication::applicationName());
     box.setText(text);
@@ -35,6 +35,8 @@ Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    if (def == base::MsgDefault::Negative)
+        box.setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel);
     switch (box.exec()) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Yes: return Answer::Yes;

@@ -6,7 +6,9 @@ namespace ui {
 
 class QtDialogs : public base::Dialogs {
 public:
-    base::Answer message(base::MsgKind kind, const QString& text, base::MsgButtons buttons) override;
+    using base::Dialogs::message;
+    base::Answer message(base::MsgKind kind, const QString& text, base::MsgButtons buttons,
+                         base::MsgDefault def) override;
     bool input(const QString& caption, const QString& prompt, QString* value) override;
     QString openFile(const QString& caption, const QString& dir, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& dir, const QString& filter) override;

@@ -71,7 +71,7 @@ TEST_F(MaintenanceTest, EraseEmptiesTheDataAndKeepsLabelsAndSettings) {
     store::EraseAll();
 
     EXPECT_EQ(dialogs->log().value(0),
-              QStringLiteral("Warning OkCancel: WARNING: You are about to erase all of your existing data."));
+              QStringLiteral("Warning OkCancel/Cancel: WARNING: You are about to erase all of your existing data."));
     for (const char* table : {"CUST5", "GROUPS", "INV5", "ITM5", "GSTPMT", "Prod5", "Pur5"})
         EXPECT_EQ(tableCount(table), 0) << table;
     EXPECT_EQ(tableRecords("LABELS"), before.at("LABELS"));

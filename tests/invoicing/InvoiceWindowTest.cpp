@@ -269,6 +269,7 @@ TEST_F(InvoiceWindowTest, DeleteAsksThenLeavesTheLastInvoiceSelected) {
     EXPECT_EQ(storedInvoices(), std::vector<long>{1001});
     EXPECT_EQ(store::CurInvoiceRec, 1);
     EXPECT_EQ(dialogs->log().filter("Are you sure").size(), 2);
+    EXPECT_EQ(dialogs->log().filter("Confirmation OkCancel/Cancel: Are you sure").size(), 2);  // Enter keeps it
 }
 
 TEST_F(InvoiceWindowTest, TaxDefinitionSavesTheChoicesCancelKeepsThem) {

@@ -103,7 +103,12 @@ QStringList ScriptedDialogs::log() const {
     for (const Event& e : m_events) {
         switch (e.call) {
         case Call::Message:
-            lines << kindName(e.kind) + QLatin1Char(' ') + buttonsName(e.buttons) + QStringLiteral(": ") + e.text;
+            // A question whose Enter answers Cancel or No says so: "Warning OkCancel/Cancel: ...".
+            lines << kindName(e.kind) + QLatin1Char(' ') + buttonsName(e.buttons) +
+                         (e.byDefault == base::MsgDefault::Negative
+                              ? (e.buttons == base::MsgButtons::YesNo ? QStringLiteral("/No") : QStringLiteral("/Cancel"))
+                              : QString()) +
+                         QStringLiteral(": ") + e.text;
             break;
         case Call::Input: lines << QStringLiteral("Input ") + e.caption + QStringLiteral(": ") + e.text; break;
         case Call::OpenFile: lines << QStringLiteral("OpenFile ") + e.caption; break;
@@ -128,8 +133,8 @@ std::optional<T> ScriptedDialogs::take(std::deque<T>& queue, const char* what, c
     return value;
 }
 
-Answer ScriptedDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons) {
-    m_events.push_back({Call::Message, kind, buttons, text, {}});
+Answer ScriptedDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons, base::MsgDefault def) {
+    m_events.push_back({Call::Message, kind, buttons, text, {}, def});
     if (buttons == MsgButtons::Ok) return Answer::Ok;
     const std::optional<Answer> a = take(m_answers, "the message", text);
     if (!a) return cancelOf(buttons);

@@ -35,6 +35,7 @@ public:
         base::MsgButtons buttons = base::MsgButtons::Ok;    // messages
         QString text;     // message text, input prompt, window class name
         QString caption;  // input, file and directory captions
+        base::MsgDefault byDefault = base::MsgDefault::Affirmative;  // messages: what Enter would answer
     };
 
     ScriptedDialogs();
@@ -77,7 +78,9 @@ public:
     QStringList log() const;
 
     // base::Dialogs
-    base::Answer message(base::MsgKind kind, const QString& text, base::MsgButtons buttons) override;
+    using base::Dialogs::message;
+    base::Answer message(base::MsgKind kind, const QString& text, base::MsgButtons buttons,
+                         base::MsgDefault def) override;
     bool input(const QString& caption, const QString& prompt, QString* value) override;
     QString openFile(const QString& caption, const QString& dir, const QString& filter) override;
     QString saveFile(const QString& caption, const QString& dir, const QString& filter) override;
