@@ -474,6 +474,10 @@ void TMain::FormShow() {
 void TMain::closeEvent(QCloseEvent* event) {
     FormClose();
     QMainWindow::closeEvent(event);
+    // The help browser and any other window left open close with the program: otherwise the run
+    // would go on, without its data, until the user found and closed them too.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible()) window->close();
 }
 
 void TMain::FormClose() {

@@ -297,9 +297,13 @@ TEST_F(MainWindowTest, BackupAndRestoreThroughTheChooser) {
 TEST_F(MainWindowTest, ExitPacksPendingDeletionsAndEndsTheContext) {
     start();
     store::PackPending = true;
+    main->BtnHelp[3]->click();  // help stays open beside the program ...
+    ASSERT_TRUE(ui::HelpWindow()->isVisible());
     main->Exit1->trigger();
     EXPECT_FALSE(store::EngineActive());
     EXPECT_FALSE(store::PackPending);
+    EXPECT_FALSE(ui::HelpWindow()->isVisible());  // ... but not after it
+    for (QWidget* window : QApplication::topLevelWidgets()) EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
 
 TEST_F(MainWindowTest, ADriveThatCannotBeReadSendsTheChooserBack) {
