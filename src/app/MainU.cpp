@@ -521,9 +521,14 @@ void TMain::focusChanged(QWidget* old, QWidget* now) {
     if (isInside(old, GroupBox2) && !isInside(now, GroupBox2)) GroupBox2Exit();
 }
 
-void TMain::GroupBox1Exit() { SaveSortByName(RadioButton1->isChecked()); }
+// A choice that could not be stored shows the one in force again.
+void TMain::GroupBox1Exit() {
+    if (!SaveSortByName(RadioButton1->isChecked())) (SortByName() ? RadioButton1 : RadioButton2)->setChecked(true);
+}
 
-void TMain::GroupBox2Exit() { SaveInventoryFifo(RadioButton3->isChecked()); }
+void TMain::GroupBox2Exit() {
+    if (!SaveInventoryFifo(RadioButton3->isChecked())) (InventoryFifo() ? RadioButton3 : RadioButton4)->setChecked(true);
+}
 
 // ---------------------------------------------------------------- pop-up menus
 

@@ -25,10 +25,10 @@ void ApplySettingsFont(const QFont& windowFont) {
 }
 
 void StoreReportFont(const QFont& font) {
-    ReportFont = font;
-    store::SettingsRec.FontName = font.family();
-    store::SettingsRec.FontSize = FontPoints(font);
-    store::SaveSettings();
+    store::SettingsBuffer next = store::SettingsRec;
+    next.FontName = font.family();
+    next.FontSize = FontPoints(font);
+    if (store::ChangeSettings(next, QStringLiteral("The report font"))) ReportFont = font;
 }
 
 base::PrinterChoice& CurrentPrinter() {
@@ -44,14 +44,16 @@ QString PrinterText(const base::PrinterChoice& printer) {
 bool SortByName() { return store::SettingsRec.ByCust; }
 bool InventoryFifo() { return store::SettingsRec.fifo; }
 
-void SaveSortByName(bool byName) {
-    store::SettingsRec.ByCust = byName;
-    store::SaveSettings();
+bool SaveSortByName(bool byName) {
+    store::SettingsBuffer next = store::SettingsRec;
+    next.ByCust = byName;
+    return store::ChangeSettings(next, QStringLiteral("The customer order"));
 }
 
-void SaveInventoryFifo(bool fifo) {
-    store::SettingsRec.fifo = fifo;
-    store::SaveSettings();
+bool SaveInventoryFifo(bool fifo) {
+    store::SettingsBuffer next = store::SettingsRec;
+    next.fifo = fifo;
+    return store::ChangeSettings(next, QStringLiteral("The inventory valuation"));
 }
 
 }  // namespace app

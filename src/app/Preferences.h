@@ -31,7 +31,8 @@ QString PrinterText(const base::PrinterChoice& printer);
 bool SortByName();
 bool InventoryFifo();
 // Store a choice into the settings buffer and write the settings record.
-void SaveSortByName(bool byName);
-void SaveInventoryFifo(bool fifo);
+// False when the choice could not be stored (the user was told; the settings stay as they were).
+bool SaveSortByName(bool byName);
+bool SaveInventoryFifo(bool fifo);
 
 }  // namespace app

@@ -51,9 +51,13 @@ StartupResult StartUp() {
         base::ShowMessage(kNoDataFiles + QLatin1Char('\n') + kStartFromDataDir);
         return StartupResult::DataFilesMissing;
     }
-    xbase::Context& context = store::EngineInit();
-    context.exitOnError();
-    if (context.errorCode() != 0) return StartupResult::EngineFailed;
+    // A binding or tag that does not fit the catalogue would read blank or in record order unnoticed.
+    if (const std::vector<std::string> faults = store::RecordLayerFaults(); !faults.empty()) {
+        base::ShowMessage(QStringLiteral("The program's table descriptions do not fit: ") +
+                          QString::fromStdString(faults.front()));
+        return StartupResult::EngineFailed;
+    }
+    store::EngineInit();
     store::RebuildIndexes(true);
     store::ReadSettings();
     store::PackPending = false;
@@ -62,7 +66,7 @@ StartupResult StartUp() {
 
 void CloseDown() {
     if (!store::EngineActive()) return;
-    store::Engine().exitOnError();
+    // A failure an earlier command told the user of is no reason to skip the pending pack.
     if (store::PackPending) store::PackAll();
     store::EngineEnd();
 }

@@ -133,7 +133,7 @@ void TTaxDef::FormShow() {
 }
 
 void TTaxDef::BtnSaveClick() {
-    store::SettingsBuffer& s = store::SettingsRec;
+    store::SettingsBuffer s = store::SettingsRec;
     s.ShipLine = Edit1->text().trimmed();
     s.TaxLine = Edit2->text().trimmed();
     s.TaxRate1 = MaskEdit1->value();
@@ -141,8 +141,7 @@ void TTaxDef::BtnSaveClick() {
     s.ShipTax = itemIndex(RadioGroup1) + 1;
     s.TaxRound = itemIndex(RadioGroup2) + 1;
     s.GSTField = itemIndex(RadioGroup3) + 1;
-    store::SaveSettings();
-    accept();
+    if (store::ChangeSettings(s, QStringLiteral("The tax settings"))) accept();
 }
 
 void TTaxDef::BtnCancelClick() { reject(); }

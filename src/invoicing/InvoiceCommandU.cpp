@@ -16,7 +16,7 @@ void InvoiceCommand() {
         return;
     }
     xbase::Table* inv = store::InvTable;
-    inv->selectTag(inv->findTag("Inv"));
+    store::SelectTag(inv, store::TagId::Inv);
     store::CurInvoiceRec = inv->bottom() == xbase::kOk ? inv->recNo() : 0;
     for (;;) {
         bool created = false;

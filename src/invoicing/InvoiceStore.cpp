@@ -22,15 +22,14 @@ const QString kNumbersUsedUp =
 const QString kInvoiceFailed = QStringLiteral("Unable to add invoice at this time. Please try again later");
 const QString kItemsFailed = QStringLiteral("Unable to add invoice Items at this time. Please try again later");
 const QString kPaymentsFailed = QStringLiteral("Unable to add Payments at this time. Please try again later");
+const QString kNoteFailed = QStringLiteral("Unable to save the customer's note at this time. Please try again later");
 const QString kNothingSaved = QStringLiteral("Nothing of this invoice was saved.");
 const QString kPartlySaved =
     QStringLiteral("The invoice could not be put back as it was: check it in the invoice list before going on.");
 
-AppendFn g_append = [](xbase::Table* table, store::TableKey) { return table->appendBlank(); };
-
 QString invoiceKey(long ivNo) { return base::PadNumber(ivNo, 6); }
 
-long storedIvNo(xbase::Table* table) { return store::RecordAccess(table).asLong("IVNO"); }
+long storedIvNo(xbase::Table* table) { return store::ReadField(table, &store::InvBuffer::IvNo); }
 
 // A sign and digits, however many: a whole number, whether or not it fits a long.
 bool writtenAsWholeNumber(const QString& text) {
@@ -55,11 +54,27 @@ long highestStoredNumber() {
     return 0;
 }
 
-// What one save changed, so that a refused append can put every record back.
+// How a record looked before the save overwrote it, and how to put it back.
+using Restore = std::function<bool(xbase::Table*)>;
+
+// A write that failed may have reached the disk in part or not at all: a record that reads as it did
+// before needs no write (and no lock) to be put back.
+template <class B>
+Restore keepRecord(xbase::Table* table) {
+    B old;
+    store::ReadRecord(table, &old);
+    return [old](xbase::Table* t) {
+        B now;
+        store::ReadRecord(t, &now);
+        return now == old || store::StoreRecord(t, old).ok();
+    };
+}
+
+// What one save changed, so that a failed write can put every record back.
 class Journal {
 public:
     void appended(store::TableKey key, long recNo) { m_steps.push_back({Kind::Appended, key, recNo, {}}); }
-    void overwritten(store::TableKey key, long recNo, std::function<void(xbase::Table*)> restore) {
+    void overwritten(store::TableKey key, long recNo, Restore restore) {
         m_steps.push_back({Kind::Overwritten, key, recNo, std::move(restore)});
     }
     void marked(store::TableKey key, long recNo) { m_steps.push_back({Kind::Marked, key, recNo, {}}); }
@@ -72,21 +87,25 @@ public:
         std::vector<store::TableKey> toPack;
         for (auto it = m_steps.rbegin(); it != m_steps.rend(); ++it) {
             xbase::Table* table = store::TableHandle(it->key);
+            // The change that failed is not written by the move that follows.
+            if (table) table->revert();
             if (!table || table->go(it->recNo) != xbase::kOk) {
                 ok = false;
                 continue;
             }
+            // Each step is undone only where the disk shows it was done.
             int rc = xbase::kOk;
             switch (it->kind) {
             case Kind::Appended:
                 rc = table->markDeleted();
                 if (std::find(toPack.begin(), toPack.end(), it->key) == toPack.end()) toPack.push_back(it->key);
                 break;
-            case Kind::Overwritten: it->restore(table); break;
-            case Kind::Marked: rc = table->recall(); break;
-            case Kind::Recalled: rc = table->markDeleted(); break;
+            case Kind::Overwritten: rc = it->restore(table) ? int(xbase::kOk) : int(xbase::kErrWrite); break;
+            case Kind::Marked: rc = table->isDeleted() ? table->recall() : int(xbase::kOk); break;
+            case Kind::Recalled: rc = table->isDeleted() ? int(xbase::kOk) : table->markDeleted(); break;
             }
             if (rc == xbase::kOk) rc = table->flush(false);
+            if (rc != xbase::kOk) table->revert();
             ok = ok && rc == xbase::kOk;
         }
         m_steps.clear();
@@ -94,6 +113,8 @@ public:
             store::PackPending = true;
             ok = PackOpenTable(key) && ok;
         }
+        // What failed has been told through the save's result, not left for a later command.
+        store::ErrorCode();
         return ok;
     }
 
@@ -103,7 +124,7 @@ private:
         Kind kind;
         store::TableKey key;
         long recNo;
-        std::function<void(xbase::Table*)> restore;
+        Restore restore;
     };
     std::vector<Step> m_steps;
 };
@@ -111,49 +132,50 @@ private:
 // How the records of one kind (lines or payments) are written from the working set.
 struct RecordKind {
     store::TableKey key;
-    const char* tag;
-    int rows;                                                       // rows in the working set
-    std::function<void(int row)> fill;                              // working-set row into the buffer
-    std::function<void()> store;                                    // buffer into the current record
-    std::function<std::function<void(xbase::Table*)>(xbase::Table*)> keep;  // the current record, to put back
+    store::TagId tag;
+    int rows;                                  // rows in the working set
+    std::function<void(int row)> fill;         // working-set row into the buffer
+    store::WriteResult (*store)();             // buffer into the current record
+    Restore (*keep)(xbase::Table*);            // the current record, to put back
 };
 
-enum class Replace { Done, AppendFailed };
+store::WriteResult failure(int rc, store::TableKey key) { return store::WriteResult::EngineFailure(rc, key); }
 
 // Overwrites the invoice's stored records in order, appends when they run out and marks the surplus
-// deleted. *deleted tells whether any record was marked.
-Replace replaceRecords(const RecordKind& kind, long ivNo, Journal* journal, bool* deleted) {
+// deleted. *deleted tells whether any record was marked. Returns the first failure.
+store::WriteResult replaceRecords(const RecordKind& kind, long ivNo, Journal* journal, bool* deleted) {
     xbase::Table* table = store::TableHandle(kind.key);
-    table->selectTag(table->findTag(kind.tag));
+    store::SelectTag(table, kind.tag);
     bool appending = table->seek(store::ToTableText(invoiceKey(ivNo))) != xbase::kOk;
     for (int row = 0; row < kind.rows; ++row) {
         kind.fill(row);
         if (appending) {
-            if (g_append(table, kind.key) != xbase::kOk) return Replace::AppendFailed;
+            if (const int rc = table->appendBlank(); rc != xbase::kOk) return failure(rc, kind.key);
             journal->appended(kind.key, table->recNo());
         } else {
             journal->overwritten(kind.key, table->recNo(), kind.keep(table));
-            // A line left marked by an unfinished pack becomes a live line again.
+            // A line left marked by an unfinished pack becomes a live line again, in the same write.
             if (table->isDeleted() && table->recall() == xbase::kOk) journal->recalled(kind.key, table->recNo());
         }
-        kind.store();
+        if (store::WriteResult stored = kind.store(); !stored) return stored;
         if (!appending && (table->skip(1) != xbase::kOk || storedIvNo(table) != ivNo)) appending = true;
     }
     if (!appending) {
         while (!table->eof() && storedIvNo(table) == ivNo) {
-            if (!table->isDeleted() && table->markDeleted() == xbase::kOk) {
+            if (!table->isDeleted()) {
+                if (const int rc = table->markDeleted(); rc != xbase::kOk) return failure(rc, kind.key);
                 journal->marked(kind.key, table->recNo());
+                if (store::WriteResult marked = store::CommitRecord(table, kind.key); !marked) return marked;
                 *deleted = true;
             }
             if (table->skip(1) != xbase::kOk) break;
         }
     }
-    table->flush(false);
-    return Replace::Done;
+    return {};
 }
 
 RecordKind lineRecords() {
-    return {store::TableKey::Itm, "Itm", store::LastItemRow + 1,
+    return {store::TableKey::Itm, store::TagId::Itm, store::LastItemRow + 1,
             [](int r) {
                 const QStringList& row = store::ItemRows[r];
                 store::ItmBuffer& b = store::ItmRec;
@@ -166,16 +188,11 @@ RecordKind lineRecords() {
                 b.PDesc = row.value(5);
                 b.IComm = row.value(6);
             },
-            store::StoreItm,
-            [](xbase::Table* table) {
-                store::ItmBuffer old;
-                store::ReadItm(table, &old);
-                return std::function<void(xbase::Table*)>([old](xbase::Table* t) { store::WriteItm(t, old); });
-            }};
+            store::StoreItm, keepRecord<store::ItmBuffer>};
 }
 
 RecordKind paymentRecords() {
-    return {store::TableKey::Pmt, "Pmt", store::LastPmtRow + 1,
+    return {store::TableKey::Pmt, store::TagId::Pmt, store::LastPmtRow + 1,
             [](int r) {
                 const QStringList& row = store::PaymentRows[r];
                 store::PmtBuffer& b = store::PmtRec;
@@ -185,42 +202,38 @@ RecordKind paymentRecords() {
                 b.GST = base::ReadAmount(row.value(2));
                 b.lGST = row.value(3) == QLatin1String("T");
             },
-            store::StorePmt,
-            [](xbase::Table* table) {
-                store::PmtBuffer old;
-                store::ReadPmt(table, &old);
-                return std::function<void(xbase::Table*)>([old](xbase::Table* t) { store::WritePmt(t, old); });
-            }};
+            store::StorePmt, keepRecord<store::PmtBuffer>};
 }
 
 // The header: appended for a new invoice, overwritten in place for an edited one.
-bool storeHeader(bool isNew, Journal* journal, long* recNo) {
+store::WriteResult storeHeader(bool isNew, Journal* journal, long* recNo) {
     xbase::Table* inv = store::InvTable;
     if (isNew) {
-        if (g_append(inv, store::TableKey::Inv) != xbase::kOk) return false;
+        if (const int rc = inv->appendBlank(); rc != xbase::kOk) return failure(rc, store::TableKey::Inv);
         journal->appended(store::TableKey::Inv, inv->recNo());
-    } else {
-        if (inv->go(store::CurInvoiceRec) != xbase::kOk) return false;
-        store::InvBuffer old;
-        store::ReadInv(inv, &old);
-        journal->overwritten(store::TableKey::Inv, inv->recNo(),
-                             [old](xbase::Table* t) { store::WriteInv(t, old); });
+        *recNo = inv->recNo();
+        return store::StoreInv();
     }
+    if (inv->go(store::CurInvoiceRec) != xbase::kOk) return failure(xbase::kErrRecord, store::TableKey::Inv);
     *recNo = inv->recNo();
-    store::StoreInv();
-    return true;
+    journal->overwritten(store::TableKey::Inv, inv->recNo(), keepRecord<store::InvBuffer>(inv));
+    return store::StoreInv();
 }
 
 // The note of the invoice's customer, written into its record; CUST5 is left in name order.
-void storeCustomerNote() {
+store::WriteResult storeCustomerNote(Journal* journal) {
     xbase::Table* cust = store::CustTable;
-    if (!cust) return;
-    cust->selectTag(cust->findTag("CCNO"));
+    if (!cust) return {};
+    store::WriteResult result;
+    store::SelectTag(cust, store::TagId::CustNumber);
     if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) == xbase::kOk) {
-        store::RecordAccess(cust).setText("NOTE", store::CustRec.note);
-        store::CommitRecord(cust, store::TableKey::Cust);
+        journal->overwritten(store::TableKey::Cust, cust->recNo(), keepRecord<store::CustBuffer>(cust));
+        const int rc = store::WriteField(cust, &store::CustBuffer::note, store::CustRec.note);
+        result = rc < 0 ? failure(rc, store::TableKey::Cust) : store::CommitRecord(cust, store::TableKey::Cust);
+        if (!result) cust->revert();
     }
-    cust->selectTag(cust->findTag("cname"));
+    store::SelectTag(cust, store::TagId::CustName);
+    return result;
 }
 
 // The last record in the table's current order, 0 when it is empty.
@@ -229,19 +242,21 @@ long lastRecord(xbase::Table* table) {
     return table->recNo();
 }
 
-// Marks every record of the invoice deleted in a table ordered by invoice number.
-bool deleteRecordsOf(store::TableKey key, const char* tag, long ivNo) {
+// Marks every record of the invoice deleted in a table ordered by invoice number, each written as it
+// is marked. *deleted tells whether any record was marked.
+store::WriteResult markRecordsOf(store::TableKey key, store::TagId tag, long ivNo, Journal* journal, bool* deleted) {
     xbase::Table* table = store::TableHandle(key);
-    if (!table) return false;
-    table->selectTag(table->findTag(tag));
-    bool deleted = false;
+    if (!table) return failure(xbase::kErrRecord, key);
+    store::SelectTag(table, tag);
     int rc = table->seek(store::ToTableText(invoiceKey(ivNo)));
-    while (rc == xbase::kOk && storedIvNo(table) == ivNo) {
-        if (table->markDeleted() == xbase::kOk) deleted = true;
-        rc = table->skip(1);
+    for (; rc == xbase::kOk && storedIvNo(table) == ivNo; rc = table->skip(1)) {
+        if (table->isDeleted()) continue;
+        if (const int marked = table->markDeleted(); marked != xbase::kOk) return failure(marked, key);
+        journal->marked(key, table->recNo());
+        if (store::WriteResult w = store::CommitRecord(table, key); !w) return w;
+        *deleted = true;
     }
-    if (deleted) store::PackPending = true;
-    return deleted;
+    return rc < 0 ? failure(rc, key) : store::WriteResult();
 }
 
 }  // namespace
@@ -255,6 +270,13 @@ QString SaveMessage(const SaveResult& result) {
     case SaveStatus::InvoiceFailed: text = kInvoiceFailed; break;
     case SaveStatus::ItemsFailed: text = kItemsFailed; break;
     case SaveStatus::PaymentsFailed: text = kPaymentsFailed; break;
+    case SaveStatus::NoteFailed: text = kNoteFailed; break;
+    }
+    // Why, in the engine's terms made plain: a lock, a full disk, a value too wide.
+    if (!result.write.ok()) {
+        QString why = result.write.reason();
+        why[0] = why[0].toUpper();
+        text += QLatin1Char('\n') + why + QLatin1Char('.');
     }
     return text + QLatin1Char('\n') + (result.restored ? kNothingSaved : kPartlySaved);
 }
@@ -275,7 +297,7 @@ long AskFirstInvoiceNumber() {
 
 long NumberForNewInvoice() {
     xbase::Table* inv = store::InvTable;
-    if (inv) inv->selectTag(inv->findTag("Inv"));
+    store::SelectTag(inv, store::TagId::Inv);
     long next = NextInvoiceNumber();
     // A negative last number says nothing of the numbers used: go by the highest one that is not.
     if (next < 1) next = highestStoredNumber() + 1;
@@ -305,21 +327,25 @@ SaveResult SaveInvoice() {
     }
 
     Journal journal;
-    auto failed = [&](SaveStatus status) {
+    auto failed = [&](SaveStatus status, store::WriteResult write) {
         result.status = status;
+        result.write = std::move(write);
         result.restored = journal.undo();
         if (isNew) store::InvRec.IvNo = shownNumber;
         return result;
     };
-    if (!storeHeader(isNew, &journal, &result.recNo)) return failed(SaveStatus::InvoiceFailed);
+    if (store::WriteResult w = storeHeader(isNew, &journal, &result.recNo); !w)
+        return failed(SaveStatus::InvoiceFailed, w);
     bool linesDeleted = false;
     bool paymentsDeleted = false;
-    if (replaceRecords(lineRecords(), store::InvRec.IvNo, &journal, &linesDeleted) != Replace::Done)
-        return failed(SaveStatus::ItemsFailed);
-    if (replaceRecords(paymentRecords(), store::InvRec.IvNo, &journal, &paymentsDeleted) != Replace::Done)
-        return failed(SaveStatus::PaymentsFailed);
+    if (store::WriteResult w = replaceRecords(lineRecords(), store::InvRec.IvNo, &journal, &linesDeleted); !w)
+        return failed(SaveStatus::ItemsFailed, w);
+    if (store::WriteResult w = replaceRecords(paymentRecords(), store::InvRec.IvNo, &journal, &paymentsDeleted); !w)
+        return failed(SaveStatus::PaymentsFailed, w);
+    if (store::WriteResult w = storeCustomerNote(&journal); !w) return failed(SaveStatus::NoteFailed, w);
 
-    storeCustomerNote();
+    // The save stands. A pack that fails leaves the records marked, and PackPending has the pack at
+    // exit try again.
     if (linesDeleted || paymentsDeleted) store::PackPending = true;
     if (linesDeleted) PackOpenTable(store::TableKey::Itm);
     if (paymentsDeleted) PackOpenTable(store::TableKey::Pmt);
@@ -329,24 +355,37 @@ SaveResult SaveInvoice() {
     return result;
 }
 
-void DeleteInvoice() {
+store::WriteResult DeleteInvoice() {
     const long ivNo = store::InvRec.IvNo;
-    const bool linesDeleted = deleteRecordsOf(store::TableKey::Itm, "Itm", ivNo);
-    const bool paymentsDeleted = deleteRecordsOf(store::TableKey::Pmt, "Pmt", ivNo);
+    Journal journal;
+    auto undone = [&](store::WriteResult w) {
+        journal.undo();
+        return w;
+    };
+    bool linesDeleted = false;
+    bool paymentsDeleted = false;
+    if (store::WriteResult w = markRecordsOf(store::TableKey::Itm, store::TagId::Itm, ivNo, &journal, &linesDeleted); !w)
+        return undone(w);
+    if (store::WriteResult w = markRecordsOf(store::TableKey::Pmt, store::TagId::Pmt, ivNo, &journal, &paymentsDeleted);
+        !w)
+        return undone(w);
     xbase::Table* inv = store::InvTable;
     // Only the invoice's own record: a new invoice that was never saved has none.
-    if (store::CurInvoiceRec >= 1 && inv->go(store::CurInvoiceRec) == xbase::kOk && storedIvNo(inv) == ivNo) {
-        inv->markDeleted();
-        store::PackPending = true;
+    if (store::CurInvoiceRec >= 1 && inv->go(store::CurInvoiceRec) == xbase::kOk && storedIvNo(inv) == ivNo &&
+        !inv->isDeleted()) {
+        if (const int rc = inv->markDeleted(); rc != xbase::kOk) return undone(failure(rc, store::TableKey::Inv));
+        journal.marked(store::TableKey::Inv, inv->recNo());
+        if (store::WriteResult w = store::CommitRecord(inv, store::TableKey::Inv); !w) return undone(w);
     }
+    store::PackPending = true;
+    // The invoice is gone once marked; a pack that fails leaves it marked for the pack at exit.
     if (linesDeleted) PackOpenTable(store::TableKey::Itm);
     if (paymentsDeleted) PackOpenTable(store::TableKey::Pmt);
     PackOpenTable(store::TableKey::Inv);
-    for (store::TableKey key : {store::TableKey::Inv, store::TableKey::Itm, store::TableKey::Pmt})
-        store::CommitRecord(store::TableHandle(key), key);
     ClearWorkingSet();
     store::CurCustRec = lastRecord(store::CustTable);
     store::CurInvoiceRec = lastRecord(store::InvTable);
+    return {};
 }
 
 void ClearWorkingSet() {
@@ -363,18 +402,12 @@ bool PackOpenTable(store::TableKey key) {
     const xbase::Tag* selected = handle->selectedTag();
     const std::string tagName = selected ? selected->name() : std::string();
     store::CloseTable(handle);
-    store::PackTable(QString::fromLatin1(store::Table(key).name), false);
+    const bool packed = store::PackTable(key, false).ok();
     if (!store::OpenByKey(key)) return false;
     xbase::Table* reopened = store::TableHandle(key);
     if (!tagName.empty()) reopened->selectTag(reopened->findTag(tagName));
     store::LastResult = reopened->top();
-    return true;
-}
-
-AppendFn SetAppendForTest(AppendFn append) {
-    AppendFn previous = g_append;
-    g_append = append ? std::move(append) : AppendFn([](xbase::Table* t, store::TableKey) { return t->appendBlank(); });
-    return previous;
+    return packed;
 }
 
 }  // namespace invoicing

@@ -4,13 +4,13 @@
 // payments, and packing what was deleted. No widgets: the invoice window reads its controls into the
 // working set, calls these and shows what they return.
 //
-// A save is all or nothing: every record it appends, overwrites or marks deleted is noted, and when an
-// append is refused part-way everything written so far is put back as it was before the save.
+// A save is all or nothing: every record it appends, overwrites or marks deleted, and the customer's
+// note, is noted, and when any write fails part-way (a refused append, another user's lock, a full
+// disk) everything written so far is put back as it was before the save.
 #include <QString>
 
-#include <functional>
-
 #include "store/Catalogue.h"
+#include "store/WriteResult.h"
 #include "xbase/Engine.h"
 
 namespace invoicing {
@@ -22,15 +22,17 @@ enum class SaveStatus {
     Saved,          // header, lines, payments and note written; the working set is emptied
     NoCustomer,     // CuNo is 0: nothing written
     NoNumber,       // the next number would not fit the invoice-number field: nothing written
-    InvoiceFailed,  // the header record could not be appended: nothing written
-    ItemsFailed,    // a line record could not be appended: everything put back
-    PaymentsFailed, // a payment record could not be appended: everything put back
+    InvoiceFailed,  // the header record could not be written: nothing written
+    ItemsFailed,    // a line record could not be written: everything put back
+    PaymentsFailed, // a payment record could not be written: everything put back
+    NoteFailed,     // the customer's note could not be written: everything put back
 };
 
 struct SaveResult {
     SaveStatus status = SaveStatus::Saved;
     long recNo = 0;          // INV5 record of the saved invoice
     bool restored = true;    // after a failure: every earlier write was put back
+    store::WriteResult write;  // after a failure: the write that failed and why
 };
 
 // The message a failed save shows (empty for Saved), with the account of what is in the tables.
@@ -54,8 +56,9 @@ SaveResult SaveInvoice();
 // Deletes the invoice in the working set: its lines and payments, and its INV5 record when it was
 // loaded (CurInvoiceRec >= 1); packs what was deleted and INV5; empties the working set; leaves
 // CurCustRec and CurInvoiceRec on the last customer and the last invoice (0 for an empty table).
-// REQUIRES: CUST5, INV5, ITM5 and GSTPMT open.
-void DeleteInvoice();
+// All or nothing: when a mark cannot be written the marks made are taken back, the working set is
+// kept and the failure returned. REQUIRES: CUST5, INV5, ITM5 and GSTPMT open.
+[[nodiscard]] store::WriteResult DeleteInvoice();
 
 // Empties ItemRows and PaymentRows and leaves one empty address line.
 void ClearWorkingSet();
@@ -63,9 +66,5 @@ void ClearWorkingSet();
 // Packs an open table: closes the record layer's handle, packs the file and reopens it with the same
 // order, at the top. True when the pack ran.
 bool PackOpenTable(store::TableKey key);
-
-// The seam for tests: how a blank record is appended (the engine's appendBlank by default).
-using AppendFn = std::function<int(xbase::Table*, store::TableKey)>;
-AppendFn SetAppendForTest(AppendFn append);
 
 }  // namespace invoicing

@@ -358,7 +358,7 @@ void TInvoice::ShowPayments() {
 void TInvoice::BtnCustClick() {
     xbase::Table* cust = store::CustTable;
     if (store::InvRec.CuNo == 0 && cust) {
-        cust->selectTag(cust->findTag(store::SettingsRec.ByCust ? "cname" : "cComp"));
+        store::SelectTag(cust, store::CustomerOrderTag());
         store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : 0;
     }
     if (!records::PickCustomer(true)) return;
@@ -376,7 +376,7 @@ void TInvoice::BtnCustEditClick() {
         return;
     }
     xbase::Table* cust = store::CustTable;
-    cust->selectTag(cust->findTag("CCNO"));
+    store::SelectTag(cust, store::TagId::CustNumber);
     if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) != xbase::kOk) return;
     store::CurCustRec = cust->recNo();
     if (auto* window = app::Form<records::TCustomer>()) base::dialogs().showModal(window);
@@ -524,11 +524,17 @@ void TInvoice::BtnSaveClick() {
 
 void TInvoice::BtnDeleteClick() {
     if (!base::ConfirmDestructive(kConfirmDelete, base::MsgKind::Confirmation)) return;
+    store::WriteResult deleted;
     {
         BusyCursor busy;
-        DeleteInvoice();
-        resetGrid();
+        deleted = DeleteInvoice();
     }
+    // The invoice stays shown when it could not be deleted.
+    if (!deleted) {
+        base::ShowMessage(deleted.message(QStringLiteral("The deletion of the invoice")));
+        return;
+    }
+    resetGrid();
     accept();
 }
 

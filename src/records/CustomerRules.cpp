@@ -1,6 +1,7 @@
 #include "records/CustomerRules.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/Format.h"
 #include "store/Catalogue.h"
@@ -15,8 +16,8 @@ using store::GroupsTable;
 // Selects a tag for the life of the object and puts the caller's tag back afterwards.
 class TagScope {
 public:
-    TagScope(xbase::Table* table, xbase::Tag* tag) : m_table(table), m_previous(table->selectedTag()) {
-        m_table->selectTag(tag);
+    TagScope(xbase::Table* table, store::TagId tag) : m_table(table), m_previous(table->selectedTag()) {
+        store::SelectTag(m_table, tag);
     }
     ~TagScope() { m_table->selectTag(m_previous); }
     TagScope(const TagScope&) = delete;
@@ -26,21 +27,6 @@ private:
     xbase::Table* m_table;
     xbase::Tag* m_previous;
 };
-
-// Recalls the current record when it is marked deleted: saving a record undeletes it.
-void recallIfDeleted(xbase::Table* table, store::TableKey key) {
-    if (!table->isDeleted()) return;
-    table->recall();
-    store::CommitRecord(table, key);
-}
-
-void markDeleted(xbase::Table* table, store::TableKey key, long recno) {
-    store::LastResult = table->go(recno);
-    if (store::LastResult != xbase::kOk) return;
-    table->markDeleted();
-    store::CommitRecord(table, key);
-    store::PackPending = true;
-}
 
 }  // namespace
 
@@ -59,12 +45,9 @@ bool BeginCustomer() {
 
 QString CustomerGroupName() {
     if (store::CustRec.ngroup == 0 || !GroupsTable) return {};
-    TagScope scope(GroupsTable, GroupsTable->findTag("NGroup"));
-    if (GroupsTable->seek(store::ToTableText(base::PadNumber(store::CustRec.ngroup, 2))) == xbase::kOk) {
-        store::GroupBuffer group;
-        store::ReadGroup(GroupsTable, &group);
-        return group.cGroup;
-    }
+    TagScope scope(GroupsTable, store::TagId::GroupNumber);
+    if (GroupsTable->seek(store::ToTableText(base::PadNumber(store::CustRec.ngroup, 2))) == xbase::kOk)
+        return store::ReadField(GroupsTable, &store::GroupBuffer::cGroup);
     store::CustRec.ngroup = 0;
     return {};
 }
@@ -76,38 +59,35 @@ QString ChooseCustomerGroup(long groupRec) {
     return store::GroupRec.cGroup;
 }
 
-CustomerSave SaveCustomer() {
+store::Outcome<CustomerSave> SaveCustomer() {
     if (store::CustRec.ngroup == 0) return CustomerSave::NoGroup;
-    if (store::CustRec.cuno == 0) store::CustRec.cuno = store::NextCustomerNumber();
-    // A new customer is told by its window having no record yet, so that a stored customer without a
-    // number gets one in place instead of a second copy.
-    if (store::CurCustRec <= 0) {
-        if (CustTable->appendBlank() != 0) {
-            store::CustRec.cuno = 0;
-            return CustomerSave::AppendFailed;
-        }
-        store::CurCustRec = CustTable->recNo();
-    } else {
-        store::LastResult = CustTable->go(store::CurCustRec);
+    const bool numbered = store::CustRec.cuno != 0;
+    if (!numbered) {
+        const long number = store::NextCustomerNumber();
+        // The number field holds six digits: the next number would be stored blank.
+        if (number > kMaxCustomerNumber) return CustomerSave::NoNumber;
+        store::CustRec.cuno = number;
     }
     store::CustRec.comments = store::CustRec.comments.left(store::kMemoLimit);
-    store::StoreCust();
-    store::CurCustRec = CustTable->recNo();
-    recallIfDeleted(CustTable, store::TableKey::Cust);
-    return CustomerSave::Saved;
+    // A new customer is told by its window having no record yet, so that a stored customer without a
+    // number gets one in place instead of a second copy. Saving a deleted customer recalls it.
+    store::Outcome<CustomerSave> saved =
+        store::SaveRecord(store::TableKey::Cust, &store::CurCustRec, store::StoreCust, CustomerSave::Saved,
+                          CustomerSave::AppendFailed, CustomerSave::WriteFailed, /*recall=*/true);
+    if (!(saved == CustomerSave::Saved) && !numbered) store::CustRec.cuno = 0;
+    return saved;
 }
 
-void DeleteCustomer() { markDeleted(CustTable, store::TableKey::Cust, store::CurCustRec); }
+store::WriteResult DeleteCustomer() { return store::DeleteRecord(store::TableKey::Cust, store::CurCustRec); }
 
 // ---- Groups -------------------------------------------------------------------------------------------
 
 int NextGroupNumber() {
     if (GroupsTable->recCount() == 0) return 1;
-    TagScope scope(GroupsTable, GroupsTable->findTag("NGroup"));
-    const store::RecordAccess r(GroupsTable);
+    TagScope scope(GroupsTable, store::TagId::GroupNumber);
     int last = 0;
     for (int rc = GroupsTable->top(); rc == xbase::kOk; rc = GroupsTable->skip(1)) {
-        const int number = r.asInt("NGROUP");
+        const int number = store::ReadField(GroupsTable, &store::GroupBuffer::nGroup);
         if (number > last + 1) break;
         // Repeated numbers, and negative ones from foreign data (whose keys sort among the
         // positive ones), never move the count back.
@@ -127,48 +107,68 @@ bool BeginGroup() {
     return false;
 }
 
-GroupSave SaveGroup(const QString& typedName) {
+store::Outcome<GroupSave> SaveGroup(const QString& typedName) {
     if (typedName.trimmed().isEmpty()) return GroupSave::BlankName;
+    const store::GroupBuffer before = store::GroupRec;
     store::GroupRec.cGroup = typedName;
     if (store::GroupRec.nGroup == 0) {
         const int number = NextGroupNumber();
         // The field holds two digits: a 100th number would not fit the record.
         if (number > kMaxGroupNumber) return GroupSave::NoNumberLeft;
         store::GroupRec.nGroup = number;
-        if (store::CurGroupRec <= 0) {
-            if (GroupsTable->appendBlank() != 0) {
-                store::GroupRec.nGroup = 0;
-                return GroupSave::AppendFailed;
-            }
-            store::CurGroupRec = GroupsTable->recNo();
-        }
     }
-    store::LastResult = GroupsTable->go(store::CurGroupRec);
-    store::StoreGroup();
-    recallIfDeleted(GroupsTable, store::TableKey::Groups);
-    return GroupSave::Saved;
+    store::Outcome<GroupSave> saved =
+        store::SaveRecord(store::TableKey::Groups, &store::CurGroupRec, store::StoreGroup, GroupSave::Saved,
+                          GroupSave::AppendFailed, GroupSave::WriteFailed, /*recall=*/true);
+    if (!(saved == GroupSave::Saved)) store::GroupRec.nGroup = before.nGroup;
+    return saved;
 }
 
-GroupMove DeleteGroupMovingCustomers(long groupRec, long targetRec) {
-    if (targetRec == groupRec) return GroupMove::SameGroup;
-    store::GroupBuffer target;
-    if (GroupsTable->go(targetRec) != xbase::kOk || GroupsTable->isDeleted()) return GroupMove::DeletedTarget;
-    store::ReadGroup(GroupsTable, &target);
-    store::GroupBuffer old;
-    store::LastResult = GroupsTable->go(groupRec);
-    store::ReadGroup(GroupsTable, &old);
+namespace {
 
-    {
-        // The group number is in no customer key, so the walk may change it as it goes.
-        TagScope scope(CustTable, nullptr);
-        const store::RecordAccess r(CustTable);
-        for (int rc = CustTable->top(); rc == xbase::kOk; rc = CustTable->skip(1))
-            if (r.asInt("NGROUP") == old.nGroup) r.setInt("NGROUP", target.nGroup);
-        CustTable->flush(false);
+// Gives every customer of group number from the number to. Each record is written as it changes; when
+// one cannot be, the ones already moved are moved back and the failure returned.
+store::WriteResult moveCustomers(int from, int to) {
+    // The group number is in no customer key, so the walk may change it as it goes.
+    TagScope scope(CustTable, store::TagId::None);
+    std::vector<long> moved;
+    store::WriteResult result;
+    for (int rc = CustTable->top(); rc != xbase::kEof; rc = CustTable->skip(1)) {
+        if (rc < 0) {
+            result = store::WriteResult::EngineFailure(rc, store::TableKey::Cust);
+            break;
+        }
+        if (store::ReadField(CustTable, &store::CustBuffer::ngroup) != from) continue;
+        int written = store::WriteField(CustTable, &store::CustBuffer::ngroup, to);
+        if (written >= 0) result = store::CommitRecord(CustTable, store::TableKey::Cust);
+        else result = store::WriteResult::EngineFailure(written, store::TableKey::Cust);
+        if (!result) break;
+        moved.push_back(CustTable->recNo());
+    }
+    if (!result) {
+        for (long recno : moved)
+            if (CustTable->go(recno) == xbase::kOk &&
+                store::WriteField(CustTable, &store::CustBuffer::ngroup, from) >= 0)
+                (void)store::CommitRecord(CustTable, store::TableKey::Cust);
     }
     store::LastResult = CustTable->top();
+    return result;
+}
 
-    markDeleted(GroupsTable, store::TableKey::Groups, groupRec);
+}  // namespace
+
+store::Outcome<GroupMove> DeleteGroupMovingCustomers(long groupRec, long targetRec) {
+    if (targetRec == groupRec) return GroupMove::SameGroup;
+    if (GroupsTable->go(targetRec) != xbase::kOk || GroupsTable->isDeleted()) return GroupMove::DeletedTarget;
+    const int target = store::ReadField(GroupsTable, &store::GroupBuffer::nGroup);
+    store::LastResult = GroupsTable->go(groupRec);
+    const int old = store::ReadField(GroupsTable, &store::GroupBuffer::nGroup);
+
+    if (store::WriteResult moved = moveCustomers(old, target); !moved) return {GroupMove::WriteFailed, moved};
+    if (store::WriteResult deleted = store::DeleteRecord(store::TableKey::Groups, groupRec); !deleted) {
+        (void)moveCustomers(target, old);
+        return {GroupMove::WriteFailed, deleted};
+    }
     store::CurGroupRec = 0;
     return GroupMove::Moved;
 }

@@ -5,10 +5,13 @@
 // REQUIRES (every routine): CUST5 and GROUPS open through the record layer.
 #include <QString>
 
+#include "store/WriteResult.h"
+
 namespace records {
 
-// Group numbers are stored in two digits.
+// Group numbers are stored in two digits, customer numbers in six.
 inline constexpr int kMaxGroupNumber = 99;
+inline constexpr long kMaxCustomerNumber = 999999;
 
 // ---- Customers ----------------------------------------------------------------------------------------
 
@@ -21,13 +24,14 @@ QString CustomerGroupName();
 // Makes the group at record groupRec the customer's group and returns its name as stored.
 QString ChooseCustomerGroup(long groupRec);
 
-enum class CustomerSave { Saved, NoGroup, AppendFailed };
+// NoNumber: every number up to kMaxCustomerNumber is taken.
+enum class CustomerSave { Saved, NoGroup, NoNumber, AppendFailed, WriteFailed };
 // Saves CustRec, whose texts the window has filled as typed. A new customer (number 0) gets the next
 // free number and a new record (on failure the number goes back to 0 and nothing is stored). A
 // customer marked deleted is recalled. Afterwards CurCustRec names the stored record.
-CustomerSave SaveCustomer();
+store::Outcome<CustomerSave> SaveCustomer();
 // Marks the customer at CurCustRec deleted and sets PackPending.
-void DeleteCustomer();
+[[nodiscard]] store::WriteResult DeleteCustomer();
 
 // ---- Groups -------------------------------------------------------------------------------------------
 
@@ -40,17 +44,18 @@ int NextGroupNumber();
 // CurGroupRec -1. True when an existing group was loaded.
 bool BeginGroup();
 
-enum class GroupSave { Saved, BlankName, NoNumberLeft, AppendFailed };
+enum class GroupSave { Saved, BlankName, NoNumberLeft, AppendFailed, WriteFailed };
 // Saves the group under the name as typed. A new group gets NextGroupNumber and a new record; when no
 // two-digit number is left the group is refused and nothing is stored. A group marked deleted is
 // recalled. Afterwards CurGroupRec names the stored record.
-GroupSave SaveGroup(const QString& typedName);
+store::Outcome<GroupSave> SaveGroup(const QString& typedName);
 
-enum class GroupMove { Moved, SameGroup, DeletedTarget };
+enum class GroupMove { Moved, SameGroup, DeletedTarget, WriteFailed };
 // Deletes the group at record groupRec after moving its customers to the group at record targetRec:
 // every customer of the old group number gets the target's number, the old group is marked deleted,
 // CurGroupRec becomes 0 and PackPending is set. Refused, with nothing changed, when the target is the
 // group itself or a group marked deleted (its customers would lose their group when it is packed).
-GroupMove DeleteGroupMovingCustomers(long groupRec, long targetRec);
+// A write that fails part-way moves the customers back and leaves the group as it was.
+store::Outcome<GroupMove> DeleteGroupMovingCustomers(long groupRec, long targetRec);
 
 }  // namespace records

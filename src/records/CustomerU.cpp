@@ -33,6 +33,9 @@ const QString kCancel = QStringLiteral("Cancel");
 const QString kHelp = QStringLiteral("Help");
 const QString kSelectGroup = QStringLiteral("Please Select Customer Group");
 const QString kAppendFailed = QStringLiteral("Unable to Append record . . Please try again.");
+const QString kNumbersUsedUp =
+    QStringLiteral("The customer was not saved: customer numbers end at 999999 and the last one has been used.");
+const QString kWhat = QStringLiteral("The customer");
 
 // Entry limits of the single-line fields.
 struct Limits {
@@ -191,12 +194,19 @@ void TCustomer::readControls() {
 
 void TCustomer::BtnSaveClick() {
     readControls();
-    switch (SaveCustomer()) {
+    const store::Outcome<CustomerSave> saved = SaveCustomer();
+    switch (saved.verdict) {
     case CustomerSave::NoGroup:
         base::ShowMessage(kSelectGroup);
         return;
+    case CustomerSave::NoNumber:
+        base::ShowMessage(kNumbersUsedUp);
+        return;
     case CustomerSave::AppendFailed:
         base::ShowMessage(kAppendFailed);
+        return;
+    case CustomerSave::WriteFailed:
+        parts::written(saved.write, kWhat);
         return;
     case CustomerSave::Saved:
         accept();
@@ -205,8 +215,7 @@ void TCustomer::BtnSaveClick() {
 }
 
 void TCustomer::BtnDeleteClick() {
-    DeleteCustomer();
-    accept();
+    if (parts::written(DeleteCustomer(), kWhat)) accept();
 }
 
 void TCustomer::BtnCancelClick() { reject(); }

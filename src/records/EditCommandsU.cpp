@@ -21,7 +21,7 @@ using Launcher = bool (*)(bool allowNew, bool* created);
 struct Loop {
     Launcher pick;
     void (*showWindow)();  // the record window for the chosen record
-    const char* packName;  // the table packed when records were deleted
+    store::TableKey packed;  // the table packed when records were deleted
 };
 
 template <class Window>
@@ -29,9 +29,9 @@ void showModalForm() {
     if (Window* window = app::Form<Window>()) base::dialogs().showModal(window);
 }
 
-// Selects the tag a table is shown in (its open order when tag is null) and starts on the first record.
-void startAtFirst(xbase::Table* table, const char* tag, long* current) {
-    if (tag) table->selectTag(table->findTag(tag));
+// Selects the tag a table is shown in and starts on the first record.
+void startAtFirst(xbase::Table* table, store::TagId tag, long* current) {
+    store::SelectTag(table, tag);
     store::LastResult = table->top();
     *current = store::LastResult == xbase::kOk ? table->recNo() : 0;
 }
@@ -41,7 +41,7 @@ void startAtFirst(xbase::Table* table, const char* tag, long* current) {
 // Only this command's deletions are packed here; deletions made earlier elsewhere stay pending, so that
 // the pack at exit still removes them.
 void run(const Loop& loop) {
-    const bool pendingElsewhere = store::PackPending;
+    bool pendingElsewhere = store::PackPending;
     store::PackPending = false;
     for (;;) {
         bool created = false;
@@ -49,7 +49,13 @@ void run(const Loop& loop) {
         if (!created) loop.showWindow();
     }
     store::CloseAll();
-    if (store::PackPending) store::PackTable(QString::fromLatin1(loop.packName), false);
+    if (store::PackPending) {
+        // Deletions the pack could not remove stay marked and pending for the next pack.
+        if (const store::WriteResult packed = store::PackTable(loop.packed, false); !packed) {
+            base::ShowMessage(packed.message(QStringLiteral("The removal of deleted records")));
+            pendingElsewhere = true;
+        }
+    }
     store::PackPending = pendingElsewhere;
 }
 
@@ -57,26 +63,26 @@ void run(const Loop& loop) {
 
 void CustomerCommand() {
     if (!store::OpenCust() || !store::OpenGroups()) return store::CloseAll();
-    startAtFirst(store::CustTable, store::SettingsRec.ByCust ? "CName" : "cComp", &store::CurCustRec);
-    run({PickCustomer, showModalForm<TCustomer>, "CUST5"});
+    startAtFirst(store::CustTable, store::CustomerOrderTag(), &store::CurCustRec);
+    run({PickCustomer, showModalForm<TCustomer>, store::TableKey::Cust});
 }
 
 void GroupCommand() {
     if (!store::OpenGroups() || !store::OpenCust()) return store::CloseAll();
-    startAtFirst(store::GroupsTable, "CGroup", &store::CurGroupRec);
-    run({PickGroup, showModalForm<TGroupDef>, "GROUPS"});
+    startAtFirst(store::GroupsTable, store::TagId::GroupName, &store::CurGroupRec);
+    run({PickGroup, showModalForm<TGroupDef>, store::TableKey::Groups});
 }
 
 void ProductCommand() {
     if (!store::OpenProd()) return store::CloseAll();
-    startAtFirst(store::ProdTable, "Prod", &store::CurProductRec);
-    run({PickProduct, showModalForm<TProdDef>, "Prod5"});
+    startAtFirst(store::ProdTable, store::TagId::Prod, &store::CurProductRec);
+    run({PickProduct, showModalForm<TProdDef>, store::TableKey::Prod});
 }
 
 void PurchaseCommand() {
     if (!store::OpenPur() || !store::OpenProd()) return store::CloseAll();
-    startAtFirst(store::PurTable, "Pur", &store::CurPurchaseRec);
-    run({PickPurchase, showModalForm<TPurDef>, "Pur5"});
+    startAtFirst(store::PurTable, store::TagId::Pur, &store::CurPurchaseRec);
+    run({PickPurchase, showModalForm<TPurDef>, store::TableKey::Pur});
 }
 
 }  // namespace records

@@ -23,6 +23,7 @@ const QString kDelete = QStringLiteral("Delete");
 const QString kCancel = QStringLiteral("Cancel");
 const QString kBlankName = QStringLiteral("Can't Save Blank Name");
 const QString kAppendFailed = QStringLiteral("Unable to add record at this time. Please try later.");
+const QString kWhat = QStringLiteral("The group");
 const QString kNoNumberLeft =
     QStringLiteral("All group numbers from 1 to 99 are in use. Delete a group before adding another.");
 const QString kMovePrefix = QStringLiteral("Move Customers in ");
@@ -80,7 +81,8 @@ void TGroupDef::FormShow() {
 }
 
 void TGroupDef::BtnSaveClick() {
-    switch (SaveGroup(Edit2->text())) {
+    const store::Outcome<GroupSave> saved = SaveGroup(Edit2->text());
+    switch (saved.verdict) {
     case GroupSave::BlankName:
         base::ShowMessage(kBlankName);
         return;
@@ -89,6 +91,9 @@ void TGroupDef::BtnSaveClick() {
         return;
     case GroupSave::AppendFailed:
         base::ShowMessage(kAppendFailed);
+        return;
+    case GroupSave::WriteFailed:
+        parts::written(saved.write, kWhat);
         return;
     case GroupSave::Saved:
         accept();
@@ -108,11 +113,15 @@ void TGroupDef::BtnDeleteClick() {
     store::CurGroupRec = groupRec;
     store::GroupRec = shown;
     if (!chosen) return;
-    switch (DeleteGroupMovingCustomers(groupRec, target)) {
+    const store::Outcome<GroupMove> moved = DeleteGroupMovingCustomers(groupRec, target);
+    switch (moved.verdict) {
     case GroupMove::SameGroup:
         return;
     case GroupMove::DeletedTarget:
         base::ShowMessage(kDeletedTarget);
+        return;
+    case GroupMove::WriteFailed:
+        parts::written(moved.write, QStringLiteral("The group change"));
         return;
     case GroupMove::Moved:
         accept();

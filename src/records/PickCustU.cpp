@@ -31,7 +31,7 @@ std::vector<PickColumn> TPickCust::columns() const {
 
 void TPickCust::selectOrder() {
     m_byName = store::SettingsRec.ByCust;
-    if (xbase::Table* t = table()) t->selectTag(t->findTag(m_byName ? "CName" : "cComp"));
+    store::SelectTag(table(), store::CustomerOrderTag());
 }
 
 std::optional<QString> TPickCust::sideText(long recNo) const { return CustomerGroupText(recNo); }

@@ -39,7 +39,7 @@ void TPickGroup::FormShow() {
     m_tagTaken = groups != nullptr;
     if (groups) {
         m_callerTag = groups->selectedTag();
-        groups->selectTag(groups->findTag("CGroup"));
+        store::SelectTag(groups, store::TagId::GroupName);
     }
     fillList();
     Edit1->setFocus();

@@ -18,18 +18,11 @@ QStringList withMarker(QStringList cells, bool deleted, int column, const char* 
     return cells;
 }
 
-// The field's stored text: a key as the index holds it.
-std::string storedText(xbase::Table* table, const char* field) {
-    const xbase::Field* f = table ? table->field(field) : nullptr;
-    return f ? f->text() : std::string();
-}
-
 // Seeks a key in a tag of a table and runs read on the found record; the table's selected tag is put
 // back. False when the table is not open, has no such tag or holds no such key.
 template <class Read>
-bool lookUp(xbase::Table* table, const char* tagName, const std::string& key, Read read) {
-    if (!table) return false;
-    xbase::Tag* tag = table->findTag(tagName);
+bool lookUp(xbase::Table* table, store::TagId tagId, const std::string& key, Read read) {
+    xbase::Tag* tag = store::FindTag(table, tagId);
     if (!tag) return false;
     xbase::Tag* previous = table->selectedTag();
     table->selectTag(tag);
@@ -39,11 +32,9 @@ bool lookUp(xbase::Table* table, const char* tagName, const std::string& key, Re
     return found;
 }
 
-PickLines linesOf(xbase::Table* table, const char* nameField, QString (*readName)(xbase::Table*)) {
+PickLines linesOf(xbase::Table* table, int width, QString (*readName)(xbase::Table*)) {
     PickLines lines;
     if (!table) return lines;
-    const xbase::Field* field = table->field(nameField);
-    const int width = field ? field->length() : 0;
     for (int rc = table->top(); rc == xbase::kOk; rc = table->skip(1)) {
         const QString name = readName(table).leftJustified(width, QLatin1Char(' '));
         lines.texts << (table->isDeleted() ? name + QString::fromLatin1(kDeletedTight) : name);
@@ -56,33 +47,33 @@ PickLines linesOf(xbase::Table* table, const char* nameField, QString (*readName
 }  // namespace
 
 QStringList CustomerCellsByName(xbase::Table* table) {
-    store::ReadCust(table, &store::CustRec);
+    store::ReadRecord(table, &store::CustRec);
     const store::CustBuffer& c = store::CustRec;
     return withMarker({cell(c.last), cell(c.first), cell(c.note)}, table->isDeleted(), 2, kDeletedSpaced);
 }
 
 QStringList CustomerCellsByCompany(xbase::Table* table) {
-    store::ReadCust(table, &store::CustRec);
+    store::ReadRecord(table, &store::CustRec);
     const store::CustBuffer& c = store::CustRec;
     return withMarker({cell(c.addr1), cell(c.last), cell(c.first)}, table->isDeleted(), 2, kDeletedSpaced);
 }
 
 QStringList ProductCells(xbase::Table* table) {
-    store::ReadProd(table, &store::ProdRec);
+    store::ReadRecord(table, &store::ProdRec);
     const store::ProdBuffer& p = store::ProdRec;
     return withMarker({cell(p.PrID), cell(p.PDesc), base::FormatNumber("%8.2f", p.UPrice)}, table->isDeleted(), 2,
                       kDeletedTight);
 }
 
 QStringList InvoiceCells(xbase::Table* table) {
-    store::ReadInv(table, &store::InvRec);
+    store::ReadRecord(table, &store::InvRec);
     const store::InvBuffer& v = store::InvRec;
     return withMarker({base::PadNumber(v.IvNo, 6), base::DateText(v.IDate), cell(v.IMemo)}, table->isDeleted(), 2,
                       kDeletedSpaced);
 }
 
 QStringList PurchaseCells(xbase::Table* table) {
-    store::ReadPur(table, &store::PurRec);
+    store::ReadRecord(table, &store::PurRec);
     const store::PurBuffer& p = store::PurRec;
     return withMarker({cell(p.PURProd), base::DateText(p.PURDate), base::FormatNumber("%10.2f", p.PURQty),
                        base::FormatNumber("%12.2f", p.PURCost)},
@@ -93,9 +84,10 @@ std::optional<QString> CustomerGroupText(long recNo) {
     xbase::Table* cust = store::CustTable;
     if (recNo <= 0 || !cust || cust->go(recNo) != xbase::kOk) return std::nullopt;
     QString name;
-    lookUp(store::GroupsTable, "NGroup", storedText(cust, "NGROUP"), [&] {
+    const int group = store::ReadField(cust, &store::CustBuffer::ngroup);
+    lookUp(store::GroupsTable, store::TagId::GroupNumber, store::ToTableText(base::PadNumber(group, 2)), [&] {
         store::GroupBuffer group;  // the group buffer is left to the windows that edit groups
-        store::ReadGroup(store::GroupsTable, &group);
+        store::ReadRecord(store::GroupsTable, &group);
         name = cell(group.cGroup);
     });
     return name;
@@ -105,24 +97,25 @@ std::optional<QString> InvoiceCustomerText(long recNo) {
     xbase::Table* inv = store::InvTable;
     if (recNo <= 0 || !inv || inv->go(recNo) != xbase::kOk) return std::nullopt;
     QString name;
-    lookUp(store::CustTable, "CCNO", storedText(inv, "CUNO"), [&] {
-        store::CustBuffer customer;  // the customer buffer may hold the invoice's customer
-        store::ReadCust(store::CustTable, &customer);
-        name = customer.first.trimmed() + QLatin1Char(' ') + customer.last.trimmed();
+    const long customer = store::ReadField(inv, &store::InvBuffer::CuNo);
+    lookUp(store::CustTable, store::TagId::CustNumber, store::ToTableText(base::PadNumber(customer, 6)), [&] {
+        store::CustBuffer found;  // the customer buffer may hold the invoice's customer
+        store::ReadRecord(store::CustTable, &found);
+        name = found.first.trimmed() + QLatin1Char(' ') + found.last.trimmed();
     });
     return name;
 }
 
 PickLines GroupLines(xbase::Table* table) {
-    return linesOf(table, "CGROUP", [](xbase::Table* t) {
-        store::ReadGroup(t, &store::GroupRec);
+    return linesOf(table, store::FieldWidth(&store::GroupBuffer::cGroup), [](xbase::Table* t) {
+        store::ReadRecord(t, &store::GroupRec);
         return store::GroupRec.cGroup;
     });
 }
 
 PickLines LabelLines(xbase::Table* table) {
-    return linesOf(table, "NAME", [](xbase::Table* t) {
-        store::ReadLabel(t, &store::LabelRec);
+    return linesOf(table, store::FieldWidth(&store::LabelBuffer::Name), [](xbase::Table* t) {
+        store::ReadRecord(t, &store::LabelRec);
         return store::LabelRec.Name;
     });
 }

@@ -69,7 +69,7 @@ bool launch(const Launch& l, bool allowNew, bool* created) {
 }  // namespace
 
 bool PickCustomer(bool allowNew, bool* created) {
-    if (xbase::Table* cust = store::CustTable) cust->selectTag(cust->findTag("CName"));
+    store::SelectTag(store::CustTable, store::TagId::CustName);
     return launch<TPickCust>({store::CustTable, &store::CurCustRec, kCustomersEmpty, showModalForm<TCustomer>},
                              allowNew, created);
 }

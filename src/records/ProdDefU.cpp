@@ -28,6 +28,7 @@ const QString kHelp = QStringLiteral("Help");
 const QString kBlankId = QStringLiteral("Blank Product ID not allowed");
 const QString kDuplicate = QStringLiteral("Duplicate Product ID's are not allowed");
 const QString kAppendFailed = QStringLiteral("Unable to Append record . . Please try again.");
+const QString kWhat = QStringLiteral("The product");
 
 constexpr int kIdLimit = 10, kDescriptionLimit = 27, kCodeLimit = 10;
 
@@ -142,7 +143,8 @@ void TProdDef::BtnSaveClick() {
     entry.tax1 = CheckBox1->isChecked();
     entry.tax2 = CheckBox2->isChecked();
     entry.inventory = CheckBox3->isChecked();
-    switch (SaveProduct(entry)) {
+    const auto saved = SaveProduct(entry);
+    switch (saved.verdict) {
     case ProductSave::BlankId:
         base::ShowMessage(kBlankId);
         return;
@@ -152,6 +154,9 @@ void TProdDef::BtnSaveClick() {
     case ProductSave::AppendFailed:
         base::ShowMessage(kAppendFailed);
         return;
+    case ProductSave::WriteFailed:
+        parts::written(saved.write, kWhat);
+        return;
     case ProductSave::Saved:
         accept();
         return;
@@ -159,8 +164,7 @@ void TProdDef::BtnSaveClick() {
 }
 
 void TProdDef::BtnDeleteClick() {
-    DeleteProduct();
-    accept();
+    if (parts::written(DeleteProduct(), kWhat)) accept();
 }
 
 void TProdDef::BtnCancelClick() { reject(); }

@@ -10,25 +10,6 @@ namespace {
 using store::ProdTable;
 using store::PurTable;
 
-void markDeleted(xbase::Table* table, store::TableKey key, long recno) {
-    store::LastResult = table->go(recno);
-    if (store::LastResult != xbase::kOk) return;
-    table->markDeleted();
-    store::CommitRecord(table, key);
-    store::PackPending = true;
-}
-
-// Goes to the record the window edits, or appends one for a new record. False when the append failed.
-bool placeRecord(xbase::Table* table, long* current) {
-    if (*current > 0) {
-        store::LastResult = table->go(*current);
-        return true;
-    }
-    if (table->appendBlank() != 0) return false;
-    *current = table->recNo();
-    return true;
-}
-
 }  // namespace
 
 // ---- Products -----------------------------------------------------------------------------------------
@@ -49,20 +30,18 @@ QString ProductKey(const QString& typed) { return typed.trimmed().toUpper(); }
 bool IsDuplicateProduct(const QString& newId, const QString& currentId) {
     if (newId == currentId.trimmed()) return false;
     xbase::Tag* previous = ProdTable->selectedTag();
-    ProdTable->selectTag(ProdTable->findTag("Prod"));
+    store::SelectTag(ProdTable, store::TagId::Prod);
     bool duplicate = false;
     // The seek matches keys that merely begin with the ID; only the same ID counts. The key is
     // upper-cased, so an ID stored in lower case by other software is the same product too.
     if (ProdTable->seek(store::ToTableText(newId)) == xbase::kOk) {
-        store::ProdBuffer found;
-        store::ReadProd(ProdTable, &found);
-        duplicate = ProductKey(found.PrID) == newId;
+        duplicate = ProductKey(store::ReadField(ProdTable, &store::ProdBuffer::PrID)) == newId;
     }
     ProdTable->selectTag(previous);
     return duplicate;
 }
 
-ProductSave SaveProduct(const ProductEntry& entry) {
+store::Outcome<ProductSave> SaveProduct(const ProductEntry& entry) {
     const QString id = ProductKey(entry.id);
     if (id.isEmpty()) return ProductSave::BlankId;
     if (IsDuplicateProduct(id, store::ProdRec.PrID)) return ProductSave::Duplicate;
@@ -77,13 +56,11 @@ ProductSave SaveProduct(const ProductEntry& entry) {
     p.LTax1 = entry.tax1;
     p.LTax2 = entry.tax2;
     p.lInven = entry.inventory;
-    if (!placeRecord(ProdTable, &store::CurProductRec)) return ProductSave::AppendFailed;
-    store::StoreProd();
-    store::CurProductRec = ProdTable->recNo();
-    return ProductSave::Saved;
+    return store::SaveRecord(store::TableKey::Prod, &store::CurProductRec, store::StoreProd, ProductSave::Saved,
+                         ProductSave::AppendFailed, ProductSave::WriteFailed);
 }
 
-void DeleteProduct() { markDeleted(ProdTable, store::TableKey::Prod, store::CurProductRec); }
+store::WriteResult DeleteProduct() { return store::DeleteRecord(store::TableKey::Prod, store::CurProductRec); }
 
 QString ChooseProduct(long productRec) {
     store::LastResult = ProdTable->go(productRec);
@@ -109,23 +86,26 @@ bool BeginPurchase() {
     return false;
 }
 
-PurchaseSave SavePurchase(const PurchaseEntry& entry, long chosenProduct) {
+store::Outcome<PurchaseSave> SavePurchase(const PurchaseEntry& entry, long chosenProduct) {
     if (entry.productId.trimmed().isEmpty()) return PurchaseSave::NoProduct;
     store::PurRec.PURProd = ProductKey(entry.productId);
     store::PurRec.PURDate = entry.date;
     store::PurRec.PURQty = entry.quantity;
     store::PurRec.PURCost = entry.cost;
-    if (!placeRecord(PurTable, &store::CurPurchaseRec)) return PurchaseSave::AppendFailed;
-    store::StorePur();
-    if (chosenProduct > 0) {
-        store::LastResult = ProdTable->go(chosenProduct);
-        store::LoadProd();
+    store::Outcome<PurchaseSave> saved = store::SaveRecord(store::TableKey::Pur, &store::CurPurchaseRec, store::StorePur,
+                                                       PurchaseSave::Saved, PurchaseSave::AppendFailed,
+                                                       PurchaseSave::WriteFailed);
+    if (!(saved == PurchaseSave::Saved) || chosenProduct <= 0) return saved;
+    // The purchase stands; marking its product as stock is a second change, told on its own.
+    store::LastResult = ProdTable->go(chosenProduct);
+    store::LoadProd();
+    if (!store::ProdRec.lInven) {
         store::ProdRec.lInven = true;
-        store::StoreProd();
+        if (store::WriteResult marked = store::StoreProd(); !marked) return {PurchaseSave::ProductNotMarked, marked};
     }
-    return PurchaseSave::Saved;
+    return saved;
 }
 
-void DeletePurchase() { markDeleted(PurTable, store::TableKey::Pur, store::CurPurchaseRec); }
+store::WriteResult DeletePurchase() { return store::DeleteRecord(store::TableKey::Pur, store::CurPurchaseRec); }
 
 }  // namespace records

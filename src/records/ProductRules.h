@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "base/Decimal.h"
+#include "store/WriteResult.h"
 
 namespace records {
 
@@ -28,12 +29,13 @@ struct ProductEntry {
     bool tax1 = false, tax2 = false, inventory = false;
 };
 
-enum class ProductSave { Saved, BlankId, Duplicate, AppendFailed };
+enum class ProductSave { Saved, BlankId, Duplicate, AppendFailed, WriteFailed };
 // Saves the product shown (ProdRec holds it as loaded). A new product gets a new record; a product
-// marked deleted stays marked. Afterwards CurProductRec names the stored record.
-ProductSave SaveProduct(const ProductEntry& entry);
+// marked deleted stays marked. Afterwards CurProductRec names the stored record. A refused write
+// leaves the table as it was (with the reason in the outcome).
+store::Outcome<ProductSave> SaveProduct(const ProductEntry& entry);
 // Marks the product at CurProductRec deleted and sets PackPending.
-void DeleteProduct();
+[[nodiscard]] store::WriteResult DeleteProduct();
 
 // Loads the product at record productRec and returns its ID as stored.
 QString ChooseProduct(long productRec);
@@ -52,12 +54,13 @@ struct PurchaseEntry {
     base::Decimal quantity, cost;
 };
 
-enum class PurchaseSave { Saved, NoProduct, AppendFailed };
+// ProductNotMarked: the purchase was stored but its product could not be marked as stock.
+enum class PurchaseSave { Saved, NoProduct, AppendFailed, WriteFailed, ProductNotMarked };
 // Saves the purchase shown. A new purchase gets a new record. When chosenProduct names the product
 // record chosen in this showing, that product becomes an inventory item. Afterwards CurPurchaseRec
-// names the stored record.
-PurchaseSave SavePurchase(const PurchaseEntry& entry, long chosenProduct);
+// names the stored record. A refused write leaves the table as it was.
+store::Outcome<PurchaseSave> SavePurchase(const PurchaseEntry& entry, long chosenProduct);
 // Marks the purchase at CurPurchaseRec deleted and sets PackPending.
-void DeletePurchase();
+[[nodiscard]] store::WriteResult DeletePurchase();
 
 }  // namespace records

@@ -25,6 +25,7 @@ const QString kDelete = QStringLiteral("Delete");
 const QString kCancel = QStringLiteral("Cancel");
 const QString kProductRequired = QStringLiteral("Product Selection Required.");
 const QString kAppendFailed = QStringLiteral("Unable to Append record . . Please try again.");
+const QString kWhat = QStringLiteral("The purchase");
 
 constexpr int kIdLimit = 10;
 
@@ -114,12 +115,21 @@ void TPurDef::BtnSaveClick() {
     // The stored text holds the date inside the program's century window.
     const double day = base::DateWindow(DateTimePicker1->day());
     const PurchaseEntry entry{Edit1->text(), day, MaskEdit2->value(), MaskEdit3->value()};
-    switch (SavePurchase(entry, m_chosenProduct)) {
+    const auto saved = SavePurchase(entry, m_chosenProduct);
+    switch (saved.verdict) {
     case PurchaseSave::NoProduct:
         base::ShowMessage(kProductRequired);
         return;
     case PurchaseSave::AppendFailed:
         base::ShowMessage(kAppendFailed);
+        return;
+    case PurchaseSave::WriteFailed:
+        parts::written(saved.write, kWhat);
+        return;
+    case PurchaseSave::ProductNotMarked:
+        // The purchase is stored; only the product's stock mark is missing.
+        parts::written(saved.write, QStringLiteral("The product's stock mark"));
+        accept();
         return;
     case PurchaseSave::Saved:
         accept();
@@ -128,8 +138,7 @@ void TPurDef::BtnSaveClick() {
 }
 
 void TPurDef::BtnDeleteClick() {
-    DeletePurchase();
-    accept();
+    if (parts::written(DeletePurchase(), kWhat)) accept();
 }
 
 void TPurDef::BtnCancelClick() { reject(); }

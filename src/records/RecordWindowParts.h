@@ -10,9 +10,18 @@
 
 #include <algorithm>
 
+#include "base/Dialogs.h"
+#include "store/WriteResult.h"
 #include "ui/HelpU.h"
 
 namespace records::parts {
+
+// True when the write went through; otherwise tells the user what could not be saved and why, and the
+// window stays as it is.
+inline bool written(const store::WriteResult& result, const QString& what) {
+    if (!result) base::ShowMessage(result.message(what));
+    return result.ok();
+}
 
 template <class W>
 W* named(W* widget, const char* name) {

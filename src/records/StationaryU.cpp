@@ -158,7 +158,7 @@ void TStationary::BtnLogoClick() {
 }
 
 void TStationary::BtnSaveClick() {
-    store::SettingsBuffer& s = store::SettingsRec;
+    store::SettingsBuffer s = store::SettingsRec;
     s.TopMargin = MaskEdit1->value().toDouble();
     s.LogoHeight = MaskEdit2->value().toDouble();
     s.LogoWidth = MaskEdit3->value().toDouble();
@@ -171,8 +171,7 @@ void TStationary::BtnSaveClick() {
     s.CloLine = Edit7->text().trimmed();
     s.SigLine = Edit8->text().trimmed();
     s.LHJustify = RadioButton2->isChecked() ? 2 : RadioButton3->isChecked() ? 3 : 1;
-    store::SaveSettings();
-    accept();
+    if (store::ChangeSettings(s, QStringLiteral("The letterhead"))) accept();
 }
 
 void TStationary::BtnCancelClick() { reject(); }

@@ -11,7 +11,6 @@
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
-#include "store/RecordAccess.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 
@@ -55,7 +54,6 @@ void startDocument() {
     PageNumber = 1;
 }
 
-void selectTag(xbase::Table* table, const char* tag) { table->selectTag(table->findTag(tag)); }
 
 void addMemoLines(const QString& memo) {
     QStringList lines;
@@ -261,13 +259,13 @@ void PrintInvoices(bool byPicking, DocKind kind) {
             return;
         }
         SetupDocumentTable();
-        selectTag(inv, "InvD");
+        store::SelectTag(inv, store::TagId::InvDate);
         QList<long> records;
         // The span is collected first: loading an invoice moves the table.
         for (int rc = inv->seek(store::ToTableText(base::DateToKey(StartDate))); rc == xbase::kOk || rc == 2;
              rc = inv->skip(1)) {
             if (inv->eof()) break;
-            const double day = store::RecordAccess(inv).date("IDATE");
+            const double day = store::ReadField(inv, &store::InvBuffer::IDate);
             if (day > EndDate) break;
             if (day >= StartDate) records.append(inv->recNo());
         }
@@ -359,13 +357,13 @@ namespace {
 QList<QStringList> customerRows(long cuno, bool withBalances) {
     QList<QStringList> rows;
     xbase::Table* inv = store::InvTable;
-    selectTag(inv, "InvC");
+    store::SelectTag(inv, store::TagId::InvCust);
     QList<long> records;
     for (int rc = inv->seek(store::ToTableText(base::PadNumber(cuno, 6))); rc == xbase::kOk; rc = inv->skip(1)) {
-        const store::RecordAccess r(inv);
-        if (r.asLong("CUNO") != cuno) break;
-        const double day = r.date("IDATE");
-        if (withBalances && (r.decimal("DUE").isZero() || day < StartDate || day > EndDate)) continue;
+        if (store::ReadField(inv, &store::InvBuffer::CuNo) != cuno) break;
+        const double day = store::ReadField(inv, &store::InvBuffer::IDate);
+        if (withBalances && (store::ReadField(inv, &store::InvBuffer::Due).isZero() || day < StartDate || day > EndDate))
+            continue;
         records.append(inv->recNo());
     }
     for (long rec : records) {
@@ -393,17 +391,17 @@ void PrintStatements(bool byPicking) {
     }
     SetupStatementTable();
     if (!byPicking) {
-        selectTag(cust, "CZip");
+        store::SelectTag(cust, store::TagId::CustZip);
         for (int rc = cust->top(); rc == xbase::kOk; rc = cust->skip(1)) {
             const long here = cust->recNo();
-            const long cuno = store::RecordAccess(cust).asLong("CUNO");
+            const long cuno = store::ReadField(cust, &store::CustBuffer::cuno);
             const QList<QStringList> rows = customerRows(cuno, true);
             if (!rows.isEmpty()) AddStatement(rows);
-            selectTag(cust, "CZip");
+            store::SelectTag(cust, store::TagId::CustZip);
             if (cust->go(here) != xbase::kOk) break;
         }
     } else {
-        selectTag(cust, "cname");
+        store::SelectTag(cust, store::TagId::CustName);
         store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : -1;
         while (PickCustomerHook && PickCustomerHook()) {
             if (cust->go(store::CurCustRec) != xbase::kOk) continue;

@@ -17,7 +17,7 @@ bool sameName(const std::string& a, const std::string& b) {
 // hold their entry masks with a sign and room for sums (invoice totals, stock on hand).
 std::vector<TableEntry> buildCatalogue() {
     std::vector<TableEntry> c;
-    c.push_back({TableKey::Cust, "CUST", "CUST5", "CUST5.DBF", "CUST5.dbt", "cname", "cName.ntx", true,
+    c.push_back({TableKey::Cust, "CUST", "CUST5", "CUST5.DBF", "CUST5.dbt", TagId::CustName, "cName.ntx", true,
                  {{"CUNO", 'N', 6, 0},
                   {"TITLE", 'C', 3, 0},
                   {"FIRST", 'C', 13, 0},
@@ -33,14 +33,14 @@ std::vector<TableEntry> buildCatalogue() {
                   {"PHONE", 'C', 20, 0},
                   {"FAX", 'C', 20, 0},
                   {"EMAIL", 'C', 60, 0}},
-                 {{"CName", "Upper(Last + First)", "cName.ntx"},
-                  {"CCNO", "Str(CuNo, 6)", "ccno.ntx"},
-                  {"CZip", "Zip", "czip.ntx"},
-                  {"cComp", "Addr1", "ccomp.ntx"}}});
-    c.push_back({TableKey::Groups, "GROUPS", "GROUPS", "GROUPS.DBF", nullptr, "nGroup", "nGroup.ntx", true,
+                 {{TagId::CustName, "CName", "Upper(Last + First)", "cName.ntx"},
+                  {TagId::CustNumber, "CCNO", "Str(CuNo, 6)", "ccno.ntx"},
+                  {TagId::CustZip, "CZip", "Zip", "czip.ntx"},
+                  {TagId::CustCompany, "cComp", "Addr1", "ccomp.ntx"}}});
+    c.push_back({TableKey::Groups, "GROUPS", "GROUPS", "GROUPS.DBF", nullptr, TagId::GroupNumber, "nGroup.ntx", true,
                  {{"NGROUP", 'N', 2, 0}, {"CGROUP", 'C', 59, 0}},
-                 {{"NGroup", "Str(nGroup, 2)", "nGroup.ntx"}, {"CGroup", "Upper(cGroup)", "cGroup.ntx"}}});
-    c.push_back({TableKey::Prod, "PROD", "Prod5", "Prod5.DBF", "Prod5.dbt", "Prod", "Prod.ntx", true,
+                 {{TagId::GroupNumber, "NGroup", "Str(nGroup, 2)", "nGroup.ntx"}, {TagId::GroupName, "CGroup", "Upper(cGroup)", "cGroup.ntx"}}});
+    c.push_back({TableKey::Prod, "PROD", "Prod5", "Prod5.DBF", "Prod5.dbt", TagId::Prod, "Prod.ntx", true,
                  {{"PRID", 'C', 10, 0},
                   {"RCODE", 'C', 10, 0},
                   {"PDESC", 'C', 27, 0},
@@ -53,15 +53,15 @@ std::vector<TableEntry> buildCatalogue() {
                   {"REORDER", 'N', 10, 2},
                   {"ONHAND", 'N', 12, 2},
                   {"LBUILD", 'L', 1, 0}},
-                 {{"Prod", "Upper(PrID)", "Prod.ntx"}}});
-    c.push_back({TableKey::Pur, "PUR", "Pur5", "Pur5.DBF", nullptr, "Pur", "Pur.ntx", true,
+                 {{TagId::Prod, "Prod", "Upper(PrID)", "Prod.ntx"}}});
+    c.push_back({TableKey::Pur, "PUR", "Pur5", "Pur5.DBF", nullptr, TagId::Pur, "Pur.ntx", true,
                  {{"PURPROD", 'C', 10, 0},
                   {"PURDATE", 'D', 8, 0},
                   {"PURQTY", 'N', 11, 2},
                   {"PURCOST", 'N', 13, 2},
                   {"PURNO", 'N', 8, 0}},
-                 {{"Pur", "Upper(PurProd)+ DTOS(PURDATE)", "Pur.ntx"}}});
-    c.push_back({TableKey::Inv, "INV", "INV5", "INV5.DBF", "INV5.dbt", "Inv", "Inv.Ntx", true,
+                 {{TagId::Pur, "Pur", "Upper(PurProd)+ DTOS(PURDATE)", "Pur.ntx"}}});
+    c.push_back({TableKey::Inv, "INV", "INV5", "INV5.DBF", "INV5.dbt", TagId::Inv, "Inv.Ntx", true,
                  {{"IVNO", 'N', 6, 0},
                   {"CUNO", 'N', 6, 0},
                   {"DEPT", 'C', 59, 0},
@@ -71,10 +71,10 @@ std::vector<TableEntry> buildCatalogue() {
                   {"TAX", 'N', 12, 2},
                   {"DUE", 'N', 12, 2},
                   {"REM", 'M', 10, 0}},
-                 {{"Inv", "Str(IvNo,6,0)", "inv.ntx"},
-                  {"InvC", "Str(CuNo,6,0)", "invc.ntx"},
-                  {"InvD", "DTOS(IDate)", "invd.ntx"}}});
-    c.push_back({TableKey::Itm, "ITM", "ITM5", "ITM5.DBF", nullptr, "Itm", "Itm.Ntx", true,
+                 {{TagId::Inv, "Inv", "Str(IvNo,6,0)", "inv.ntx"},
+                  {TagId::InvCust, "InvC", "Str(CuNo,6,0)", "invc.ntx"},
+                  {TagId::InvDate, "InvD", "DTOS(IDate)", "invd.ntx"}}});
+    c.push_back({TableKey::Itm, "ITM", "ITM5", "ITM5.DBF", nullptr, TagId::Itm, "Itm.Ntx", true,
                  {{"IVNO", 'N', 6, 0},
                   {"PRID", 'C', 10, 0},  // as wide as the product code, so a line's code seeks the product
                   {"QTY", 'N', 10, 2},
@@ -85,15 +85,15 @@ std::vector<TableEntry> buildCatalogue() {
                   {"ICOMM", 'C', 59, 0},
                   {"LBUILD", 'L', 1, 0},
                   {"BACKORDER", 'N', 10, 2}},
-                 {{"Itm", "Str(IvNo,6,0)", "itm.ntx"}, {"ItmP", "PrID + Str(IvNo,6,0)", "itmP.ntx"}}});
-    c.push_back({TableKey::Pmt, "PMT", "GSTPMT", "GSTPMT.DBF", nullptr, "Pmt", "Pmt.Ntx", true,
+                 {{TagId::Itm, "Itm", "Str(IvNo,6,0)", "itm.ntx"}, {TagId::ItmProd, "ItmP", "PrID + Str(IvNo,6,0)", "itmP.ntx"}}});
+    c.push_back({TableKey::Pmt, "PMT", "GSTPMT", "GSTPMT.DBF", nullptr, TagId::Pmt, "Pmt.Ntx", true,
                  {{"IVNO", 'N', 6, 0},
                   {"PDATE", 'D', 8, 0},
                   {"PAMT", 'N', 12, 2},
                   {"GST", 'N', 12, 2},
                   {"LGST", 'L', 1, 0}},
-                 {{"Pmt", "Str(IvNo,6,0)", "Pmt.ntx"}, {"PmtD", "DTOS(PDate)", "PmtD.ntx"}}});
-    c.push_back({TableKey::Labels, "LABELS", "LABELS", "LABELS.DBF", nullptr, "Labels", "Labels.Ntx", true,
+                 {{TagId::Pmt, "Pmt", "Str(IvNo,6,0)", "Pmt.ntx"}, {TagId::PmtDate, "PmtD", "DTOS(PDate)", "PmtD.ntx"}}});
+    c.push_back({TableKey::Labels, "LABELS", "LABELS", "LABELS.DBF", nullptr, TagId::Labels, "Labels.Ntx", true,
                  {{"NAME", 'C', 40, 0},
                   {"TOPM", 'N', 9, 3},
                   {"LEFTM", 'N', 9, 3},
@@ -105,8 +105,8 @@ std::vector<TableEntry> buildCatalogue() {
                   {"VGAP", 'N', 9, 3},
                   {"NACROSS", 'N', 2, 0},
                   {"CONTINUOUS", 'L', 1, 0}},
-                 {{"Labels", "Name", "Labels.ntx"}}});
-    c.push_back({TableKey::Settings, "", "CRV1", "CRV1.DBF", nullptr, nullptr, nullptr, true,
+                 {{TagId::Labels, "Labels", "Name", "Labels.ntx"}}});
+    c.push_back({TableKey::Settings, "", "CRV1", "CRV1.DBF", nullptr, TagId::None, nullptr, true,
                  {{"FONTNAME", 'C', 59, 0},
                   {"FONTSIZE", 'N', 4, 0},
                   {"LABID", 'C', 40, 0},
@@ -132,7 +132,7 @@ std::vector<TableEntry> buildCatalogue() {
                   {"FIFO", 'L', 1, 0},
                   {"GSTFIELD", 'N', 2, 0}},
                  {}});
-    c.push_back({TableKey::ImpDirs, "", "Impdirs", "ImpDirs.DBF", nullptr, nullptr, nullptr, false,
+    c.push_back({TableKey::ImpDirs, "", "Impdirs", "ImpDirs.DBF", nullptr, TagId::None, nullptr, false,
                  {{"INFODIR", 'C', 126, 0}, {"ORDERDIR", 'C', 126, 0}},
                  {}});
     return c;
@@ -173,6 +173,31 @@ const TableEntry* TableByKeyName(const std::string& keyName) {
     for (const TableEntry& t : Catalogue())
         if (*t.keyName && sameName(t.keyName, keyName)) return &t;
     return nullptr;
+}
+
+const TagEntry& Tag(TagId id) {
+    for (const TableEntry& t : Catalogue())
+        for (const TagEntry& tag : t.tags)
+            if (tag.id == id) return tag;
+    return Catalogue().front().tags.front();  // unreachable: the start-up check finds every tag listed
+}
+
+TableKey TableOfTag(TagId id) {
+    for (const TableEntry& t : Catalogue())
+        for (const TagEntry& tag : t.tags)
+            if (tag.id == id) return t.key;
+    return TableKey::Settings;
+}
+
+xbase::Tag* FindTag(xbase::Table* table, TagId id) {
+    return table && id != TagId::None ? table->findTag(Tag(id).name) : nullptr;
+}
+
+int SelectTag(xbase::Table* table, TagId id) {
+    if (!table) return xbase::kErrArgument;
+    if (id == TagId::None) return table->selectTag(nullptr);
+    xbase::Tag* tag = FindTag(table, id);
+    return tag ? table->selectTag(tag) : xbase::kErrTagNotFound;
 }
 
 std::vector<xbase::FieldDef> FieldDefs(const TableEntry& table) {

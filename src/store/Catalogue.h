@@ -19,7 +19,20 @@ struct FieldEntry {
     int dec;
 };
 
+// Every tag the program selects, by what it orders. The names are written once, in the catalogue.
+enum class TagId {
+    None,  // record order
+    CustName, CustNumber, CustZip, CustCompany,
+    GroupNumber, GroupName,
+    Prod, Pur,
+    Inv, InvCust, InvDate,
+    Itm, ItmProd,
+    Pmt, PmtDate,
+    Labels,
+};
+
 struct TagEntry {
+    TagId id;
     const char* name;        // tag name stored in the index header
     const char* expression;  // key expression
     const char* file;        // index file, named after the tag
@@ -31,7 +44,7 @@ struct TableEntry {
     const char* name;          // name the table is opened by ("CUST5")
     const char* fileName;      // file named in the open-failure message ("CUST5.DBF")
     const char* memoFile;      // "CUST5.dbt", or nullptr when the table has no memo field
-    const char* defaultTag;    // tag selected at open, or nullptr (record order)
+    TagId defaultTag;          // tag selected at open (None: record order)
     const char* tagFailFile;   // index file named when the default tag cannot be opened
     bool dataFile;             // one of the nine tables start-up requires
     std::vector<FieldEntry> fields;
@@ -54,6 +67,14 @@ const std::vector<TableEntry>& Catalogue();
 const TableEntry& Table(TableKey key);
 // The table with that short name (case-insensitive), or nullptr.
 const TableEntry* TableByKeyName(const std::string& keyName);
+
+// The catalogue entry of a tag and the table it belongs to. REQUIRES: id is not None.
+const TagEntry& Tag(TagId id);
+TableKey TableOfTag(TagId id);
+// The open tag of a table (nullptr when the table's index group lacks it, or for None).
+xbase::Tag* FindTag(xbase::Table* table, TagId id);
+// Selects the tag (None: record order). The engine's result; kErrTagNotFound when the table lacks it.
+int SelectTag(xbase::Table* table, TagId id);
 
 // The engine's descriptions of a table's fields and tags.
 std::vector<xbase::FieldDef> FieldDefs(const TableEntry& table);

@@ -122,7 +122,8 @@ int WriteDataDir(const QString& dir, const DataDirOptions& options, QString* err
     if (o.demo) DemoLetterhead(&settings);
     if (const int rc = tables[TableKey::Settings]->appendBlank())
         return fail(context, rc, QStringLiteral("Cannot write CRV1.DBF"), error);
-    WriteSettingsRecord(tables[TableKey::Settings], settings);
+    if (const int rc = WriteRecord(tables[TableKey::Settings], settings))
+        return fail(context, rc, QStringLiteral("Cannot write CRV1.DBF"), error);
     if (const int rc = tables[TableKey::ImpDirs]->appendBlank())
         return fail(context, rc, QStringLiteral("Cannot write ImpDirs.DBF"), error);
 

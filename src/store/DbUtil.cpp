@@ -124,24 +124,30 @@ bool indexFilesMissing(const TableEntry& table) {
     return false;
 }
 
-// Creates the table's index group afresh. False when an engine error stopped it (the program is
-// ending, or the exit hook returned).
-bool rebuildTable(const TableEntry& table) {
+// Creates the table's index group afresh and closes the table on every road.
+WriteResult rebuildTable(const TableEntry& table) {
     xbase::Context& context = Engine();
+    context.errorCode();
     xbase::Table* handle = context.openTable(table.name);
-    context.exitOnError();
-    if (!handle) return false;
-    const int result = handle->createIndex(table.name, TagDefs(table));
+    if (!handle) return WriteResult::EngineFailure(xbase::kErrOpen, table.key);
+    const int built = handle->createIndex(table.name, TagDefs(table));
+    const WriteResult result = built < 0 ? WriteResult::EngineFailure(built, table.key) : WriteResult();
     CloseAll();
-    context.exitOnError();
-    return result >= 0;
+    return result;
+}
+
+// Tells the user of one table that a maintenance step could not be done to it; the step goes on with
+// the next table.
+void tellTableFailure(const QString& what, const WriteResult& result) {
+    base::ShowMessage(what + QStringLiteral(": ") + result.reason() + QLatin1Char('.'));
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------- maintenance
 
-void RebuildIndexes(bool quick) {
+bool RebuildIndexes(bool quick) {
+    bool all = true;
     {
         OptionScope options(/*accessMode=*/1, /*autoOpen=*/0, /*safety=*/0);
         if (!quick) {
@@ -151,55 +157,79 @@ void RebuildIndexes(bool quick) {
         for (const RebuildStep& step : kRebuildSteps) {
             const TableEntry& table = Table(step.table);
             if (!quick || indexFilesMissing(table)) {
-                if (!rebuildTable(table)) return;
+                const WriteResult result = rebuildTable(table);
+                if (!result.ok()) {
+                    all = false;
+                    tellTableFailure(QStringLiteral("The indexes of %1 could not be rebuilt").arg(table.fileName),
+                                     result);
+                }
             }
             if (!quick && step.progressAfter > 0) base::ShowProgress(step.progressAfter);
         }
         if (!quick) base::ShowProgress(100);
     }
     if (!quick) base::ShowStatus(QString());
+    return all;
 }
 
-void PackTable(const QString& name, bool compactMemo) {
+WriteResult PackTable(TableKey key, bool compactMemo) {
     OptionScope options(/*accessMode=*/1);
     xbase::Context& context = Engine();
-    xbase::Table* table = context.openTable(name.toStdString());
-    if (context.errorCode() != 0 || !table) return;
-    table->pack();
-    if (compactMemo) table->compressMemo();
-    table->close();
+    context.errorCode();
+    xbase::Table* table = context.openTable(Table(key).name);
+    if (!table) return WriteResult::EngineFailure(xbase::kErrOpen, key);
+    int rc = table->pack();
+    if (rc >= 0 && compactMemo) rc = table->compressMemo();
+    WriteResult result = rc < 0 ? WriteResult::EngineFailure(rc, key) : WriteResult();
+    const int closed = table->close();
+    if (closed < 0) result &= WriteResult::EngineFailure(closed, key);
+    return result;
 }
 
-void PackAll() {
+bool PackAll() {
+    bool all = true;
     {
         OptionScope options(/*accessMode=*/1);
         base::ShowStatus(kPacking);
         for (const PackStep& step : kPackSteps) {
             base::ShowProgress(step.progressBefore);
-            PackTable(QString::fromLatin1(Table(step.table).name), step.compactMemo);
+            const WriteResult result = PackTable(step.table, step.compactMemo);
+            if (!result.ok()) {
+                all = false;
+                tellTableFailure(QStringLiteral("%1 could not be packed").arg(Table(step.table).fileName), result);
+            }
         }
         base::ShowStatus(QString());
     }
-    PackPending = false;
+    // Deleted records of a table that could not be packed stay marked: the next pack removes them.
+    if (all) PackPending = false;
+    return all;
 }
 
-void EraseAll() {
-    if (!base::ConfirmDestructive(kEraseWarning)) return;
+bool EraseAll() {
+    if (!base::ConfirmDestructive(kEraseWarning)) return false;
+    bool all = true;
     OptionScope options(/*accessMode=*/1);
     base::ShowStatus(kErasing);
     for (const EraseStep& step : kEraseSteps) {
         base::ShowProgress(step.progressBefore);
-        if (!OpenByKey(step.table)) return;  // the program is ending
+        if (!OpenByKey(step.table)) return false;  // the program is ending
         xbase::Table* table = TableHandle(step.table);
-        const int zapped = table->zap(1, table->recCount());
+        int rc = table->zap(1, table->recCount());
         if (step.progressAfterEmptying > 0) {
             base::ShowProgress(step.progressAfterEmptying);
-            if (zapped == 0) table->compressMemo();
+            if (rc == 0) rc = table->compressMemo();
+        }
+        if (rc < 0) {
+            all = false;
+            tellTableFailure(QStringLiteral("%1 could not be erased").arg(Table(step.table).fileName),
+                             WriteResult::EngineFailure(rc, step.table));
         }
         CloseAll();
     }
     base::ShowProgress(100);
     base::ShowStatus(QString());
+    return all;
 }
 
 // ---------------------------------------------------------------- removable media

@@ -7,20 +7,24 @@
 
 #include <functional>
 
+#include "store/WriteResult.h"
+
 namespace store {
 
 // ---- Maintenance (REQUIRES: EngineInit) ------------------------------------------------------------
 
+// Each maintenance step tells the user of a table it could not do, with the engine's reason, and goes
+// on with the next table; each returns true when every table was done.
+
 // Rebuilds the index groups. quick: only the tables with an index or group file missing, silently.
-// An engine error ends the program.
-void RebuildIndexes(bool quick);
-// Packs every table (memo files of CUST5, INV5 and Prod5 compacted) and clears PackPending.
-void PackAll();
-// Packs one table opened by name; a table that cannot be opened is passed over.
-void PackTable(const QString& name, bool compactMemo);
+bool RebuildIndexes(bool quick);
+// Packs every table (memo files of CUST5, INV5 and Prod5 compacted); clears PackPending when all were.
+bool PackAll();
+// Packs one table opened exclusively, closing it on every road.
+[[nodiscard]] WriteResult PackTable(TableKey key, bool compactMemo);
 // Empties the data tables after the user confirmed the warning; label stocks, settings and import
-// directories stay. Cancel changes nothing.
-void EraseAll();
+// directories stay. Cancel changes nothing (and returns false).
+bool EraseAll();
 
 // ---- Backup and restore ---------------------------------------------------------------------------
 

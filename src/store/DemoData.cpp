@@ -138,7 +138,12 @@ public:
     }
 
 private:
-    static int append(xbase::Table* table) { return table ? table->appendBlank() : xbase::kErrArgument; }
+    template <class B>
+    static int appendRecord(xbase::Table* table, const B& buffer) {
+        if (!table) return xbase::kErrArgument;
+        if (const int rc = table->appendBlank()) return rc;
+        return WriteRecord(table, buffer);
+    }
 
     void makeProducts() {
         const long count = DemoProductCount(m_o.invoices);
@@ -157,16 +162,14 @@ private:
 
     int writeGroups() {
         for (size_t g = 0; g < kGroups.size(); ++g) {
-            if (const int rc = append(m_t.groups)) return rc;
-            WriteGroup(m_t.groups, {static_cast<int>(g + 1), QString::fromLatin1(kGroups[g])});
+            if (const int rc = appendRecord(m_t.groups, GroupBuffer{static_cast<int>(g + 1), QString::fromLatin1(kGroups[g])})) return rc;
         }
         return 0;
     }
 
     int writeCustomers() {
         for (long n = 1; n <= m_o.customers; ++n) {
-            if (const int rc = append(m_t.cust)) return rc;
-            WriteCust(m_t.cust, customer(n));
+            if (const int rc = appendRecord(m_t.cust, customer(n))) return rc;
         }
         return 0;
     }
@@ -223,8 +226,7 @@ private:
             item.LTax2 = p.model->taxed;
             item.PDesc = QString::fromLatin1(p.model->desc);
             item.IComm = QString::fromLatin1(p.model->comm);
-            if (const int rc = append(m_t.itm)) return rc;
-            WriteItm(m_t.itm, item);
+            if (const int rc = appendRecord(m_t.itm, item)) return rc;
             const Decimal lineTotal = base::LineTotal(item.Qty, item.UPR);
             subTotal += lineTotal;
             if (item.LTax1) base1 += lineTotal;
@@ -251,8 +253,7 @@ private:
         Decimal paid;
         if (const int rc = writePayments(inv, total, &paid)) return rc;
         inv.Due = total - paid;
-        if (const int rc = append(m_t.inv)) return rc;
-        WriteInv(m_t.inv, inv);
+        if (const int rc = appendRecord(m_t.inv, inv)) return rc;
         return 0;
     }
 
@@ -284,8 +285,7 @@ private:
             p.PAmt = amount;
             p.lGST = taxIncluded;
             p.GST = taxIncluded ? base::IncludedTax(gstRate, amount) : Decimal();
-            if (const int rc = append(m_t.pmt)) return rc;
-            WritePmt(m_t.pmt, p);
+            if (const int rc = appendRecord(m_t.pmt, p)) return rc;
             *paid += amount;
         }
         return 0;
@@ -307,8 +307,7 @@ private:
                     pur.PURQty = Decimal(each);
                     pur.PURCost = percentInCents(50 + m_rng.below(15), Decimal(each) * p.price);
                     pur.PURNo = ++purNo;
-                    if (const int rc = append(m_t.pur)) return rc;
-                    WritePur(m_t.pur, pur);
+                    if (const int rc = appendRecord(m_t.pur, pur)) return rc;
                     bought += each;
                 }
             }
@@ -324,8 +323,7 @@ private:
             prod.REORDER = p.model->inventory ? Decimal(5 + m_rng.below(16)) : Decimal();
             prod.ONHAND = p.model->inventory ? Decimal(bought - p.sold) : Decimal();
             if (i % 7 == 0) prod.PMemo = QStringLiteral("%1: 12 months warranty on parts.").arg(p.code);
-            if (const int rc = append(m_t.prod)) return rc;
-            WriteProd(m_t.prod, prod);
+            if (const int rc = appendRecord(m_t.prod, prod)) return rc;
         }
         return 0;
     }
@@ -352,8 +350,7 @@ private:
         roll.NAcross = 1;
         roll.Continuous = true;
         for (const LabelBuffer& label : {sheet, roll}) {
-            if (const int rc = append(m_t.labels)) return rc;
-            WriteLabel(m_t.labels, label);
+            if (const int rc = appendRecord(m_t.labels, label)) return rc;
         }
         return 0;
     }

@@ -2,6 +2,7 @@
 
 #include "base/Cp1252.h"
 #include "base/Format.h"
+#include "store/Binding.h"
 #include "store/Catalogue.h"
 
 namespace store {
@@ -28,94 +29,43 @@ QString MemoForStore(const QString& text) {
 
 xbase::Field* RecordAccess::find(const char* field) const { return m_table ? m_table->field(field) : nullptr; }
 
-QString RecordAccess::text(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f ? FromTableText(f->text()) : QString();
+namespace {
+
+template <class T>
+T readAs(const xbase::Field* field) {
+    T value{};
+    detail::ReadValue(field, &value);
+    return value;
 }
 
-QString RecordAccess::memo(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f ? FromTableText(f->memoText()) : QString();
+template <class T>
+int writeAs(xbase::Field* field, const T& value, int cut = kTextCut) {
+    return field ? detail::WriteValue(field, value, cut) : xbase::kErrFieldNotFound;
 }
 
-long RecordAccess::asLong(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f ? f->asLong() : 0;
-}
+}  // namespace
 
-int RecordAccess::asInt(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f ? f->asInt() : 0;
-}
+QString RecordAccess::text(const char* field) const { return readAs<QString>(find(field)); }
+QString RecordAccess::memo(const char* field) const { return readAs<QString>(find(field)); }
+long RecordAccess::asLong(const char* field) const { return readAs<long>(find(field)); }
+int RecordAccess::asInt(const char* field) const { return readAs<int>(find(field)); }
+double RecordAccess::asDouble(const char* field) const { return readAs<double>(find(field)); }
+base::Decimal RecordAccess::decimal(const char* field) const { return readAs<base::Decimal>(find(field)); }
+bool RecordAccess::flag(const char* field) const { return readAs<bool>(find(field)); }
+double RecordAccess::date(const char* field) const { return readAs<double>(find(field)); }
 
-double RecordAccess::asDouble(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f ? f->asDouble() : 0.0;
-}
-
-base::Decimal RecordAccess::decimal(const char* field) const {
-    const xbase::Field* f = find(field);
-    if (!f) return {};
-    base::Decimal value;
-    // A blank or unreadable N field reads as 0, as the engine reads it.
-    return base::Decimal::parse(QString::fromLatin1(f->text()).trimmed(), QLatin1Char('.'), &value) ? value
-                                                                                                    : base::Decimal();
-}
-
-bool RecordAccess::flag(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f && f->isTrue();
-}
-
-double RecordAccess::date(const char* field) const {
-    const xbase::Field* f = find(field);
-    return f ? base::KeyToDate(QString::fromLatin1(f->text())) : 0.0;
-}
-
-int RecordAccess::setText(const char* field, const QString& value) const {
-    return setTextCut(field, value, kTextCut);
-}
-
+int RecordAccess::setText(const char* field, const QString& value) const { return writeAs(find(field), value); }
 int RecordAccess::setTextCut(const char* field, const QString& value, int cut) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignText(ToTableText(value.left(cut))) : xbase::kErrFieldNotFound;
+    return writeAs(find(field), value, cut);
 }
-
-int RecordAccess::setMemo(const char* field, const QString& value) const {
-    xbase::Field* f = find(field);
-    if (!f) return xbase::kErrFieldNotFound;
-    const std::string bytes = ToTableText(MemoForStore(value));
-    return f->assignMemoN(bytes.data(), bytes.size());
-}
-
-int RecordAccess::setLong(const char* field, long value) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignLong(value) : xbase::kErrFieldNotFound;
-}
-
-int RecordAccess::setInt(const char* field, int value) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignInt(value) : xbase::kErrFieldNotFound;
-}
-
-int RecordAccess::setDouble(const char* field, double value) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignDouble(value) : xbase::kErrFieldNotFound;
-}
-
+int RecordAccess::setMemo(const char* field, const QString& value) const { return writeAs(find(field), value); }
+int RecordAccess::setLong(const char* field, long value) const { return writeAs(find(field), value); }
+int RecordAccess::setInt(const char* field, int value) const { return writeAs(find(field), value); }
+int RecordAccess::setDouble(const char* field, double value) const { return writeAs(find(field), value); }
 int RecordAccess::setDecimal(const char* field, const base::Decimal& value) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignText(value.toFixed(f->decimals()).toStdString()) : xbase::kErrFieldNotFound;
+    return writeAs(find(field), value);
 }
-
-int RecordAccess::setFlag(const char* field, bool value) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignText(value ? "T" : "F") : xbase::kErrFieldNotFound;
-}
-
-int RecordAccess::setDate(const char* field, double day) const {
-    xbase::Field* f = find(field);
-    return f ? f->assignText(base::DateToKey(day).toStdString()) : xbase::kErrFieldNotFound;
-}
+int RecordAccess::setFlag(const char* field, bool value) const { return writeAs(find(field), value); }
+int RecordAccess::setDate(const char* field, double day) const { return writeAs(find(field), day); }
 
 }  // namespace store

@@ -2,7 +2,8 @@
 // Reading and writing the fields of a table's current record with the program's access types: texts
 // in Windows-1252 (the one place where text is converted), memos whole, logicals "T"/"F", dates as
 // yyyymmdd text held as day numbers. Fields are found by name on each access; a field the table does
-// not have reads as empty or 0 and is not written, so older tables without a field still load.
+// not have reads as empty or 0 and is not written. The program reaches its fields through the buffers'
+// bindings (store/Binding.h); this by-name access is for tools and tests that read any table.
 #include <QString>
 
 #include <string>

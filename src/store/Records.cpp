@@ -1,5 +1,6 @@
 // The record buffers with their load and store routines, and the lookups over customers and groups.
 #include "base/Format.h"
+#include "store/Settings.h"
 #include "store/dbFiles.h"
 
 namespace store {
@@ -13,259 +14,175 @@ PmtBuffer PmtRec;
 ProdBuffer ProdRec;
 PurBuffer PurRec;
 
-void ReadCust(xbase::Table* table, CustBuffer* b) {
-    const RecordAccess r(table);
-    b->cuno = r.asLong("CUNO");
-    b->title = r.text("TITLE");
-    b->first = r.text("FIRST");
-    b->last = r.text("LAST");
-    b->addr1 = r.text("ADDR1");
-    b->addr2 = r.text("ADDR2");
-    b->addr3 = r.text("ADDR3");
-    b->addr4 = r.text("ADDR4");
-    b->zip = r.text("ZIP");
-    b->comments = r.memo("COMMENTS");
-    b->ngroup = r.asInt("NGROUP");
-    b->note = r.text("NOTE");
-    b->phone = r.text("PHONE");
-    b->fax = r.text("FAX");
-    b->email = r.text("EMAIL");
+// ---- Bindings ----------------------------------------------------------------------------------------
+
+#define CORVANE_BINDINGS(Buffer, Key) \
+    template <>                        \
+    const std::vector<Binding<Buffer>>& BoundTo<Buffer, TableKey::Key>::list()
+
+CORVANE_BINDINGS(CustBuffer, Cust) {
+    using B = CustBuffer;
+    static const std::vector<Binding<B>> list{
+        {"CUNO", &B::cuno},   {"TITLE", &B::title},       {"FIRST", &B::first},   {"LAST", &B::last},
+        {"ADDR1", &B::addr1}, {"ADDR2", &B::addr2},       {"ADDR3", &B::addr3},   {"ADDR4", &B::addr4},
+        {"ZIP", &B::zip},     {"COMMENTS", &B::comments}, {"NGROUP", &B::ngroup}, {"NOTE", &B::note},
+        {"PHONE", &B::phone}, {"FAX", &B::fax},           {"EMAIL", &B::email}};
+    return list;
 }
 
-void LoadCust() { ReadCust(CustTable, &CustRec); }
-
-void WriteCust(xbase::Table* table, const CustBuffer& b) {
-    const RecordAccess r(table);
-    r.setLong("CUNO", b.cuno);
-    r.setText("TITLE", b.title);
-    r.setText("FIRST", b.first);
-    r.setText("LAST", b.last);
-    r.setText("ADDR1", b.addr1);
-    r.setText("ADDR2", b.addr2);
-    r.setText("ADDR3", b.addr3);
-    r.setText("ADDR4", b.addr4);
-    r.setText("ZIP", b.zip);
-    r.setMemo("COMMENTS", b.comments);
-    r.setInt("NGROUP", b.ngroup);
-    r.setText("NOTE", b.note);
-    r.setText("PHONE", b.phone);
-    r.setText("FAX", b.fax);
-    r.setText("EMAIL", b.email);
+CORVANE_BINDINGS(GroupBuffer, Groups) {
+    using B = GroupBuffer;
+    static const std::vector<Binding<B>> list{{"NGROUP", &B::nGroup}, {"CGROUP", &B::cGroup}};
+    return list;
 }
 
-void StoreCust() {
-    WriteCust(CustTable, CustRec);
-    CommitRecord(CustTable, TableKey::Cust);
+CORVANE_BINDINGS(InvBuffer, Inv) {
+    using B = InvBuffer;
+    static const std::vector<Binding<B>> list{
+        {"IVNO", &B::IvNo}, {"CUNO", &B::CuNo}, {"DEPT", &B::Dept}, {"IDATE", &B::IDate}, {"IMEMO", &B::IMemo},
+        {"SHIP", &B::Ship}, {"TAX", &B::Tax},   {"DUE", &B::Due},   {"REM", &B::REM}};
+    return list;
 }
 
-void ReadGroup(xbase::Table* table, GroupBuffer* b) {
-    const RecordAccess r(table);
-    b->nGroup = r.asInt("NGROUP");
-    b->cGroup = r.text("CGROUP");
+CORVANE_BINDINGS(ItmBuffer, Itm) {
+    using B = ItmBuffer;
+    static const std::vector<Binding<B>> list{
+        {"IVNO", &B::IvNo},   {"PRID", &B::PrID},   {"QTY", &B::Qty},     {"UPR", &B::UPR},
+        {"LTAX1", &B::LTax1}, {"LTAX2", &B::LTax2}, {"PDESC", &B::PDesc}, {"ICOMM", &B::IComm},
+        {"LBUILD", &B::lBuild, false},  {"BACKORDER", &B::BackOrder, false}};
+    return list;
 }
 
-void LoadGroup() { ReadGroup(GroupsTable, &GroupRec); }
-
-void WriteGroup(xbase::Table* table, const GroupBuffer& b) {
-    const RecordAccess r(table);
-    r.setInt("NGROUP", b.nGroup);
-    r.setText("CGROUP", b.cGroup);
+CORVANE_BINDINGS(LabelBuffer, Labels) {
+    using B = LabelBuffer;
+    static const std::vector<Binding<B>> list{
+        {"NAME", &B::Name},   {"TOPM", &B::TopM},     {"LEFTM", &B::LeftM},     {"BOTTOMM", &B::BottomM},
+        {"RIGHTM", &B::RightM}, {"WIDTH", &B::Width}, {"HEIGHT", &B::Height},   {"HGAP", &B::HGap},
+        {"VGAP", &B::VGap},   {"NACROSS", &B::NAcross}, {"CONTINUOUS", &B::Continuous}};
+    return list;
 }
 
-void StoreGroup() {
-    WriteGroup(GroupsTable, GroupRec);
-    CommitRecord(GroupsTable, TableKey::Groups);
+CORVANE_BINDINGS(PmtBuffer, Pmt) {
+    using B = PmtBuffer;
+    static const std::vector<Binding<B>> list{
+        {"IVNO", &B::IvNo}, {"PDATE", &B::PDate}, {"PAMT", &B::PAmt}, {"GST", &B::GST}, {"LGST", &B::lGST}};
+    return list;
 }
 
-void ReadInv(xbase::Table* table, InvBuffer* b) {
-    const RecordAccess r(table);
-    b->IvNo = r.asLong("IVNO");
-    b->CuNo = r.asLong("CUNO");
-    b->Dept = r.text("DEPT");
-    b->IDate = r.date("IDATE");
-    b->IMemo = r.text("IMEMO");
-    b->Ship = r.decimal("SHIP");
-    b->Tax = r.decimal("TAX");
-    b->Due = r.decimal("DUE");
-    b->REM = r.memo("REM");
+CORVANE_BINDINGS(ProdBuffer, Prod) {
+    using B = ProdBuffer;
+    static const std::vector<Binding<B>> list{
+        {"PRID", &B::PrID},     {"RCODE", &B::RCode},   {"PDESC", &B::PDesc},     {"UPRICE", &B::UPrice},
+        {"LTAX1", &B::LTax1},   {"LTAX2", &B::LTax2},   {"LINVEN", &B::lInven},   {"ICOMM", &B::IComm},
+        {"PMEMO", &B::PMemo},   {"REORDER", &B::REORDER}, {"ONHAND", &B::ONHAND}, {"LBUILD", &B::lBuild, false}};
+    return list;
 }
 
-void LoadInv() { ReadInv(InvTable, &InvRec); }
-
-void WriteInv(xbase::Table* table, const InvBuffer& b) {
-    const RecordAccess r(table);
-    r.setLong("IVNO", b.IvNo);
-    r.setLong("CUNO", b.CuNo);
-    r.setText("DEPT", b.Dept);
-    r.setDate("IDATE", b.IDate);
-    r.setText("IMEMO", b.IMemo);
-    r.setDecimal("SHIP", b.Ship);
-    r.setDecimal("TAX", b.Tax);
-    r.setDecimal("DUE", b.Due);
-    r.setMemo("REM", b.REM);
+CORVANE_BINDINGS(PurBuffer, Pur) {
+    using B = PurBuffer;
+    static const std::vector<Binding<B>> list{{"PURPROD", &B::PURProd}, {"PURDATE", &B::PURDate},
+                                              {"PURQTY", &B::PURQty},   {"PURCOST", &B::PURCost},
+                                              {"PURNO", &B::PURNo}};
+    return list;
 }
 
-void StoreInv() {
-    WriteInv(InvTable, InvRec);
-    CommitRecord(InvTable, TableKey::Inv);
+CORVANE_BINDINGS(ImpDirsBuffer, ImpDirs) {
+    using B = ImpDirsBuffer;
+    static const std::vector<Binding<B>> list{{"INFODIR", &B::InfoDir, true, kDirCut},
+                                              {"ORDERDIR", &B::OrderDir, true, kDirCut}};
+    return list;
 }
 
-void ReadItm(xbase::Table* table, ItmBuffer* b) {
-    const RecordAccess r(table);
-    b->IvNo = r.asLong("IVNO");
-    b->PrID = r.text("PRID");
-    b->Qty = r.decimal("QTY");
-    b->UPR = r.decimal("UPR");
-    b->LTax1 = r.flag("LTAX1");
-    b->LTax2 = r.flag("LTAX2");
-    b->PDesc = r.text("PDESC");
-    b->IComm = r.text("ICOMM");
+#undef CORVANE_BINDINGS
+
+std::vector<std::string> RecordLayerFaults() {
+    std::vector<std::string> faults;
+    auto add = [&](std::vector<std::string> more) { faults.insert(faults.end(), more.begin(), more.end()); };
+    add(BindingFaults<CustBuffer>());
+    add(BindingFaults<GroupBuffer>());
+    add(BindingFaults<InvBuffer>());
+    add(BindingFaults<ItmBuffer>());
+    add(BindingFaults<LabelBuffer>());
+    add(BindingFaults<PmtBuffer>());
+    add(BindingFaults<ProdBuffer>());
+    add(BindingFaults<PurBuffer>());
+    add(BindingFaults<ImpDirsBuffer>());
+    add(BindingFaults<SettingsBuffer>());
+    // Every tag the program names is in the catalogue once, and every default tag is its table's own.
+    for (int id = int(TagId::None) + 1; id <= int(TagId::Labels); ++id) {
+        int found = 0;
+        for (const TableEntry& t : Catalogue())
+            for (const TagEntry& tag : t.tags) found += tag.id == TagId(id);
+        if (found != 1) faults.push_back("tag " + std::to_string(id) + " is catalogued " + std::to_string(found) + " times");
+    }
+    for (const TableEntry& t : Catalogue())
+        if (t.defaultTag != TagId::None && TableOfTag(t.defaultTag) != t.key)
+            faults.push_back(std::string(t.name) + ": its default tag belongs to another table");
+    return faults;
 }
 
-void LoadItm() { ReadItm(ItmTable, &ItmRec); }
+// ---- Load and store -----------------------------------------------------------------------------------
 
-void WriteItm(xbase::Table* table, const ItmBuffer& b) {
-    const RecordAccess r(table);
-    r.setLong("IVNO", b.IvNo);
-    r.setText("PRID", b.PrID);
-    r.setDecimal("QTY", b.Qty);
-    r.setDecimal("UPR", b.UPR);
-    r.setFlag("LTAX1", b.LTax1);
-    r.setFlag("LTAX2", b.LTax2);
-    r.setText("PDESC", b.PDesc);
-    r.setText("ICOMM", b.IComm);
-    r.setFlag("LBUILD", false);
-    r.setDouble("BACKORDER", 0);
+void LoadCust() { ReadRecord(CustTable, &CustRec); }
+void LoadGroup() { ReadRecord(GroupsTable, &GroupRec); }
+void LoadInv() { ReadRecord(InvTable, &InvRec); }
+void LoadItm() { ReadRecord(ItmTable, &ItmRec); }
+void LoadLabel() { ReadRecord(LabelsTable, &LabelRec); }
+void LoadPmt() { ReadRecord(PmtTable, &PmtRec); }
+void LoadProd() { ReadRecord(ProdTable, &ProdRec); }
+void LoadPur() { ReadRecord(PurTable, &PurRec); }
+
+namespace {
+
+// Stores and leaves LastResult as CommitRecord does.
+template <class B>
+WriteResult storeAndPlace(xbase::Table* table, const B& buffer) {
+    WriteResult result = StoreRecord(table, buffer);
+    if (table) LastResult = table->eof() ? xbase::kEof : xbase::kOk;
+    return result;
 }
 
-void StoreItm() {
-    WriteItm(ItmTable, ItmRec);
-    CommitRecord(ItmTable, TableKey::Itm);
+}  // namespace
+
+WriteResult StoreCust() { return storeAndPlace(CustTable, CustRec); }
+WriteResult StoreGroup() { return storeAndPlace(GroupsTable, GroupRec); }
+WriteResult StoreInv() { return storeAndPlace(InvTable, InvRec); }
+WriteResult StoreItm() { return storeAndPlace(ItmTable, ItmRec); }
+WriteResult StoreLabel() { return storeAndPlace(LabelsTable, LabelRec); }
+WriteResult StorePmt() { return storeAndPlace(PmtTable, PmtRec); }
+WriteResult StoreProd() { return storeAndPlace(ProdTable, ProdRec); }
+WriteResult StorePur() { return storeAndPlace(PurTable, PurRec); }
+
+WriteResult PlaceRecord(TableKey key, long* current) {
+    xbase::Table* table = TableHandle(key);
+    if (!table) return WriteResult::EngineFailure(xbase::kErrRecord, key);
+    const int rc = *current > 0 ? table->go(*current) : table->appendBlank();
+    if (rc != xbase::kOk) return WriteResult::EngineFailure(rc < 0 ? rc : xbase::kErrRecord, key);
+    LastResult = rc;
+    *current = table->recNo();
+    return {};
 }
 
-void ReadLabel(xbase::Table* table, LabelBuffer* b) {
-    const RecordAccess r(table);
-    b->Name = r.text("NAME");
-    b->TopM = r.asDouble("TOPM");
-    b->LeftM = r.asDouble("LEFTM");
-    b->BottomM = r.asDouble("BOTTOMM");
-    b->RightM = r.asDouble("RIGHTM");
-    b->Width = r.asDouble("WIDTH");
-    b->Height = r.asDouble("HEIGHT");
-    b->HGap = r.asDouble("HGAP");
-    b->VGap = r.asDouble("VGAP");
-    b->NAcross = r.asInt("NACROSS");
-    b->Continuous = r.flag("CONTINUOUS");
+void DropAppended(TableKey key) {
+    xbase::Table* table = TableHandle(key);
+    if (!table || table->eof()) return;
+    table->revert();
+    // Best effort: the record is blank, and a failure here leaves a blank record no order shows.
+    if (table->markDeleted() == xbase::kOk && table->flush(false) >= 0) PackPending = true;
+    else table->revert();
+    Engine().errorCode();
 }
 
-void LoadLabel() { ReadLabel(LabelsTable, &LabelRec); }
-
-void WriteLabel(xbase::Table* table, const LabelBuffer& b) {
-    const RecordAccess r(table);
-    r.setText("NAME", b.Name);
-    r.setDouble("TOPM", b.TopM);
-    r.setDouble("LEFTM", b.LeftM);
-    r.setDouble("BOTTOMM", b.BottomM);
-    r.setDouble("RIGHTM", b.RightM);
-    r.setDouble("WIDTH", b.Width);
-    r.setDouble("HEIGHT", b.Height);
-    r.setDouble("HGAP", b.HGap);
-    r.setDouble("VGAP", b.VGap);
-    r.setInt("NACROSS", b.NAcross);
-    r.setFlag("CONTINUOUS", b.Continuous);
-}
-
-void StoreLabel() {
-    WriteLabel(LabelsTable, LabelRec);
-    CommitRecord(LabelsTable, TableKey::Labels);
-}
-
-void ReadPmt(xbase::Table* table, PmtBuffer* b) {
-    const RecordAccess r(table);
-    b->IvNo = r.asLong("IVNO");
-    b->PDate = r.date("PDATE");
-    b->PAmt = r.decimal("PAMT");
-    b->GST = r.decimal("GST");
-    b->lGST = r.flag("LGST");
-}
-
-void LoadPmt() { ReadPmt(PmtTable, &PmtRec); }
-
-void WritePmt(xbase::Table* table, const PmtBuffer& b) {
-    const RecordAccess r(table);
-    r.setLong("IVNO", b.IvNo);
-    r.setDate("PDATE", b.PDate);
-    r.setDecimal("PAMT", b.PAmt);
-    r.setDecimal("GST", b.GST);
-    r.setFlag("LGST", b.lGST);
-}
-
-void StorePmt() {
-    WritePmt(PmtTable, PmtRec);
-    CommitRecord(PmtTable, TableKey::Pmt);
-}
-
-void ReadProd(xbase::Table* table, ProdBuffer* b) {
-    const RecordAccess r(table);
-    b->PrID = r.text("PRID");
-    b->RCode = r.text("RCODE");
-    b->PDesc = r.text("PDESC");
-    b->UPrice = r.decimal("UPRICE");
-    b->LTax1 = r.flag("LTAX1");
-    b->LTax2 = r.flag("LTAX2");
-    b->lInven = r.flag("LINVEN");
-    b->IComm = r.text("ICOMM");
-    b->PMemo = r.memo("PMEMO");
-    b->REORDER = r.decimal("REORDER");
-    b->ONHAND = r.decimal("ONHAND");
-}
-
-void LoadProd() { ReadProd(ProdTable, &ProdRec); }
-
-void WriteProd(xbase::Table* table, const ProdBuffer& b) {
-    const RecordAccess r(table);
-    r.setText("PRID", b.PrID);
-    r.setText("RCODE", b.RCode);
-    r.setText("PDESC", b.PDesc);
-    r.setDecimal("UPRICE", b.UPrice);
-    r.setFlag("LTAX1", b.LTax1);
-    r.setFlag("LTAX2", b.LTax2);
-    r.setFlag("LINVEN", b.lInven);
-    r.setText("ICOMM", b.IComm);
-    r.setMemo("PMEMO", b.PMemo);
-    r.setDecimal("REORDER", b.REORDER);
-    r.setDecimal("ONHAND", b.ONHAND);
-    r.setFlag("LBUILD", false);
-}
-
-void StoreProd() {
-    WriteProd(ProdTable, ProdRec);
-    CommitRecord(ProdTable, TableKey::Prod);
-}
-
-void ReadPur(xbase::Table* table, PurBuffer* b) {
-    const RecordAccess r(table);
-    b->PURProd = r.text("PURPROD");
-    b->PURDate = r.date("PURDATE");
-    b->PURQty = r.decimal("PURQTY");
-    b->PURCost = r.decimal("PURCOST");
-    b->PURNo = r.asLong("PURNO");
-}
-
-void LoadPur() { ReadPur(PurTable, &PurRec); }
-
-void WritePur(xbase::Table* table, const PurBuffer& b) {
-    const RecordAccess r(table);
-    r.setText("PURPROD", b.PURProd);
-    r.setDate("PURDATE", b.PURDate);
-    r.setDecimal("PURQTY", b.PURQty);
-    r.setDecimal("PURCOST", b.PURCost);
-    r.setLong("PURNO", b.PURNo);
-}
-
-void StorePur() {
-    WritePur(PurTable, PurRec);
-    CommitRecord(PurTable, TableKey::Pur);
+WriteResult DeleteRecord(TableKey key, long recno) {
+    xbase::Table* table = TableHandle(key);
+    if (!table) return WriteResult::EngineFailure(xbase::kErrRecord, key);
+    LastResult = table->go(recno);
+    if (LastResult != xbase::kOk) return WriteResult::EngineFailure(xbase::kErrRecord, key);
+    const int rc = table->markDeleted();
+    if (rc < 0) return WriteResult::EngineFailure(rc, key);
+    WriteResult result = CommitRecord(table, key);
+    if (result.ok()) PackPending = true;
+    return result;
 }
 
 // ---- Lookups ------------------------------------------------------------------------------------------
@@ -273,11 +190,10 @@ void StorePur() {
 long NextCustomerNumber() {
     if (!CustTable || CustTable->recCount() == 0) return 1;
     xbase::Tag* remembered = CustTable->selectedTag();
-    CustTable->selectTag(CustTable->findTag("CCNo"));
-    const RecordAccess r(CustTable);
+    SelectTag(CustTable, TagId::CustNumber);
     long last = 0;
     for (int rc = CustTable->top(); rc == xbase::kOk; rc = CustTable->skip(1)) {
-        const long number = r.asLong("CUNO");
+        const long number = ReadField(CustTable, &CustBuffer::cuno);
         if (number > last + 1) break;
         last = number;  // a repeated number is passed over
     }
@@ -288,7 +204,7 @@ long NextCustomerNumber() {
 
 void FindCustomerGroup() {
     if (GroupsTable) {
-        GroupsTable->selectTag(GroupsTable->findTag("nGroup"));
+        SelectTag(GroupsTable, TagId::GroupNumber);
         LastResult = GroupsTable->seek(ToTableText(base::PadNumber(CustRec.ngroup, 2)));
         if (LastResult == xbase::kOk) {
             LoadGroup();

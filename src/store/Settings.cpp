@@ -1,82 +1,61 @@
 #include "store/Settings.h"
 
+#include "base/Dialogs.h"
 #include "store/dbFiles.h"
 
 namespace store {
 
 SettingsBuffer SettingsRec;
 
-void ReadSettingsRecord(xbase::Table* table, SettingsBuffer* b) {
-    const RecordAccess r(table);
-    b->FontName = r.text("FONTNAME");
-    b->FontSize = r.asInt("FONTSIZE");
-    b->LabID = r.text("LABID");
-    b->Company = r.text("COMPANY");
-    b->Addr1 = r.text("ADDR1");
-    b->Addr2 = r.text("ADDR2");
-    b->Addr3 = r.text("ADDR3");
-    b->Addr4 = r.text("ADDR4");
-    b->CloLine = r.text("CLOLINE");
-    b->SigLine = r.text("SIGLINE");
-    b->LogoFile = r.text("LOGOFILE");
-    b->LogoHeight = r.asDouble("LOGOHEIGHT");
-    b->LogoWidth = r.asDouble("LOGOWIDTH");
-    b->ShipLine = r.text("SHIPLINE");
-    b->TaxLine = r.text("TAXLINE");
-    b->ShipTax = r.asInt("SHIPTAX");
-    b->TaxRound = r.asInt("TAXROUND");
-    b->LHJustify = r.asInt("LHJUSTIFY");
-    b->TaxRate1 = r.decimal("TAXRATE1");
-    b->TaxRate2 = r.decimal("TAXRATE2");
-    b->TopMargin = r.asDouble("TOPMARGIN");
-    b->ByCust = r.flag("BYCUST");
-    b->fifo = r.flag("FIFO");
-    b->GSTField = r.asInt("GSTFIELD");
+template <>
+const std::vector<Binding<SettingsBuffer>>& BoundTo<SettingsBuffer, TableKey::Settings>::list() {
+    using B = SettingsBuffer;
+    static const std::vector<Binding<B>> list{
+        {"FONTNAME", &B::FontName},     {"FONTSIZE", &B::FontSize},   {"LABID", &B::LabID},
+        {"COMPANY", &B::Company},       {"ADDR1", &B::Addr1},         {"ADDR2", &B::Addr2},
+        {"ADDR3", &B::Addr3},           {"ADDR4", &B::Addr4},         {"CLOLINE", &B::CloLine},
+        {"SIGLINE", &B::SigLine},       {"LOGOFILE", &B::LogoFile},   {"LOGOHEIGHT", &B::LogoHeight},
+        {"LOGOWIDTH", &B::LogoWidth},   {"SHIPLINE", &B::ShipLine},   {"TAXLINE", &B::TaxLine},
+        {"SHIPTAX", &B::ShipTax},       {"TAXROUND", &B::TaxRound},   {"LHJUSTIFY", &B::LHJustify},
+        {"TAXRATE1", &B::TaxRate1},     {"TAXRATE2", &B::TaxRate2},   {"TOPMARGIN", &B::TopMargin},
+        {"BYCUST", &B::ByCust},         {"FIFO", &B::fifo},           {"GSTFIELD", &B::GSTField}};
+    return list;
 }
 
-void LoadSettings() { ReadSettingsRecord(SettingsTable, &SettingsRec); }
+void LoadSettings() { ReadRecord(SettingsTable, &SettingsRec); }
 
-void WriteSettingsRecord(xbase::Table* table, const SettingsBuffer& b) {
-    const RecordAccess r(table);
-    r.setText("FONTNAME", b.FontName);
-    r.setInt("FONTSIZE", b.FontSize);
-    r.setText("LABID", b.LabID);
-    r.setText("COMPANY", b.Company);
-    r.setText("ADDR1", b.Addr1);
-    r.setText("ADDR2", b.Addr2);
-    r.setText("ADDR3", b.Addr3);
-    r.setText("ADDR4", b.Addr4);
-    r.setText("CLOLINE", b.CloLine);
-    r.setText("SIGLINE", b.SigLine);
-    r.setText("LOGOFILE", b.LogoFile);
-    r.setDouble("LOGOHEIGHT", b.LogoHeight);
-    r.setDouble("LOGOWIDTH", b.LogoWidth);
-    r.setText("SHIPLINE", b.ShipLine);
-    r.setText("TAXLINE", b.TaxLine);
-    r.setInt("SHIPTAX", b.ShipTax);
-    r.setInt("TAXROUND", b.TaxRound);
-    r.setInt("LHJUSTIFY", b.LHJustify);
-    r.setDecimal("TAXRATE1", b.TaxRate1);
-    r.setDecimal("TAXRATE2", b.TaxRate2);
-    r.setDouble("TOPMARGIN", b.TopMargin);
-    r.setFlag("BYCUST", b.ByCust);
-    r.setFlag("FIFO", b.fifo);
-    r.setInt("GSTFIELD", b.GSTField);
-}
-
-void StoreSettings() {
-    if (!SettingsTable) return;
+WriteResult StoreSettings() {
+    if (!SettingsTable) return WriteResult::EngineFailure(xbase::kErrRecord, TableKey::Settings);
     // The one record that matters is the first; a table emptied by other means gets it back rather
     // than losing the save.
-    if (SettingsTable->recCount() == 0) SettingsTable->appendBlank();
-    WriteSettingsRecord(SettingsTable, SettingsRec);
+    if (SettingsTable->recCount() == 0) {
+        const int rc = SettingsTable->appendBlank();
+        if (rc < 0) return WriteResult::EngineFailure(rc, TableKey::Settings);
+    } else if (SettingsTable->recNo() != 1 || SettingsTable->eof()) {
+        const int rc = SettingsTable->go(1);
+        if (rc != xbase::kOk) return WriteResult::EngineFailure(rc, TableKey::Settings);
+    }
+    return StoreRecord(SettingsTable, SettingsRec);
 }
 
-void SaveSettings() {
-    if (!OpenSettings()) return;
-    StoreSettings();
+WriteResult SaveSettings() {
+    if (!OpenSettings()) return WriteResult::EngineFailure(xbase::kErrOpen, TableKey::Settings);
+    const WriteResult result = StoreSettings();
     CloseTable(SettingsTable);
+    return result;
 }
+
+bool ChangeSettings(const SettingsBuffer& next, const QString& what) {
+    const SettingsBuffer before = SettingsRec;
+    SettingsRec = next;
+    const WriteResult result = SaveSettings();
+    if (result) return true;
+    SettingsRec = before;
+    base::ShowMessage(result.message(what));
+    return false;
+}
+
+TagId CustomerOrderTag() { return SettingsRec.ByCust ? TagId::CustName : TagId::CustCompany; }
 
 void ReadSettings() {
     if (!OpenSettings()) return;

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include "base/Decimal.h"
+#include "store/Binding.h"
+#include "store/WriteResult.h"
 #include "xbase/Engine.h"
 
 namespace store {
@@ -29,18 +31,21 @@ struct SettingsBuffer {
 
 extern SettingsBuffer SettingsRec;
 
-// The fields of a table's current record into a buffer, and back (no commit): for code that holds a
-// settings table of its own (the data tool, tests).
-void ReadSettingsRecord(xbase::Table* table, SettingsBuffer* buffer);
-void WriteSettingsRecord(xbase::Table* table, const SettingsBuffer& buffer);
+template <>
+struct BindingOf<SettingsBuffer> : BoundTo<SettingsBuffer, TableKey::Settings> {};
 
 // The current settings record into the buffer. REQUIRES: OpenSettings.
 void LoadSettings();
-// The buffer into the current settings record; the caller closes the table, which writes it.
-// REQUIRES: OpenSettings.
-void StoreSettings();
+// The buffer into the first settings record, written at once (all or nothing). REQUIRES: OpenSettings.
+[[nodiscard]] WriteResult StoreSettings();
 // The writers' pattern: OpenSettings, StoreSettings, close the settings table.
-void SaveSettings();
+[[nodiscard]] WriteResult SaveSettings();
+// What a window's Save does: writes next and makes it the program's settings, or, when it cannot be
+// written, tells the user (naming what) and keeps the settings as they were. True when saved.
+bool ChangeSettings(const SettingsBuffer& next, const QString& what);
+// The order customers are shown, picked and started in: by name, or by company (the settings' ByCust).
+TagId CustomerOrderTag();
+
 // The start-up load: OpenSettings, LoadSettings, close the settings table.
 void ReadSettings();
 

@@ -47,9 +47,8 @@ QStringList itemRow() {
     row[6] = ItmRec.IComm.trimmed();
     // The product's second code and text travel with the row when the product still exists.
     if (ProdTable && ProdTable->seek(ToTableText(ItmRec.PrID)) == xbase::kOk) {
-        const RecordAccess prod(ProdTable);
-        row[7] = prod.text("RCODE").trimmed();
-        row[8] = prod.memo("PMEMO").trimmed();
+        row[7] = ReadField(ProdTable, &ProdBuffer::RCode).trimmed();
+        row[8] = ReadField(ProdTable, &ProdBuffer::PMemo).trimmed();
     }
     return row;
 }
@@ -93,7 +92,7 @@ void LoadInvoice() {
     LastPmtRow = collectRows(PmtTable, PmtRec.IvNo, LoadPmt, paymentRow, &PaymentRows);
 
     if (!CustTable) return;
-    CustTable->selectTag(CustTable->findTag("CCNO"));
+    SelectTag(CustTable, TagId::CustNumber);
     CustTable->top();
     LastResult = CustTable->seek(ToTableText(base::PadNumber(InvRec.CuNo, 6)));
     if (LastResult == xbase::kOk) {

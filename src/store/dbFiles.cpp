@@ -55,6 +55,8 @@ bool isOpen(xbase::Table* table, const TableEntry& desc) {
 // nullptr after FatalOpenError has returned (only under a test's exit hook).
 xbase::Table* openCatalogued(const TableEntry& desc) {
     xbase::Context& ctx = Engine();
+    // A failure an earlier command left in the context is not this open's.
+    ctx.errorCode();
     const int autoOpen = ctx.autoOpen();
     if (!desc.hasIndex()) ctx.setAutoOpen(0);
     xbase::Table* table = ctx.openTable(desc.name);
@@ -63,9 +65,8 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
         FatalOpenError(QString::fromLatin1(desc.fileName));
         return nullptr;
     }
-    if (desc.defaultTag) {
-        xbase::Tag* tag = table->findTag(desc.defaultTag);
-        const int rc = tag ? table->selectTag(tag) : xbase::kErrTagNotFound;
+    if (desc.defaultTag != TagId::None) {
+        const int rc = SelectTag(table, desc.defaultTag);
         if (ctx.errorCode() < 0 || rc < 0) {
             FatalOpenError(QString::fromLatin1(desc.tagFailFile));
             return nullptr;
@@ -178,14 +179,18 @@ bool OpenPur() { return OpenByKey(TableKey::Pur); }
 
 bool OpenInvoiceTables() { return OpenCust() && OpenGroups() && OpenInv() && OpenItm() && OpenPmt() && OpenProd(); }
 
-void CommitRecord(xbase::Table* table, TableKey key) {
+WriteResult CommitRecord(xbase::Table* table, TableKey key) {
     if (!table) table = TableHandle(key);
-    if (!table) return;
+    if (!table) return WriteResult::EngineFailure(xbase::kErrRecord, key);
     // Flushing writes the record and its index entries exactly as closing would, and leaves the table
     // on the same record and tag without renewing the handle under callers that hold it.
-    table->flush(false);
+    const int rc = table->flush(false);
+    if (rc < 0) table->revert();
     LastResult = table->eof() ? xbase::kEof : xbase::kOk;
+    return rc < 0 ? WriteResult::EngineFailure(rc, key) : WriteResult();
 }
+
+int ErrorCode() { return EngineActive() ? Engine().errorCode() : 0; }
 
 // ---- Import directories -------------------------------------------------------------------------------
 
@@ -208,22 +213,24 @@ void LoadImportDirs() {
     OrderDir.clear();
     if (!openImportDirs()) return;
     if (LastResult == xbase::kOk) {
-        const RecordAccess r(g_impDirsTable);
-        InfoDir = r.text("INFODIR").trimmed();
-        OrderDir = r.text("ORDERDIR").trimmed();
+        ImpDirsBuffer dirs;
+        ReadRecord(g_impDirsTable, &dirs);
+        InfoDir = dirs.InfoDir.trimmed();
+        OrderDir = dirs.OrderDir.trimmed();
     }
     CloseTable(g_impDirsTable);
 }
 
-void SaveImportDirs() {
-    if (!openImportDirs()) return;
-    if (LastResult != xbase::kOk) LastResult = g_impDirsTable->appendBlank();
-    if (LastResult == xbase::kOk) {
-        const RecordAccess r(g_impDirsTable);
-        r.setTextCut("INFODIR", InfoDir, kDirCut);
-        r.setTextCut("ORDERDIR", OrderDir, kDirCut);
+WriteResult SaveImportDirs() {
+    if (!openImportDirs()) return WriteResult::EngineFailure(xbase::kErrOpen, TableKey::ImpDirs);
+    WriteResult result;
+    if (LastResult != xbase::kOk) {
+        LastResult = g_impDirsTable->appendBlank();
+        if (LastResult < 0) result = WriteResult::EngineFailure(LastResult, TableKey::ImpDirs);
     }
+    if (result.ok()) result = StoreRecord(g_impDirsTable, ImpDirsBuffer{InfoDir, OrderDir});
     CloseTable(g_impDirsTable);
+    return result;
 }
 
 // ---- Data files ---------------------------------------------------------------------------------------

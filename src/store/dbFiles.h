@@ -11,8 +11,10 @@
 
 #include <functional>
 
+#include "store/Binding.h"
 #include "store/Catalogue.h"
 #include "store/RecordAccess.h"
+#include "store/WriteResult.h"
 #include "xbase/Engine.h"
 
 namespace store {
@@ -66,11 +68,15 @@ struct CustBuffer {
     QString comments;  // memo
     int ngroup = 0;
     QString note, phone, fax, email;
+
+    bool operator==(const CustBuffer&) const = default;
 };
 
 struct GroupBuffer {
     int nGroup = 0;
     QString cGroup;
+
+    bool operator==(const GroupBuffer&) const = default;
 };
 
 struct InvBuffer {
@@ -81,6 +87,8 @@ struct InvBuffer {
     QString IMemo;
     base::Decimal Ship, Tax, Due;
     QString REM;  // memo
+
+    bool operator==(const InvBuffer&) const = default;
 };
 
 struct ItmBuffer {
@@ -91,6 +99,8 @@ struct ItmBuffer {
     QString PDesc, IComm;
     bool lBuild = false;     // always stored false
     double BackOrder = 0;    // always stored 0
+
+    bool operator==(const ItmBuffer&) const = default;
 };
 
 struct LabelBuffer {
@@ -98,6 +108,8 @@ struct LabelBuffer {
     double TopM = 0, LeftM = 0, BottomM = 0, RightM = 0, Width = 0, Height = 0, HGap = 0, VGap = 0;
     int NAcross = 1;
     bool Continuous = false;
+
+    bool operator==(const LabelBuffer&) const = default;
 };
 
 struct PmtBuffer {
@@ -106,6 +118,8 @@ struct PmtBuffer {
     base::Decimal PAmt;
     base::Decimal GST;
     bool lGST = false;
+
+    bool operator==(const PmtBuffer&) const = default;
 };
 
 struct ProdBuffer {
@@ -116,6 +130,8 @@ struct ProdBuffer {
     QString PMemo;  // memo
     base::Decimal REORDER, ONHAND;
     bool lBuild = false;  // always stored false
+
+    bool operator==(const ProdBuffer&) const = default;
 };
 
 struct PurBuffer {
@@ -123,7 +139,31 @@ struct PurBuffer {
     double PURDate = 0;
     base::Decimal PURQty, PURCost;
     long PURNo = 0;
+
+    bool operator==(const PurBuffer&) const = default;
 };
+
+// The import directories' one record.
+struct ImpDirsBuffer {
+    QString InfoDir, OrderDir;
+
+    bool operator==(const ImpDirsBuffer&) const = default;
+};
+
+// Each buffer's table and bindings (defined beside the load and store routines).
+template <> struct BindingOf<CustBuffer> : BoundTo<CustBuffer, TableKey::Cust> {};
+template <> struct BindingOf<GroupBuffer> : BoundTo<GroupBuffer, TableKey::Groups> {};
+template <> struct BindingOf<InvBuffer> : BoundTo<InvBuffer, TableKey::Inv> {};
+template <> struct BindingOf<ItmBuffer> : BoundTo<ItmBuffer, TableKey::Itm> {};
+template <> struct BindingOf<LabelBuffer> : BoundTo<LabelBuffer, TableKey::Labels> {};
+template <> struct BindingOf<PmtBuffer> : BoundTo<PmtBuffer, TableKey::Pmt> {};
+template <> struct BindingOf<ProdBuffer> : BoundTo<ProdBuffer, TableKey::Prod> {};
+template <> struct BindingOf<PurBuffer> : BoundTo<PurBuffer, TableKey::Pur> {};
+template <> struct BindingOf<ImpDirsBuffer> : BoundTo<ImpDirsBuffer, TableKey::ImpDirs> {};
+
+// Every binding of every buffer and every tag the program names, held against the catalogue: empty
+// when all fit. Start-up refuses to run on a fault, so a misspelt name never reads blank in use.
+std::vector<std::string> RecordLayerFaults();
 
 extern CustBuffer CustRec;
 extern GroupBuffer GroupRec;
@@ -187,6 +227,9 @@ bool OpenByKey(TableKey key);
 bool OpenInvoiceTables();
 
 // ---- Load (current record into the buffer) and store (buffer into the current record, then commit) --
+// A store is all or nothing: a value the field refuses or a write that fails (another user's lock, a
+// full disk) leaves the record as it was, and the result says why. Code that holds a table of its own
+// uses ReadRecord and StoreRecord (store/Binding.h) with a buffer of its own.
 
 void LoadCust();
 void LoadGroup();
@@ -197,37 +240,50 @@ void LoadPmt();
 void LoadProd();
 void LoadPur();
 
-void StoreCust();
-void StoreGroup();
-void StoreInv();
-void StoreItm();
-void StoreLabel();
-void StorePmt();
-void StoreProd();
-void StorePur();
-
-// The field readers and writers behind the load and store routines, for code that holds a table of its
-// own (the data tool, tests). Writers do not commit.
-void ReadCust(xbase::Table* table, CustBuffer* buffer);
-void WriteCust(xbase::Table* table, const CustBuffer& buffer);
-void ReadGroup(xbase::Table* table, GroupBuffer* buffer);
-void WriteGroup(xbase::Table* table, const GroupBuffer& buffer);
-void ReadInv(xbase::Table* table, InvBuffer* buffer);
-void WriteInv(xbase::Table* table, const InvBuffer& buffer);
-void ReadItm(xbase::Table* table, ItmBuffer* buffer);
-void WriteItm(xbase::Table* table, const ItmBuffer& buffer);
-void ReadLabel(xbase::Table* table, LabelBuffer* buffer);
-void WriteLabel(xbase::Table* table, const LabelBuffer& buffer);
-void ReadPmt(xbase::Table* table, PmtBuffer* buffer);
-void WritePmt(xbase::Table* table, const PmtBuffer& buffer);
-void ReadProd(xbase::Table* table, ProdBuffer* buffer);
-void WriteProd(xbase::Table* table, const ProdBuffer& buffer);
-void ReadPur(xbase::Table* table, PurBuffer* buffer);
-void WritePur(xbase::Table* table, const PurBuffer& buffer);
+[[nodiscard]] WriteResult StoreCust();
+[[nodiscard]] WriteResult StoreGroup();
+[[nodiscard]] WriteResult StoreInv();
+[[nodiscard]] WriteResult StoreItm();
+[[nodiscard]] WriteResult StoreLabel();
+[[nodiscard]] WriteResult StorePmt();
+[[nodiscard]] WriteResult StoreProd();
+[[nodiscard]] WriteResult StorePur();
 
 // Writes the current record and its index entries to disk; afterwards the table stands on the same
-// record in the same order, and LastResult is 0 when it stands on a record.
-void CommitRecord(xbase::Table* table, TableKey key);
+// record in the same order, and LastResult is 0 when it stands on a record. A failed write drops the
+// record's unwritten change (so that no later move writes it) and returns why.
+[[nodiscard]] WriteResult CommitRecord(xbase::Table* table, TableKey key);
+
+// The steps the record windows' saves and deletes share. PlaceRecord goes to record *current, or for a
+// new record (*current not above 0) appends a blank one and sets *current. DropAppended marks a record
+// just appended by a save that then failed deleted, so that no blank record is left live.
+// DeleteRecord marks a record deleted, writes it and sets PackPending.
+[[nodiscard]] WriteResult PlaceRecord(TableKey key, long* current);
+void DropAppended(TableKey key);
+[[nodiscard]] WriteResult DeleteRecord(TableKey key, long recno);
+
+// Stores a buffer into the record a window edits: PlaceRecord, then the buffer's store routine; with
+// recall a record marked deleted is live again, in the same write. A failure leaves the table as it
+// was: an appended record is dropped again and *current set back.
+template <class Verdict>
+Outcome<Verdict> SaveRecord(TableKey key, long* current, WriteResult (*storeBuffer)(), Verdict saved,
+                            Verdict appendFailed, Verdict writeFailed, bool recall = false) {
+    const long before = *current;
+    if (WriteResult placed = PlaceRecord(key, current); !placed) return {appendFailed, placed};
+    if (recall && TableHandle(key)->isDeleted()) TableHandle(key)->recall();
+    WriteResult stored = storeBuffer();
+    if (stored) return saved;
+    if (before <= 0) {
+        DropAppended(key);
+        *current = before;
+    }
+    return {writeFailed, stored};
+}
+
+// The context's error code, reset as it is read: negative after a failed open or tag selection. The
+// open routines read it before they open, so a failure left by an earlier command is never taken for
+// theirs.
+int ErrorCode();
 
 // ---- Routines over several tables ---------------------------------------------------------------------
 
@@ -243,7 +299,7 @@ void LoadInvoice();
 void BuildAddressBlock();
 
 void LoadImportDirs();
-void SaveImportDirs();
+[[nodiscard]] WriteResult SaveImportDirs();
 
 // True when the nine data tables exist in the current directory (names compared without regard to case).
 bool DataFilesPresent();

@@ -418,14 +418,21 @@ Status DbfFile::append(const uint8_t* buf, uint32_t* recno) {
         if (!shared) rec.push_back(kEofMarker);
         s = m_file->write(off, rec.data(), rec.size());
         if (!shared) dropBlocksFrom(off);
-        if (!s.ok()) return s;
+        if (s.ok()) {
+            if (m_counters) ++m_counters->pagesWritten;
+            s = writeCountAndDate(n + 1);
+        }
+        if (!s.ok()) {
+            // Others count a shared table's records by its length: a record written in part, or one
+            // the header does not count, would be read as a record. The file goes back as it was.
+            m_file->truncate(off);
+            if (!shared) m_file->write(off, &kEofMarker, 1);
+            return s;
+        }
         if (!shared) {
             m_count = n + 1;
             m_tailFirst = m_count + 1;
         }
-        if (m_counters) ++m_counters->pagesWritten;
-        s = writeCountAndDate(n + 1);
-        if (!s.ok()) return s;
         *recno = n + 1;
         return Status::Ok();
     };

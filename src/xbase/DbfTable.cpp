@@ -293,9 +293,9 @@ int DbfTable::commitRecord() {
     if (!s.ok()) return fail(s);
     m_modified = true;
 
-    int first = kOk;
     std::string oldKey, newKey;
-    for (TagSlot& t : m_tags) {
+    for (size_t i = 0; i < m_tags.size(); ++i) {
+        TagSlot& t = m_tags[i];
         t.expr->evaluate(m_rec.data(), &newKey);
         int rc = kOk;
         if (m_new) {
@@ -305,12 +305,48 @@ int DbfTable::commitRecord() {
             if (oldKey == newKey) continue;
             rc = t.index->replace(oldKey, newKey, m_recno);
         }
-        if (rc < 0 && first == kOk) first = failIndex(*t.index, rc, "Index update failed");
+        if (rc < 0) {
+            const int failed = failIndex(*t.index, rc, "Index update failed");
+            undoCommit(i);
+            return failed;
+        }
     }
     m_orig = m_rec;
     m_dirty = m_new = false;
     m_cursorValid = false;
-    return first;
+    return kOk;
+}
+
+// A record whose keys could not all be written goes back as it was, in the file and in every tag, so
+// that the table and its tags never disagree: the tags before failedTag get their old keys again, the
+// failed one is set straight whatever part of its change reached the disk, and the record is written
+// back. The change stays in the record buffer for the caller to retry or revert.
+void DbfTable::undoCommit(size_t failedTag) {
+    const Status kept = m_ctx.last;
+    std::string oldKey, newKey;
+    for (size_t i = 0; i <= failedTag && i < m_tags.size(); ++i) {
+        TagSlot& t = m_tags[i];
+        t.expr->evaluate(m_rec.data(), &newKey);
+        t.expr->evaluate(m_orig.data(), &oldKey);
+        if (!m_new && oldKey == newKey) continue;
+        if (i < failedTag) {
+            if (m_new) t.index->remove(newKey, m_recno);
+            else t.index->replace(newKey, oldKey, m_recno);
+            continue;
+        }
+        // Either key may or may not be in the tag now: leave exactly the old one, where it stood.
+        if (t.index->locate(newKey, m_recno) == kOk) t.index->remove(newKey, m_recno);
+        if (!m_new && t.index->locate(oldKey, m_recno) != kOk) t.index->insert(oldKey, m_recno);
+    }
+    const bool shared = !exclusive();
+    if (!shared || m_dbf->lockRecord(m_recno).ok()) {
+        m_dbf->writeRecord(m_recno, m_orig.data());
+        if (shared) m_dbf->unlockRecord(m_recno);
+    }
+    m_cursorValid = false;
+    // What the caller is told is the first failure, not what the repair met.
+    m_ctx.last = kept;
+    m_ctx.error = kept.code;
 }
 
 bool DbfTable::isDeleted() const { return !m_eof && record()[0] == kDeletedFlag; }
@@ -346,6 +382,14 @@ int DbfTable::appendBlank() {
     m_dirty = true;  // the first write puts the new record's keys into the tags
     m_new = true;
     m_cursorValid = false;
+    return kOk;
+}
+
+int DbfTable::revert() {
+    if (m_eof || m_recno == 0 || m_unread) return kOk;
+    m_rec = m_orig;
+    // A new record's keys are not in the tags yet: it stays due for its first write.
+    m_dirty = m_new;
     return kOk;
 }
 

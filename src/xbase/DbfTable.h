@@ -53,6 +53,7 @@ public:
     int recall() override;
     bool isDeleted() const override;
     int flush(bool sync = false) override;
+    int revert() override;
 
     int pack() override;
     int compressMemo() override;
@@ -87,6 +88,7 @@ private:
     // nothing to write.
     int commit() { return m_dbf && (!m_dirty || m_eof || m_recno == 0) ? int(kOk) : commitRecord(); }
     int commitRecord();
+    void undoCommit(size_t failedTag);
     int countRecords(uint32_t* n) const;
     int load(uint32_t recno);
     // Makes recno current without reading it: moves through a tag read the record only when a field,

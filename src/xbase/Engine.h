@@ -151,6 +151,10 @@ public:
     virtual bool isDeleted() const = 0;
     // Writes the current record and its index entries (and makes them durable when sync is true).
     virtual int flush(bool sync = false) = 0;
+    // Drops the changes made to the current record since it was last read or written, so that a
+    // change that could not be written in full is not written later by a move or a close. An
+    // appended record stays appended, blank, and still gets its keys at the next write.
+    virtual int revert() = 0;
 
     // Need the table opened exclusively (access mode 1):
     // removes deleted records, keeping the open tags current.

@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
     store::SettingsRec.ByCust = false;
     store::SettingsRec.fifo = false;
     store::EngineInit();
-    store::SaveSettings();
+    EXPECT_TRUE(store::SaveSettings().ok());
     store::EngineEnd();
 
     start();

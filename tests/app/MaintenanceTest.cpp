@@ -1,11 +1,14 @@
 // Packing and erasing the data files.
 #include "AppFixture.h"
-#include "TableSnapshot.h"
+#include "support/TableSnapshot.h"
 #include "store/DbUtil.h"
 #include "store/Settings.h"
 
 namespace app_test {
 namespace {
+
+using testing_support::tableCount;
+using testing_support::tableRecords;
 
 const std::vector<std::string> kAllTables = {"CUST5", "GROUPS", "INV5", "ITM5", "LABELS",
                                              "GSTPMT", "Pur5", "Prod5", "CRV1", "Impdirs"};
@@ -45,7 +48,7 @@ TEST_F(MaintenanceTest, PackRemovesDeletedRecordsAndKeepsIndexesCurrent) {
     store::CustTable->markDeleted();
     store::CloseAll();
 
-    store::PackTable(QStringLiteral("CUST5"), false);
+    ASSERT_TRUE(store::PackTable(store::TableKey::Cust, false).ok());
     EXPECT_EQ(tableCount("CUST5"), count - 1);
     ASSERT_TRUE(store::OpenCust());
     xbase::Tag* byNumber = store::CustTable->findTag("CCNO");

@@ -2,7 +2,6 @@
 #include <QDir>
 
 #include "AppFixture.h"
-#include "TableSnapshot.h"
 #include "store/Catalogue.h"
 #include "store/DbUtil.h"
 #include "store/Settings.h"
@@ -73,7 +72,7 @@ TEST_F(StartupTest, LoadsTheSettingsRecord) {
     store::SettingsRec = store::SettingsBuffer{};
     store::SettingsRec.ByCust = false;
     store::EngineInit();
-    store::SaveSettings();
+    EXPECT_TRUE(store::SaveSettings().ok());
     store::EngineEnd();
     store::SettingsRec.ByCust = true;
     ASSERT_EQ(app::StartUp(), app::StartupResult::Ready);

@@ -15,6 +15,7 @@
 #include "store/dbFiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
+#include "xbase/FileSystem.h"
 
 using namespace base::literals;
 
@@ -35,7 +36,8 @@ protected:
         DataDirTest::SetUp();
         QString error;
         ASSERT_EQ(store::WriteDataDir(dataDir(), store::DataDirOptions{}, &error), 0) << error.toStdString();
-        store::EngineInit();
+        faults = std::make_unique<xbase::FaultFileSystem>(xbase::posixFileSystem());
+        store::EngineInit(faults.get());
         store::SetProgramExitHook([this] { ++exits; });
         store::SettingsRec = store::DefaultSettings();
         dialogs = std::make_unique<testing_support::ScriptedDialogs>();
@@ -54,6 +56,7 @@ protected:
         dialogs.reset();
         store::EngineEnd();
         store::SetProgramExitHook(nullptr);
+        faults.reset();
         DataDirTest::TearDown();
     }
 
@@ -65,7 +68,7 @@ protected:
         store::CustRec.last = last;
         store::CustRec.addr2 = QStringLiteral("12 Harbour Street");
         store::CustRec.note = QStringLiteral("old note");
-        store::StoreCust();
+        EXPECT_TRUE(store::StoreCust().ok());
     }
     static void addProduct(const QString& id, const QString& desc, base::Decimal price) {
         ASSERT_EQ(store::ProdTable->appendBlank(), 0);
@@ -74,7 +77,7 @@ protected:
         store::ProdRec.PDesc = desc;
         store::ProdRec.UPrice = price;
         store::ProdRec.LTax1 = true;
-        store::StoreProd();
+        EXPECT_TRUE(store::StoreProd().ok());
     }
 
     // An item row as the invoice window makes it.
@@ -115,7 +118,7 @@ protected:
         for (long r = 1; r <= t->recCount(); ++r) {
             t->go(r);
             store::ItmBuffer b;
-            store::ReadItm(t, &b);
+            store::ReadRecord(t, &b);
             lines.push_back({r, b.IvNo, b.PrID.trimmed(), b.Qty, t->isDeleted()});
         }
         return lines;
@@ -132,6 +135,7 @@ protected:
     }
 
     std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
+    std::unique_ptr<xbase::FaultFileSystem> faults;  // every file of the run goes through it
     int exits = 0;
 };
 

@@ -4,6 +4,8 @@
 
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceStore.h"
+#include "support/LockHolder.h"
+#include "support/TableSnapshot.h"
 
 using namespace invoicing;
 using invoice_test::InvoiceTablesTest;
@@ -13,10 +15,6 @@ namespace {
 
 class InvoiceStoreTest : public InvoiceTablesTest {
 protected:
-    void TearDown() override {
-        SetAppendForTest(nullptr);
-        InvoiceTablesTest::TearDown();
-    }
     // Saves a new invoice with n lines (the prompt, when shown, answered with first).
     SaveResult saveNew(int lines, const QString& first = QStringLiteral("1001")) {
         startNew();
@@ -164,7 +162,7 @@ TEST_F(InvoiceStoreTest, DeletingTheHighestFreesItsNumberOthersDoNot) {
     for (int i = 0; i < 3; ++i) ASSERT_EQ(saveNew(1).status, SaveStatus::Saved);  // 1001..1003
 
     load(3);  // 1003, the highest
-    DeleteInvoice();
+    ASSERT_TRUE(DeleteInvoice().ok());
     EXPECT_EQ(storedInvoices(), (std::vector<long>{1001, 1002}));
     EXPECT_EQ(store::CurInvoiceRec, 2);  // the last invoice after the pack
     EXPECT_EQ(store::CurCustRec, 1);
@@ -172,7 +170,7 @@ TEST_F(InvoiceStoreTest, DeletingTheHighestFreesItsNumberOthersDoNot) {
     EXPECT_EQ(store::LastItemRow, -1);
 
     load(1);  // 1001, not the highest
-    DeleteInvoice();
+    ASSERT_TRUE(DeleteInvoice().ok());
     EXPECT_EQ(NextInvoiceNumber(), 1003);
     for (const StoredLine& l : storedLines()) EXPECT_EQ(l.ivNo, 1002);
     EXPECT_EQ(store::ItmTable->recCount(), 1);
@@ -182,66 +180,98 @@ TEST_F(InvoiceStoreTest, DeletingANeverSavedInvoiceDeletesNoInvoiceRecord) {
     ASSERT_EQ(saveNew(1).status, SaveStatus::Saved);
     startNew();
     store::InvRec.IvNo = 1002;
-    DeleteInvoice();
+    ASSERT_TRUE(DeleteInvoice().ok());
     EXPECT_EQ(storedInvoices(), std::vector<long>{1001});
     EXPECT_EQ(store::CurInvoiceRec, 1);
 }
 
 // A refused append puts every record back as it was before the save.
-TEST_F(InvoiceStoreTest, FailedAppendLeavesTheTablesAsBefore) {
-    struct Case {
-        const char* name;
-        store::TableKey failOn;
-        int failAt;  // the nth append into that table fails
-        SaveStatus status;
-    };
-    const Case cases[] = {
-        {"header", store::TableKey::Inv, 1, SaveStatus::InvoiceFailed},
-        {"third line", store::TableKey::Itm, 3, SaveStatus::ItemsFailed},
-        {"payment", store::TableKey::Pmt, 1, SaveStatus::PaymentsFailed},
-    };
-    for (const Case& c : cases) {
-        SetAppendForTest(nullptr);
-        ASSERT_EQ(saveNew(1).status == SaveStatus::Saved || c.failOn != store::TableKey::Inv, true);
-        const std::vector<long> invoicesBefore = storedInvoices();
-        const size_t linesBefore = storedLines().size();
-
-        int appends = 0;
-        SetAppendForTest([&](xbase::Table* t, store::TableKey key) {
-            if (key == c.failOn && ++appends == c.failAt) return int(xbase::kErrDiskFull);
-            return t->appendBlank();
-        });
-        startNew();
-        setLines({line("PEN-B", 1, 2.5), line("PEN-B", 2, 2.5), line("INK-1", 3, 12)});
-        setPayments({payment("5/4/26", 5, 0, false)});
-        const SaveResult r = SaveInvoice();
-        EXPECT_EQ(r.status, c.status) << c.name;
-        EXPECT_TRUE(r.restored) << c.name;
-        EXPECT_EQ(storedInvoices(), invoicesBefore) << c.name;
-        EXPECT_EQ(storedLines().size(), linesBefore) << c.name;
-        EXPECT_EQ(store::PmtTable->recCount(), 0) << c.name;
-        EXPECT_EQ(store::LastItemRow, 2) << c.name;  // the window keeps the invoice to try again
-        EXPECT_TRUE(SaveMessage(r).endsWith("Nothing of this invoice was saved.")) << c.name;
-    }
+// The six tables an invoice is made of, record by record and in every tag order.
+std::string invoiceTables() {
+    QStringList all;
+    for (const char* name : {"CUST5", "GROUPS", "INV5", "ITM5", "GSTPMT", "Prod5"})
+        all << QString::fromLatin1(name) << testing_support::tableSnapshot(name);
+    return all.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(InvoiceStoreTest, FailedAppendWhileEditingRestoresOverwrittenAndDeletedLines) {
+// Every write a save makes is made to fail in turn (once, then the disk works again), on a new invoice
+// and on an edited one that overwrites, appends and deletes lines and changes the note: each failure
+// is told with its reason, the tables are exactly as before, and the window keeps the invoice.
+TEST_F(InvoiceStoreTest, AFailedWriteAnywhereInASaveLeavesTheTablesAsBefore) {
     ASSERT_EQ(saveNew(2).status, SaveStatus::Saved);
-    ASSERT_EQ(saveNew(1).status, SaveStatus::Saved);
-    load(1);
+    const long edited = store::InvTable->recNo();
+    const auto prepare = [&](bool editing) {
+        if (editing) {
+            load(edited);
+            store::InvRec.Dept = QStringLiteral("changed");
+            store::CustRec.note = QStringLiteral("new note");
+            setLines({line("INK-1", 7, 12)});
+        } else {
+            startNew();
+            setLines({line("PEN-B", 1, 2.5), line("PEN-B", 2, 2.5), line("INK-1", 3, 12)});
+            store::CustRec.note = QStringLiteral("new note");
+        }
+        setPayments({payment("5/4/26", 5, 0, false)});
+    };
+    for (const bool editing : {false, true}) {
+        for (const int code : {int(xbase::kErrWrite), int(xbase::kErrDiskFull)}) {
+            int failures = 0;
+            for (int nth = 1;; ++nth) {
+                const std::string before = invoiceTables();
+                prepare(editing);
+                faults->failWrite(nth, code);
+                const SaveResult r = SaveInvoice();
+                faults->clearFaults();
+                if (r.status == SaveStatus::Saved) break;
+                ++failures;
+                const QString where = QStringLiteral("%1 write %2 code %3").arg(editing ? "edit" : "new").arg(nth).arg(code);
+                EXPECT_TRUE(r.restored) << where.toStdString();
+                EXPECT_EQ(invoiceTables(), before) << where.toStdString();
+                EXPECT_GE(store::LastItemRow, 0) << where.toStdString();  // the window keeps the invoice
+                EXPECT_TRUE(SaveMessage(r).endsWith("Nothing of this invoice was saved.")) << where.toStdString();
+                if (code == xbase::kErrDiskFull) {
+                    EXPECT_TRUE(SaveMessage(r).contains("The disk is full")) << where.toStdString();
+                }
+                ASSERT_LT(nth, 200) << "the save never succeeded";
+            }
+            EXPECT_GE(failures, 4) << "header, line, payment and note each write at least once";
+            // Each round's successful save is undone by deleting it, so the next round starts alike.
+            if (!editing) {
+                load(store::InvTable->recNo());
+                ASSERT_TRUE(DeleteInvoice().ok());
+            }
+        }
+    }
+    EXPECT_EQ(exits, 0);
+}
+
+// Another user holds a lock on the edited invoice's first line: the overwrite is refused after the
+// lock wait, the message names the lock, and nothing of the save stays; once the lock is gone the same
+// working set saves.
+TEST_F(InvoiceStoreTest, ALineLockedByAnotherUserRefusesTheSaveAndKeepsEverything) {
+    ASSERT_EQ(saveNew(2).status, SaveStatus::Saved);
+    const long edited = store::InvTable->recNo();
+    load(edited);
+    const std::string before = invoiceTables();
     store::InvRec.Dept = QStringLiteral("changed");
     setLines({line("INK-1", 7, 12), line("INK-1", 8, 12), line("INK-1", 9, 12)});
-    SetAppendForTest([](xbase::Table*, store::TableKey) { return int(xbase::kErrWrite); });
-    const SaveResult r = SaveInvoice();
-    ASSERT_EQ(r.status, SaveStatus::ItemsFailed);
-    EXPECT_TRUE(r.restored);
+    {
+        const QStringList file = QDir(dataDir()).entryList({"ITM5.DBF"}, QDir::Files);  // the case as written
+        ASSERT_EQ(file.size(), 1);
+        testing_support::RecordLockHolder otherUser(path(file.first()).toStdString(), 1);
+        ASSERT_TRUE(otherUser.ok());
+        const SaveResult r = SaveInvoice();
+        ASSERT_EQ(r.status, SaveStatus::ItemsFailed);
+        EXPECT_TRUE(r.restored);
+        EXPECT_TRUE(SaveMessage(r).contains("Another user has the record locked in ITM5.DBF")) << SaveMessage(r).toStdString();
+        EXPECT_EQ(invoiceTables(), before);
+        EXPECT_EQ(store::LastItemRow, 2);
+    }
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
     const std::vector<StoredLine> lines = storedLines();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].prId, "PEN-B");
-    EXPECT_EQ(lines[1].qty, 2);
-    EXPECT_FALSE(lines[0].deleted);
-    load(1);
-    EXPECT_EQ(store::InvRec.Dept.trimmed(), "");
+    EXPECT_EQ(lines[0].prId, "INK-1");
+    EXPECT_EQ(exits, 0);
 }
 
 }  // namespace

@@ -93,12 +93,12 @@ TEST_F(CommandsTest, TheFirstCustomerNeedsAGroupAndGetsNumberOne) {
 
     EXPECT_EQ(dialogs->messages(), (QStringList{"Please Select Customer Group", "Can't Save Blank Name"}));
     EXPECT_EQ(modals(*dialogs), (QStringList{"TPickCust", "TCustomer", "TPickGroup", "TGroupDef", "TPickCust"}));
-    const auto customers = stored<store::CustBuffer>(store::OpenCust, store::CustTable, store::ReadCust);
+    const auto customers = stored<store::CustBuffer>(store::OpenCust, store::CustTable, store::ReadRecord<store::CustBuffer>);
     ASSERT_EQ(customers.size(), 1u);
     EXPECT_EQ(customers[0].cuno, 1);
     EXPECT_EQ(customers[0].ngroup, 1);
     EXPECT_EQ(customers[0].last.trimmed(), QStringLiteral("Smith"));
-    const auto groups = stored<store::GroupBuffer>(store::OpenGroups, store::GroupsTable, store::ReadGroup);
+    const auto groups = stored<store::GroupBuffer>(store::OpenGroups, store::GroupsTable, store::ReadRecord<store::GroupBuffer>);
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].nGroup, 1);
     EXPECT_FALSE(store::EngineActive() && store::CustTable);
@@ -117,7 +117,7 @@ TEST_F(CommandsTest, DeletingACustomerPacksTheTableWhenTheCommandEnds) {
     });
     pickCancel<TPickCust>();
     CustomerCommand();
-    const auto customers = stored<store::CustBuffer>(store::OpenCust, store::CustTable, store::ReadCust);
+    const auto customers = stored<store::CustBuffer>(store::OpenCust, store::CustTable, store::ReadRecord<store::CustBuffer>);
     ASSERT_EQ(customers.size(), 1u);
     EXPECT_EQ(customers[0].last.trimmed(), QStringLiteral("Brown"));
     EXPECT_FALSE(store::PackPending);
@@ -133,14 +133,14 @@ TEST_F(CommandsTest, DeletionsMadeElsewhereStayPendingForTheExit) {
     dialogs->onModal<TProdDef>([](TProdDef& w) { w.BtnCancelClick(); });
     pickCancel<TPickProd>();
     ProductCommand();
-    EXPECT_EQ(stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadProd).size(), 2u);
+    EXPECT_EQ(stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadRecord<store::ProdBuffer>).size(), 2u);
     EXPECT_TRUE(store::PackPending);
 
     pickGridRow<TPickProd>(0);
     dialogs->onModal<TProdDef>([](TProdDef& w) { w.BtnDeleteClick(); });
     pickCancel<TPickProd>();
     ProductCommand();
-    EXPECT_EQ(stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadProd).size(), 1u);
+    EXPECT_EQ(stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadRecord<store::ProdBuffer>).size(), 1u);
     EXPECT_TRUE(store::PackPending);
 }
 
@@ -177,10 +177,10 @@ TEST_F(CommandsTest, DeletingAGroupMovesItsCustomersAndRefusesTheSameGroup) {
     const QString ask = QStringLiteral("Move Customers in Two to a selected group");
     EXPECT_EQ(dialogs->messages(), (QStringList{ask, ask, ask}));
     std::vector<int> groupsOfCustomers;
-    for (const auto& c : stored<store::CustBuffer>(store::OpenCust, store::CustTable, store::ReadCust))
+    for (const auto& c : stored<store::CustBuffer>(store::OpenCust, store::CustTable, store::ReadRecord<store::CustBuffer>))
         groupsOfCustomers.push_back(c.ngroup);
     EXPECT_EQ(groupsOfCustomers, (std::vector<int>{3, 3, 3}));
-    const auto groups = stored<store::GroupBuffer>(store::OpenGroups, store::GroupsTable, store::ReadGroup);
+    const auto groups = stored<store::GroupBuffer>(store::OpenGroups, store::GroupsTable, store::ReadRecord<store::GroupBuffer>);
     ASSERT_EQ(groups.size(), 1u);  // packed when the command ended
     EXPECT_EQ(groups[0].nGroup, 3);
 }
@@ -206,7 +206,7 @@ TEST_F(CommandsTest, ProductIdsAreUpperCasedAndDuplicatesRefused) {
 
     EXPECT_EQ(dialogs->messages(), QStringList{"Duplicate Product ID's are not allowed"});
     QStringList ids;
-    for (const auto& p : stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadProd))
+    for (const auto& p : stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadRecord<store::ProdBuffer>))
         ids << p.PrID.trimmed();
     EXPECT_EQ(ids, (QStringList{"ABC", "ABCD"}));
 }
@@ -235,13 +235,13 @@ TEST_F(CommandsTest, ANewPurchaseMarksTheChosenProductAsInventory) {
     PurchaseCommand();
 
     EXPECT_EQ(dialogs->messages(), QStringList{"Product Selection Required."});
-    const auto purchases = stored<store::PurBuffer>(store::OpenPur, store::PurTable, store::ReadPur);
+    const auto purchases = stored<store::PurBuffer>(store::OpenPur, store::PurTable, store::ReadRecord<store::PurBuffer>);
     ASSERT_EQ(purchases.size(), 1u);
     EXPECT_EQ(purchases[0].PURProd.trimmed(), QStringLiteral("WID"));
     EXPECT_EQ(purchases[0].PURDate, base::Today());
     EXPECT_EQ(purchases[0].PURQty, 3);
     EXPECT_EQ(purchases[0].PURCost, 45.5_dec);
-    const auto products = stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadProd);
+    const auto products = stored<store::ProdBuffer>(store::OpenProd, store::ProdTable, store::ReadRecord<store::ProdBuffer>);
     ASSERT_EQ(products.size(), 1u);
     EXPECT_TRUE(products[0].lInven);
 }

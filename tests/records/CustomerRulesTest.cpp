@@ -20,12 +20,12 @@ protected:
         BeginCustomer();
         store::CustRec.last = last;
         store::CustRec.ngroup = 1;
-        return SaveCustomer();
+        return SaveCustomer().verdict;
     }
     static store::CustBuffer stored(long recno) {
         store::CustBuffer c;
         store::CustTable->go(recno);
-        store::ReadCust(store::CustTable, &c);
+        store::ReadRecord(store::CustTable, &c);
         return c;
     }
 };

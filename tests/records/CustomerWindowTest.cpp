@@ -54,7 +54,7 @@ TEST_F(CustomerWindowTest, ShowsTheStoredCustomerTrimmedWithItsGroup) {
     store::CustRec.addr4 = QStringLiteral("A town line of 25 chars..");
     store::CustRec.comments = QStringLiteral("  first line\nsecond   ");
     store::CustRec.ngroup = 3;
-    store::StoreCust();
+    EXPECT_TRUE(store::StoreCust().ok());
     store::CurCustRec = 1;
     show<TCustomer>([](TCustomer& w) {
         EXPECT_EQ(w.Edit1->text(), QStringLiteral("    42"));
@@ -68,7 +68,7 @@ TEST_F(CustomerWindowTest, ShowsTheStoredCustomerTrimmedWithItsGroup) {
     });
     store::CustBuffer stored;
     store::CustTable->go(1);
-    store::ReadCust(store::CustTable, &stored);
+    store::ReadRecord(store::CustTable, &stored);
     EXPECT_EQ(stored.addr4.trimmed(), QStringLiteral("A town line of 25 chars.."));
     EXPECT_EQ(stored.cuno, 42);
 }
@@ -137,7 +137,7 @@ TEST_F(CustomerWindowTest, EditingAGroupShowsItsNumberAndKeepsIt) {
     });
     store::GroupBuffer stored;
     store::GroupsTable->go(rec);
-    store::ReadGroup(store::GroupsTable, &stored);
+    store::ReadRecord(store::GroupsTable, &stored);
     EXPECT_EQ(stored.nGroup, 7);
     EXPECT_EQ(stored.cGroup.trimmed(), QStringLiteral("Trade buyers"));
 }

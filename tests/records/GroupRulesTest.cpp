@@ -72,7 +72,7 @@ TEST_F(GroupRulesTest, SaveGroupNumbersNewGroupsAndRefusesBlankNames) {
     EXPECT_EQ(store::CurGroupRec, 1);
     store::GroupBuffer stored;
     store::GroupsTable->go(1);
-    store::ReadGroup(store::GroupsTable, &stored);
+    store::ReadRecord(store::GroupsTable, &stored);
     EXPECT_EQ(stored.nGroup, 1);
     EXPECT_EQ(stored.cGroup.trimmed(), QStringLiteral("Retail"));
 
@@ -80,7 +80,7 @@ TEST_F(GroupRulesTest, SaveGroupNumbersNewGroupsAndRefusesBlankNames) {
     ASSERT_TRUE(BeginGroup());
     EXPECT_EQ(SaveGroup(QStringLiteral("Wholesale")), GroupSave::Saved);
     store::GroupsTable->go(1);
-    store::ReadGroup(store::GroupsTable, &stored);
+    store::ReadRecord(store::GroupsTable, &stored);
     EXPECT_EQ(stored.nGroup, 1);
     EXPECT_EQ(stored.cGroup.trimmed(), QStringLiteral("Wholesale"));
     EXPECT_EQ(store::GroupsTable->recCount(), 1);

@@ -44,10 +44,10 @@ protected:
 
     // Appends a record to an open table through its store routine and returns its number.
     template <class Buffer>
-    long append(xbase::Table* table, Buffer& buffer, const Buffer& value, void (*store)()) {
+    long append(xbase::Table* table, Buffer& buffer, const Buffer& value, store::WriteResult (*store)()) {
         EXPECT_EQ(table->appendBlank(), 0);
         buffer = value;
-        store();
+        EXPECT_TRUE(store().ok());
         return table->recNo();
     }
     long addCustomer(const QString& last, const QString& first, int group = 1, const QString& note = {}) {

@@ -268,6 +268,7 @@ public:
     int recall() override { return -1; }
     bool isDeleted() const override { return false; }
     int flush(bool) override { return 0; }
+    int revert() override { return 0; }
     int pack() override { return -1; }
     int compressMemo() override { return -1; }
     int zap(long, long) override { return -1; }

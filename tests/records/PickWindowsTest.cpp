@@ -292,7 +292,7 @@ TEST_F(PickWindowsTest, TypingSmJumpsByNameAndCompanyModeShowsCompanies) {
     store::CustTable->go(1);
     store::LoadCust();
     store::CustRec.addr1 = "Zenith Pty Ltd";
-    store::StoreCust();
+    EXPECT_TRUE(store::StoreCust().ok());
     dialogs->onModal<TPickCust>([](TPickCust& w) {
         EXPECT_EQ(w.StringGrid1->horizontalHeaderItem(0)->text(), "Company");
         EXPECT_EQ(QString::fromStdString(store::CustTable->selectedTag()->name()).toUpper(), "CCOMP");

@@ -21,12 +21,12 @@ protected:
         BeginProduct();
         ProductEntry entry;
         entry.id = typedId;
-        return SaveProduct(entry);
+        return SaveProduct(entry).verdict;
     }
     static store::ProdBuffer product(long recno) {
         store::ProdBuffer p;
         store::ProdTable->go(recno);
-        store::ReadProd(store::ProdTable, &p);
+        store::ReadRecord(store::ProdTable, &p);
         return p;
     }
 };

@@ -34,7 +34,7 @@ TEST_F(ProductWindowTest, ANegativePriceShowsRed) {
     store::ProdRec = store::ProdBuffer{};
     store::ProdRec.PrID = QStringLiteral("REFUND");
     store::ProdRec.UPrice = -5;
-    store::StoreProd();
+    EXPECT_TRUE(store::StoreProd().ok());
     store::CurProductRec = 1;
     show<TProdDef>([](TProdDef& w) {
         EXPECT_EQ(w.MaskEdit1->text(), QStringLiteral("   -5.00"));
@@ -87,7 +87,7 @@ TEST_F(ProductWindowTest, MoneyFieldsUseTheLocalesSeparator) {
     });
     store::PurBuffer stored;
     store::PurTable->go(1);
-    store::ReadPur(store::PurTable, &stored);
+    store::ReadRecord(store::PurTable, &stored);
     EXPECT_EQ(stored.PURQty, 2.5_dec);
     EXPECT_EQ(stored.PURCost, 10.25_dec);
 }
@@ -96,7 +96,7 @@ TEST_F(ProductWindowTest, EditingAPurchaseWithoutProductLeavesTheInventoryFlag) 
     addProduct(QStringLiteral("WID"), false);
     ASSERT_EQ(store::PurTable->appendBlank(), 0);
     store::PurRec = store::PurBuffer{QStringLiteral("WID"), base::DayFromDate(QDate(2026, 3, 1)), 1, 9, 0};
-    store::StorePur();
+    EXPECT_TRUE(store::StorePur().ok());
     store::CurPurchaseRec = 1;
     show<TPurDef>([](TPurDef& w) {
         EXPECT_EQ(w.Edit1->text(), QStringLiteral("WID"));
@@ -107,11 +107,11 @@ TEST_F(ProductWindowTest, EditingAPurchaseWithoutProductLeavesTheInventoryFlag) 
     });
     store::ProdBuffer product;
     store::ProdTable->go(1);
-    store::ReadProd(store::ProdTable, &product);
+    store::ReadRecord(store::ProdTable, &product);
     EXPECT_FALSE(product.lInven);
     store::PurBuffer stored;
     store::PurTable->go(1);
-    store::ReadPur(store::PurTable, &stored);
+    store::ReadRecord(store::PurTable, &stored);
     EXPECT_EQ(stored.PURQty, 4);
     EXPECT_EQ(stored.PURDate, base::DayFromDate(QDate(2026, 3, 1)));
     EXPECT_EQ(store::PurTable->recCount(), 1);

@@ -51,7 +51,7 @@ protected:
     static long addGroup(int number, const QString& name) {
         EXPECT_EQ(store::GroupsTable->appendBlank(), 0);
         store::GroupRec = store::GroupBuffer{number, name};
-        store::StoreGroup();
+        EXPECT_TRUE(store::StoreGroup().ok());
         return store::GroupsTable->recNo();
     }
     static long addCustomer(long number, int group, const QString& last = QStringLiteral("Smith")) {
@@ -60,7 +60,7 @@ protected:
         store::CustRec.cuno = number;
         store::CustRec.ngroup = group;
         store::CustRec.last = last;
-        store::StoreCust();
+        EXPECT_TRUE(store::StoreCust().ok());
         return store::CustTable->recNo();
     }
     static long addProduct(const QString& id, bool inventory = false) {
@@ -68,7 +68,7 @@ protected:
         store::ProdRec = store::ProdBuffer{};
         store::ProdRec.PrID = id;
         store::ProdRec.lInven = inventory;
-        store::StoreProd();
+        EXPECT_TRUE(store::StoreProd().ok());
         return store::ProdTable->recNo();
     }
     static void markDeleted(xbase::Table* table, long recno) {
@@ -91,7 +91,7 @@ protected:
     }
     static std::vector<int> customerGroups() {
         std::vector<int> groups;
-        for (const auto& c : all<store::CustBuffer>(store::CustTable, store::ReadCust)) groups.push_back(c.ngroup);
+        for (const auto& c : all<store::CustBuffer>(store::CustTable, store::ReadRecord<store::CustBuffer>)) groups.push_back(c.ngroup);
         return groups;
     }
     static bool deletedAt(xbase::Table* table, long recno) { return table->go(recno) == 0 && table->isDeleted(); }

@@ -91,7 +91,7 @@ protected:
         InvRec.IvNo = kBigInvoice;
         InvRec.CuNo = 17;
         InvRec.IDate = base::DayFromDate(QDate(2026, 6, 30));
-        StoreInv();
+        EXPECT_TRUE(StoreInv().ok());
         const char* codes[] = {"PAPER-A4", "LABOUR", "TONER-L1", "NO-SUCH"};
         for (int i = 0; i < kLines; ++i) {
             ASSERT_EQ(ItmTable->appendBlank(), 0);
@@ -100,12 +100,12 @@ protected:
             ItmRec.PrID = QLatin1String(codes[i % 4]);
             ItmRec.Qty = 1 + i;
             ItmRec.UPR = 2.5_dec;
-            StoreItm();
+            EXPECT_TRUE(StoreItm().ok());
         }
         for (int i = 0; i < kPayments; ++i) {
             ASSERT_EQ(PmtTable->appendBlank(), 0);
             PmtRec = PmtBuffer{kBigInvoice, InvRec.IDate, 10.0_dec * (i + 1), 0, false};
-            StorePmt();
+            EXPECT_TRUE(StorePmt().ok());
         }
         CloseAll();
     }

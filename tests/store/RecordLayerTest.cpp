@@ -42,7 +42,7 @@ protected:
         CustRec = CustBuffer{};
         CustRec.cuno = number;
         CustRec.last = last;
-        StoreCust();
+        EXPECT_TRUE(StoreCust().ok());
     }
 
     static void addInvoice(long ivNo, long cuNo) {
@@ -51,7 +51,7 @@ protected:
         InvRec.IvNo = ivNo;
         InvRec.CuNo = cuNo;
         InvRec.IDate = base::DayFromDate(QDate(2026, 3, 14));
-        StoreInv();
+        EXPECT_TRUE(StoreInv().ok());
     }
 
     static void addItem(long ivNo, const QString& prId, base::Decimal qty, base::Decimal price) {
@@ -64,7 +64,7 @@ protected:
         ItmRec.LTax2 = true;
         ItmRec.PDesc = QStringLiteral("Widget");
         ItmRec.IComm = QStringLiteral("  blue  ");
-        StoreItm();
+        EXPECT_TRUE(StoreItm().ok());
     }
 
     static void openInvoiceTables() {
@@ -160,7 +160,7 @@ TEST_F(RecordLayerTest, LoadInvoiceBuildsRowsFromLinesPaymentsAndProducts) {
     ProdRec.PrID = QStringLiteral("KNOWN");
     ProdRec.RCode = QStringLiteral(" R1 ");
     ProdRec.PMemo = QStringLiteral("  Warranty text  ");
-    StoreProd();
+    EXPECT_TRUE(StoreProd().ok());
     addCustomer(5, QStringLiteral("Payer"));
     addInvoice(1001, 5);
     const long invoiceRec = InvTable->recNo();
@@ -170,7 +170,7 @@ TEST_F(RecordLayerTest, LoadInvoiceBuildsRowsFromLinesPaymentsAndProducts) {
     addItem(1001, QStringLiteral("GONE"), 1.5_dec, -3);
     ASSERT_EQ(PmtTable->appendBlank(), 0);
     PmtRec = PmtBuffer{1001, base::DayFromDate(QDate(2026, 4, 2)), 25, 2.27_dec, true};
-    StorePmt();
+    EXPECT_TRUE(StorePmt().ok());
 
     CurInvoiceRec = invoiceRec;
     LoadInvoice();
@@ -201,7 +201,7 @@ TEST_F(RecordLayerTest, StoreLeavesTheTableOnTheSameRecordAndOrderWithTheIndexOn
     ASSERT_EQ(CustTable->go(3), 0);
     LoadCust();
     CustRec.last = QStringLiteral("Zeller");
-    StoreCust();
+    EXPECT_TRUE(StoreCust().ok());
 
     EXPECT_EQ(CustTable->recNo(), 3);
     EXPECT_EQ(QString::fromStdString(CustTable->selectedTag()->name()).toUpper(), QStringLiteral("CCNO"));
@@ -222,7 +222,7 @@ TEST_F(RecordLayerTest, FieldConversionsOnStore) {
     addInvoice(1001, 1);
     InvRec.IDate = 0;
     InvRec.REM = QStringLiteral("Note with trailing blanks  \r\n  ");
-    StoreInv();
+    EXPECT_TRUE(StoreInv().ok());
     EXPECT_EQ(QString::fromStdString(InvTable->field("IDATE")->text()).trimmed(), QString());
     LoadInv();
     EXPECT_EQ(InvRec.IDate, 0);
@@ -232,7 +232,7 @@ TEST_F(RecordLayerTest, FieldConversionsOnStore) {
     addCustomer(1);
     CustRec.email = QString(60, QLatin1Char('e'));
     CustRec.note = QStringLiteral("Café Ümlaut €");  // Windows-1252 round trip
-    StoreCust();
+    EXPECT_TRUE(StoreCust().ok());
     EXPECT_EQ(CustTable->field("NOTE")->text().substr(0, 13), std::string("Caf\xE9 \xDCmlaut \x80"));
     LoadCust();
     EXPECT_EQ(CustRec.email, QString(59, QLatin1Char('e')) + QLatin1Char(' '));
@@ -252,7 +252,7 @@ TEST_F(RecordLayerTest, MemoLongerThanTheEntryLimitIsStoredWhole) {
     for (int i = 0; memo.size() < kMemoLimit + 8000; ++i) memo += QStringLiteral("line %1\r\n").arg(i);
     memo = memo.trimmed();
     CustRec.comments = memo;
-    StoreCust();
+    EXPECT_TRUE(StoreCust().ok());
     CloseAll();
     OpenCust();
     LoadCust();
@@ -301,7 +301,7 @@ TEST_F(RecordLayerTest, DataFilesPresentIgnoresCaseAndNeedsAllNine) {
 TEST_F(RecordLayerTest, ImportDirectoriesRoundTripCutTo126) {
     InfoDir = QStringLiteral("  /srv/orders/info  ");
     OrderDir = QString(130, QLatin1Char('d'));
-    SaveImportDirs();
+    EXPECT_TRUE(SaveImportDirs().ok());
     InfoDir = OrderDir = QStringLiteral("stale");
     LoadImportDirs();
     EXPECT_EQ(InfoDir, QStringLiteral("/srv/orders/info"));
@@ -313,7 +313,7 @@ TEST_F(RecordLayerTest, FindCustomerGroupLoadsOrClears) {
     OpenGroups();
     ASSERT_EQ(GroupsTable->appendBlank(), 0);
     GroupRec = GroupBuffer{7, QStringLiteral("Trade")};
-    StoreGroup();
+    EXPECT_TRUE(StoreGroup().ok());
     CustRec.ngroup = 7;
     GroupRec = GroupBuffer{};
     FindCustomerGroup();

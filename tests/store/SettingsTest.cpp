@@ -62,7 +62,7 @@ TEST_F(SettingsTest, WritersStoreTheWholeBufferAndCloseTheTable) {
     SettingsRec.GSTField = 1;
     const SettingsBuffer saved = SettingsRec;
 
-    SaveSettings();
+    EXPECT_TRUE(SaveSettings().ok());
     EXPECT_TRUE(Engine().tables().empty());
     SettingsRec = SettingsBuffer{};
     ReadSettings();
@@ -102,7 +102,7 @@ TEST_F(SettingsTest, SaveIntoAnEmptiedSettingsTableIsNotLost) {
     Engine().setAccessMode(0);
 
     SettingsRec.Company = QStringLiteral("Kept");
-    SaveSettings();
+    EXPECT_TRUE(SaveSettings().ok());
     SettingsRec = SettingsBuffer{};
     ReadSettings();
     EXPECT_EQ(SettingsRec.Company.trimmed(), QStringLiteral("Kept"));
