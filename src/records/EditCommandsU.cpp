@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include "app/Forms.h"
-#include "base/Dialogs.h"
 #include "records/CustomerU.h"
 #include "records/GroupDefU.h"
 #include "records/PickU.h"
@@ -12,6 +10,7 @@
 #include "store/DbUtil.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
+#include "ui/Forms.h"
 
 namespace records {
 namespace {
@@ -20,14 +19,9 @@ using Launcher = bool (*)(bool allowNew, bool* created);
 
 struct Loop {
     Launcher pick;
-    void (*showWindow)();  // the record window for the chosen record
+    bool (*showWindow)();  // the record window for the chosen record
     const char* packName;  // the table packed when records were deleted
 };
-
-template <class Window>
-void showModalForm() {
-    if (Window* window = app::Form<Window>()) base::dialogs().showModal(window);
-}
 
 // Selects the tag a table is shown in (its open order when tag is null) and starts on the first record.
 void startAtFirst(xbase::Table* table, const char* tag, long* current) {
@@ -58,25 +52,25 @@ void run(const Loop& loop) {
 void CustomerCommand() {
     if (!store::OpenCust() || !store::OpenGroups()) return store::CloseAll();
     startAtFirst(store::CustTable, store::SettingsRec.ByCust ? "CName" : "cComp", &store::CurCustRec);
-    run({PickCustomer, showModalForm<TCustomer>, "CUST5"});
+    run({PickCustomer, ui::ShowForm<TCustomer>, "CUST5"});
 }
 
 void GroupCommand() {
     if (!store::OpenGroups() || !store::OpenCust()) return store::CloseAll();
     startAtFirst(store::GroupsTable, "CGroup", &store::CurGroupRec);
-    run({PickGroup, showModalForm<TGroupDef>, "GROUPS"});
+    run({PickGroup, ui::ShowForm<TGroupDef>, "GROUPS"});
 }
 
 void ProductCommand() {
     if (!store::OpenProd()) return store::CloseAll();
     startAtFirst(store::ProdTable, "Prod", &store::CurProductRec);
-    run({PickProduct, showModalForm<TProdDef>, "Prod5"});
+    run({PickProduct, ui::ShowForm<TProdDef>, "Prod5"});
 }
 
 void PurchaseCommand() {
     if (!store::OpenPur() || !store::OpenProd()) return store::CloseAll();
     startAtFirst(store::PurTable, "Pur", &store::CurPurchaseRec);
-    run({PickPurchase, showModalForm<TPurDef>, "Pur5"});
+    run({PickPurchase, ui::ShowForm<TPurDef>, "Pur5"});
 }
 
 }  // namespace records
