@@ -1,23 +1,17 @@
 #pragma once
 // Every window of the program is created once at start-up, in one fixed order, and lives until the
-// program ends. Any unit reaches a window the same way: app::Form<TInvoice>(). The order is the one
-// list in FormsU.cpp; a new window joins it with one line at its place.
+// program ends; units reach them through ui::Form<T>() (ui/Forms.h). The order is the one list in
+// FormsU.cpp; a new window joins it with one line at its place.
 #include <vector>
+
+#include "ui/Forms.h"
 
 class QWidget;
 
 namespace app {
 
-namespace detail {
-template <class T>
-inline T* formSlot = nullptr;
-}
-
-// The window of class T; null before CreateForms() and after DestroyForms().
-template <class T>
-T* Form() {
-    return detail::formSlot<T>;
-}
+// The application folder and its tests may name the accessor here too.
+using ui::Form;
 
 // Creates the windows in their fixed order (all hidden). Does nothing when they exist.
 void CreateForms();

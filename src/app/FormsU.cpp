@@ -37,9 +37,9 @@ std::vector<std::function<void()>> g_clearSlots;
 template <class T>
 void create() {
     auto* form = new T;
-    detail::formSlot<T> = form;
+    ui::detail::formSlot<T> = form;
     g_forms.push_back(form);
-    g_clearSlots.push_back([] { detail::formSlot<T> = nullptr; });
+    g_clearSlots.push_back([] { ui::detail::formSlot<T> = nullptr; });
 }
 
 }  // namespace

@@ -19,10 +19,11 @@
 #include "app/PrinterU.h"
 #include "app/Startup.h"
 #include "base/Dialogs.h"
+#include "base/ReportOutput.h"
 #include "invoicing/InvoiceCommandU.h"
 #include "records/EditCommandsU.h"
 #include "records/StationaryU.h"
-#include "reports/RptGen.h"
+#include "reports/ReportCommandsU.h"
 #include "store/DbUtil.h"
 #include "ui/DriveDirU.h"
 #include "ui/HelpU.h"
@@ -463,7 +464,7 @@ void TMain::FormShow() {
     setWindowTitle(MainCaption());
     ApplySettingsFont(font());
     showReportFont();
-    CurrentPrinter() = DefaultPrinterChoice();
+    base::ReportPrinter() = DefaultPrinterChoice();
     showPrinter();
     showPreferences();
     clock.waitForMinimum();
@@ -490,10 +491,10 @@ void TMain::Exit1Click() { close(); }
 
 // ---------------------------------------------------------------- preferences
 
-void TMain::showReportFont() { Edit1->setText(FontText(ReportFont)); }
+void TMain::showReportFont() { Edit1->setText(FontText(base::ReportFont)); }
 
 void TMain::showPrinter() {
-    const QString text = PrinterText(CurrentPrinter());
+    const QString text = PrinterText(base::ReportPrinter());
     if (!text.isEmpty()) Edit2->setText(text);
 }
 
@@ -503,15 +504,15 @@ void TMain::showPreferences() {
 }
 
 void TMain::BtnFontClick() {
-    QFont chosen = ReportFont;
+    QFont chosen = base::ReportFont;
     base::dialogs().chooseFont(&chosen);  // a cancelled dialog hands back the font it was given
     StoreReportFont(chosen);
     showReportFont();
 }
 
 void TMain::BtnPSetupClick() {
-    base::PrinterChoice choice = CurrentPrinter();
-    if (base::dialogs().printerSetup(&choice)) CurrentPrinter() = choice;
+    base::PrinterChoice choice = base::ReportPrinter();
+    if (base::dialogs().printerSetup(&choice)) base::ReportPrinter() = choice;
     showPrinter();
 }
 

@@ -2,11 +2,10 @@
 
 #include <QFontInfo>
 
+#include "base/ReportOutput.h"
 #include "store/Settings.h"
 
 namespace app {
-
-QFont ReportFont;
 
 QString FontText(const QFont& font) {
     return font.family() + QLatin1Char('@') + QString::number(FontPoints(font));
@@ -18,22 +17,18 @@ int FontPoints(const QFont& font) {
 }
 
 void ApplySettingsFont(const QFont& windowFont) {
-    ReportFont = windowFont;
+    QFont& font = base::ReportFont;
+    font = windowFont;
     const QString name = store::SettingsRec.FontName.trimmed();
-    if (!name.isEmpty()) ReportFont.setFamily(name);
-    if (store::SettingsRec.FontSize > 0) ReportFont.setPointSize(store::SettingsRec.FontSize);
+    if (!name.isEmpty()) font.setFamily(name);
+    if (store::SettingsRec.FontSize > 0) font.setPointSize(store::SettingsRec.FontSize);
 }
 
 void StoreReportFont(const QFont& font) {
     store::SettingsBuffer next = store::SettingsRec;
     next.FontName = font.family();
     next.FontSize = FontPoints(font);
-    if (store::ChangeSettings(next, QStringLiteral("The report font"))) ReportFont = font;
-}
-
-base::PrinterChoice& CurrentPrinter() {
-    static base::PrinterChoice printer;
-    return printer;
+    if (store::ChangeSettings(next, QStringLiteral("The report font"))) base::ReportFont = font;
 }
 
 QString PrinterText(const base::PrinterChoice& printer) {

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's preferences: the report font, the printer shown on the Preferences page, the
 // customer sort order and the inventory method. The font and the two choices are kept in the settings
-// record; the printer choice lasts for the run only.
+// record; the printer choice lasts for the run only. The font and the printer themselves are
+// base::ReportFont and base::ReportPrinter(), where the reports read them.
 #include <QFont>
 #include <QString>
 
@@ -9,21 +10,16 @@
 
 namespace app {
 
-// The font of all report and label output.
-extern QFont ReportFont;
-
 // "name@size", as the Preferences page shows a font.
 QString FontText(const QFont& font);
 // The font's size in whole points (fonts set in pixels are converted).
 int FontPoints(const QFont& font);
-// ReportFont becomes windowFont, with the settings' FontName when it is not blank and FontSize when
+// base::ReportFont becomes windowFont, with the settings' FontName when it is not blank and FontSize when
 // it is greater than 0.
 void ApplySettingsFont(const QFont& windowFont);
-// ReportFont becomes font, and its name and size are written to the settings record.
+// base::ReportFont becomes font, and its name and size are written to the settings record.
 void StoreReportFont(const QFont& font);
 
-// The printer reports go to; an empty name when there is no printer.
-base::PrinterChoice& CurrentPrinter();
 // "name-Landscape" or "name-Portrait"; empty when there is no printer.
 QString PrinterText(const base::PrinterChoice& printer);
 

@@ -1,12 +1,11 @@
 #include "invoicing/InvoiceCommandU.h"
 
-#include "app/Forms.h"
-#include "base/Dialogs.h"
 #include "invoicing/DefTaxU.h"
 #include "invoicing/InvoiceU.h"
 #include "records/PickU.h"
 #include "store/DbUtil.h"
 #include "store/dbFiles.h"
+#include "ui/Forms.h"
 
 namespace invoicing {
 
@@ -20,19 +19,15 @@ void InvoiceCommand() {
     store::CurInvoiceRec = inv->bottom() == xbase::kOk ? inv->recNo() : 0;
     for (;;) {
         bool created = false;
-        const bool chosen = records::PickInvoice(true, &created);
+        const bool chosen = records::PickInvoice(ui::Form<TInvoice>(), &created);
         // -1: the list was cancelled. 0: a new invoice was cancelled in its window; the list comes back.
         if (store::CurInvoiceRec < 0) break;
-        if (chosen && !created) {
-            if (TInvoice* window = app::Form<TInvoice>()) base::dialogs().showModal(window);
-        }
+        if (chosen && !created) ui::ShowForm<TInvoice>();
     }
     store::CloseAll();
     if (store::PackPending) store::PackAll();
 }
 
-void TaxDefinitionCommand() {
-    if (TTaxDef* window = app::Form<TTaxDef>()) base::dialogs().showModal(window);
-}
+void TaxDefinitionCommand() { ui::ShowForm<TTaxDef>(); }
 
 }  // namespace invoicing

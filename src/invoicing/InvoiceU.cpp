@@ -11,7 +11,6 @@
 
 #include <algorithm>
 
-#include "app/Forms.h"
 #include "base/Dialogs.h"
 #include "base/Format.h"
 #include "invoicing/ControlsU.h"
@@ -23,13 +22,13 @@
 #include "invoicing/PmtDefU.h"
 #include "records/CustomerU.h"
 #include "records/PickU.h"
+#include "reports/ReportCommandsU.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
+#include "ui/Forms.h"
 #include "ui/HelpU.h"
 
 namespace invoicing {
-
-std::function<void()> PrintInvoiceDocument;
 
 namespace {
 
@@ -105,11 +104,7 @@ TInvoice::TInvoice(QWidget* parent) : ui::EditWindow(parent) {
     setWindowTitle(kCaption);
     buildControls();
     buildLayout();
-    // The invoice pick list's "New" opens this window.
-    records::ShowInvoiceWindow = [this] { base::dialogs().showModal(this); };
 }
-
-TInvoice::~TInvoice() { records::ShowInvoiceWindow = nullptr; }
 
 void TInvoice::buildControls() {
     BtnCust = button(this, "BtnCust", kCustomer);
@@ -379,7 +374,7 @@ void TInvoice::BtnCustEditClick() {
     store::SelectTag(cust, store::TagId::CustNumber);
     if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) != xbase::kOk) return;
     store::CurCustRec = cust->recNo();
-    if (auto* window = app::Form<records::TCustomer>()) base::dialogs().showModal(window);
+    ui::ShowForm<records::TCustomer>();
     if (store::CurCustRec <= 0) return;
     store::CustTable->go(store::CurCustRec);
     store::LoadCust();
@@ -427,7 +422,7 @@ void TInvoice::BAddItmClick() {
     if (!records::PickProduct(true)) return;
     store::ProdTable->go(store::CurProductRec);
     store::LoadProd();
-    TItemDef* item = app::Form<TItemDef>();
+    TItemDef* item = ui::Form<TItemDef>();
     if (!item) return;
     item->showProduct(store::ProdRec);
     base::dialogs().showModal(item);
@@ -442,7 +437,7 @@ void TInvoice::BAddItmClick() {
 void TInvoice::EditItem() {
     const int index = StringGrid1->currentRow();
     if (index < 0 || index > store::LastItemRow) return;
-    TItemDef* item = app::Form<TItemDef>();
+    TItemDef* item = ui::Form<TItemDef>();
     if (!item) return;
     item->showLine(store::ItemRows[index]);
     base::dialogs().showModal(item);
@@ -462,7 +457,7 @@ void TInvoice::StringGrid1DblClick() { EditItem(); }
 // ---- payments -------------------------------------------------------------------------------------------
 
 void TInvoice::BAddPmtClick() {
-    TPmtDef* payment = app::Form<TPmtDef>();
+    TPmtDef* payment = ui::Form<TPmtDef>();
     if (!payment) return;
     const int gstField = store::SettingsRec.GSTField;
     const base::Decimal zero;
@@ -477,7 +472,7 @@ void TInvoice::BAddPmtClick() {
 
 void TInvoice::BEditPmtClick() {
     if (store::LastPmtRow < 0) return;
-    if (auto* list = app::Form<TPickPmt>()) base::dialogs().showModal(list);
+    ui::ShowForm<TPickPmt>();
     ShowPayments();
 }
 
@@ -544,7 +539,7 @@ void TInvoice::BtnPrintClick() {
         return;
     }
     readBack();
-    if (PrintInvoiceDocument) PrintInvoiceDocument();
+    reports::PrintCurrentInvoice();
 }
 
 void TInvoice::BtnCancelClick() { reject(); }

@@ -10,24 +10,16 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include <functional>
-
 #include "ui/DateEdit.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
 
 namespace invoicing {
 
-// PRINT HOOK: the invoice printing (the tax-invoice document shown in the report window) belongs to
-// the printing unit, which sets this. "Print" calls it after reading the window back into the working
-// set; unset, "Print" stops there.
-extern std::function<void()> PrintInvoiceDocument;
-
 class TInvoice : public ui::EditWindow {
     Q_OBJECT
 public:
     explicit TInvoice(QWidget* parent = nullptr);
-    ~TInvoice() override;
 
     static constexpr int kHelpContext = 310;
 

@@ -5,13 +5,13 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
-#include "app/Forms.h"
 #include "base/Dialogs.h"
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PmtDefU.h"
 #include "store/dbFiles.h"
+#include "ui/Forms.h"
 
 namespace invoicing {
 namespace {
@@ -72,7 +72,7 @@ void TPickPmt::EditPayment() {
     const int index = StringGrid1->currentRow();
     // Only a row that holds a payment: anything else leaves the list open.
     if (index < 0 || index > store::LastPmtRow) return;
-    TPmtDef* window = app::Form<TPmtDef>();
+    TPmtDef* window = ui::Form<TPmtDef>();
     if (!window) return;
     window->showPayment(store::PaymentRows[index]);
     base::dialogs().showModal(window);

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include "app/Forms.h"
-#include "base/Dialogs.h"
 #include "records/CustomerU.h"
 #include "records/GroupDefU.h"
 #include "records/PickU.h"
@@ -12,6 +10,7 @@
 #include "store/DbUtil.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
+#include "ui/Forms.h"
 
 namespace records {
 namespace {
@@ -20,14 +19,9 @@ using Launcher = bool (*)(bool allowNew, bool* created);
 
 struct Loop {
     Launcher pick;
-    void (*showWindow)();  // the record window for the chosen record
+    bool (*showWindow)();      // the record window for the chosen record
     store::TableKey packed;  // the table packed when records were deleted
 };
-
-template <class Window>
-void showModalForm() {
-    if (Window* window = app::Form<Window>()) base::dialogs().showModal(window);
-}
 
 // Selects the tag a table is shown in and starts on the first record.
 void startAtFirst(xbase::Table* table, store::TagId tag, long* current) {
@@ -64,25 +58,25 @@ void run(const Loop& loop) {
 void CustomerCommand() {
     if (!store::OpenCust() || !store::OpenGroups()) return store::CloseAll();
     startAtFirst(store::CustTable, store::CustomerOrderTag(), &store::CurCustRec);
-    run({PickCustomer, showModalForm<TCustomer>, store::TableKey::Cust});
+    run({PickCustomer, ui::ShowForm<TCustomer>, store::TableKey::Cust});
 }
 
 void GroupCommand() {
     if (!store::OpenGroups() || !store::OpenCust()) return store::CloseAll();
     startAtFirst(store::GroupsTable, store::TagId::GroupName, &store::CurGroupRec);
-    run({PickGroup, showModalForm<TGroupDef>, store::TableKey::Groups});
+    run({PickGroup, ui::ShowForm<TGroupDef>, store::TableKey::Groups});
 }
 
 void ProductCommand() {
     if (!store::OpenProd()) return store::CloseAll();
     startAtFirst(store::ProdTable, store::TagId::Prod, &store::CurProductRec);
-    run({PickProduct, showModalForm<TProdDef>, store::TableKey::Prod});
+    run({PickProduct, ui::ShowForm<TProdDef>, store::TableKey::Prod});
 }
 
 void PurchaseCommand() {
     if (!store::OpenPur() || !store::OpenProd()) return store::CloseAll();
     startAtFirst(store::PurTable, store::TagId::Pur, &store::CurPurchaseRec);
-    run({PickPurchase, showModalForm<TPurDef>, store::TableKey::Pur});
+    run({PickPurchase, ui::ShowForm<TPurDef>, store::TableKey::Pur});
 }
 
 }  // namespace records

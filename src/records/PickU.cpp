@@ -1,6 +1,7 @@
 #include "records/PickU.h"
 
-#include "app/Forms.h"
+#include <QDialog>
+
 #include "base/Dialogs.h"
 #include "records/CustomerU.h"
 #include "records/GroupDefU.h"
@@ -13,11 +14,9 @@
 #include "records/ProdDefU.h"
 #include "records/PurDefU.h"
 #include "store/dbFiles.h"
+#include "ui/Forms.h"
 
 namespace records {
-
-std::function<void()> ShowInvoiceWindow;
-std::function<void()> ShowLabelDefWindow;
 
 namespace {
 
@@ -32,13 +31,8 @@ struct Launch {
     xbase::Table* table;
     long* current;
     const char* emptyMessage;
-    std::function<void()> showRecordWindow;
+    QDialog* recordWindow;  // shown for a new record; null: "New" makes nothing
 };
-
-template <class Window>
-void showModalForm() {
-    if (Window* window = app::Form<Window>()) base::dialogs().showModal(window);
-}
 
 template <class Pick>
 bool launch(const Launch& l, bool allowNew, bool* created) {
@@ -51,7 +45,7 @@ bool launch(const Launch& l, bool allowNew, bool* created) {
         }
         *l.current = 0;
     }
-    Pick* pick = app::Form<Pick>();
+    Pick* pick = ui::Form<Pick>();
     if (!pick) {
         *l.current = -1;
         return false;
@@ -59,7 +53,7 @@ bool launch(const Launch& l, bool allowNew, bool* created) {
     pick->BtnNew->setEnabled(allowNew);
     base::dialogs().showModal(pick);
     if (*l.current == 0) {
-        if (l.showRecordWindow) l.showRecordWindow();
+        if (l.recordWindow) base::dialogs().showModal(l.recordWindow);
         // A new record cancelled in its window leaves 0 or -1: only a stored one counts as created.
         if (created) *created = *l.current > 0;
     }
@@ -70,33 +64,33 @@ bool launch(const Launch& l, bool allowNew, bool* created) {
 
 bool PickCustomer(bool allowNew, bool* created) {
     store::SelectTag(store::CustTable, store::TagId::CustName);
-    return launch<TPickCust>({store::CustTable, &store::CurCustRec, kCustomersEmpty, showModalForm<TCustomer>},
+    return launch<TPickCust>({store::CustTable, &store::CurCustRec, kCustomersEmpty, ui::Form<TCustomer>()},
                              allowNew, created);
 }
 
 bool PickGroup(bool allowNew, bool* created) {
-    return launch<TPickGroup>({store::GroupsTable, &store::CurGroupRec, kGroupsEmpty, showModalForm<TGroupDef>},
+    return launch<TPickGroup>({store::GroupsTable, &store::CurGroupRec, kGroupsEmpty, ui::Form<TGroupDef>()},
                               allowNew, created);
 }
 
 bool PickProduct(bool allowNew, bool* created) {
-    return launch<TPickProd>({store::ProdTable, &store::CurProductRec, kProductsEmpty, showModalForm<TProdDef>},
+    return launch<TPickProd>({store::ProdTable, &store::CurProductRec, kProductsEmpty, ui::Form<TProdDef>()},
                              allowNew, created);
 }
 
-bool PickInvoice(bool allowNew, bool* created) {
-    return launch<TPickInv>({store::InvTable, &store::CurInvoiceRec, kInvoicesEmpty, ShowInvoiceWindow}, allowNew,
-                            created);
+bool PickInvoice(QDialog* newRecordWindow, bool* created) {
+    return launch<TPickInv>({store::InvTable, &store::CurInvoiceRec, kInvoicesEmpty, newRecordWindow},
+                            newRecordWindow != nullptr, created);
 }
 
 bool PickPurchase(bool allowNew, bool* created) {
-    return launch<TPickPur>({store::PurTable, &store::CurPurchaseRec, kPurchasesEmpty, showModalForm<TPurDef>},
+    return launch<TPickPur>({store::PurTable, &store::CurPurchaseRec, kPurchasesEmpty, ui::Form<TPurDef>()},
                             allowNew, created);
 }
 
-bool PickLabel(bool allowNew, bool* created) {
-    return launch<TPickLab>({store::LabelsTable, &store::CurLabelRec, kLabelsEmpty, ShowLabelDefWindow}, allowNew,
-                            created);
+bool PickLabel(QDialog* newRecordWindow, bool* created) {
+    return launch<TPickLab>({store::LabelsTable, &store::CurLabelRec, kLabelsEmpty, newRecordWindow},
+                            newRecordWindow != nullptr, created);
 }
 
 }  // namespace records

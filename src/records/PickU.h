@@ -7,20 +7,19 @@
 // record (> 0) or -1 / 0 when nothing was chosen. Each returns true exactly when it is > 0; *created
 // (optional) tells that the record was made in the record window just now.
 // REQUIRES: the table open (customers, groups: also the tables their record windows need).
-#include <functional>
+class QDialog;
 
 namespace records {
 
 bool PickCustomer(bool allowNew, bool* created = nullptr);  // TPickCust, then TCustomer
 bool PickGroup(bool allowNew, bool* created = nullptr);     // TPickGroup, then TGroupDef
 bool PickProduct(bool allowNew, bool* created = nullptr);   // TPickProd, then TProdDef
-bool PickInvoice(bool allowNew, bool* created = nullptr);   // TPickInv, then the invoice window
 bool PickPurchase(bool allowNew, bool* created = nullptr);  // TPickPur, then TPurDef
-bool PickLabel(bool allowNew, bool* created = nullptr);     // TPickLab, then the label stock window
 
-// The record windows of invoices and label stocks belong to later units, which set these to show their
-// window modally for the selection variable (0: a new record). Unset, "New" creates nothing.
-extern std::function<void()> ShowInvoiceWindow;
-extern std::function<void()> ShowLabelDefWindow;
+// Invoices and label stocks have their record windows in later subsystems: the command that offers
+// "New" passes the window it opens (shown modally on the selection variable 0). Without one, "New" is
+// not offered.
+bool PickInvoice(QDialog* newRecordWindow, bool* created = nullptr);  // TPickInv, then the invoice window
+bool PickLabel(QDialog* newRecordWindow, bool* created = nullptr);    // TPickLab, then the label stock window
 
 }  // namespace records

@@ -8,7 +8,6 @@
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
-#include "reports/RptGen.h"
 #include "reports/Selection.h"
 
 namespace reports {
@@ -64,13 +63,12 @@ TDateSpan::TDateSpan(QWidget* parent) : ui::EditWindow(parent) {
 
     connect(BtnOK, &QPushButton::clicked, this, &TDateSpan::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TDateSpan::BtnCancelClick);
-    ShowDateSpan = [this] {
-        base::dialogs().showModal(this);
-        return !DateSpanCancelled;
-    };
 }
 
-TDateSpan::~TDateSpan() { ShowDateSpan = nullptr; }
+bool TDateSpan::askSpan() {
+    base::dialogs().showModal(this);
+    return !DateSpanCancelled;
+}
 
 void TDateSpan::FormShow() {
     DateTimePicker1->setDay(StartDate);
@@ -104,11 +102,11 @@ bool TDateSpan::askSingleDate(const QString& caption) {
     DateTimePicker2->hide();
     Label2->hide();
     Label1->setText(caption);
-    base::dialogs().showModal(this);
+    const bool chosen = askSpan();
     DateTimePicker2->show();
     Label2->show();
     Label1->setText(kBeginning);
-    return !DateSpanCancelled;
+    return chosen;
 }
 
 }  // namespace reports

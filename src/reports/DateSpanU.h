@@ -13,7 +13,6 @@ class TDateSpan : public ui::EditWindow {
     Q_OBJECT
 public:
     explicit TDateSpan(QWidget* parent = nullptr);
-    ~TDateSpan() override;
 
     QLabel* Label1;
     ui::DateEdit* DateTimePicker1;
@@ -22,6 +21,8 @@ public:
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 
+    // Shows the dialog on StartDate and EndDate; false when cancelled, else the span is in them.
+    bool askSpan();
     // Shows the dialog for one date under caption (the second picker hidden), then restores it.
     // False when cancelled; the date is in StartDate.
     bool askSingleDate(const QString& caption);

@@ -11,11 +11,8 @@
 
 #include <memory>
 
-#include "app/Preferences.h"
 #include "base/Dialogs.h"
-#include "invoicing/InvoiceU.h"
-#include "records/PickU.h"
-#include "reports/RptGen.h"
+#include "base/ReportOutput.h"
 
 namespace reports {
 
@@ -28,7 +25,7 @@ const QString kUnfitCharacters =
 const QString kCannotLoadPicture = QStringLiteral("Unable to load the picture ");
 
 QPrinterInfo currentPrinterInfo() {
-    const QString name = app::CurrentPrinter().name;
+    const QString name = base::ReportPrinter().name;
     if (!name.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::printerInfo(name);
         if (!info.isNull()) return info;
@@ -37,7 +34,7 @@ QPrinterInfo currentPrinterInfo() {
 }
 
 void setupPrinter(QPrinter& printer) {
-    printer.setPageOrientation(app::CurrentPrinter().landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(base::ReportPrinter().landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 // The current printer as it prints: its paper, orientation and full resolution. Pages are laid out on
@@ -131,20 +128,9 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     connect(Pdf1, &QAction::triggered, this, &TReportF::Pdf1Click);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TReportF::ScrollBar1Change);
     resize(800, 600);
-
-    ShowReportWindow = [this] { base::dialogs().showModal(this); };
-    // Documents are picked from the lists without offering a new record.
-    PickInvoiceHook = [] { return records::PickInvoice(false); };
-    PickCustomerHook = [] { return records::PickCustomer(false); };
-    invoicing::PrintInvoiceDocument = [] { PrintCurrentInvoice(); };
 }
 
-TReportF::~TReportF() {
-    ShowReportWindow = nullptr;
-    PickInvoiceHook = nullptr;
-    PickCustomerHook = nullptr;
-    invoicing::PrintInvoiceDocument = nullptr;
-}
+TReportF::~TReportF() = default;
 
 void TReportF::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -161,7 +147,7 @@ void TReportF::resizeEvent(QResizeEvent* event) {
 
 void TReportF::LayoutScreen() {
     const int width = std::max(1, m_canvas->width());
-    m_layout = LayoutFor(m_canvas, app::ReportFont, width, ReportWidth, kScreenMinPoints);
+    m_layout = LayoutFor(m_canvas, base::ReportFont, width, ReportWidth, kScreenMinPoints);
     m_linesPerScreen = std::max(1, m_canvas->height() / std::max(1, m_layout.lineHeight));
     const int count = int(ReportLines.size());
     if (m_linesPerScreen < count) {
@@ -214,7 +200,7 @@ void TReportF::mPrintClick() {
         return;
     }
     QStringList bad;
-    PrintLines(printer.get(), app::ReportFont, ReportLines, ReportWidth, &bad);
+    PrintLines(printer.get(), base::ReportFont, ReportLines, ReportWidth, &bad);
     reportBadPictures(bad);
 }
 
@@ -230,7 +216,7 @@ void TReportF::mPreviewClick() {
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QStringLiteral("PrintPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [](QPrinter* p) { PrintLines(p, app::ReportFont, ReportLines, ReportWidth); });
+            [](QPrinter* p) { PrintLines(p, base::ReportFont, ReportLines, ReportWidth); });
     base::dialogs().showModal(&preview);
 }
 
@@ -260,7 +246,7 @@ void TReportF::Pdf1Click() {
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
     QStringList bad;
-    if (!WritePdf(file, app::ReportFont, ReportLines, ReportWidth, &bad)) {
+    if (!WritePdf(file, base::ReportFont, ReportLines, ReportWidth, &bad)) {
         base::ShowMessage(kUnableToSave + file);
         return;
     }

@@ -5,9 +5,9 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 
-#include "app/Preferences.h"
 #include "base/Dialogs.h"
 #include "base/Format.h"
+#include "base/ReportOutput.h"
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
@@ -15,11 +15,6 @@
 #include "store/dbFiles.h"
 
 namespace reports {
-
-std::function<bool()> ShowDateSpan;
-std::function<bool()> PickInvoiceHook;
-std::function<bool()> PickCustomerHook;
-std::function<void()> ShowReportWindow;
 
 namespace {
 
@@ -66,11 +61,6 @@ void addMemoLines(const QString& memo) {
     }
 }
 
-void finishReport() {
-    if (hasLines() && ShowReportWindow) ShowReportWindow();
-    EndReport();
-}
-
 }  // namespace
 
 QString LetterheadPrefix(int justify) {
@@ -86,7 +76,7 @@ void AddLetterhead() {
     const QString prefix = LetterheadPrefix(s.LHJustify);
     // Measured on the device that will print, with the line height the renderer advances by.
     QPaintDevice* page = PageDevice();
-    const int lineHeight = PaperLayout(page, app::ReportFont, ReportWidth).lineHeight;
+    const int lineHeight = PaperLayout(page, base::ReportFont, ReportWidth).lineHeight;
     const int resolution = page->logicalDpiY();
     if (s.TopMargin > 0) {
         while (resolution * s.TopMargin > double(lineHeight) * LinesOnPage) NewLine();
@@ -126,7 +116,7 @@ bool WrapMemo(const QString& memo, QStringList* lines) {
     if (text.isEmpty()) return false;
     // The font, column unit and widths of the device that will print, as the renderer reduces them.
     QPaintDevice* page = PageDevice();
-    const RenderLayout layout = PaperLayout(page, app::ReportFont, ReportWidth);
+    const RenderLayout layout = PaperLayout(page, base::ReportFont, ReportWidth);
     const QFontMetrics fm(layout.font, page);
     const int limit = ReportWidth * layout.unit;
     lines->append(QString());
@@ -240,62 +230,51 @@ void AddInvoiceDocument(DocKind kind) {
     }
 }
 
-void PrintInvoices(bool byPicking, DocKind kind) {
-    store::OpenInvoiceTables();
-    xbase::Table* inv = store::InvTable;
-    if (!inv) {
-        store::CloseAll();
-        return;
-    }
-    if (!byPicking) {
-        if (kind == DocKind::Bill) {
-            SetCurrentMonth();
-        } else {
-            StartDate = base::Today();
-            EndDate = StartDate;
-        }
-        if (!ShowDateSpan || !ShowDateSpan()) {
-            store::CloseAll();
-            return;
-        }
-        SetupDocumentTable();
-        store::SelectTag(inv, store::TagId::InvDate);
-        QList<long> records;
-        // The span is collected first: loading an invoice moves the table.
-        for (int rc = inv->seek(store::ToTableText(base::DateToKey(StartDate))); rc == xbase::kOk || rc == 2;
-             rc = inv->skip(1)) {
-            if (inv->eof()) break;
-            const double day = store::ReadField(inv, &store::InvBuffer::IDate);
-            if (day > EndDate) break;
-            if (day >= StartDate) records.append(inv->recNo());
-        }
-        for (long rec : records) {
-            store::CurInvoiceRec = rec;
-            store::LoadInvoice();
-            if (kind == DocKind::Invoice || store::InvRec.Due > base::Decimal()) AddInvoiceDocument(kind);
-        }
+void SetDocumentSpan(DocKind kind) {
+    if (kind == DocKind::Bill) {
+        SetCurrentMonth();
     } else {
-        SetupDocumentTable();
-        if (inv->bottom() != xbase::kOk) {
-            base::ShowMessage(kNoInvoices);
-            EndReport();
-            store::CloseAll();
-            return;
-        }
-        store::CurInvoiceRec = inv->recNo();
-        while (PickInvoiceHook && PickInvoiceHook()) {
-            store::LoadInvoice();
-            AddInvoiceDocument(kind);
-        }
+        StartDate = base::Today();
+        EndDate = StartDate;
     }
-    finishReport();
-    store::CloseAll();
 }
 
-void PrintCurrentInvoice() {
+void AddInvoicesInSpan(DocKind kind, double start, double end) {
+    xbase::Table* inv = store::InvTable;
     SetupDocumentTable();
-    AddInvoiceDocument(DocKind::Invoice);
-    finishReport();
+    store::SelectTag(inv, store::TagId::InvDate);
+    QList<long> records;
+    // The span is collected first: loading an invoice moves the table.
+    for (int rc = inv->seek(store::ToTableText(base::DateToKey(start))); rc == xbase::kOk || rc == 2;
+         rc = inv->skip(1)) {
+        if (inv->eof()) break;
+        const double day = store::ReadField(inv, &store::InvBuffer::IDate);
+        if (day > end) break;
+        if (day >= start) records.append(inv->recNo());
+    }
+    for (long rec : records) {
+        store::CurInvoiceRec = rec;
+        store::LoadInvoice();
+        if (kind == DocKind::Invoice || store::InvRec.Due > base::Decimal()) AddInvoiceDocument(kind);
+    }
+}
+
+bool BeginPickedInvoices() {
+    xbase::Table* inv = store::InvTable;
+    SetupDocumentTable();
+    if (inv->bottom() != xbase::kOk) {
+        base::ShowMessage(kNoInvoices);
+        EndReport();
+        return false;
+    }
+    store::CurInvoiceRec = inv->recNo();
+    return true;
+}
+
+void AddPickedInvoice(DocKind kind, long rec) {
+    store::CurInvoiceRec = rec;
+    store::LoadInvoice();
+    AddInvoiceDocument(kind);
 }
 
 void SetupStatementTable() {
@@ -353,8 +332,8 @@ void AddStatement(const QList<QStringList>& rows) {
 
 namespace {
 
-// Every invoice of a customer (with balances: owing and dated in the span) as statement rows.
-QList<QStringList> customerRows(long cuno, bool withBalances) {
+// Every invoice of a customer (with balances: owing and dated start to end) as statement rows.
+QList<QStringList> customerRows(long cuno, bool withBalances, double start = 0, double end = 0) {
     QList<QStringList> rows;
     xbase::Table* inv = store::InvTable;
     store::SelectTag(inv, store::TagId::InvCust);
@@ -362,8 +341,7 @@ QList<QStringList> customerRows(long cuno, bool withBalances) {
     for (int rc = inv->seek(store::ToTableText(base::PadNumber(cuno, 6))); rc == xbase::kOk; rc = inv->skip(1)) {
         if (store::ReadField(inv, &store::InvBuffer::CuNo) != cuno) break;
         const double day = store::ReadField(inv, &store::InvBuffer::IDate);
-        if (withBalances && (store::ReadField(inv, &store::InvBuffer::Due).isZero() || day < StartDate || day > EndDate))
-            continue;
+        if (withBalances && (store::ReadField(inv, &store::InvBuffer::Due).isZero() || day < start || day > end)) continue;
         records.append(inv->recNo());
     }
     for (long rec : records) {
@@ -375,45 +353,34 @@ QList<QStringList> customerRows(long cuno, bool withBalances) {
 
 }  // namespace
 
-void PrintStatements(bool byPicking) {
-    if (!byPicking) {
-        SetCurrentMonth();
-        if (!ShowDateSpan || !ShowDateSpan()) {
-            store::CloseAll();
-            return;
-        }
-    }
-    store::OpenInvoiceTables();
+void AddStatementsWithBalances(double start, double end) {
     xbase::Table* cust = store::CustTable;
-    if (!cust || !store::InvTable) {
-        store::CloseAll();
-        return;
-    }
     SetupStatementTable();
-    if (!byPicking) {
+    store::SelectTag(cust, store::TagId::CustZip);
+    for (int rc = cust->top(); rc == xbase::kOk; rc = cust->skip(1)) {
+        const long here = cust->recNo();
+        const long cuno = store::ReadField(cust, &store::CustBuffer::cuno);
+        const QList<QStringList> rows = customerRows(cuno, true, start, end);
+        if (!rows.isEmpty()) AddStatement(rows);
         store::SelectTag(cust, store::TagId::CustZip);
-        for (int rc = cust->top(); rc == xbase::kOk; rc = cust->skip(1)) {
-            const long here = cust->recNo();
-            const long cuno = store::ReadField(cust, &store::CustBuffer::cuno);
-            const QList<QStringList> rows = customerRows(cuno, true);
-            if (!rows.isEmpty()) AddStatement(rows);
-            store::SelectTag(cust, store::TagId::CustZip);
-            if (cust->go(here) != xbase::kOk) break;
-        }
-    } else {
-        store::SelectTag(cust, store::TagId::CustName);
-        store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : -1;
-        while (PickCustomerHook && PickCustomerHook()) {
-            if (cust->go(store::CurCustRec) != xbase::kOk) continue;
-            store::LoadCust();
-            const QList<QStringList> rows = customerRows(store::CustRec.cuno, false);
-            if (rows.isEmpty()) continue;
-            store::BuildAddressBlock();
-            AddStatement(rows);
-        }
+        if (cust->go(here) != xbase::kOk) break;
     }
-    store::CloseAll();
-    finishReport();
+}
+
+void BeginPickedStatements() {
+    xbase::Table* cust = store::CustTable;
+    SetupStatementTable();
+    store::SelectTag(cust, store::TagId::CustName);
+    store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : -1;
+}
+
+void AddPickedStatement(long rec) {
+    if (store::CustTable->go(rec) != xbase::kOk) return;
+    store::LoadCust();
+    const QList<QStringList> rows = customerRows(store::CustRec.cuno, false);
+    if (rows.isEmpty()) return;
+    store::BuildAddressBlock();
+    AddStatement(rows);
 }
 
 }  // namespace reports

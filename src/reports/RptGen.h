@@ -1,32 +1,37 @@
 #pragma once
 // The customer documents: tax invoices, bills and account statements, built into the report buffer
-// with the business letterhead. The window layer installs the hooks that show its dialogs, pick lists
-// and the report window; the generators themselves hold no widgets.
+// with the business letterhead. The choices they are built from (a date span, the invoices or customers
+// picked one by one) are asked by the report commands (ReportCommandsU) and handed in; the generators
+// themselves hold no widgets and show nothing but their one message.
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 #include "base/Decimal.h"
 
 namespace reports {
 
-// ---- Hooks installed by the window layer (unset: the dialog counts as cancelled, nothing is shown) ----
-
-extern std::function<bool()> ShowDateSpan;      // TDateSpan on StartDate/EndDate; false when cancelled
-extern std::function<bool()> PickInvoiceHook;   // invoice pick list; true with CurInvoiceRec chosen
-extern std::function<bool()> PickCustomerHook;  // customer pick list; true with CurCustRec chosen
-extern std::function<void()> ShowReportWindow;  // the report window on the buffer, modal
-
 enum class DocKind { Invoice, Bill };
 
-// Print invoices: by dates (TDateSpan) or by picking; as tax invoices or as bills.
-void PrintInvoices(bool byPicking, DocKind kind);
-// The invoice being edited (the working set) as a tax invoice in the report window.
-void PrintCurrentInvoice();
-// Print statements: with balances in a date span, or for picked customers.
-void PrintStatements(bool byPicking);
+// ---- The documents of the report commands. REQUIRES: the invoice tables open (OpenInvoiceTables). ----
+
+// StartDate and EndDate := the span the date dialog offers first: today for invoices, the current month
+// for bills.
+void SetDocumentSpan(DocKind kind);
+// A fresh document table with the invoices dated start to end; as bills only those with Due > 0.
+void AddInvoicesInSpan(DocKind kind, double start, double end);
+// A fresh document table for invoices picked one by one, CurInvoiceRec on the last invoice. With no
+// invoice: "No invoices to select.", the buffer discarded and false.
+bool BeginPickedInvoices();
+// The invoice at rec, loaded into the working set, as one more document.
+void AddPickedInvoice(DocKind kind, long rec);
+// A fresh statement table with a statement for every customer (postcode order) owing on invoices dated
+// start to end, those invoices its rows.
+void AddStatementsWithBalances(double start, double end);
+// A fresh statement table for customers picked one by one, CurCustRec on the first by name (-1: none).
+void BeginPickedStatements();
+// The customer at rec with every invoice of theirs as one more statement; nothing when they have none.
+void AddPickedStatement(long rec);
 
 // Sets ReportWidth 73, CellsPerLine 12, BeginReport and the directives and headings of the table.
 void SetupDocumentTable();

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "app/Preferences.h"
 #include "base/Cp1252.h"
 #include "base/Dialogs.h"
 #include "base/Format.h"
+#include "base/ReportOutput.h"
 #include "reports/ReportRender.h"
 
 namespace reports {
@@ -40,7 +40,7 @@ QStringList emptyLine() {
 // than fit); 0 when the page cannot be measured.
 int pageLines(QPaintDevice* device) {
     if (!device || device->height() <= 0) return 0;
-    return PageLines(device, PaperLayout(device, app::ReportFont, ReportWidth));
+    return PageLines(device, PaperLayout(device, base::ReportFont, ReportWidth));
 }
 
 // Without a printer: sixty lines, or what the renderer draws on the PDF page below its top margin when

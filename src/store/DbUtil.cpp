@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QStorageInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <unistd.h>
 
 #include "base/Dialogs.h"
+#include "base/RemovableMedia.h"
 #include "base/StatusSink.h"
 #include "store/Catalogue.h"
 #include "store/dbFiles.h"
@@ -232,36 +231,6 @@ bool EraseAll() {
     return all;
 }
 
-// ---------------------------------------------------------------- removable media
-
-QStringList RemovableMountPoints() {
-    QStringList points;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady()) continue;
-        const QString root = volume.rootPath();
-        // The kernel marks removable block devices; desktops mount them under /media or /run/media.
-        QString device = QFileInfo(QString::fromLocal8Bit(volume.device())).fileName();
-        bool removable = root.startsWith(QLatin1String("/media/")) || root.startsWith(QLatin1String("/run/media/"));
-        if (!removable && device.startsWith(QLatin1String("sd"))) {
-            device.remove(QRegularExpression(QStringLiteral("[0-9]+$")));
-            QFile flag(QStringLiteral("/sys/block/%1/removable").arg(device));
-            removable = flag.open(QIODevice::ReadOnly) && flag.readAll().trimmed() == "1";
-        }
-        if (!removable && device.startsWith(QLatin1String("sr"))) removable = true;
-        if (removable) points << root;
-    }
-    return points;
-}
-
-bool IsRemovableDirectory(const QString& dir) {
-    const QString path = QDir::cleanPath(QDir(dir).absolutePath());
-    for (const QString& point : RemovableMountPoints()) {
-        if (point == QLatin1String("/")) continue;
-        if (path == point || path.startsWith(point + QLatin1Char('/'))) return true;
-    }
-    return false;
-}
-
 // ---------------------------------------------------------------- file operations
 
 namespace {
@@ -355,7 +324,7 @@ bool sameDirectory(const QString& a, const QString& b) {
 
 }  // namespace
 
-FileOps SystemFileOps() { return FileOps{systemCopy, IsRemovableDirectory}; }
+FileOps SystemFileOps() { return FileOps{systemCopy, base::IsRemovableDirectory}; }
 
 FileOps SetFileOps(FileOps ops) {
     FileOps previous = g_fileOps;

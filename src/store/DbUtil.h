@@ -49,13 +49,6 @@ bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& nam
 void BackupCommand(const QString& chosen, const QString& current);
 void RestoreCommand(const QString& chosen, const QString& current);
 
-// ---- Removable media (where the diskette drives of old stood) ----------------------------------------
-
-// Mount points of removable media currently mounted (USB sticks, card readers, optical discs).
-QStringList RemovableMountPoints();
-// True when dir lies on removable media.
-bool IsRemovableDirectory(const QString& dir);
-
 // ---- The seam for tests ---------------------------------------------------------------------------
 
 struct FileOps {

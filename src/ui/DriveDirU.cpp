@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "base/Dialogs.h"
-#include "store/DbUtil.h"
+#include "base/RemovableMedia.h"
 
 namespace ui {
 
@@ -41,7 +41,7 @@ std::vector<DriveEntry> AvailableDrives() {
     for (const QFileInfo& root : QDir::drives()) drives.push_back({root.absoluteFilePath(), root.absoluteFilePath()});
     const QString home = QDir::homePath();
     drives.push_back({QStringLiteral("%1 (home)").arg(home), home});
-    for (const QString& point : store::RemovableMountPoints())
+    for (const QString& point : base::RemovableMountPoints())
         drives.push_back({QStringLiteral("%1 (removable)").arg(point), point});
     return drives;
 }

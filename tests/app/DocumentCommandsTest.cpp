@@ -1,11 +1,13 @@
 // The main window's document commands walked through the scripted facade: the date dialog, the report
 // window on the buffer the generator built, the stationery window.
 #include <QApplication>
+#include <QTest>
 
 #include "AppFixture.h"
 #include "app/Forms.h"
 #include "app/MainU.h"
 #include "base/Format.h"
+#include "records/PickInvU.h"
 #include "records/StationaryU.h"
 #include "reports/DateSpanU.h"
 #include "reports/ReportU.h"
@@ -28,8 +30,63 @@ protected:
         app::DestroyForms();
         DemoTest::TearDown();
     }
+    // *found := the cells reading text in the buffer the report window shows next; -1 when it is not shown.
+    void countShown(const QString& text, int* found) {
+        *found = -1;
+        dialogs->onModal<reports::TReportF>([text, found](reports::TReportF& w) {
+            *found = 0;
+            for (const QStringList& line : reports::ReportLines) *found += int(line.count(text));
+            w.mExit->trigger();
+        });
+    }
     app::TMain* main = nullptr;
 };
+
+TEST_F(DocumentCommandsTest, DatedCommandsOfferTheirSpanThenShowTheDocumentsOfTheTypedOne) {
+    const QDate today = QDate::currentDate();
+    const QDate first(today.year(), today.month(), 1);
+    const QDate last = first.addDays(first.daysInMonth() - 1);
+    // The span typed: every invoice of the demo business.
+    const QDate from(today.year() - 5, 1, 2), to(today.year() + 1, 1, 2);
+    const struct {
+        QAction* command;
+        QDate from, to;  // the span offered
+        const char* title;
+    } cases[] = {
+        {main->SelectedDates2, today, today, "C36Tax Invoice"},
+        {main->WithBalancesDue2, first, last, "C36Bill"},
+        {main->WithBalances2, first, last, "C29Account Statement"},
+    };
+    for (const auto& c : cases) {
+        dialogs->onModal<reports::TDateSpan>([&](reports::TDateSpan& w) {
+            EXPECT_EQ(w.DateTimePicker1->date(), c.from) << c.title;
+            EXPECT_EQ(w.DateTimePicker2->date(), c.to) << c.title;
+            testing_support::typeDate(w.DateTimePicker1, QLocale().toString(from, QLocale::ShortFormat));
+            testing_support::typeDate(w.DateTimePicker2, QLocale().toString(to, QLocale::ShortFormat));
+            QTest::mouseClick(w.BtnOK, Qt::LeftButton);
+        });
+        int documents = 0;
+        countShown(QString::fromLatin1(c.title), &documents);
+        c.command->trigger();
+        EXPECT_GT(documents, 0) << c.title;
+        EXPECT_TRUE(reports::ReportLines.isEmpty());
+        EXPECT_EQ(store::InvTable, nullptr);
+    }
+}
+
+TEST_F(DocumentCommandsTest, PickedInvoicesComeFromTheListUntilItIsCancelledWithoutOfferingNew) {
+    for (int pick = 0; pick < 2; ++pick)
+        dialogs->onModal<records::TPickInv>([](records::TPickInv& w) {
+            EXPECT_FALSE(w.BtnNew->isEnabled());
+            QTest::keyClick(w.StringGrid1, Qt::Key_Return);
+        });
+    dialogs->onModal<records::TPickInv>([](records::TPickInv& w) { QTest::keyClick(w.StringGrid1, Qt::Key_Escape); });
+    int documents = 0;
+    countShown(QStringLiteral("C36Tax Invoice"), &documents);
+    main->SelectedInvoices1->trigger();
+    EXPECT_EQ(documents, 2);
+    EXPECT_EQ(store::InvTable, nullptr);
+}
 
 TEST_F(DocumentCommandsTest, InvoicesForADateSpanShowInTheReportWindow) {
     int titles = -1;

@@ -14,6 +14,7 @@
 #include "app/Forms.h"
 #include "app/MainU.h"
 #include "app/Preferences.h"
+#include "base/ReportOutput.h"
 #include "store/DbUtil.h"
 #include "store/Settings.h"
 #include "ui/DriveDirU.h"
@@ -143,7 +144,7 @@ TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
     start();
     EXPECT_EQ(main->windowTitle(), app::MainCaption());
     EXPECT_EQ(main->Edit1->text(), QStringLiteral("DejaVu Serif@13"));
-    EXPECT_EQ(app::ReportFont.family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(base::ReportFont.family(), QStringLiteral("DejaVu Serif"));
     EXPECT_TRUE(main->RadioButton2->isChecked());
     EXPECT_TRUE(main->RadioButton4->isChecked());
     if (QPrinterInfo::defaultPrinter().isNull()) EXPECT_EQ(main->Edit2->text(), QStringLiteral("Edit2"));
@@ -154,7 +155,7 @@ TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
 
 TEST_F(MainWindowTest, BlankFontSettingsKeepTheWindowsFont) {
     start();
-    EXPECT_EQ(app::ReportFont.family(), main->font().family());
+    EXPECT_EQ(base::ReportFont.family(), main->font().family());
     EXPECT_EQ(main->Edit1->text(), app::FontText(main->font()));
 }
 
@@ -204,7 +205,7 @@ TEST_F(MainWindowTest, StatusBarShowsTextAndPaintsProgress) {
 
 TEST_F(MainWindowTest, ReportFontIsStoredWhetherTheDialogIsConfirmedOrCancelled) {
     start();
-    app::ReportFont = QFont(QStringLiteral("DejaVu Sans"), 9);
+    base::ReportFont = QFont(QStringLiteral("DejaVu Sans"), 9);
     dialogs->cancelFont();
     main->BtnFont->click();
     EXPECT_EQ(storedSettings().FontName.trimmed(), QStringLiteral("DejaVu Sans"));
@@ -215,7 +216,7 @@ TEST_F(MainWindowTest, ReportFontIsStoredWhetherTheDialogIsConfirmedOrCancelled)
     main->BtnFont->click();
     EXPECT_EQ(storedSettings().FontName.trimmed(), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(storedSettings().FontSize, 14);
-    EXPECT_EQ(app::ReportFont.pointSize(), 14);
+    EXPECT_EQ(base::ReportFont.pointSize(), 14);
     EXPECT_EQ(main->Edit1->text(), QStringLiteral("DejaVu Serif@14"));
 }
 

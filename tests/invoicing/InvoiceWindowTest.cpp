@@ -17,6 +17,8 @@
 #include "records/PickCustU.h"
 #include "records/PickInvU.h"
 #include "records/PickProdU.h"
+#include "reports/ReportU.h"
+#include "reports/RptUtil.h"
 
 using namespace base::literals;
 
@@ -270,6 +272,33 @@ TEST_F(InvoiceWindowTest, DeleteAsksThenLeavesTheLastInvoiceSelected) {
     EXPECT_EQ(store::CurInvoiceRec, 1);
     EXPECT_EQ(dialogs->log().filter("Are you sure").size(), 2);
     EXPECT_EQ(dialogs->log().filter("Confirmation OkCancel/Cancel: Are you sure").size(), 2);  // Enter keeps it
+}
+
+// The report window is used here for the first time: "Print" reaches it through the report commands,
+// with the note just typed, and the invoice window stays open on its tables.
+TEST_F(InvoiceWindowTest, PrintShowsTheInvoiceAsTypedInTheReportWindow) {
+    startNew();
+    setLines({line("PEN-B", 3, 2.5)});
+    dialogs->answerInput("1001");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    QList<QStringList> shown;
+    withInvoice(1, [&](TInvoice& w) {
+        w.Memo2->setFocus();
+        QTest::keyClicks(w.Memo2, "Leave at the back door");
+        dialogs->onModal<reports::TReportF>([&](reports::TReportF& r) {
+            shown = reports::ReportLines;
+            r.mExit->trigger();
+        });
+        QTest::mouseClick(w.BtnPrint, Qt::LeftButton);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_NE(store::InvTable, nullptr);
+        QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+    });
+    QStringList cells;
+    for (const QStringList& l : shown) cells += l;
+    for (const char* expected : {"C36Tax Invoice", "L621001", "L13desc PEN-B", "R727.50", "L00Leave at the back door"})
+        EXPECT_TRUE(cells.contains(QLatin1String(expected))) << expected;
+    EXPECT_TRUE(reports::ReportLines.isEmpty());
 }
 
 TEST_F(InvoiceWindowTest, TaxDefinitionSavesTheChoicesCancelKeepsThem) {

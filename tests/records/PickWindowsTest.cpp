@@ -25,17 +25,27 @@ using records::TPickLab;
 using records::TPickProd;
 using records::TPickPur;
 
+// Invoices and label stocks are handed the window "New" opens by their caller; here one stand-in.
+QDialog* g_laterRecordWindow = nullptr;
+bool pickInvoice(bool allowNew, bool* created) {
+    return records::PickInvoice(allowNew ? g_laterRecordWindow : nullptr, created);
+}
+bool pickLabel(bool allowNew, bool* created) {
+    return records::PickLabel(allowNew ? g_laterRecordWindow : nullptr, created);
+}
+
 class PickWindowsTest : public PickTest {
 protected:
     void SetUp() override {
         PickTest::SetUp();
         app::CreateForms();
+        g_laterRecordWindow = &laterRecordWindow;
     }
     void TearDown() override {
-        records::ShowInvoiceWindow = nullptr;
-        records::ShowLabelDefWindow = nullptr;
+        g_laterRecordWindow = nullptr;
         PickTest::TearDown();
     }
+    QDialog laterRecordWindow;
     static QString cell(const PickGridWindow& w, int row, int column) {
         const QTableWidgetItem* item = w.StringGrid1->item(row, column);
         return item ? item->text() : QString();
@@ -68,9 +78,9 @@ const Launcher kLaunchers[] = {
     {"customers", records::PickCustomer, &store::CurCustRec, "Customer Database is Empty"},
     {"groups", records::PickGroup, &store::CurGroupRec, "Group Database is Empty"},
     {"products", records::PickProduct, &store::CurProductRec, "Product Database is Empty"},
-    {"invoices", records::PickInvoice, &store::CurInvoiceRec, "Invoice Database is Empty"},
+    {"invoices", pickInvoice, &store::CurInvoiceRec, "Invoice Database is Empty"},
     {"purchases", records::PickPurchase, &store::CurPurchaseRec, "Purchase Database is Empty"},
-    {"label stocks", records::PickLabel, &store::CurLabelRec, "Label Database is Empty"},
+    {"label stocks", pickLabel, &store::CurLabelRec, "Label Database is Empty"},
 };
 
 TEST_F(PickWindowsTest, EmptyTableWithoutNewIsRefusedWithItsMessage) {
@@ -148,37 +158,22 @@ TEST_F(PickWindowsTest, NewRoadCreatesOnlyWhatTheRecordWindowStored) {
     }
 }
 
-TEST_F(PickWindowsTest, InvoiceAndLabelStockNewRoadsGoThroughTheirHooks) {
+TEST_F(PickWindowsTest, InvoiceAndLabelStockNewOpensTheWindowTheCallerPassed) {
     openAll();
     addInvoice(1001, 1);
     addLabel("Avery 5160");
-    // The invoice window sets its hook when it is created; first both as if their windows were missing.
-    records::ShowInvoiceWindow = nullptr;
-    records::ShowLabelDefWindow = nullptr;
-    for (const Launcher* l : {&kLaunchers[3], &kLaunchers[5]}) {
-        // Without the later record window nothing is created.
-        dialogs->onModal([](QDialog& w) { click(w.findChild<QPushButton*>("BtnNew")); });
-        bool created = true;
-        EXPECT_FALSE(l->run(true, &created)) << l->name;
-        EXPECT_FALSE(created);
-        EXPECT_EQ(*l->current, 0);
-    }
-    int shown = 0;
-    records::ShowInvoiceWindow = [&] {
-        ++shown;
-        store::CurInvoiceRec = 2;
-    };
-    records::ShowLabelDefWindow = [&] {
-        ++shown;
-        store::CurLabelRec = 2;
-    };
     for (const Launcher* l : {&kLaunchers[3], &kLaunchers[5]}) {
         dialogs->onModal([](QDialog& w) { click(w.findChild<QPushButton*>("BtnNew")); });
+        // The passed window answers as a saved new record would.
+        dialogs->onModal([this, l](QDialog& w) {
+            EXPECT_EQ(&w, &laterRecordWindow) << l->name;
+            EXPECT_EQ(*l->current, 0) << l->name;
+            *l->current = 2;
+        });
         bool created = false;
         EXPECT_TRUE(l->run(true, &created)) << l->name;
-        EXPECT_TRUE(created);
+        EXPECT_TRUE(created) << l->name;
     }
-    EXPECT_EQ(shown, 2);
 }
 
 TEST_F(PickWindowsTest, NewIsDisabledWhenNotAllowedAndCancelAnswersMinusOne) {
@@ -327,7 +322,7 @@ TEST_F(PickWindowsTest, InvoiceSearchSeeksTheNumberRightAlignedAndShowsTheCustom
         QTest::keyClick(w.StringGrid1, Qt::Key_Up);
         QTest::keyClick(w.StringGrid1, Qt::Key_Return);
     });
-    EXPECT_TRUE(records::PickInvoice(false, nullptr));
+    EXPECT_TRUE(records::PickInvoice(nullptr));
     EXPECT_EQ(store::CurInvoiceRec, 12);
 }
 
@@ -424,7 +419,7 @@ TEST_F(PickWindowsTest, LabelStockListShowsEveryStockAndChoosesByLine) {
         w.ListBox1->setCurrentRow(2);
         click(w.BtnSelect);
     });
-    EXPECT_TRUE(records::PickLabel(false, nullptr));
+    EXPECT_TRUE(records::PickLabel(nullptr));
     EXPECT_EQ(store::CurLabelRec, old);
 }
 

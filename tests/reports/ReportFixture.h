@@ -13,8 +13,8 @@
 
 #include <memory>
 
-#include "app/Preferences.h"
 #include "base/Format.h"
+#include "base/ReportOutput.h"
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "store/DataDir.h"
@@ -67,7 +67,7 @@ protected:
         ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
         store::EngineInit();
         store::ReadSettings();
-        app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
+        base::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
         dialogs = std::make_unique<testing_support::ScriptedDialogs>();
         reports::SetPrinterMetrics(&m_printer);
     }

@@ -9,8 +9,8 @@
 
 #include <memory>
 
-#include "app/Preferences.h"
 #include "base/Format.h"
+#include "base/ReportOutput.h"
 #include "records/StationaryU.h"
 #include "reports/DateSpanU.h"
 #include "reports/MultGroupU.h"
@@ -60,7 +60,7 @@ TEST_F(ReportWindowTest, ScrollBarFollowsTheLinesThatDoNotFit) {
     EXPECT_EQ(window.ScrollBar1->maximum(), 1);
     EXPECT_EQ(window.ScrollBar1->pageStep(), perScreen - 1);
     // The screen font does not shrink below its floor however narrow the window.
-    app::ReportFont.setPointSize(30);
+    base::ReportFont.setPointSize(30);
     window.setWindowState(Qt::WindowNoState);
     window.resize(120, 400);
     QApplication::processEvents();
@@ -75,9 +75,9 @@ TEST_F(ReportWindowTest, WithoutAPrinterTheInstalledMetricsMeasureOnThePdfPage) 
     InstallPrinterMetrics();
     EXPECT_EQ(CurrentPrinter(), nullptr);
     EXPECT_EQ(PageDevice(), FallbackPdfPage());
-    app::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 12);
+    base::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 12);
     fill(3);
-    const RenderLayout layout = PaperLayout(FallbackPdfPage(), app::ReportFont, ReportWidth);
+    const RenderLayout layout = PaperLayout(FallbackPdfPage(), base::ReportFont, ReportWidth);
     EXPECT_EQ(LinesPerPage, std::min(60, FallbackPdfPage()->height() / layout.lineHeight - kPaperTopLines));
     EXPECT_EQ(dialogs->messages(), QStringList{kNoPrinterMessage});
     EndReport();
@@ -146,7 +146,7 @@ TEST_F(ReportWindowTest, DateSpanReadsTypedTwoDigitYearsThroughTheCenturyWindow)
         testing_support::typeDate(w.DateTimePicker2, QStringLiteral("1/3/99"));
         QTest::mouseClick(w.BtnOK, Qt::LeftButton);
     });
-    ASSERT_TRUE(ShowDateSpan());
+    ASSERT_TRUE(span.askSpan());
     EXPECT_EQ(base::DateFromDay(StartDate), QDate(1999, 1, 2));
     EXPECT_EQ(base::DateFromDay(EndDate), QDate(1999, 1, 3));
 }
@@ -163,7 +163,7 @@ TEST_F(ReportWindowTest, DateSpanRefusesAnEndBeforeTheStartAndHidesTheEndForOneD
         w.DateTimePicker2->setDate(QDate(2026, 6, 10));  // the same day is a span
         w.BtnOK->click();
     });
-    ASSERT_TRUE(ShowDateSpan());
+    ASSERT_TRUE(span.askSpan());
     EXPECT_EQ(dialogs->messages(),
               QStringList{QStringLiteral("Ending Date must be greater than or equal to Starting Date.")});
     EXPECT_EQ(EndDate, StartDate);
@@ -181,7 +181,7 @@ TEST_F(ReportWindowTest, DateSpanRefusesAnEndBeforeTheStartAndHidesTheEndForOneD
     EXPECT_EQ(dialogs->messages().size(), 1);
 
     dialogs->onModal<TDateSpan>([](TDateSpan& w) { w.BtnCancel->click(); });
-    EXPECT_FALSE(ShowDateSpan());
+    EXPECT_FALSE(span.askSpan());
 }
 
 TEST_F(ReportWindowTest, MultGroupListsGroupsAndReadsTheirNumbersBack) {

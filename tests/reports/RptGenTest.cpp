@@ -9,8 +9,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/Preferences.h"
 #include "base/Format.h"
+#include "base/ReportOutput.h"
 #include "reports/ReportRender.h"
 #include "reports/RptGen.h"
 #include "reports/RptUtil.h"
@@ -44,25 +44,10 @@ struct Inv {
     long cuNo;
 };
 
-// A demo business with a fixed closing day; the report window hook keeps what it was shown.
+// A demo business with a fixed closing day.
 class RptGenTest : public report_testing::DemoReportTest {
 protected:
     RptGenTest() : DemoReportTest(12, 40) {}
-
-    void SetUp() override {
-        DemoReportTest::SetUp();
-        ShowReportWindow = [this] {
-            ++shown;
-            lines = ReportLines;
-        };
-    }
-    void TearDown() override {
-        ShowReportWindow = nullptr;
-        ShowDateSpan = nullptr;
-        PickInvoiceHook = nullptr;
-        PickCustomerHook = nullptr;
-        DemoReportTest::TearDown();
-    }
 
     // The invoices as stored, in date order.
     QList<Inv> invoices() {
@@ -80,14 +65,12 @@ protected:
 
     int count(const QString& cellText) const {
         int n = 0;
-        for (const QStringList& l : lines)
+        for (const QStringList& l : ReportLines)
             for (const QString& c : l)
                 if (c == cellText) ++n;
         return n;
     }
 
-    QList<QStringList> lines;
-    int shown = 0;
 };
 
 TEST_F(RptGenTest, InvoicesByDateAreSeparatedByEjectEachWithItsLetterhead) {
@@ -96,14 +79,9 @@ TEST_F(RptGenTest, InvoicesByDateAreSeparatedByEjectEachWithItsLetterhead) {
     const double from = all[0].date, to = all[1].date;
     int inSpan = 0;
     for (const Inv& i : all) inSpan += (i.date >= from && i.date <= to);
-    ShowDateSpan = [&] {
-        EXPECT_EQ(StartDate, base::Today());  // invoices default to today
-        StartDate = from;
-        EndDate = to;
-        return true;
-    };
-    PrintInvoices(false, DocKind::Invoice);
-    ASSERT_EQ(shown, 1);
+    ASSERT_TRUE(store::OpenInvoiceTables());
+    AddInvoicesInSpan(DocKind::Invoice, from, to);
+    const QList<QStringList>& lines = ReportLines;
     EXPECT_EQ(count(QStringLiteral("EJECT")), inSpan - 1);
     EXPECT_EQ(count(QStringLiteral("C36Bluegum Office Supplies")), inSpan);  // the demo centres it
     EXPECT_EQ(count(QStringLiteral("C36Tax Invoice")), inSpan);
@@ -115,12 +93,6 @@ TEST_F(RptGenTest, InvoicesByDateAreSeparatedByEjectEachWithItsLetterhead) {
         ASSERT_LT(next, lines.size());
         EXPECT_EQ(lines[next][0], QStringLiteral("C36Bluegum Office Supplies"));
     }
-    // Nothing is left open, nothing is shown on cancel.
-    EXPECT_EQ(store::InvTable, nullptr);
-    ShowDateSpan = [] { return false; };
-    PrintInvoices(false, DocKind::Invoice);
-    EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(ReportLines.isEmpty());
 }
 
 TEST_F(RptGenTest, PickedBillsAreTitledByTheirBalance) {
@@ -137,13 +109,10 @@ TEST_F(RptGenTest, PickedBillsAreTitledByTheirBalance) {
             break;
         }
     ASSERT_EQ(picks.size(), 2) << "the demo has paid and owing invoices";
-    PickInvoiceHook = [&] {
-        if (picks.isEmpty()) return false;
-        store::CurInvoiceRec = picks.takeFirst();
-        return true;
-    };
-    PrintInvoices(true, DocKind::Bill);
-    ASSERT_EQ(shown, 1);
+    ASSERT_TRUE(store::OpenInvoiceTables());
+    ASSERT_TRUE(BeginPickedInvoices());
+    EXPECT_EQ(store::CurInvoiceRec, store::InvTable->recCount());  // the list starts on the last invoice
+    for (long rec : picks) AddPickedInvoice(DocKind::Bill, rec);
     EXPECT_EQ(count(QStringLiteral("C36Statement")), 1);
     EXPECT_EQ(count(QStringLiteral("C36Bill")), 1);
     EXPECT_EQ(count(QStringLiteral("EJECT")), 1);
@@ -157,17 +126,12 @@ TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotal
     for (const Inv& i : all)
         if (i.due != 0 && i.date >= from && i.date <= to) expected.insert(base::PadNumber(i.ivNo, 6));
     ASSERT_FALSE(expected.isEmpty());
-    ShowDateSpan = [&] {
-        StartDate = from;
-        EndDate = to;
-        return true;
-    };
-    PrintStatements(false);
-    ASSERT_EQ(shown, 1);
+    ASSERT_TRUE(store::OpenInvoiceTables());
+    AddStatementsWithBalances(from, to);
     QSet<QString> listed;
     base::Decimal due;
     int statements = 0;
-    for (const QStringList& l : lines) {
+    for (const QStringList& l : ReportLines) {
         if (l[1].startsWith(QLatin1String("R07")) && l[1] != QLatin1String("R07Invoice")) {
             listed.insert(l[1].mid(3));
             due += base::ReadAmount(l[9].mid(3));
@@ -212,7 +176,7 @@ TEST_F(RptGenTest, LetterheadFollowsJustificationLogoAndTopMargin) {
         return n;
     }();
     const int resolution = PageDevice()->logicalDpiY();
-    const int advance = PaperLayout(PageDevice(), app::ReportFont, ReportWidth).lineHeight;
+    const int advance = PaperLayout(PageDevice(), base::ReportFont, ReportWidth).lineHeight;
     EXPECT_EQ(margin, int(std::ceil(resolution * 0.5 / advance)));
     EXPECT_EQ(ReportLines[margin][0], QStringLiteral("IR73logo.png"));
     EXPECT_EQ(ReportLines[margin].last(), QStringLiteral("S 1.00 2.50"));
@@ -231,7 +195,7 @@ double companyLineInches(const QString& pdf) {
     BeginReport();
     AddLetterhead();
     QStringList bad;
-    EXPECT_TRUE(WritePdf(pdf, app::ReportFont, ReportLines, ReportWidth, &bad)) << pdf.toStdString();
+    EXPECT_TRUE(WritePdf(pdf, base::ReportFont, ReportLines, ReportWidth, &bad)) << pdf.toStdString();
     EXPECT_TRUE(bad.isEmpty());
     EndReport();
     const QList<report_testing::PdfPage> pages = report_testing::PdfPages(pdf);
@@ -254,7 +218,7 @@ TEST_F(RptGenTest, LetterheadMarginAndLogoRoomPrintAsManyInchesAsSetAt300And600D
         report_testing::PagePrinter printer(dpi);
         SetPrinterMetrics(&printer);
         ASSERT_EQ(PageDevice(), &printer.device());
-        const double line = double(PaperLayout(PageDevice(), app::ReportFont, 73).lineHeight) / dpi;
+        const double line = double(PaperLayout(PageDevice(), base::ReportFont, 73).lineHeight) / dpi;
         const QString stem = testing_support::artifactDir("reports") + QStringLiteral("/letterhead-%1dpi-").arg(dpi);
 
         s.TopMargin = 0;
@@ -385,7 +349,7 @@ TEST_F(RptGenTest, PdfOfAnInvoiceAndAStatementReadsInOrder) {
 
     const QString invoicePdf = testing_support::artifactDir("samples") + "/invoice.pdf";
     QStringList bad;
-    ASSERT_TRUE(WritePdf(invoicePdf, app::ReportFont, ReportLines, ReportWidth, &bad));
+    ASSERT_TRUE(WritePdf(invoicePdf, base::ReportFont, ReportLines, ReportWidth, &bad));
     EndReport();
     const QString text = pdfText(invoicePdf);
     QStringList expected = {"Bluegum Office Supplies", "Tax Invoice", address[0].trimmed(),
@@ -404,7 +368,7 @@ TEST_F(RptGenTest, PdfOfAnInvoiceAndAStatementReadsInOrder) {
     const QStringList row = StatementRow();
     AddStatement({row});
     const QString statementPdf = testing_support::artifactDir("samples") + "/statement.pdf";
-    ASSERT_TRUE(WritePdf(statementPdf, app::ReportFont, ReportLines, ReportWidth, &bad));
+    ASSERT_TRUE(WritePdf(statementPdf, base::ReportFont, ReportLines, ReportWidth, &bad));
     EndReport();
     const QString st = pdfText(statementPdf);
     at = 0;

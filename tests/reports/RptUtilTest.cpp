@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "app/Preferences.h"
 #include "base/Format.h"
+#include "base/ReportOutput.h"
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
@@ -27,8 +27,8 @@ QFont monoFont(int points) { return QFont(QStringLiteral("DejaVu Sans Mono"), po
 class FixedPrinter : public PagePrinter {
 public:
     explicit FixedPrinter(int lines) {
-        app::ReportFont = monoFont(10);
-        holdLines(lines, app::ReportFont, 50);
+        base::ReportFont = monoFont(10);
+        holdLines(lines, base::ReportFont, 50);
     }
 };
 
@@ -100,7 +100,7 @@ TEST_F(RptUtilTest, BreaksWithAndWithoutHeadings) {
 
 TEST_F(RptUtilTest, NoPrinterGivesSixtyLinesWithMessage) {
     testing_support::ScriptedDialogs dialogs;
-    app::ReportFont = monoFont(10);
+    base::ReportFont = monoFont(10);
     beginColumns(50);
     EXPECT_EQ(LinesPerPage, 60);
     ASSERT_EQ(dialogs.messages().size(), 1);
@@ -135,7 +135,7 @@ QList<QStringList> rowsByPage() {
 // ends inside the printable area: above the paper's bottom margin.
 void expectEveryPageInside(const QString& pdf, double bottomMarginPoints) {
     QStringList bad;
-    ASSERT_TRUE(WritePdf(pdf, app::ReportFont, ReportLines, ReportWidth, &bad));
+    ASSERT_TRUE(WritePdf(pdf, base::ReportFont, ReportLines, ReportWidth, &bad));
     const QList<report_testing::PdfPage> pages = report_testing::PdfPages(pdf);
     const QList<QStringList> rows = rowsByPage();
     ASSERT_EQ(pages.size(), rows.size()) << pdf.toStdString();
@@ -162,9 +162,9 @@ TEST_F(RptUtilTest, EveryPrintedPageEndsInsideThePrintableAreaAt8To12Points) {
     for (int points : {8, 10, 12}) {
         PagePrinter printer(300);
         SetPrinterMetrics(&printer);
-        app::ReportFont = monoFont(points);
+        base::ReportFont = monoFont(points);
         beginColumns(50);
-        const RenderLayout layout = PaperLayout(&printer.device(), app::ReportFont, ReportWidth);
+        const RenderLayout layout = PaperLayout(&printer.device(), base::ReportFont, ReportWidth);
         ASSERT_EQ(printer.device().logicalDpiY(), 300);
         EXPECT_EQ(LinesPerPage, printer.device().height() / layout.lineHeight - kHeadingReserve) << points;
         fillPages(2);
@@ -184,10 +184,10 @@ TEST_F(RptUtilTest, EveryPrintedPageEndsInsideThePrintableAreaAt8To12Points) {
 TEST_F(RptUtilTest, NoPrinterAndAFontTooLargeForSixtyLinesPagesByWhatFits) {
     testing_support::ScriptedDialogs dialogs;
     for (int points : {12, 14}) {
-        app::ReportFont = monoFont(points);
+        base::ReportFont = monoFont(points);
         beginColumns(50);
         EXPECT_LT(LinesPerPage, 60) << points;
-        const RenderLayout layout = PaperLayout(FallbackPdfPage(), app::ReportFont, ReportWidth);
+        const RenderLayout layout = PaperLayout(FallbackPdfPage(), base::ReportFont, ReportWidth);
         EXPECT_EQ(LinesPerPage, FallbackPdfPage()->height() / layout.lineHeight - kPaperTopLines) << points;
         fillPages(2);
         const double bottom = FallbackPdfPage()->pageLayout().margins(QPageLayout::Point).bottom();

@@ -1,0 +1,12 @@
+#include "base/ReportOutput.h"
+
+namespace base {
+
+QFont ReportFont;
+
+PrinterChoice& ReportPrinter() {
+    static PrinterChoice printer;
+    return printer;
+}
+
+}  // namespace base

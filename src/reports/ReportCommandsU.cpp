@@ -1,0 +1,64 @@
+#include "reports/ReportCommandsU.h"
+
+#include "records/PickU.h"
+#include "reports/DateSpanU.h"
+#include "reports/ReportU.h"
+#include "reports/RptUtil.h"
+#include "reports/Selection.h"
+#include "store/dbFiles.h"
+#include "ui/Forms.h"
+
+namespace reports {
+namespace {
+
+bool askDateSpan() {
+    TDateSpan* span = ui::Form<TDateSpan>();
+    return span && span->askSpan();
+}
+
+}  // namespace
+
+void ShowReport() {
+    if (LastLine() >= 0) ui::ShowForm<TReportF>();
+    EndReport();
+}
+
+void PrintInvoices(bool byPicking, DocKind kind) {
+    if (!store::OpenInvoiceTables()) return store::CloseAll();
+    if (!byPicking) {
+        SetDocumentSpan(kind);
+        if (askDateSpan()) {
+            AddInvoicesInSpan(kind, StartDate, EndDate);
+            ShowReport();
+        }
+    } else if (BeginPickedInvoices()) {
+        // Documents are picked without offering a new invoice.
+        while (records::PickInvoice(nullptr)) AddPickedInvoice(kind, store::CurInvoiceRec);
+        ShowReport();
+    }
+    store::CloseAll();
+}
+
+void PrintStatements(bool byPicking) {
+    if (!byPicking) {
+        SetCurrentMonth();
+        if (!askDateSpan()) return;
+    }
+    if (!store::OpenInvoiceTables()) return store::CloseAll();
+    if (!byPicking) {
+        AddStatementsWithBalances(StartDate, EndDate);
+    } else {
+        BeginPickedStatements();
+        while (records::PickCustomer(false)) AddPickedStatement(store::CurCustRec);
+    }
+    store::CloseAll();
+    ShowReport();
+}
+
+void PrintCurrentInvoice() {
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    ShowReport();
+}
+
+}  // namespace reports

@@ -1,0 +1,21 @@
+#pragma once
+// The report commands of the main window and the invoice window. Each asks the user for its selection
+// (TDateSpan, or a pick list again and again), has the generators build the report buffer from the
+// answers, and shows the report window on it.
+#include "reports/RptGen.h"
+
+namespace reports {
+
+// Invoices or bills: for a date span, or picked one by one from the invoice list. Opens the invoice
+// tables and closes every table at the end.
+void PrintInvoices(bool byPicking, DocKind kind);
+// Account statements: customers owing in a date span, or customers picked one by one.
+void PrintStatements(bool byPicking);
+// The invoice window's "Print": the invoice being edited (the working set) as a tax invoice. The
+// window's tables stay open.
+void PrintCurrentInvoice();
+
+// Shows the report window on the buffer when it has lines, then discards the buffer.
+void ShowReport();
+
+}  // namespace reports

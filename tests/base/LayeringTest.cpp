@@ -1,0 +1,45 @@
+// The layers as the includes draw them: each folder of src includes nothing from the folders above it.
+// Windows reach each other through ui::Form and the command units, never through the application.
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+TEST(LayeringTest, NoFolderIncludesAFolderAboveIt) {
+    const QStringList windows = {"ui", "records", "invoicing", "reports", "labels", "app"};
+    const struct {
+        const char* folder;
+        QStringList above;
+    } rules[] = {
+        {"base", QStringList{"store"} + windows},
+        {"store", windows},
+        {"ui", {"store", "records", "invoicing", "reports", "labels", "app"}},
+        {"records", {"invoicing", "reports", "labels", "app"}},
+        {"reports", {"invoicing", "labels", "app"}},
+        {"invoicing", {"app"}},
+        {"labels", {"app"}},
+    };
+    const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*"(\w+)/)"),
+                                     QRegularExpression::MultilineOption);
+    int files = 0;
+    QStringList offences;
+    for (const auto& rule : rules) {
+        const QString dir = QStringLiteral(CORVANE_SOURCE_DIR "/src/") + QLatin1String(rule.folder);
+        QDirIterator it(dir, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+            ++files;
+            for (const auto& m : include.globalMatch(QString::fromUtf8(file.readAll())))
+                if (rule.above.contains(m.captured(1))) offences << file.fileName() + " includes " + m.captured(0);
+        }
+    }
+    EXPECT_GT(files, 50) << "the source tree is where the test looks";
+    EXPECT_TRUE(offences.isEmpty()) << offences.join(QLatin1Char('\n')).toStdString();
+}
+
+}  // namespace
