@@ -123,12 +123,18 @@ bool indexFilesMissing(const TableEntry& table) {
     return false;
 }
 
+// Why a table could not be opened: the context's own code (another user's share lock, a missing file).
+WriteResult openFailure(TableKey key) {
+    const int code = Engine().lastStatus().code;
+    return WriteResult::EngineFailure(code < 0 ? code : int(xbase::kErrOpen), key);
+}
+
 // Creates the table's index group afresh and closes the table on every road.
 WriteResult rebuildTable(const TableEntry& table) {
     xbase::Context& context = Engine();
     context.errorCode();
     xbase::Table* handle = context.openTable(table.name);
-    if (!handle) return WriteResult::EngineFailure(xbase::kErrOpen, table.key);
+    if (!handle) return openFailure(table.key);
     const int built = handle->createIndex(table.name, TagDefs(table));
     const WriteResult result = built < 0 ? WriteResult::EngineFailure(built, table.key) : WriteResult();
     CloseAll();
@@ -176,7 +182,7 @@ WriteResult PackTable(TableKey key, bool compactMemo) {
     xbase::Context& context = Engine();
     context.errorCode();
     xbase::Table* table = context.openTable(Table(key).name);
-    if (!table) return WriteResult::EngineFailure(xbase::kErrOpen, key);
+    if (!table) return openFailure(key);
     int rc = table->pack();
     if (rc >= 0 && compactMemo) rc = table->compressMemo();
     WriteResult result = rc < 0 ? WriteResult::EngineFailure(rc, key) : WriteResult();

@@ -46,6 +46,8 @@ protected:
 
     // Every later write fails as on a write-protected disk (appends included).
     void writeProtect(bool on) { m_faults->setReadOnly(on); }
+    // The next write fails with code (kErrWrite, kErrDiskFull); the ones after it go through.
+    void failNextWrite(int code) { m_faults->failWrite(1, code); }
 
     // Each appends one record and returns its record number. REQUIRES: the table open.
     static long addGroup(int number, const QString& name) {

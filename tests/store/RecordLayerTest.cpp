@@ -326,3 +326,86 @@ TEST_F(RecordLayerTest, FindCustomerGroupLoadsOrClears) {
 }
 
 }  // namespace
+
+namespace {
+
+// A failure is told by the call that failed and never taken for a later command's: each refused
+// store below is followed by an open, which must simply work.
+TEST_F(RecordLayerTest, AFailureIsToldWhereItHappensAndNotByTheNextOpen) {
+    ASSERT_TRUE(OpenCust());
+    ASSERT_TRUE(OpenProd());
+    struct Case {
+        const char* name;
+        std::function<WriteResult()> fail;
+        const char* reason;
+        bool (*next)();
+    };
+    const Case cases[] = {
+        {"customer number too wide",
+         [] {
+             addCustomer(1);
+             CustRec.cuno = 1234567;
+             return StoreCust();
+         },
+         "too wide", OpenGroups},
+        {"product store past the end",
+         [] {
+             ProdTable->bottom();
+             ProdTable->skip(1);
+             return StoreProd();
+         },
+         "no record", OpenInv},
+    };
+    for (const Case& c : cases) {
+        const WriteResult result = c.fail();
+        EXPECT_FALSE(result.ok()) << c.name;
+        EXPECT_TRUE(result.reason().contains(QLatin1String(c.reason))) << c.name << ": " << result.reason().toStdString();
+        EXPECT_TRUE(c.next()) << c.name;
+        EXPECT_EQ(ErrorCode(), 0) << c.name;
+    }
+    // The refused number left the stored one as it was.
+    CustTable->go(1);
+    LoadCust();
+    EXPECT_EQ(CustRec.cuno, 1);
+    EXPECT_EQ(m_exits, 0);
+}
+
+// A buffer bound wrongly on purpose: the check names every fault.
+struct MisboundBuffer {
+    QString last;
+    int wrongKind = 0;
+    bool flag = false;
+    long number = 0;
+    QString unknown;
+};
+
+}  // namespace
+
+template <>
+struct store::BindingOf<MisboundBuffer> : store::BoundTo<MisboundBuffer, store::TableKey::Cust> {};
+template <>
+const std::vector<store::Binding<MisboundBuffer>>& store::BoundTo<MisboundBuffer, store::TableKey::Cust>::list() {
+    using B = MisboundBuffer;
+    static const std::vector<Binding<B>> list{{"LAST", &B::last},       {"FIRST", &B::wrongKind},
+                                              {"NGROUP", &B::flag},     {"CUNO", &B::number},
+                                              {"CUNO", &B::number},     {"NOSUCH", &B::unknown}};
+    return list;
+}
+
+namespace {
+
+TEST(RecordBindings, EveryBindingAndTagFitsTheCatalogueAndAMisfitIsNamed) {
+    const std::vector<std::string> faults = RecordLayerFaults();
+    EXPECT_TRUE(faults.empty()) << (faults.empty() ? std::string() : faults.front());
+
+    std::vector<std::string> misfits = BindingFaults<MisboundBuffer>();
+    const std::vector<std::string> expected{"CUST5.FIRST: a whole number bound to a field of type C",
+                                            "CUST5.NGROUP: a flag bound to a field of type N",
+                                            "CUST5.CUNO: bound twice", "CUST5.NOSUCH: no such field"};
+    EXPECT_EQ(misfits, expected);
+    // A member's field is found by its binding, with its catalogued width.
+    EXPECT_EQ(FieldWidth(&CustBuffer::last), 20);
+    EXPECT_EQ(FieldWidth(&GroupBuffer::cGroup), 59);
+}
+
+}  // namespace
