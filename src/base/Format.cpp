@@ -262,6 +262,12 @@ QString FixedText(double value, int width, int decimals) {
     return QString::number(value, 'f', std::max(decimals, 0)).rightJustified(width, QLatin1Char(' '));
 }
 
+QString TrimRight(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace()) --end;
+    return text.left(end);
+}
+
 QString Blanks(int n) { return n > 0 ? QString(n, QLatin1Char(' ')) : QString(); }
 
 QByteArray KeyText(const QString& text) { return Cp1252::fromUnicode(text.left(kKeyChars)); }

@@ -31,6 +31,8 @@ QString PadNumber(long long n, int width);
 // Always with "." (a value inside report markup, not a display text).
 QString FixedText(double value, int width, int decimals);
 QString Blanks(int n);
+// The text without its trailing blanks (a stored text is padded to its field's width).
+QString TrimRight(const QString& text);
 // The text as the engine's key bytes (Windows-1252, at most 60 characters; callers check
 // Cp1252::fits first, a character outside the set becomes "?").
 QByteArray KeyText(const QString& text);

@@ -171,7 +171,7 @@ void TCustomer::showCustomer() {
     showText(Edit11, c.fax.trimmed(), Limits::fax);
     showText(Edit12, c.email.trimmed(), Limits::email);
     showText(Edit13, c.note.trimmed(), Limits::note);
-    Memo1->setPlainText(parts::trimRight(c.comments));
+    Memo1->setPlainText(base::TrimRight(c.comments));
     showText(Edit14, CustomerGroupName().trimmed(), Limits::group);
 }
 

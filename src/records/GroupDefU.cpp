@@ -76,7 +76,7 @@ TGroupDef::TGroupDef(QWidget* parent) : ui::EditWindow(parent) {
 void TGroupDef::FormShow() {
     BtnDelete->setEnabled(BeginGroup());
     Edit1->setText(base::PadNumber(store::GroupRec.nGroup, 2));
-    parts::showText(Edit2, parts::trimRight(store::GroupRec.cGroup), kNameLimit);
+    parts::showText(Edit2, base::TrimRight(store::GroupRec.cGroup), kNameLimit);
     Edit2->setFocus();
 }
 

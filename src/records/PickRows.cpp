@@ -7,11 +7,7 @@ namespace records {
 namespace {
 
 // Grid cells drop the blanks a text is stored with, so a short name is not cut short by them.
-QString cell(const QString& stored) {
-    qsizetype end = stored.size();
-    while (end > 0 && stored.at(end - 1) == QLatin1Char(' ')) --end;
-    return stored.left(end);
-}
+QString cell(const QString& stored) { return base::TrimRight(stored); }
 
 QStringList withMarker(QStringList cells, bool deleted, int column, const char* marker) {
     if (deleted) cells[column] = QString::fromLatin1(marker);

@@ -58,12 +58,6 @@ inline void showText(QLineEdit* edit, const QString& text, int limit) {
     edit->setText(text);
 }
 
-inline QString trimRight(const QString& text) {
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace()) --end;
-    return text.left(end);
-}
-
 inline void helpKey(QWidget* window, int context) {
     auto* key = new QShortcut(QKeySequence::HelpContents, window);
     QObject::connect(key, &QShortcut::activated, window, [context] { ui::ShowHelp(context); });
