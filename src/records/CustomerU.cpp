@@ -46,6 +46,7 @@ TCustomer::TCustomer(QWidget* parent) : ui::EditWindow(parent) {
     using namespace parts;
     setObjectName(QStringLiteral("TCustomer"));
     setWindowTitle(kCaption);
+    askBeforeDiscarding();
 
     Label1 = label(this, "Label1", kNumberLabel);
     Label2 = label(this, "Label2", kNameLabel);
