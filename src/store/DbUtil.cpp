@@ -1,5 +1,6 @@
 #include "store/DbUtil.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include "base/Dialogs.h"
+#include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/Catalogue.h"
 #include "store/dbFiles.h"
@@ -34,6 +36,9 @@ const QString kBackupSameDir = QStringLiteral("Backup must be to a different dri
 const QString kRestoreSameDir = QStringLiteral("Restore must be from a different drive and/or directory");
 const QString kBackupFailed = QStringLiteral("Backup Failed . . Check that disk is not write protected");
 const QString kRestoreFailed = QStringLiteral("Restore Failed . . Check that your disk is not full.");
+// %1 the working directory, %2 the backup's directory, %3 the date the backup was made.
+const QString kReplaceData = QStringLiteral("Replace the data in %1 with the backup from %2 made on %3?");
+const QString kReplaceDataUndated = QStringLiteral("Replace the data in %1 with the backup from %2?");
 
 // The index rebuild, in order, with the progress shown after each table in full mode (0: none). The
 // bar reads 5, 25, 30, 35, 40, 60, 80, 100 and a closing 100: the label table's 100 is the closing one.
@@ -323,6 +328,26 @@ bool sameDirectory(const QString& a, const QString& b) {
     return QDir::cleanPath(a.trimmed()) == QDir::cleanPath(b.trimmed());
 }
 
+// The day the backup in dir was made: the newest of its files (a copy is written afresh, so its time
+// is the backup's); 0 when none of them is there.
+double backupDay(const QString& dir) {
+    QDateTime newest;
+    for (const BackupStep& step : kBackupSteps) {
+        const QFileInfo file(resolveIn(dir, QLatin1String(step.file)));
+        if (file.exists() && (!newest.isValid() || file.lastModified() > newest)) newest = file.lastModified();
+    }
+    return newest.isValid() ? base::DayFromDate(newest.date()) : 0;
+}
+
+// Restoring replaces every table of the working directory: asked first, with Cancel for Enter.
+bool confirmReplace(const QString& working, const QString& backup) {
+    const QString from = QDir::cleanPath(backup.trimmed());
+    const double day = backupDay(from);
+    const QString question = day > 0 ? kReplaceData.arg(QDir::cleanPath(working), from, base::DateText(day))
+                                     : kReplaceDataUndated.arg(QDir::cleanPath(working), from);
+    return base::ConfirmDestructive(question);
+}
+
 }  // namespace
 
 FileOps SystemFileOps() { return FileOps{systemCopy, IsRemovableDirectory}; }
@@ -397,6 +422,7 @@ void RestoreCommand(const QString& chosen, const QString& current) {
         base::ShowMessage(kRestoreSameDir);
         return;
     }
+    if (!confirmReplace(current, chosen)) return;
     if (!CopyDataFiles(CopyDirection::Restore, chosen)) base::ShowMessage(kRestoreFailed);
     base::ShowStatus(QString());
     RebuildIndexes(false);

@@ -40,8 +40,9 @@ bool CopyDataFiles(CopyDirection direction, const QString& dir);
 bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name);
 
 // The Backup and Restore commands after the chooser: chosen is the confirmed directory (empty when the
-// user cancelled), current the working directory noted before the chooser was shown. Restore rebuilds
-// every index afterwards, whether the copy succeeded or not.
+// user cancelled), current the working directory noted before the chooser was shown. Restore asks
+// before it replaces the working data (Cancel changes nothing) and rebuilds every index afterwards,
+// whether the copy succeeded or not.
 void BackupCommand(const QString& chosen, const QString& current);
 void RestoreCommand(const QString& chosen, const QString& current);
 

@@ -1,4 +1,5 @@
 // Backup and restore of the data files.
+#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -68,6 +69,7 @@ TEST_F(BackupTest, BackupThenRestoreRoundTripsEveryFileByteForByte) {
     store::EraseAll();
     ASSERT_NE(workingSet(), original);
     sink.calls.clear();
+    dialogs->answer(base::Answer::Ok);  // replace the data
     store::RestoreCommand(target() + QLatin1Char('/'), dataDir());
     EXPECT_EQ(workingSet(), original);
     EXPECT_TRUE(sink.calls.contains(QStringLiteral("S:Rebuilding Indexes")));
@@ -172,8 +174,9 @@ TEST_F(BackupTest, RestoreFromAnIncompleteSetReplacesNothing) {
     const auto before = workingSet();
 
     RecordingSink sink;
+    dialogs->answer(base::Answer::Ok);  // replace the data
     store::RestoreCommand(target(), dataDir());
-    EXPECT_EQ(dialogs->messages(),
+    EXPECT_EQ(dialogs->messages().mid(1),
               (QStringList{QStringLiteral("Unable to find ") + target() + QStringLiteral("/GROUPS.dbf\nFunction Aborted"),
                            kRestoreFailed}));
     EXPECT_EQ(workingSet(), before);
@@ -186,10 +189,31 @@ TEST_F(BackupTest, RestoreFromRemovableMediaAsksForTheDiskHoldingAMissingFile) {
     store::FileOps ops = store::SystemFileOps();
     ops.isRemovable = [](const QString&) { return true; };
     FileOpsScope scope(ops);
+    dialogs->answer(base::Answer::Ok);  // replace the data
     dialogs->answer(base::Answer::Cancel);
     store::RestoreCommand(target(), dataDir());
-    EXPECT_EQ(dialogs->log(), (QStringList{QStringLiteral("Information OkCancel: Insert disk containing GROUPS.dbf"),
+    EXPECT_EQ(dialogs->log().mid(1), (QStringList{QStringLiteral("Information OkCancel: Insert disk containing GROUPS.dbf"),
                                            QStringLiteral("Information Ok: ") + kRestoreFailed}));
+}
+
+TEST_F(BackupTest, RestoreAsksBeforeReplacingTheDataAndCancelKeepsIt) {
+    store::BackupCommand(target(), dataDir());
+    for (const QString& name : store::BackupFiles()) {
+        QFile file(targetFile(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime(QDate(2026, 5, 4), QTime(17, 30)), QFileDevice::FileModificationTime);
+    }
+    dialogs->answer(base::Answer::Ok);
+    store::EraseAll();
+    const auto erased = workingSet();
+    RecordingSink sink;
+    dialogs->answer(base::Answer::Cancel);
+    store::RestoreCommand(QStringLiteral(" ") + target() + QStringLiteral("/"), dataDir());
+    EXPECT_EQ(dialogs->log().last(), QStringLiteral("Warning OkCancel/Cancel: Replace the data in ") + dataDir() +
+                                         QStringLiteral(" with the backup from ") + target() +
+                                         QStringLiteral(" made on 5/4/26?"));
+    EXPECT_EQ(workingSet(), erased);
+    EXPECT_TRUE(sink.calls.isEmpty()) << "nothing copied, nothing rebuilt";
 }
 
 TEST_F(BackupTest, BackupFindsTablesWhoseNamesDifferInCase) {
