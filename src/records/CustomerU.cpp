@@ -33,6 +33,14 @@ const QString kCancel = QStringLiteral("Cancel");
 const QString kHelp = QStringLiteral("Help");
 const QString kSelectGroup = QStringLiteral("Please Select Customer Group");
 const QString kAppendFailed = QStringLiteral("Unable to Append record . . Please try again.");
+// %1 the customer's name.
+const QString kDeleteWithInvoice =
+    QStringLiteral("Delete %1? 1 invoice names this customer; it will print without an address.");
+// %1 the customer's name, %2 how many invoices.
+const QString kDeleteWithInvoices =
+    QStringLiteral("Delete %1? %2 invoices name this customer; they will print without an address.");
+const QString kInvoicesUnreadable =
+    QStringLiteral("Unable to read the invoices of this customer. The customer was not deleted.");
 
 // Entry limits of the single-line fields.
 struct Limits {
@@ -206,6 +214,20 @@ void TCustomer::BtnSaveClick() {
 }
 
 void TCustomer::BtnDeleteClick() {
+    // The invoices keep the customer's number; without the record they print with an empty "To:".
+    const long invoices = CustomerInvoiceCount(store::CustRec.cuno);
+    if (invoices < 0) {
+        base::ShowMessage(kInvoicesUnreadable);
+        return;
+    }
+    if (invoices > 0) {
+        const store::CustBuffer& c = store::CustRec;
+        QString name = (c.last.trimmed() + QLatin1Char(' ') + c.first.trimmed()).trimmed();
+        if (name.isEmpty()) name = c.addr1.trimmed();
+        const QString question =
+            invoices == 1 ? kDeleteWithInvoice.arg(name) : kDeleteWithInvoices.arg(name, QString::number(invoices));
+        if (!base::ConfirmDestructive(question, base::MsgKind::Confirmation)) return;
+    }
     DeleteCustomer();
     accept();
 }
