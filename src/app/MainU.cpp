@@ -4,13 +4,16 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/AboutU.h"
 #include "app/ArtU.h"
@@ -47,6 +50,21 @@ constexpr QSize kClientSize(539, 311);
 
 bool isInside(const QWidget* widget, const QWidget* box) {
     return widget && (widget == box || box->isAncestorOf(widget));
+}
+
+// Shows the splash and lets it paint before the start-up work holds the thread: the display draws a
+// window only once it has mapped it, and until then the splash was a black rectangle.
+void showSplash(QWidget* splash) {
+    constexpr qint64 kMapWaitMs = 500;
+    splash->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(splash->windowHandle() && splash->windowHandle()->isExposed()) && waited.elapsed() < kMapWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    splash->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace
@@ -448,10 +466,7 @@ void TMain::FormShow() {
     m_started = true;
     auto* splash = Form<TAboutForm>();
     SplashMode = true;
-    if (splash) {
-        splash->show();
-        splash->repaint();
-    }
+    if (splash) showSplash(splash);
     const SplashClock clock;
     if (StartUp() != StartupResult::Ready) {
         m_started = false;

@@ -168,6 +168,53 @@ TEST_F(MainWindowTest, WithoutDataFilesTheProgramEndsAfterTheMessage) {
     EXPECT_FALSE(store::EngineActive());
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// Runs a check at the moment each message is shown.
+class WatchingDialogs : public testing_support::ScriptedDialogs {
+public:
+    using ScriptedDialogs::message;
+    base::Answer message(base::MsgKind kind, const QString& text, base::MsgButtons buttons,
+                         base::MsgDefault def) override {
+        if (onMessage) onMessage();
+        return ScriptedDialogs::message(kind, text, buttons, def);
+    }
+    std::function<void()> onMessage;
+};
+
+TEST_F(MainWindowTest, TheSplashIsPaintedBeforeTheStartUpWorkAndWhileItWaits) {
+    auto* splash = app::Form<app::TAboutForm>();
+    PaintCounter picture(splash->Image1);
+    // The missing data files are the start-up's first finding: the splash must be up and drawn by then.
+    QString error;
+    ASSERT_TRUE(store::RemoveDataFiles(dataDir(), &error));
+    WatchingDialogs watch;
+    int paintsAtMessage = -1;
+    watch.onMessage = [&] { paintsAtMessage = splash->isVisible() ? picture.paints : -1; };
+    main->show();
+    EXPECT_GT(paintsAtMessage, 0);
+
+    app::SplashMinimumMs = 100;
+    splash->show();
+    const int before = picture.paints;
+    const app::SplashClock clock;
+    splash->Image1->update();
+    clock.waitForMinimum();
+    EXPECT_GT(picture.paints, before) << "the splash repaints while it waits";
+    splash->hide();
+}
+
 TEST_F(MainWindowTest, AboutHidesItsOkButtonOnlyAsSplash) {
     auto* about = app::Form<app::TAboutForm>();
     EXPECT_EQ(about->windowTitle(), QStringLiteral("About Corvane Invoicing ") + app::VersionText());
