@@ -78,6 +78,17 @@ void ProgressPanel::setPercent(int percent) {
     repaint();  // long operations run without an event loop: paint now
 }
 
+namespace {
+
+// How long an operation's outcome stays in the status bar.
+constexpr int kResultMs = 5000;
+
+// A long operation holds the thread: the window takes its paint and layout events between the steps,
+// so what it shows reaches the screen; the user's clicks and keys wait until it ends.
+void letThePanelsPaint() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+}  // namespace
+
 void ProgressPanel::paintEvent(QPaintEvent*) {
     // The bar: x from 5 to 5 + percent, y from 3 to the height less 1; silver over the whole
     // 100 pixels when cleared.
@@ -448,12 +459,19 @@ void TMain::buildStatusBar() {
 // ---------------------------------------------------------------- status sink
 
 void TMain::showStatus(const QString& text) {
+    StatusBar1->clearMessage();  // a result still shown would hide the panels
     StatusPanel1->setText(text);
     StatusPanel0->setPercent(0);
     repaint();
+    letThePanelsPaint();
 }
 
-void TMain::showProgress(int percent) { StatusPanel0->setPercent(percent); }
+void TMain::showProgress(int percent) {
+    StatusPanel0->setPercent(percent);
+    letThePanelsPaint();
+}
+
+void TMain::showResult(const QString& text) { StatusBar1->showMessage(text, kResultMs); }
 
 // ---------------------------------------------------------------- showing and closing
 
@@ -588,8 +606,8 @@ void TMain::BtnRestoreClick() {
     store::RestoreCommand(chosen, current);
 }
 
-void TMain::BtnIndexClick() { store::RebuildIndexes(false); }
-void TMain::BtnPackClick() { store::PackAll(); }
+void TMain::BtnIndexClick() { store::ReindexCommand(); }
+void TMain::BtnPackClick() { store::PackCommand(); }
 void TMain::BtnInvoiceClick() { invoicing::InvoiceCommand(); }
 void TMain::BtnCustClick() { records::CustomerCommand(); }
 void TMain::BtnGroupsClick() { records::GroupCommand(); }

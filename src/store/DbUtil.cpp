@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,6 +40,14 @@ const QString kRestoreFailed = QStringLiteral("Restore Failed . . Check that you
 // %1 the working directory, %2 the backup's directory, %3 the date the backup was made.
 const QString kReplaceData = QStringLiteral("Replace the data in %1 with the backup from %2 made on %3?");
 const QString kReplaceDataUndated = QStringLiteral("Replace the data in %1 with the backup from %2?");
+// %1 the table.
+const QString kPackFailed = QStringLiteral("Unable to pack %1. Its deleted records stay until the next pack.");
+// %1 how many tables.
+const QString kReindexDone = QStringLiteral("Reindex of %1 tables completed.");
+const QString kPackDone = QStringLiteral("Pack of %1 tables completed.");
+// %1 how many files, %2 the directory.
+const QString kBackupDone = QStringLiteral("Backup of %1 files to %2 completed.");
+const QString kRestoreDone = QStringLiteral("Restore of %1 files from %2 completed.");
 
 // The index rebuild, in order, with the progress shown after each table in full mode (0: none). The
 // bar reads 5, 25, 30, 35, 40, 60, 80, 100 and a closing 100: the label table's 100 is the closing one.
@@ -146,7 +155,7 @@ bool rebuildTable(const TableEntry& table) {
 
 // ---------------------------------------------------------------- maintenance
 
-void RebuildIndexes(bool quick) {
+bool RebuildIndexes(bool quick) {
     {
         OptionScope options(/*accessMode=*/1, /*autoOpen=*/0, /*safety=*/0);
         if (!quick) {
@@ -156,36 +165,53 @@ void RebuildIndexes(bool quick) {
         for (const RebuildStep& step : kRebuildSteps) {
             const TableEntry& table = Table(step.table);
             if (!quick || indexFilesMissing(table)) {
-                if (!rebuildTable(table)) return;
+                if (!rebuildTable(table)) return false;
             }
             if (!quick && step.progressAfter > 0) base::ShowProgress(step.progressAfter);
         }
         if (!quick) base::ShowProgress(100);
     }
     if (!quick) base::ShowStatus(QString());
+    return true;
 }
 
-void PackTable(const QString& name, bool compactMemo) {
-    OptionScope options(/*accessMode=*/1);
-    xbase::Context& context = Engine();
-    xbase::Table* table = context.openTable(name.toStdString());
-    if (context.errorCode() != 0 || !table) return;
-    table->pack();
-    if (compactMemo) table->compressMemo();
-    table->close();
+bool PackTable(const QString& name, bool compactMemo) {
+    bool packed = false;
+    {
+        OptionScope options(/*accessMode=*/1);
+        xbase::Context& context = Engine();
+        xbase::Table* table = context.openTable(name.toStdString());
+        if (context.errorCode() == 0 && table) {
+            packed = table->pack() >= 0;
+            if (packed && compactMemo) packed = table->compressMemo() >= 0;
+            packed = table->close() >= 0 && packed;
+        }
+    }
+    if (!packed) base::ShowMessage(kPackFailed.arg(name));
+    return packed;
 }
 
-void PackAll() {
+bool PackAll() {
+    bool all = true;
     {
         OptionScope options(/*accessMode=*/1);
         base::ShowStatus(kPacking);
         for (const PackStep& step : kPackSteps) {
             base::ShowProgress(step.progressBefore);
-            PackTable(QString::fromLatin1(Table(step.table).name), step.compactMemo);
+            all = PackTable(QString::fromLatin1(Table(step.table).name), step.compactMemo) && all;
         }
         base::ShowStatus(QString());
     }
     PackPending = false;
+    return all;
+}
+
+void ReindexCommand() {
+    if (RebuildIndexes(false)) base::ShowResult(kReindexDone.arg(std::size(kRebuildSteps)));
+}
+
+void PackCommand() {
+    if (PackAll()) base::ShowResult(kPackDone.arg(std::size(kPackSteps)));
 }
 
 void EraseAll() {
@@ -339,12 +365,15 @@ double backupDay(const QString& dir) {
     return newest.isValid() ? base::DayFromDate(newest.date()) : 0;
 }
 
+// A directory as the messages name it.
+QString shownDirectory(const QString& dir) { return QDir::toNativeSeparators(QDir::cleanPath(dir.trimmed())); }
+
 // Restoring replaces every table of the working directory: asked first, with Cancel for Enter.
 bool confirmReplace(const QString& working, const QString& backup) {
-    const QString from = QDir::cleanPath(backup.trimmed());
+    const QString from = shownDirectory(backup);
     const double day = backupDay(from);
-    const QString question = day > 0 ? kReplaceData.arg(QDir::cleanPath(working), from, base::DateText(day))
-                                     : kReplaceDataUndated.arg(QDir::cleanPath(working), from);
+    const QString question = day > 0 ? kReplaceData.arg(shownDirectory(working), from, base::DateText(day))
+                                     : kReplaceDataUndated.arg(shownDirectory(working), from);
     return base::ConfirmDestructive(question);
 }
 
@@ -412,8 +441,11 @@ void BackupCommand(const QString& chosen, const QString& current) {
         base::ShowMessage(kBackupSameDir);
         return;
     }
-    if (!CopyDataFiles(CopyDirection::Backup, chosen)) base::ShowMessage(kBackupFailed);
+    const bool copied = CopyDataFiles(CopyDirection::Backup, chosen);
+    if (!copied) base::ShowMessage(kBackupFailed);
     base::ShowStatus(QString());
+    if (copied)
+        base::ShowResult(kBackupDone.arg(QString::number(BackupFiles().size()), shownDirectory(chosen)));
 }
 
 void RestoreCommand(const QString& chosen, const QString& current) {
@@ -423,9 +455,11 @@ void RestoreCommand(const QString& chosen, const QString& current) {
         return;
     }
     if (!confirmReplace(current, chosen)) return;
-    if (!CopyDataFiles(CopyDirection::Restore, chosen)) base::ShowMessage(kRestoreFailed);
+    const bool copied = CopyDataFiles(CopyDirection::Restore, chosen);
+    if (!copied) base::ShowMessage(kRestoreFailed);
     base::ShowStatus(QString());
-    RebuildIndexes(false);
+    if (RebuildIndexes(false) && copied)
+        base::ShowResult(kRestoreDone.arg(QString::number(BackupFiles().size()), shownDirectory(chosen)));
 }
 
 }  // namespace store

@@ -12,12 +12,17 @@ namespace store {
 // ---- Maintenance (REQUIRES: EngineInit) ------------------------------------------------------------
 
 // Rebuilds the index groups. quick: only the tables with an index or group file missing, silently.
-// An engine error ends the program.
-void RebuildIndexes(bool quick);
-// Packs every table (memo files of CUST5, INV5 and Prod5 compacted) and clears PackPending.
-void PackAll();
-// Packs one table opened by name; a table that cannot be opened is passed over.
-void PackTable(const QString& name, bool compactMemo);
+// An engine error ends the program; false when it stopped the rebuild (the exit hook returned).
+bool RebuildIndexes(bool quick);
+// Packs every table (memo files of CUST5, INV5 and Prod5 compacted) and clears PackPending. False
+// when a table was passed over.
+bool PackAll();
+// Packs one table opened by name. A table that cannot be opened or packed is passed over, with a
+// message naming it; false then.
+bool PackTable(const QString& name, bool compactMemo);
+// The Reindex and Pack commands: the operation, then its outcome in the status bar.
+void ReindexCommand();
+void PackCommand();
 // Empties the data tables after the user confirmed the warning; label stocks, settings and import
 // directories stay. Cancel changes nothing.
 void EraseAll();
@@ -40,7 +45,8 @@ bool CopyDataFiles(CopyDirection direction, const QString& dir);
 bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name);
 
 // The Backup and Restore commands after the chooser: chosen is the confirmed directory (empty when the
-// user cancelled), current the working directory noted before the chooser was shown. Restore asks
+// user cancelled), current the working directory noted before the chooser was shown. Success ends with
+// the outcome in the status bar, failure with a message. Restore asks
 // before it replaces the working data (Cancel changes nothing) and rebuilds every index afterwards,
 // whether the copy succeeded or not.
 void BackupCommand(const QString& chosen, const QString& current);

@@ -14,6 +14,7 @@
 #include "app/Forms.h"
 #include "app/MainU.h"
 #include "app/Preferences.h"
+#include "base/Format.h"
 #include "store/DbUtil.h"
 #include "store/Settings.h"
 #include "ui/DriveDirU.h"
@@ -339,6 +340,46 @@ TEST_F(MainWindowTest, BackupAndRestoreThroughTheChooser) {
     main->BtnRestore->click();
     EXPECT_TRUE(ui::ChosenDir.isEmpty());
     EXPECT_EQ(dialogs->messages(), QStringList{}) << "a cancelled chooser shows nothing";
+}
+
+TEST_F(MainWindowTest, LongOperationsEndWithTheirOutcomeInTheStatusBar) {
+    start();
+    main->PageControl1->setCurrentWidget(main->TabSheet5);
+    QTemporaryDir target(QDir::tempPath() + QStringLiteral("/corvane-backup-XXXXXX"));
+    auto choose = [&] {
+        dialogs->onModal<ui::TDriveDir>([&](ui::TDriveDir& chooser) {
+            ASSERT_TRUE(chooser.setDirectory(target.path()));
+            QTest::mouseClick(chooser.BtnOK, Qt::LeftButton);
+        });
+    };
+    struct Case {
+        QToolButton* button;
+        std::function<void()> before;
+        QString outcome;  // the status bar's message; empty when a message box told of a failure
+        QStringList messages;
+    };
+    const QString groups = QDir(dataDir()).entryList({QStringLiteral("GROUPS.dbf")}, QDir::Files).value(0);
+    const Case cases[] = {
+        {main->BtnIndex, [] {}, QStringLiteral("Reindex of 8 tables completed."), {}},
+        {main->BtnPack, [] {}, QStringLiteral("Pack of 8 tables completed."), {}},
+        {main->BtnBackup, choose, QStringLiteral("Backup of 11 files to ") + target.path() + QStringLiteral(" completed."), {}},
+        {main->BtnRestore, [&] { choose(); dialogs->answer(base::Answer::Ok); },
+         QStringLiteral("Restore of 11 files from ") + target.path() + QStringLiteral(" completed."),
+         {QStringLiteral("Replace the data in ") + dataDir() + QStringLiteral(" with the backup from ") + target.path() +
+          QStringLiteral(" made on ") + base::DateText(base::Today()) + QLatin1Char('?')}},
+        {main->BtnPack, [&] { QFile::rename(path(groups), path(QStringLiteral("GROUPS.bak"))); }, QString(),
+         {QStringLiteral("Unable to pack GROUPS. Its deleted records stay until the next pack.")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button->objectName().toStdString());
+        c.before();
+        const qsizetype shown = dialogs->messages().size();
+        QTest::mouseClick(c.button, Qt::LeftButton);
+        EXPECT_EQ(dialogs->messages().mid(shown), c.messages);
+        EXPECT_EQ(main->StatusBar1->currentMessage(), c.outcome);
+        EXPECT_TRUE(main->StatusPanel1->text().isEmpty());
+        EXPECT_EQ(main->StatusPanel0->percent(), 0);
+    }
 }
 
 TEST_F(MainWindowTest, ExitPacksPendingDeletionsAndEndsTheContext) {
