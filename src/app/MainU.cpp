@@ -291,7 +291,7 @@ QRadioButton* radio(QWidget* parent, const char* name, const QString& caption) {
 }
 
 QLineEdit* readOnlyEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(QLatin1String(name), parent);  // keeps its design-time text until set
+    auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
     return edit;
@@ -525,10 +525,7 @@ void TMain::Exit1Click() { close(); }
 
 void TMain::showReportFont() { Edit1->setText(FontText(ReportFont)); }
 
-void TMain::showPrinter() {
-    const QString text = PrinterText(CurrentPrinter());
-    if (!text.isEmpty()) Edit2->setText(text);
-}
+void TMain::showPrinter() { Edit2->setText(PrinterText(CurrentPrinter())); }
 
 void TMain::showPreferences() {
     (SortByName() ? RadioButton1 : RadioButton2)->setChecked(true);

@@ -37,7 +37,7 @@ base::PrinterChoice& CurrentPrinter() {
 }
 
 QString PrinterText(const base::PrinterChoice& printer) {
-    if (printer.name.isEmpty()) return QString();
+    if (printer.name.isEmpty()) return QStringLiteral("No printer");
     return printer.name + (printer.landscape ? QStringLiteral("-Landscape") : QStringLiteral("-Portrait"));
 }
 

@@ -24,7 +24,7 @@ void StoreReportFont(const QFont& font);
 
 // The printer reports go to; an empty name when there is no printer.
 base::PrinterChoice& CurrentPrinter();
-// "name-Landscape" or "name-Portrait"; empty when there is no printer.
+// "name-Landscape" or "name-Portrait"; "No printer" when there is none.
 QString PrinterText(const base::PrinterChoice& printer);
 
 // The settings' sort order (true: by name) and inventory method (true: first in - first out).

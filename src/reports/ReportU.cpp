@@ -26,6 +26,7 @@ const QString kUnfitCharacters =
     QStringLiteral("The report was saved, but some of its characters have no place in the Windows-1252 "
                    "character set of the file and were written as \"?\" (the first in line %1): ");
 const QString kCannotLoadPicture = QStringLiteral("Unable to load the picture ");
+const QString kPrintToPdf = QStringLiteral("No printer is installed. Save the report as a PDF file instead?");
 
 QPrinterInfo currentPrinterInfo() {
     const QString name = app::CurrentPrinter().name;
@@ -210,7 +211,7 @@ void TReportF::mExitClick() { accept(); }
 void TReportF::mPrintClick() {
     const std::unique_ptr<QPrinter> printer = newCurrentPrinter();
     if (!printer) {
-        base::ShowMessage(kNoPrinterMessage);
+        if (base::ConfirmYesNo(kPrintToPdf)) Pdf1Click();
         return;
     }
     QStringList bad;

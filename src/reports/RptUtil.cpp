@@ -28,6 +28,8 @@ const QString kNoPrinterMessage = QStringLiteral("Default Printer Not Found. Pri
 namespace {
 
 PrinterMetrics* g_metrics = nullptr;
+// The missing printer is told once a session (until a printer is found), not before every report.
+bool g_noPrinterTold = false;
 
 QStringList emptyLine() {
     QStringList line;
@@ -54,9 +56,11 @@ int pdfLinesPerPage() {
 int computeLinesPerPage() {
     QPagedPaintDevice* printer = g_metrics ? g_metrics->selectPrinter() : nullptr;
     if (!printer) {
-        base::ShowMessage(kNoPrinterMessage);
+        if (!g_noPrinterTold) base::ShowMessage(kNoPrinterMessage);
+        g_noPrinterTold = true;
         return pdfLinesPerPage();
     }
+    g_noPrinterTold = false;
     const int lines = pageLines(printer);
     return lines > 0 ? std::max(1, lines - kHeadingReserve) : pdfLinesPerPage();
 }
@@ -70,7 +74,10 @@ int columnAt(const QString& cell, int from) {
 
 }  // namespace
 
-void SetPrinterMetrics(PrinterMetrics* metrics) { g_metrics = metrics; }
+void SetPrinterMetrics(PrinterMetrics* metrics) {
+    g_metrics = metrics;
+    g_noPrinterTold = false;
+}
 
 QPagedPaintDevice* CurrentPrinter() { return g_metrics ? g_metrics->printer() : nullptr; }
 

@@ -39,6 +39,7 @@ public:
     // The printer as last selected (selecting it when none was yet); nullptr when there is none.
     virtual QPagedPaintDevice* printer() = 0;
 };
+// Installing the metrics starts a session: the first report without a printer tells of it again.
 void SetPrinterMetrics(PrinterMetrics* metrics);
 // The current printer as last selected; nullptr when there is none or no metrics are installed.
 QPagedPaintDevice* CurrentPrinter();

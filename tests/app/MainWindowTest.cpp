@@ -147,7 +147,7 @@ TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
     EXPECT_EQ(app::ReportFont.family(), QStringLiteral("DejaVu Serif"));
     EXPECT_TRUE(main->RadioButton2->isChecked());
     EXPECT_TRUE(main->RadioButton4->isChecked());
-    if (QPrinterInfo::defaultPrinter().isNull()) EXPECT_EQ(main->Edit2->text(), QStringLiteral("Edit2"));
+    if (QPrinterInfo::defaultPrinter().isNull()) EXPECT_EQ(main->Edit2->text(), QStringLiteral("No printer"));
     EXPECT_FALSE(app::Form<app::TAboutForm>()->isVisible()) << "the splash is closed";
     EXPECT_FALSE(app::SplashMode);
     EXPECT_TRUE(store::Engine().tables().empty());

@@ -83,6 +83,27 @@ TEST_F(ReportWindowTest, WithoutAPrinterTheInstalledMetricsMeasureOnThePdfPage) 
     EndReport();
 }
 
+// No printer: the message comes with the first report only, and Print offers a PDF instead.
+TEST_F(ReportWindowTest, WithoutAPrinterPrintOffersAPdfAndTheMessageComesOnce) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+    InstallPrinterMetrics();
+    fill(3);
+    fill(4);
+    EXPECT_EQ(dialogs->messages(), QStringList{kNoPrinterMessage});
+    TReportF window;
+    const QString offer =
+        QStringLiteral("Confirmation YesNo: No printer is installed. Save the report as a PDF file instead?");
+    dialogs->answer(base::Answer::No);
+    window.mPrint->trigger();
+    EXPECT_EQ(dialogs->log().last(), offer);
+    dialogs->answer(base::Answer::Yes);
+    dialogs->answerSaveFile(path(QStringLiteral("printed")));
+    window.mPrint->trigger();
+    EXPECT_EQ(dialogs->log().mid(dialogs->log().size() - 2), (QStringList{offer, QStringLiteral("SaveFile Export Report")}));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("printed.pdf"))));
+    EndReport();
+}
+
 TEST_F(ReportWindowTest, ExportsThroughTheSaveDialogAndReportsFailure) {
     TReportF window;
     fill(3);

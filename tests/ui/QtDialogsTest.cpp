@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -38,4 +39,19 @@ TEST(QtDialogs, EnterAnswersTheSafeButtonOfADestructiveQuestion) {
     EXPECT_EQ(dialogs.message(MsgKind::Confirmation, QStringLiteral("Add another?"), MsgButtons::YesNo), Answer::Yes);
     pressInMessageBox(Qt::Key_Escape);
     EXPECT_EQ(dialogs.message(MsgKind::Warning, QStringLiteral("Go on?"), MsgButtons::OkCancel), Answer::Cancel);
+}
+
+TEST(QtDialogs, PrinterSetupWithoutAPrinterSaysThereIsNone) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+    ui::QtDialogs dialogs;
+    QString told;
+    QTimer::singleShot(0, [&told] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        told = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    base::PrinterChoice choice;
+    EXPECT_FALSE(dialogs.printerSetup(&choice));
+    EXPECT_TRUE(told.startsWith(QStringLiteral("No printer is installed."))) << told.toStdString();
 }
