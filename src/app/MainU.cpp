@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+
 #include "app/AboutU.h"
 #include "app/ArtU.h"
 #include "app/Forms.h"
@@ -44,6 +46,29 @@ const QString kBackupChooserCaption = QStringLiteral("Choose Backup Drive & Dire
 const QString kBackupOkCaption = QStringLiteral("Backup");
 const QString kRestoreChooserCaption = QStringLiteral("Choose Drive & Directory Containing BACKUP");
 const QString kRestoreOkCaption = QStringLiteral("Restore");
+
+// The commands whose feature this version does not have yet: disabled, with a hint that says so. A
+// feature that arrives takes its own commands off the list; a pop-up button stays disabled while
+// every item of its menu is.
+const char* const kNotInThisVersion[] = {
+    "BtnInvLab", "BtnPrintBatch", "SelectedCustomers3", "InvoicesDated1", "PastDueBilling1",  // labels
+    "BalanceDueStatement1", "CustomerGroups1", "BtnLabForms",
+    "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
+    "SalesSummary1", "ProductSummary1", "TaxSummary1", "GSTVATIncomeandCollections1",  // sales and tax
+    "IncomeSummary1", "ReceivableIncome1",  // income and receivables
+    "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
+    "BtnMMerge",  // mail-merge export
+    "BtnDirectories",  // order import
+};
+const QString kNotAvailable = QStringLiteral("Not available in this version");
+
+// A menu item or a button.
+template <class Command>
+void markNotAvailable(Command* command) {
+    command->setEnabled(false);
+    command->setToolTip(kNotAvailable);
+    command->setStatusTip(kNotAvailable);
+}
 
 // The size of the client area as designed.
 constexpr QSize kClientSize(539, 311);
@@ -185,6 +210,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     buildMenus();
     buildPopupMenus();
     buildStatusBar();
+    disableCommandsNotInThisVersion();
 
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this,
@@ -454,6 +480,25 @@ void TMain::buildStatusBar() {
     StatusBar1->addWidget(StatusPanel0);
     StatusBar1->addWidget(StatusPanel1, 1);
     setStatusBar(StatusBar1);
+}
+
+void TMain::disableCommandsNotInThisVersion() {
+    for (const char* name : kNotInThisVersion) {
+        if (auto* action = findChild<QAction*>(QLatin1String(name)))
+            markNotAvailable(action);
+        else if (auto* control = findChild<QWidget*>(QLatin1String(name)))
+            markNotAvailable(control);
+    }
+    const std::pair<QToolButton*, QMenu*> popups[] = {{BtnRInv, PopupMenu1},    {BtnRProf, PopupMenu4},
+                                                      {BtnRSales, PopupMenu2},  {BtnRLabels, PopupMenu5},
+                                                      {BtnInvRpts, PopupMenu3}};
+    for (const auto& [button, menu] : popups) {
+        menu->setToolTipsVisible(true);
+        const QList<QAction*> items = menu->actions();
+        const bool nothingAvailable = std::none_of(items.begin(), items.end(),
+                                                   [](const QAction* a) { return a->isEnabled() && !a->isSeparator(); });
+        if (nothingAvailable) markNotAvailable(button);
+    }
 }
 
 // ---------------------------------------------------------------- status sink

@@ -186,6 +186,7 @@ private:
     void buildMenus();
     void buildPopupMenus();
     void buildStatusBar();
+    void disableCommandsNotInThisVersion();
     QWidget* buildInvoicesPage();
     QWidget* buildCustomersPage();
     QWidget* buildReportsPage();
