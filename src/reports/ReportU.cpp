@@ -256,7 +256,8 @@ void TReportF::TabDelimited1Click() { exportAs(ExportKind::TabDelimited); }
 
 void TReportF::Pdf1Click() {
     const QString previous = QDir::currentPath();
-    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), QString(), QStringLiteral("PDF files (*.pdf)"));
+    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), DocumentName() + QStringLiteral(".pdf"),
+                                            QStringLiteral("PDF files (*.pdf)"));
     QDir::setCurrent(previous);
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");

@@ -1,6 +1,7 @@
 #include "reports/RptUtil.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QPagedPaintDevice>
 
 #include <algorithm>
@@ -22,6 +23,7 @@ QList<QStringList> HeaderRows;
 int PageNumber = 0;
 int LinesOnPage = -1;
 int LinesPerPage = kDefaultLinesPerPage;
+QString ReportName;
 
 const QString kNoPrinterMessage = QStringLiteral("Default Printer Not Found. Printing 60 Lines per page");
 
@@ -88,12 +90,20 @@ QPaintDevice* PageDevice() {
 
 int LastLine() { return int(ReportLines.size()) - 1; }
 
+QString DocumentName() {
+    QString name = !ReportName.trimmed().isEmpty() ? ReportName : TitleLines.value(0);
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]")), QStringLiteral("-"));
+    name = name.trimmed();
+    return name.isEmpty() ? QStringLiteral("Report") : name;
+}
+
 QString& Cell(int cell) { return ReportLines.last()[cell]; }
 
 QString& Attribute() { return ReportLines.last()[CellsPerLine - 1]; }
 
 void BeginReport() {
     ReportLines.clear();
+    ReportName.clear();
     LinesOnPage = -1;
     PageNumber = 0;
     HeaderRows = {emptyLine()};
@@ -146,6 +156,7 @@ bool CheckPageBreak(int needed, bool withHeadings) {
 
 void EndReport() {
     ReportLines.clear();
+    ReportName.clear();
     TitleLines.clear();
     ColumnDirectives.clear();
     HeaderRows.clear();

@@ -24,6 +24,12 @@ extern QList<QStringList> HeaderRows;   // complete lines repeated under every p
 extern int PageNumber;
 extern int LinesOnPage;
 extern int LinesPerPage;
+// What the buffer holds, as its PDF is named and titled ("Invoice-1302", "Statement-Ann Lee"); empty
+// leaves the name to the first title line. Set by the generator, cleared by BeginReport and EndReport.
+extern QString ReportName;
+// The name a PDF of the buffer is proposed under and titled with: ReportName, else the first title
+// line, else "Report"; characters a file name cannot hold become "-".
+QString DocumentName();
 
 // The one page-metrics seam: the page every report is laid out for. Pagination (BeginReport), the
 // letterhead's margin and logo room and memo wrapping (RptGen) and the PDF export's page (WritePdf) all

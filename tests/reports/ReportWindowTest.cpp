@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QImage>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 #include "app/Preferences.h"
@@ -102,6 +105,54 @@ TEST_F(ReportWindowTest, WithoutAPrinterPrintOffersAPdfAndTheMessageComesOnce) {
     EXPECT_EQ(dialogs->log().mid(dialogs->log().size() - 2), (QStringList{offer, QStringLiteral("SaveFile Export Report")}));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("printed.pdf"))));
     EndReport();
+}
+
+// A PDF is proposed under the document's name, titled with it, on the printer's paper or, without a
+// printer, on the locale's.
+TEST_F(ReportWindowTest, PdfExportIsNamedAfterTheDocumentOnTheRightPaper) {
+    report_testing::PagePrinter a5(300, QPageSize(QPageSize::A5));
+    store::OpenInvoiceTables();
+    store::CurInvoiceRec = 1;
+    store::LoadInvoice();
+    const QString invoice = QStringLiteral("Invoice-") + QString::number(store::InvRec.IvNo);
+    const QString statement = QStringLiteral("Statement-") + store::AddressBlock.value(0).trimmed();
+    struct Case {
+        reports::PrinterMetrics* printer;
+        QLocale locale;
+        std::function<void()> build;
+        QString name;
+        QString paper;
+    };
+    const Case cases[] = {
+        {&a5, testing_support::pinnedLocale(), [] { SetupDocumentTable(); AddInvoiceDocument(DocKind::Invoice); },
+         invoice, QStringLiteral("(A5)")},
+        {nullptr, testing_support::pinnedLocale(),
+         [] { SetupStatementTable(); AddStatement({StatementRow()}); }, statement, QStringLiteral("(letter)")},
+        {nullptr, testing_support::commaLocale(), [] { fill(3); TitleLines = {QStringLiteral("Sales: June")}; },
+         QStringLiteral("Sales- June"), QStringLiteral("(A4)")},
+    };
+    TReportF window;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        testing_support::LocaleScope scope(c.locale);
+        SetPrinterMetrics(c.printer);
+        c.build();
+        const QString file = path(QStringLiteral("exported.pdf"));
+        dialogs->answerSaveFile(file);
+        window.Pdf1->trigger();
+        ASSERT_EQ(dialogs->events().back().call, testing_support::ScriptedDialogs::Call::SaveFile);
+        EXPECT_EQ(dialogs->events().back().text, c.name + QStringLiteral(".pdf"));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {file});
+        ASSERT_TRUE(info.waitForFinished(30000));
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Title:\\s+") + QRegularExpression::escape(c.name) +
+                                                     QStringLiteral("\n"))))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(c.paper)) << text.toStdString();
+        EndReport();
+    }
+    store::CloseAll();
 }
 
 TEST_F(ReportWindowTest, ExportsThroughTheSaveDialogAndReportsFailure) {

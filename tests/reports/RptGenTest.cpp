@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QProcess>
 #include <QSet>
@@ -181,6 +182,36 @@ TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotal
     EXPECT_EQ(listed, expected);
     EXPECT_EQ(count(QStringLiteral("C29Account Statement")), statements);
     EXPECT_EQ(count(QStringLiteral("EJECT")), statements - 1);
+}
+
+// The date column of statements is as wide as the locale's longest short date in the report font as
+// printed, so no date runs into the rule before it.
+TEST_F(RptGenTest, StatementDatesKeepClearOfTheRuleBeforeThem) {
+    const QLocale locales[] = {testing_support::pinnedLocale(), testing_support::commaLocale(),
+                               QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Swedish, QLocale::Sweden)};
+    for (const QLocale& locale : locales) {
+        for (const char* family : {"DejaVu Sans", "DejaVu Sans Mono", "DejaVu Serif"}) {
+            SCOPED_TRACE(locale.name().toStdString() + " " + family);
+            testing_support::LocaleScope scope(locale);
+            app::ReportFont = QFont(QLatin1String(family), 11);
+            SetupStatementTable();
+            const QString date = base::DateText(base::DayFromDate(QDate(2088, 12, 28)));
+            AddStatement({{QStringLiteral("  1302"), date, QStringLiteral("10.00"), QStringLiteral("0.00"),
+                           QStringLiteral("10.00")}});
+            const QStringList* row = nullptr;
+            for (const QStringList& line : ReportLines)
+                if (line[3].endsWith(date)) row = &line;
+            ASSERT_NE(row, nullptr);
+            const RenderLayout layout = PaperLayout(PageDevice(), app::ReportFont, ReportWidth);
+            const QFontMetrics fm(layout.font, PageDevice());
+            const int rule = layout.columnX(ParseCell((*row)[2]).column);
+            const int dateLeft = layout.columnX(ParseCell((*row)[3]).column) - fm.horizontalAdvance(date);
+            EXPECT_GT(dateLeft, rule);
+            if (locale == testing_support::pinnedLocale() && QLatin1String(family) == QLatin1String("DejaVu Sans"))
+                EXPECT_EQ(ReportWidth, 59) << "a date that fits keeps the designed columns";
+            EndReport();
+        }
+    }
 }
 
 TEST_F(RptGenTest, LetterheadFollowsJustificationLogoAndTopMargin) {
