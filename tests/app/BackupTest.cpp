@@ -1,5 +1,4 @@
 // Backup and restore of the data files.
-#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -195,26 +194,6 @@ TEST_F(BackupTest, RestoreFromRemovableMediaAsksForTheDiskHoldingAMissingFile) {
     store::RestoreCommand(target(), dataDir());
     EXPECT_EQ(dialogs->log().mid(1), (QStringList{QStringLiteral("Information OkCancel: Insert disk containing GROUPS.dbf"),
                                            QStringLiteral("Information Ok: ") + kRestoreFailed}));
-}
-
-TEST_F(BackupTest, RestoreAsksBeforeReplacingTheDataAndCancelKeepsIt) {
-    store::BackupCommand(target(), dataDir());
-    for (const QString& name : store::BackupFiles()) {
-        QFile file(targetFile(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.setFileTime(QDateTime(QDate(2026, 5, 4), QTime(17, 30)), QFileDevice::FileModificationTime);
-    }
-    dialogs->answer(base::Answer::Ok);
-    store::EraseAll();
-    const auto erased = workingSet();
-    RecordingSink sink;
-    dialogs->answer(base::Answer::Cancel);
-    store::RestoreCommand(QStringLiteral(" ") + target() + QStringLiteral("/"), dataDir());
-    EXPECT_EQ(dialogs->log().last(), QStringLiteral("Warning OkCancel/Cancel: Replace the data in ") + dataDir() +
-                                         QStringLiteral(" with the backup from ") + target() +
-                                         QStringLiteral(" made on 5/4/26?"));
-    EXPECT_EQ(workingSet(), erased);
-    EXPECT_TRUE(sink.calls.isEmpty()) << "nothing copied, nothing rebuilt";
 }
 
 TEST_F(BackupTest, BackupFindsTablesWhoseNamesDifferInCase) {

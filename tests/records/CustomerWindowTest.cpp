@@ -76,48 +76,34 @@ TEST_F(CustomerWindowTest, ShowsTheStoredCustomerTrimmedWithItsGroup) {
 TEST_F(CustomerWindowTest, DeletingACustomerWithInvoicesAsksNamingHowMany) {
     addGroup(1, QStringLiteral("Retail"));
     ASSERT_TRUE(store::OpenInv());
-    // Invoices of customers 7 (two, and one marked deleted), 8 (one) and 12 (one, after 7's in key order).
+    // Invoices of customers 7 (two, and a third marked deleted), 8 (one) and 12 (after 7's in key order).
     for (long cuno : {7L, 12L, 7L, 8L, 7L}) {
         ASSERT_EQ(store::InvTable->appendBlank(), 0);
-        store::InvRec = store::InvBuffer{};
-        store::InvRec.IvNo = store::InvTable->recNo();
-        store::InvRec.CuNo = cuno;
+        store::InvRec = store::InvBuffer{store::InvTable->recNo(), cuno};
         store::StoreInv();
     }
     markDeleted(store::InvTable, 5);
     store::CloseTable(store::InvTable);
-    const QString kAfter = QStringLiteral(" name this customer; they will print without an address.");
-    struct Case {
-        long cuno;
-        base::Answer answer;  // Ok or Cancel; none asked for a customer without invoices
-        QString question;
-        bool deleted;
-    };
-    const Case cases[] = {
-        {7, base::Answer::Cancel, QStringLiteral("Delete Abernethy Wendell? 2 invoices") + kAfter, false},
-        {7, base::Answer::Ok, QStringLiteral("Delete Abernethy Wendell? 2 invoices") + kAfter, true},
-        {8, base::Answer::Ok,
-         QStringLiteral("Delete Abernethy Wendell? 1 invoice names this customer; it will print without an address."),
-         true},
-        {9, base::Answer::Ok, QString(), true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.cuno);
+    const QString asked = "Confirmation OkCancel/Cancel: Delete Abernethy Wendell? ";
+    const QString two = asked + "2 invoices name this customer; they will print without an address.";
+    // Customer number, the answer, the question asked (none without invoices), deleted afterwards.
+    const std::tuple<long, base::Answer, QString, bool> cases[] = {
+        {7, base::Answer::Cancel, two, false}, {7, base::Answer::Ok, two, true},
+        {8, base::Answer::Ok, asked + "1 invoice names this customer; it will print without an address.", true},
+        {9, base::Answer::Ok, QString(), true}};
+    for (const auto& [cuno, answer, question, deleted] : cases) {
         testing_support::ScriptedDialogs script;
-        store::CurCustRec = addCustomer(c.cuno, 1, QStringLiteral("Abernethy"));
+        const long rec = store::CurCustRec = addCustomer(cuno, 1, QStringLiteral("Abernethy"));
         store::CustRec.first = QStringLiteral("Wendell");
         store::StoreCust();
-        if (!c.question.isEmpty()) script.answer(c.answer);
+        if (!question.isEmpty()) script.answer(answer);
         script.onModal<TCustomer>([&](TCustomer& w) {
             QTest::mouseClick(w.BtnDelete, Qt::LeftButton);
-            EXPECT_EQ(w.isVisible(), !c.deleted);
             if (w.isVisible()) QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
         });
-        const long rec = store::CurCustRec;
         base::dialogs().showModal(form<TCustomer>());
-        EXPECT_EQ(script.log().filter(QStringLiteral("Delete")),
-                  c.question.isEmpty() ? QStringList() : QStringList{QStringLiteral("Confirmation OkCancel/Cancel: ") + c.question});
-        EXPECT_EQ(deletedAt(store::CustTable, rec), c.deleted);
+        EXPECT_EQ(script.log().filter("Delete"), question.isEmpty() ? QStringList() : QStringList{question}) << cuno;
+        EXPECT_EQ(deletedAt(store::CustTable, rec), deleted) << cuno;
         EXPECT_EQ(store::InvTable, nullptr) << "the invoice table is closed again";
     }
     // Opened by the invoice window, the table keeps the invoice it stands on.

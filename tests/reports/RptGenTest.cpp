@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -187,27 +188,21 @@ TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotal
 // The date column of statements is as wide as the locale's longest short date in the report font as
 // printed, so no date runs into the rule before it.
 TEST_F(RptGenTest, StatementDatesKeepClearOfTheRuleBeforeThem) {
-    const QLocale locales[] = {testing_support::pinnedLocale(), testing_support::commaLocale(),
-                               QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Swedish, QLocale::Sweden)};
-    for (const QLocale& locale : locales) {
+    for (const QLocale& locale : {testing_support::pinnedLocale(), testing_support::commaLocale(),
+                                  QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Swedish, QLocale::Sweden)}) {
         for (const char* family : {"DejaVu Sans", "DejaVu Sans Mono", "DejaVu Serif"}) {
-            SCOPED_TRACE(locale.name().toStdString() + " " + family);
             testing_support::LocaleScope scope(locale);
             app::ReportFont = QFont(QLatin1String(family), 11);
             SetupStatementTable();
             const QString date = base::DateText(base::DayFromDate(QDate(2088, 12, 28)));
-            AddStatement({{QStringLiteral("  1302"), date, QStringLiteral("10.00"), QStringLiteral("0.00"),
-                           QStringLiteral("10.00")}});
-            const QStringList* row = nullptr;
-            for (const QStringList& line : ReportLines)
-                if (line[3].endsWith(date)) row = &line;
-            ASSERT_NE(row, nullptr);
+            AddStatement({{"  1302", date, "10.00", "0.00", "10.00"}});
+            const QStringList& row = *std::find_if(ReportLines.begin(), ReportLines.end(),
+                                                   [&](const QStringList& l) { return l[3].endsWith(date); });
             const RenderLayout layout = PaperLayout(PageDevice(), app::ReportFont, ReportWidth);
-            const QFontMetrics fm(layout.font, PageDevice());
-            const int rule = layout.columnX(ParseCell((*row)[2]).column);
-            const int dateLeft = layout.columnX(ParseCell((*row)[3]).column) - fm.horizontalAdvance(date);
-            EXPECT_GT(dateLeft, rule);
-            if (locale == testing_support::pinnedLocale() && QLatin1String(family) == QLatin1String("DejaVu Sans"))
+            const int dateLeft = layout.columnX(ParseCell(row[3]).column) -
+                                 QFontMetrics(layout.font, PageDevice()).horizontalAdvance(date);
+            EXPECT_GT(dateLeft, layout.columnX(ParseCell(row[2]).column)) << locale.name().toStdString() << family;
+            if (locale == testing_support::pinnedLocale() && family == std::string("DejaVu Sans"))
                 EXPECT_EQ(ReportWidth, 59) << "a date that fits keeps the designed columns";
             EndReport();
         }
