@@ -4,13 +4,18 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
 
 #include "app/AboutU.h"
 #include "app/ArtU.h"
@@ -43,11 +48,49 @@ const QString kBackupOkCaption = QStringLiteral("Backup");
 const QString kRestoreChooserCaption = QStringLiteral("Choose Drive & Directory Containing BACKUP");
 const QString kRestoreOkCaption = QStringLiteral("Restore");
 
+// The commands whose feature this version does not have yet: disabled, with a hint that says so. A
+// feature that arrives takes its own commands off the list; a pop-up button stays disabled while
+// every item of its menu is.
+const char* const kNotInThisVersion[] = {
+    "BtnInvLab", "BtnPrintBatch", "SelectedCustomers3", "InvoicesDated1", "PastDueBilling1",  // labels
+    "BalanceDueStatement1", "CustomerGroups1", "BtnLabForms",
+    "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
+    "SalesSummary1", "ProductSummary1", "TaxSummary1", "GSTVATIncomeandCollections1",  // sales and tax
+    "IncomeSummary1", "ReceivableIncome1",  // income and receivables
+    "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
+    "BtnMMerge",  // mail-merge export
+    "BtnDirectories",  // order import
+};
+const QString kNotAvailable = QStringLiteral("Not available in this version");
+
+// A menu item or a button.
+template <class Command>
+void markNotAvailable(Command* command) {
+    command->setEnabled(false);
+    command->setToolTip(kNotAvailable);
+    command->setStatusTip(kNotAvailable);
+}
+
 // The size of the client area as designed.
 constexpr QSize kClientSize(539, 311);
 
 bool isInside(const QWidget* widget, const QWidget* box) {
     return widget && (widget == box || box->isAncestorOf(widget));
+}
+
+// Shows the splash and lets it paint before the start-up work holds the thread: the display draws a
+// window only once it has mapped it, and until then the splash was a black rectangle.
+void showSplash(QWidget* splash) {
+    constexpr qint64 kMapWaitMs = 500;
+    splash->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(splash->windowHandle() && splash->windowHandle()->isExposed()) && waited.elapsed() < kMapWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    splash->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace
@@ -60,6 +103,17 @@ void ProgressPanel::setPercent(int percent) {
     m_percent = qBound(0, percent, 100);
     repaint();  // long operations run without an event loop: paint now
 }
+
+namespace {
+
+// How long an operation's outcome stays in the status bar.
+constexpr int kResultMs = 5000;
+
+// A long operation holds the thread: the window takes its paint and layout events between the steps,
+// so what it shows reaches the screen; the user's clicks and keys wait until it ends.
+void letThePanelsPaint() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+}  // namespace
 
 void ProgressPanel::paintEvent(QPaintEvent*) {
     // The bar: x from 5 to 5 + percent, y from 3 to the height less 1; silver over the whole
@@ -157,6 +211,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     buildMenus();
     buildPopupMenus();
     buildStatusBar();
+    disableCommandsNotInThisVersion();
 
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this,
@@ -263,7 +318,7 @@ QRadioButton* radio(QWidget* parent, const char* name, const QString& caption) {
 }
 
 QLineEdit* readOnlyEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(QLatin1String(name), parent);  // keeps its design-time text until set
+    auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
     return edit;
@@ -428,15 +483,41 @@ void TMain::buildStatusBar() {
     setStatusBar(StatusBar1);
 }
 
+void TMain::disableCommandsNotInThisVersion() {
+    for (const char* name : kNotInThisVersion) {
+        if (auto* action = findChild<QAction*>(QLatin1String(name)))
+            markNotAvailable(action);
+        else if (auto* control = findChild<QWidget*>(QLatin1String(name)))
+            markNotAvailable(control);
+    }
+    const std::pair<QToolButton*, QMenu*> popups[] = {{BtnRInv, PopupMenu1},    {BtnRProf, PopupMenu4},
+                                                      {BtnRSales, PopupMenu2},  {BtnRLabels, PopupMenu5},
+                                                      {BtnInvRpts, PopupMenu3}};
+    for (const auto& [button, menu] : popups) {
+        menu->setToolTipsVisible(true);
+        const QList<QAction*> items = menu->actions();
+        const bool nothingAvailable = std::none_of(items.begin(), items.end(),
+                                                   [](const QAction* a) { return a->isEnabled() && !a->isSeparator(); });
+        if (nothingAvailable) markNotAvailable(button);
+    }
+}
+
 // ---------------------------------------------------------------- status sink
 
 void TMain::showStatus(const QString& text) {
+    StatusBar1->clearMessage();  // a result still shown would hide the panels
     StatusPanel1->setText(text);
     StatusPanel0->setPercent(0);
     repaint();
+    letThePanelsPaint();
 }
 
-void TMain::showProgress(int percent) { StatusPanel0->setPercent(percent); }
+void TMain::showProgress(int percent) {
+    StatusPanel0->setPercent(percent);
+    letThePanelsPaint();
+}
+
+void TMain::showResult(const QString& text) { StatusBar1->showMessage(text, kResultMs); }
 
 // ---------------------------------------------------------------- showing and closing
 
@@ -449,10 +530,7 @@ void TMain::FormShow() {
     m_started = true;
     auto* splash = Form<TAboutForm>();
     SplashMode = true;
-    if (splash) {
-        splash->show();
-        splash->repaint();
-    }
+    if (splash) showSplash(splash);
     const SplashClock clock;
     if (StartUp() != StartupResult::Ready) {
         m_started = false;
@@ -493,10 +571,7 @@ void TMain::Exit1Click() { close(); }
 
 void TMain::showReportFont() { Edit1->setText(FontText(base::ReportFont)); }
 
-void TMain::showPrinter() {
-    const QString text = PrinterText(base::ReportPrinter());
-    if (!text.isEmpty()) Edit2->setText(text);
-}
+void TMain::showPrinter() { Edit2->setText(PrinterText(base::ReportPrinter())); }
 
 void TMain::showPreferences() {
     (SortByName() ? RadioButton1 : RadioButton2)->setChecked(true);
@@ -579,8 +654,8 @@ void TMain::BtnRestoreClick() {
     store::RestoreCommand(chosen, current);
 }
 
-void TMain::BtnIndexClick() { store::RebuildIndexes(false); }
-void TMain::BtnPackClick() { store::PackAll(); }
+void TMain::BtnIndexClick() { store::ReindexCommand(); }
+void TMain::BtnPackClick() { store::PackCommand(); }
 void TMain::BtnInvoiceClick() { invoicing::InvoiceCommand(); }
 void TMain::BtnCustClick() { records::CustomerCommand(); }
 void TMain::BtnGroupsClick() { records::GroupCommand(); }

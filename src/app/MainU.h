@@ -42,6 +42,7 @@ public:
     // base::StatusSink
     void showStatus(const QString& text) override;
     void showProgress(int percent) override;
+    void showResult(const QString& text) override;
 
     // Help contexts: the window's own and each page's, in page order.
     static constexpr int kHelpContext = 10;
@@ -185,6 +186,7 @@ private:
     void buildMenus();
     void buildPopupMenus();
     void buildStatusBar();
+    void disableCommandsNotInThisVersion();
     QWidget* buildInvoicesPage();
     QWidget* buildCustomersPage();
     QWidget* buildReportsPage();

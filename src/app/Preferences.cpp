@@ -32,7 +32,7 @@ void StoreReportFont(const QFont& font) {
 }
 
 QString PrinterText(const base::PrinterChoice& printer) {
-    if (printer.name.isEmpty()) return QString();
+    if (printer.name.isEmpty()) return QStringLiteral("No printer");
     return printer.name + (printer.landscape ? QStringLiteral("-Landscape") : QStringLiteral("-Portrait"));
 }
 

@@ -20,7 +20,7 @@ void ApplySettingsFont(const QFont& windowFont);
 // base::ReportFont becomes font, and its name and size are written to the settings record.
 void StoreReportFont(const QFont& font);
 
-// "name-Landscape" or "name-Portrait"; empty when there is no printer.
+// "name-Landscape" or "name-Portrait"; "No printer" when there is none.
 QString PrinterText(const base::PrinterChoice& printer);
 
 // The settings' sort order (true: by name) and inventory method (true: first in - first out).

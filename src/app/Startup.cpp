@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
+
 #include "base/Dialogs.h"
 #include "base/Version.h"
 #include "store/DbUtil.h"
@@ -80,8 +82,14 @@ std::function<void(int)> SetEndProgramHook(std::function<void(int)> hook) {
 }
 
 void SplashClock::waitForMinimum() const {
-    const qint64 remaining = SplashMinimumMs - m_timer.elapsed();
-    if (remaining > 0) QThread::msleep(static_cast<unsigned long>(remaining));
+    // The splash repaints while it waits (it may be uncovered or moved); what the user types or
+    // clicks meanwhile waits for the main window.
+    constexpr qint64 kSliceMs = 10;
+    for (qint64 remaining = SplashMinimumMs - m_timer.elapsed(); remaining > 0;
+         remaining = SplashMinimumMs - m_timer.elapsed()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, int(remaining));
+        QThread::msleep(static_cast<unsigned long>(std::min(remaining, kSliceMs)));
+    }
 }
 
 }  // namespace app

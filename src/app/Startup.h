@@ -39,7 +39,7 @@ std::function<void(int)> SetEndProgramHook(std::function<void(int)> hook);
 class SplashClock {
 public:
     SplashClock() { m_timer.start(); }
-    // Blocks, without processing events, until SplashMinimumMs have passed.
+    // Waits until SplashMinimumMs have passed, processing every event but the user's input.
     void waitForMinimum() const;
 
 private:

@@ -42,7 +42,7 @@ public:
     // Font dialog: *font holds the initial font and receives the choice; false when cancelled.
     virtual bool chooseFont(QFont* font) = 0;
     // Printer-setup dialog: *choice holds the current printer and receives the choice; false when
-    // cancelled or when there is no printer.
+    // cancelled, or when there is no printer (which the dialog says).
     virtual bool printerSetup(PrinterChoice* choice) = 0;
     // Shows one of the program's own windows modally and returns its result code (QDialog's).
     virtual int showModal(QObject* window) = 0;

@@ -21,4 +21,8 @@ void ShowProgress(int percent) {
     if (g_sink) g_sink->showProgress(percent);
 }
 
+void ShowResult(const QString& text) {
+    if (g_sink) g_sink->showResult(text);
+}
+
 }  // namespace base

@@ -13,6 +13,9 @@ public:
     virtual void showStatus(const QString& text) = 0;
     // Paints the progress bar at percent (0 clears it) and repaints at once.
     virtual void showProgress(int percent) = 0;
+    // The outcome of a finished operation ("Backup of 11 files to ... completed."), shown for a few
+    // seconds after the status panel was cleared.
+    virtual void showResult(const QString& text) = 0;
 };
 
 // Installs a sink (not owned) and returns the previous one; nullptr removes it.
@@ -21,5 +24,6 @@ StatusSink* statusSink();
 
 void ShowStatus(const QString& text);
 void ShowProgress(int percent);
+void ShowResult(const QString& text);
 
 }  // namespace base

@@ -104,6 +104,7 @@ TInvoice::TInvoice(QWidget* parent) : ui::EditWindow(parent) {
     setWindowTitle(kCaption);
     buildControls();
     buildLayout();
+    askBeforeDiscarding();
 }
 
 void TInvoice::buildControls() {
@@ -289,6 +290,13 @@ void TInvoice::FormShow() {
     ShowInvoice();
     ShowCustomer();
     BtnCust->setFocus();
+}
+
+QString TInvoice::heldWork() const {
+    QStringList held{QString::number(store::InvRec.CuNo)};
+    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) held << store::ItemRows[r];
+    for (int p = 0; p <= store::LastPmtRow && p < store::PaymentRows.size(); ++p) held << store::PaymentRows[p];
+    return held.join(QLatin1Char('\x1f'));
 }
 
 // ---- the model on the window --------------------------------------------------------------------------
@@ -511,6 +519,7 @@ void TInvoice::BtnSaveClick() {
         NewInvoice();
         ShowInvoice();
         ShowCustomer();
+        keepAsUnchanged();
         return;
     }
     store::CurInvoiceRec = result.recNo;

@@ -93,6 +93,8 @@ public slots:
 
 protected:
     void FormShow() override;
+    // The customer, lines and payments: a payment's date or tax part changes no control.
+    QString heldWork() const override;
     void keyPressEvent(QKeyEvent* event) override;  // F1: help context 310
     bool eventFilter(QObject* watched, QEvent* event) override;
 

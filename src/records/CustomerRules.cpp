@@ -80,6 +80,30 @@ store::Outcome<CustomerSave> SaveCustomer() {
 
 store::WriteResult DeleteCustomer() { return store::DeleteRecord(store::TableKey::Cust, store::CurCustRec); }
 
+long CustomerInvoiceCount(long cuno) {
+    const bool wasOpen = store::InvTable != nullptr;
+    if (!wasOpen && !store::OpenInv()) return -1;
+    xbase::Table* inv = store::InvTable;
+    const long here = inv->recNo();
+    long count = 0;
+    int rc = xbase::kOk;
+    {
+        TagScope scope(inv, store::TagId::InvCust);
+        for (rc = inv->seek(store::ToTableText(base::PadNumber(cuno, 6)));
+             rc == xbase::kOk && store::ReadField(inv, &store::InvBuffer::CuNo) == cuno; rc = inv->skip(1))
+            if (!inv->isDeleted()) ++count;
+    }
+    // A seek that stops on a greater key or at the end, and a skip past the last, end the count; only
+    // an error leaves it unknown.
+    const bool read = rc >= 0;
+    if (!wasOpen) {
+        store::CloseTable(store::InvTable);
+    } else if (here <= inv->recCount() && inv->go(here) != xbase::kOk) {
+        return -1;  // the invoice window's record could not be found again
+    }
+    return read ? count : -1;
+}
+
 // ---- Groups -------------------------------------------------------------------------------------------
 
 int NextGroupNumber() {

@@ -32,6 +32,10 @@ enum class CustomerSave { Saved, NoGroup, NoNumber, AppendFailed, WriteFailed };
 store::Outcome<CustomerSave> SaveCustomer();
 // Marks the customer at CurCustRec deleted and sets PackPending.
 [[nodiscard]] store::WriteResult DeleteCustomer();
+// How many invoices (not marked deleted) name customer number cuno: a seek on INV5's customer tag and
+// a skip while the number matches. An INV5 already open keeps its tag and record; one that was not is
+// opened for the count and closed again. -1 when the invoice table could not be read.
+long CustomerInvoiceCount(long cuno);
 
 // ---- Groups -------------------------------------------------------------------------------------------
 

@@ -36,6 +36,14 @@ const QString kAppendFailed = QStringLiteral("Unable to Append record . . Please
 const QString kNumbersUsedUp =
     QStringLiteral("The customer was not saved: customer numbers end at 999999 and the last one has been used.");
 const QString kWhat = QStringLiteral("The customer");
+// %1 the customer's name.
+const QString kDeleteWithInvoice =
+    QStringLiteral("Delete %1? 1 invoice names this customer; it will print without an address.");
+// %1 the customer's name, %2 how many invoices.
+const QString kDeleteWithInvoices =
+    QStringLiteral("Delete %1? %2 invoices name this customer; they will print without an address.");
+const QString kInvoicesUnreadable =
+    QStringLiteral("Unable to read the invoices of this customer. The customer was not deleted.");
 
 // Entry limits of the single-line fields.
 struct Limits {
@@ -49,6 +57,7 @@ TCustomer::TCustomer(QWidget* parent) : ui::EditWindow(parent) {
     using namespace parts;
     setObjectName(QStringLiteral("TCustomer"));
     setWindowTitle(kCaption);
+    askBeforeDiscarding();
 
     Label1 = label(this, "Label1", kNumberLabel);
     Label2 = label(this, "Label2", kNameLabel);
@@ -215,6 +224,20 @@ void TCustomer::BtnSaveClick() {
 }
 
 void TCustomer::BtnDeleteClick() {
+    // The invoices keep the customer's number; without the record they print with an empty "To:".
+    const long invoices = CustomerInvoiceCount(store::CustRec.cuno);
+    if (invoices < 0) {
+        base::ShowMessage(kInvoicesUnreadable);
+        return;
+    }
+    if (invoices > 0) {
+        const store::CustBuffer& c = store::CustRec;
+        QString name = (c.last.trimmed() + QLatin1Char(' ') + c.first.trimmed()).trimmed();
+        if (name.isEmpty()) name = c.addr1.trimmed();
+        const QString question =
+            invoices == 1 ? kDeleteWithInvoice.arg(name) : kDeleteWithInvoices.arg(name, QString::number(invoices));
+        if (!base::ConfirmDestructive(question, base::MsgKind::Confirmation)) return;
+    }
     if (parts::written(DeleteCustomer(), kWhat)) accept();
 }
 

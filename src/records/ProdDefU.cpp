@@ -42,6 +42,7 @@ TProdDef::TProdDef(QWidget* parent) : ui::EditWindow(parent) {
     using namespace parts;
     setObjectName(QStringLiteral("TProdDef"));
     setWindowTitle(kCaption);
+    askBeforeDiscarding();
 
     Label1 = label(this, "Label1", kIdLabel);
     Label2 = label(this, "Label2", kDescriptionLabel);

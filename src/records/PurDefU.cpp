@@ -39,6 +39,7 @@ TPurDef::TPurDef(QWidget* parent) : ui::EditWindow(parent) {
     using namespace parts;
     setObjectName(QStringLiteral("TPurDef"));
     setWindowTitle(kCaption);
+    askBeforeDiscarding();
 
     Label1 = label(this, "Label1", kDateLabel);
     Label2 = label(this, "Label2", kQuantityLabel);

@@ -10,6 +10,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
+#include "store/Catalogue.h"
 #include "store/Settings.h"
 #include "ui/HelpU.h"
 
@@ -45,9 +46,22 @@ ui::MaskEdit* measure(QWidget* parent, const char* name) {
     return m;
 }
 
+// %1 the path's length, %2 the most the settings hold, %3 the path.
+const QString kLogoPathTooLong =
+    QStringLiteral("The logo file's path has %1 characters; the settings hold at most %2:\n%3\n"
+                   "Move the picture to a folder with a shorter path.");
+
 QString existingOrEmpty(const QString& path) {
     const QString p = path.trimmed();
     return !p.isEmpty() && QFileInfo(p).isFile() ? p : QString();
+}
+
+// A path cut to the settings field would name another file, or none: a longer one is refused.
+bool logoPathFits(const QString& path) {
+    const int limit = store::Table(store::TableKey::Settings).fieldWidth("LOGOFILE");
+    if (path.size() <= limit) return true;
+    base::ShowMessage(kLogoPathTooLong.arg(QString::number(path.size()), QString::number(limit), path));
+    return false;
 }
 }  // namespace
 
@@ -152,17 +166,21 @@ void TStationary::FormShow() {
 void TStationary::BtnLogoClick() {
     const QString previous = QDir::currentPath();
     const QString file = base::dialogs().openFile(QStringLiteral("Logo File"), Edit1->text().trimmed(), kLogoFilter);
-    Edit1->setText(existingOrEmpty(file));
     // The data tables are opened by names relative to the data directory.
     QDir::setCurrent(previous);
+    // A cancelled dialog keeps the logo there is.
+    const QString chosen = file.isEmpty() ? Edit1->text() : file;
+    if (logoPathFits(chosen.trimmed())) Edit1->setText(existingOrEmpty(chosen));
 }
 
 void TStationary::BtnSaveClick() {
+    const QString logo = existingOrEmpty(Edit1->text());
+    if (!logoPathFits(logo)) return;
     store::SettingsBuffer s = store::SettingsRec;
     s.TopMargin = MaskEdit1->value().toDouble();
     s.LogoHeight = MaskEdit2->value().toDouble();
     s.LogoWidth = MaskEdit3->value().toDouble();
-    s.LogoFile = existingOrEmpty(Edit1->text());
+    s.LogoFile = logo;
     s.Company = Edit2->text().trimmed();
     s.Addr1 = Edit3->text().trimmed();
     s.Addr2 = Edit4->text().trimmed();

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -42,19 +43,23 @@ void drawPicture(QPainter& painter, const RenderLayout& layout, const ParsedCell
 
 constexpr int kFallbackPdfResolution = 300;
 
+// Without a printer: the paper of the user's locale, Letter where the US measures are used and A4
+// everywhere else.
 void setupFallbackPdfPage(QPdfWriter& writer) {
-    writer.setPageSize(QPageSize(QPageSize::Letter));
+    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    writer.setPageSize(QPageSize(letter ? QPageSize::Letter : QPageSize::A4));
     writer.setResolution(kFallbackPdfResolution);
 }
 
 // The fallback page to measure on: a PDF writer that never paints, so nothing is written.
 class MeasuringPdfPage {
 public:
-    MeasuringPdfPage() : m_writer(&m_buffer) {
-        m_buffer.open(QIODevice::WriteOnly);
+    MeasuringPdfPage() : m_writer(&m_buffer) { m_buffer.open(QIODevice::WriteOnly); }
+    // Set up at each use: the locale may have changed since the last.
+    QPdfWriter* writer() {
         setupFallbackPdfPage(m_writer);
+        return &m_writer;
     }
-    QPdfWriter* writer() { return &m_writer; }
 
 private:
     QBuffer m_buffer;
@@ -173,7 +178,7 @@ bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringLis
               QStringList* badPictures) {
     QPdfWriter writer(fileName);
     SetupPdfPage(writer);
-    writer.setTitle(QStringLiteral("Report"));
+    writer.setTitle(DocumentName());
     return PrintLines(&writer, font, lines, reportWidth, badPictures);
 }
 

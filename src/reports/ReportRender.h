@@ -48,9 +48,10 @@ RenderLayout PaperLayout(QPaintDevice* device, const QFont& font, int reportWidt
 int PageLines(QPaintDevice* device, const RenderLayout& layout);
 
 // The PDF page a report is exported on: the current printer's page layout and resolution, so that a
-// PDF pages as the print does; US Letter at 300 dpi when there is no printer (see PageDevice()).
+// PDF pages as the print does; the locale's paper (US Letter or A4) at 300 dpi when there is no
+// printer (see PageDevice()).
 void SetupPdfPage(QPdfWriter& writer);
-// A PDF page of the fallback kind (US Letter, 300 dpi) to measure on when there is no printer.
+// A PDF page of the fallback kind (the locale's paper, 300 dpi) to measure on when there is no printer.
 QPagedPaintDevice* FallbackPdfPage();
 
 // Draws one line with its top at y. Paper stretches pictures to the size in the attribute cell;
@@ -65,7 +66,7 @@ void DrawLine(QPainter& painter, const RenderLayout& layout, const QStringList& 
 bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStringList>& lines,
                 int reportWidth, QStringList* badPictures = nullptr);
 
-// Writes the buffer as a PDF file, as it would print (on the page of SetupPdfPage).
+// Writes the buffer as a PDF file, as it would print (on the page of SetupPdfPage), titled DocumentName().
 bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,
               QStringList* badPictures = nullptr);
 

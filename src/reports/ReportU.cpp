@@ -23,6 +23,7 @@ const QString kUnfitCharacters =
     QStringLiteral("The report was saved, but some of its characters have no place in the Windows-1252 "
                    "character set of the file and were written as \"?\" (the first in line %1): ");
 const QString kCannotLoadPicture = QStringLiteral("Unable to load the picture ");
+const QString kPrintToPdf = QStringLiteral("No printer is installed. Save the report as a PDF file instead?");
 
 QPrinterInfo currentPrinterInfo() {
     const QString name = base::ReportPrinter().name;
@@ -196,7 +197,7 @@ void TReportF::mExitClick() { accept(); }
 void TReportF::mPrintClick() {
     const std::unique_ptr<QPrinter> printer = newCurrentPrinter();
     if (!printer) {
-        base::ShowMessage(kNoPrinterMessage);
+        if (base::ConfirmYesNo(kPrintToPdf)) Pdf1Click();
         return;
     }
     QStringList bad;
@@ -241,7 +242,8 @@ void TReportF::TabDelimited1Click() { exportAs(ExportKind::TabDelimited); }
 
 void TReportF::Pdf1Click() {
     const QString previous = QDir::currentPath();
-    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), QString(), QStringLiteral("PDF files (*.pdf)"));
+    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), DocumentName() + QStringLiteral(".pdf"),
+                                            QStringLiteral("PDF files (*.pdf)"));
     QDir::setCurrent(previous);
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");

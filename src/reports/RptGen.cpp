@@ -2,8 +2,12 @@
 // amounts are read back from the texts they were formatted into, so what is summed is what is shown.
 #include "reports/RptGen.h"
 
+#include <QDate>
 #include <QFontMetrics>
 #include <QPaintDevice>
+
+#include <algorithm>
+#include <iterator>
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
@@ -20,6 +24,17 @@ namespace {
 
 const QString kNoInvoices = QStringLiteral("No invoices to select.");
 constexpr int kAddressLines = 5;
+
+// The statement table as designed: a rule or a right-aligned column in each of the eleven drawing
+// cells. The date (cell 3) sits right-aligned between the rules of cells 2 and 4.
+constexpr int kStatementWidth = 59;
+constexpr char kStatementKinds[] = "VRVRVRVRVRV";
+constexpr int kStatementColumns[] = {0, 7, 9, 18, 20, 31, 33, 44, 46, 57, 59};
+constexpr int kStatementDateCell = 3;
+
+// Documents added since the table was set up, and the first one's number: what the PDF is named after.
+int g_documents = 0;
+long g_firstDocument = 0;
 // The rest of a wrapped line is kept to this many characters, as the printed memo always was.
 constexpr int kWrapCarry = 100;
 
@@ -152,6 +167,7 @@ QString DocumentTitle(DocKind kind, const base::Decimal& due) {
 }
 
 void SetupDocumentTable() {
+    g_documents = 0;
     ReportWidth = 73;
     CellsPerLine = 12;
     BeginReport();
@@ -162,6 +178,14 @@ void SetupDocumentTable() {
 void AddInvoiceDocument(DocKind kind) {
     const store::InvBuffer& inv = store::InvRec;
     TitleLines = {DocumentTitle(kind, inv.Due)};
+    // "Invoice-1302", "Bill-1302"; several: "Invoices-1302-1310".
+    if (++g_documents == 1) {
+        g_firstDocument = inv.IvNo;
+        ReportName = TitleLines[0].split(QLatin1Char(' ')).last() + QLatin1Char('-') + QString::number(inv.IvNo);
+    } else {
+        ReportName = (kind == DocKind::Invoice ? QStringLiteral("Invoices-") : QStringLiteral("Bills-")) +
+                     QString::number(g_firstDocument) + QLatin1Char('-') + QString::number(inv.IvNo);
+    }
     startDocument();
     AddLetterhead();
     AddTitleLines();
@@ -277,13 +301,38 @@ void AddPickedInvoice(DocKind kind, long rec) {
     AddInvoiceDocument(kind);
 }
 
+namespace {
+
+// Columns the date column needs beyond its design so that the widest date of the locale's short
+// format, right-aligned, keeps half a column clear of the rule before it in the report font as printed.
+int statementDateWidening() {
+    QPaintDevice* page = PageDevice();
+    const RenderLayout layout = PaperLayout(page, base::ReportFont, kStatementWidth);
+    const QFontMetrics fm(layout.font, page);
+    int widest = 0;
+    const QDate first(2088, 1, 1);  // a leap year, and eights are among the widest digits
+    for (QDate d = first; d.year() == first.year(); d = d.addDays(1))
+        widest = std::max(widest, fm.horizontalAdvance(base::DateText(base::DayFromDate(d))));
+    const int room = kStatementColumns[kStatementDateCell] - kStatementColumns[kStatementDateCell - 1];
+    const int needed = (widest + layout.unit / 2 + layout.unit - 1) / layout.unit;
+    return std::max(0, needed - room);
+}
+
+}  // namespace
+
 void SetupStatementTable() {
-    ReportWidth = 59;
+    g_documents = 0;
+    const int widening = statementDateWidening();
+    ReportWidth = kStatementWidth + widening;
     CellsPerLine = 12;
     BeginReport();
     TitleLines = {QStringLiteral("Account Statement")};
-    setHeadings({"V00", "R07", "V09", "R18", "V20", "R31", "V33", "R44", "V46", "R57", "V59"},
-                {"", "Invoice", "", "Date", "", "Charges", "", "Payments", "", "Amount Due", ""});
+    QStringList directives;
+    for (int i = 0; i < int(std::size(kStatementColumns)); ++i) {
+        const int column = kStatementColumns[i] + (i >= kStatementDateCell ? widening : 0);
+        directives << QLatin1Char(kStatementKinds[i]) + QStringLiteral("%1").arg(column, 2, 10, QLatin1Char('0'));
+    }
+    setHeadings(directives, {"", "Invoice", "", "Date", "", "Charges", "", "Payments", "", "Amount Due", ""});
 }
 
 QStringList StatementRow() {
@@ -295,6 +344,9 @@ QStringList StatementRow() {
 }
 
 void AddStatement(const QList<QStringList>& rows) {
+    // "Statement-<customer>"; several customers: "Statement-<today>".
+    ReportName = QStringLiteral("Statement-") + (++g_documents == 1 ? addressLine(0).trimmed()
+                                                                    : base::DateFromDay(base::Today()).toString(Qt::ISODate));
     startDocument();
     AddLetterhead();
     AddTitleLines();
@@ -311,10 +363,9 @@ void AddStatement(const QList<QStringList>& rows) {
     for (const QStringList& row : rows) {
         CheckPageBreak(LinesOnPage + 1, true);
         NewLine();
-        const QStringList cells = {"V00", "R07" + row.value(0), "V09", "R18" + row.value(1), "V20",
-                                   "R31" + row.value(2),        "V33", "R44" + row.value(3), "V46",
-                                   "R57" + row.value(4),        "V59"};
-        for (int i = 0; i < cells.size(); ++i) Cell(i) = cells[i];
+        // The rules in the even cells, the row's five texts in the odd ones.
+        for (int i = 0; i < ColumnDirectives.size(); ++i)
+            Cell(i) = ColumnDirectives[i] + (i % 2 ? row.value(i / 2) : QString());
         charges += base::ReadAmount(row.value(2));
         payments += base::ReadAmount(row.value(3));
         due += base::ReadAmount(row.value(4));
@@ -322,12 +373,12 @@ void AddStatement(const QList<QStringList>& rows) {
     Attribute() = QStringLiteral("U");
     CheckPageBreak(LinesOnPage + 1, true);
     NewLine();
-    const QStringList totals = {"",    "R18Totals", "V20", "R31" + money("%11.2f", charges),
-                                "V33", "R44" + money("%11.2f", payments),
-                                "V46", "R57" + money("%11.2f", due), "V59"};
-    for (int i = 1; i < totals.size(); ++i) Cell(i) = totals[i];
+    // From the date's column on, one cell to the left of the columns they stand under.
+    const QStringList totals = {QStringLiteral("Totals"), {}, money("%11.2f", charges), {}, money("%11.2f", payments),
+                                {}, money("%11.2f", due), {}};
+    for (int i = 0; i < totals.size(); ++i) Cell(i + 1) = ColumnDirectives[i + kStatementDateCell] + totals[i];
     NewLine();
-    Cell(10) = QStringLiteral("H2059");
+    Cell(10) = QStringLiteral("H") + ColumnDirectives[kStatementDateCell + 1].mid(1) + ColumnDirectives.last().mid(1);
 }
 
 namespace {

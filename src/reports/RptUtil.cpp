@@ -1,6 +1,7 @@
 #include "reports/RptUtil.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QPagedPaintDevice>
 
 #include <algorithm>
@@ -22,12 +23,15 @@ QList<QStringList> HeaderRows;
 int PageNumber = 0;
 int LinesOnPage = -1;
 int LinesPerPage = kDefaultLinesPerPage;
+QString ReportName;
 
 const QString kNoPrinterMessage = QStringLiteral("Default Printer Not Found. Printing 60 Lines per page");
 
 namespace {
 
 PrinterMetrics* g_metrics = nullptr;
+// The missing printer is told once a session (until a printer is found), not before every report.
+bool g_noPrinterTold = false;
 
 QStringList emptyLine() {
     QStringList line;
@@ -54,9 +58,11 @@ int pdfLinesPerPage() {
 int computeLinesPerPage() {
     QPagedPaintDevice* printer = g_metrics ? g_metrics->selectPrinter() : nullptr;
     if (!printer) {
-        base::ShowMessage(kNoPrinterMessage);
+        if (!g_noPrinterTold) base::ShowMessage(kNoPrinterMessage);
+        g_noPrinterTold = true;
         return pdfLinesPerPage();
     }
+    g_noPrinterTold = false;
     const int lines = pageLines(printer);
     return lines > 0 ? std::max(1, lines - kHeadingReserve) : pdfLinesPerPage();
 }
@@ -70,7 +76,10 @@ int columnAt(const QString& cell, int from) {
 
 }  // namespace
 
-void SetPrinterMetrics(PrinterMetrics* metrics) { g_metrics = metrics; }
+void SetPrinterMetrics(PrinterMetrics* metrics) {
+    g_metrics = metrics;
+    g_noPrinterTold = false;
+}
 
 QPagedPaintDevice* CurrentPrinter() { return g_metrics ? g_metrics->printer() : nullptr; }
 
@@ -81,12 +90,20 @@ QPaintDevice* PageDevice() {
 
 int LastLine() { return int(ReportLines.size()) - 1; }
 
+QString DocumentName() {
+    QString name = !ReportName.trimmed().isEmpty() ? ReportName : TitleLines.value(0);
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]")), QStringLiteral("-"));
+    name = name.trimmed();
+    return name.isEmpty() ? QStringLiteral("Report") : name;
+}
+
 QString& Cell(int cell) { return ReportLines.last()[cell]; }
 
 QString& Attribute() { return ReportLines.last()[CellsPerLine - 1]; }
 
 void BeginReport() {
     ReportLines.clear();
+    ReportName.clear();
     LinesOnPage = -1;
     PageNumber = 0;
     HeaderRows = {emptyLine()};
@@ -139,6 +156,7 @@ bool CheckPageBreak(int needed, bool withHeadings) {
 
 void EndReport() {
     ReportLines.clear();
+    ReportName.clear();
     TitleLines.clear();
     ColumnDirectives.clear();
     HeaderRows.clear();

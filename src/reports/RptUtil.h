@@ -24,6 +24,12 @@ extern QList<QStringList> HeaderRows;   // complete lines repeated under every p
 extern int PageNumber;
 extern int LinesOnPage;
 extern int LinesPerPage;
+// What the buffer holds, as its PDF is named and titled ("Invoice-1302", "Statement-Ann Lee"); empty
+// leaves the name to the first title line. Set by the generator, cleared by BeginReport and EndReport.
+extern QString ReportName;
+// The name a PDF of the buffer is proposed under and titled with: ReportName, else the first title
+// line, else "Report"; characters a file name cannot hold become "-".
+QString DocumentName();
 
 // The one page-metrics seam: the page every report is laid out for. Pagination (BeginReport), the
 // letterhead's margin and logo room and memo wrapping (RptGen) and the PDF export's page (WritePdf) all
@@ -39,6 +45,7 @@ public:
     // The printer as last selected (selecting it when none was yet); nullptr when there is none.
     virtual QPagedPaintDevice* printer() = 0;
 };
+// Installing the metrics starts a session: the first report without a printer tells of it again.
 void SetPrinterMetrics(PrinterMetrics* metrics);
 // The current printer as last selected; nullptr when there is none or no metrics are installed.
 QPagedPaintDevice* CurrentPrinter();

@@ -1,16 +1,19 @@
 #include "store/DbUtil.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "base/Dialogs.h"
 #include "base/RemovableMedia.h"
+#include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/Catalogue.h"
 #include "store/dbFiles.h"
@@ -33,6 +36,16 @@ const QString kBackupSameDir = QStringLiteral("Backup must be to a different dri
 const QString kRestoreSameDir = QStringLiteral("Restore must be from a different drive and/or directory");
 const QString kBackupFailed = QStringLiteral("Backup Failed . . Check that disk is not write protected");
 const QString kRestoreFailed = QStringLiteral("Restore Failed . . Check that your disk is not full.");
+// %1 the working directory, %2 the backup's directory, %3 the date the backup was made.
+const QString kReplaceData = QStringLiteral("Replace the data in %1 with the backup from %2 made on %3?");
+const QString kReplaceDataUndated = QStringLiteral("Replace the data in %1 with the backup from %2?");
+// %1 the table.
+// %1 how many tables.
+const QString kReindexDone = QStringLiteral("Reindex of %1 tables completed.");
+const QString kPackDone = QStringLiteral("Pack of %1 tables completed.");
+// %1 how many files, %2 the directory.
+const QString kBackupDone = QStringLiteral("Backup of %1 files to %2 completed.");
+const QString kRestoreDone = QStringLiteral("Restore of %1 files from %2 completed.");
 
 // The index rebuild, in order, with the progress shown after each table in full mode (0: none). The
 // bar reads 5, 25, 30, 35, 40, 60, 80, 100 and a closing 100: the label table's 100 is the closing one.
@@ -211,6 +224,14 @@ bool PackAll() {
     return all;
 }
 
+void ReindexCommand() {
+    if (RebuildIndexes(false)) base::ShowResult(kReindexDone.arg(std::size(kRebuildSteps)));
+}
+
+void PackCommand() {
+    if (PackAll()) base::ShowResult(kPackDone.arg(std::size(kPackSteps)));
+}
+
 bool EraseAll() {
     if (!base::ConfirmDestructive(kEraseWarning)) return false;
     bool all = true;
@@ -328,6 +349,29 @@ bool sameDirectory(const QString& a, const QString& b) {
     return QDir::cleanPath(a.trimmed()) == QDir::cleanPath(b.trimmed());
 }
 
+// The day the backup in dir was made: the newest of its files (a copy is written afresh, so its time
+// is the backup's); 0 when none of them is there.
+double backupDay(const QString& dir) {
+    QDateTime newest;
+    for (const BackupStep& step : kBackupSteps) {
+        const QFileInfo file(resolveIn(dir, QLatin1String(step.file)));
+        if (file.exists() && (!newest.isValid() || file.lastModified() > newest)) newest = file.lastModified();
+    }
+    return newest.isValid() ? base::DayFromDate(newest.date()) : 0;
+}
+
+// A directory as the messages name it.
+QString shownDirectory(const QString& dir) { return QDir::toNativeSeparators(QDir::cleanPath(dir.trimmed())); }
+
+// Restoring replaces every table of the working directory: asked first, with Cancel for Enter.
+bool confirmReplace(const QString& working, const QString& backup) {
+    const QString from = shownDirectory(backup);
+    const double day = backupDay(from);
+    const QString question = day > 0 ? kReplaceData.arg(shownDirectory(working), from, base::DateText(day))
+                                     : kReplaceDataUndated.arg(shownDirectory(working), from);
+    return base::ConfirmDestructive(question);
+}
+
 }  // namespace
 
 FileOps SystemFileOps() { return FileOps{systemCopy, base::IsRemovableDirectory}; }
@@ -392,8 +436,11 @@ void BackupCommand(const QString& chosen, const QString& current) {
         base::ShowMessage(kBackupSameDir);
         return;
     }
-    if (!CopyDataFiles(CopyDirection::Backup, chosen)) base::ShowMessage(kBackupFailed);
+    const bool copied = CopyDataFiles(CopyDirection::Backup, chosen);
+    if (!copied) base::ShowMessage(kBackupFailed);
     base::ShowStatus(QString());
+    if (copied)
+        base::ShowResult(kBackupDone.arg(QString::number(BackupFiles().size()), shownDirectory(chosen)));
 }
 
 void RestoreCommand(const QString& chosen, const QString& current) {
@@ -402,9 +449,12 @@ void RestoreCommand(const QString& chosen, const QString& current) {
         base::ShowMessage(kRestoreSameDir);
         return;
     }
-    if (!CopyDataFiles(CopyDirection::Restore, chosen)) base::ShowMessage(kRestoreFailed);
+    if (!confirmReplace(current, chosen)) return;
+    const bool copied = CopyDataFiles(CopyDirection::Restore, chosen);
+    if (!copied) base::ShowMessage(kRestoreFailed);
     base::ShowStatus(QString());
-    RebuildIndexes(false);
+    if (RebuildIndexes(false) && copied)
+        base::ShowResult(kRestoreDone.arg(QString::number(BackupFiles().size()), shownDirectory(chosen)));
 }
 
 }  // namespace store

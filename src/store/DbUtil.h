@@ -22,6 +22,9 @@ bool RebuildIndexes(bool quick);
 bool PackAll();
 // Packs one table opened exclusively, closing it on every road.
 [[nodiscard]] WriteResult PackTable(TableKey key, bool compactMemo);
+// The Reindex and Pack commands: the operation, then its outcome in the status bar.
+void ReindexCommand();
+void PackCommand();
 // Empties the data tables after the user confirmed the warning; label stocks, settings and import
 // directories stay. Cancel changes nothing (and returns false).
 bool EraseAll();
@@ -44,8 +47,10 @@ bool CopyDataFiles(CopyDirection direction, const QString& dir);
 bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name);
 
 // The Backup and Restore commands after the chooser: chosen is the confirmed directory (empty when the
-// user cancelled), current the working directory noted before the chooser was shown. Restore rebuilds
-// every index afterwards, whether the copy succeeded or not.
+// user cancelled), current the working directory noted before the chooser was shown. Success ends with
+// the outcome in the status bar, failure with a message. Restore asks
+// before it replaces the working data (Cancel changes nothing) and rebuilds every index afterwards,
+// whether the copy succeeded or not.
 void BackupCommand(const QString& chosen, const QString& current);
 void RestoreCommand(const QString& chosen, const QString& current);
 

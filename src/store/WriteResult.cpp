@@ -35,13 +35,14 @@ QString WriteResult::reason() const {
     case xbase::kErrDiskFull: why = QStringLiteral("the disk is full"); break;
     case xbase::kErrReadOnly: why = QStringLiteral("the data files are read-only"); break;
     case xbase::kErrRecord: why = QStringLiteral("there is no record to write to"); break;
+    case xbase::kErrOpen: why = QStringLiteral("the file is missing or cannot be opened"); break;
     case xbase::kErrValueTooWide:
         why = QStringLiteral("a value is too wide for its field");
         if (!head.isEmpty()) why += QStringLiteral(" (") + head + QLatin1Char(')');
         break;
     default: why = head.isEmpty() ? QStringLiteral("the file could not be written") : head; break;
     }
-    return m_file.isEmpty() ? why : why + QStringLiteral(" in ") + m_file;
+    return m_file.isEmpty() ? why : why + QStringLiteral(" (") + m_file + QLatin1Char(')');
 }
 
 QString WriteResult::message(const QString& what) const {

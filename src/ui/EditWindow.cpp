@@ -12,15 +12,18 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTableWidget>
 #include <QTextEdit>
 
 #include "base/Cp1252.h"
+#include "base/Dialogs.h"
 #include "ui/Cp1252Validator.h"
 
 namespace ui {
 namespace {
 
 const char* const kFilteredProperty = "corvaneCp1252Filtered";
+const QString kDiscardChanges = QStringLiteral("Discard your changes?");
 
 bool isMultiLine(const QObject* o) { return qobject_cast<const QPlainTextEdit*>(o) || qobject_cast<const QTextEdit*>(o); }
 
@@ -92,6 +95,45 @@ void EditWindow::showEvent(QShowEvent* event) {
     installCp1252Validators();
     turnOffAutoDefaults();
     FormShow();
+    keepAsUnchanged();
+}
+
+QStringList EditWindow::entryState() const {
+    QStringList state;
+    for (const QWidget* w : findChildren<QWidget*>()) {
+        if (const auto* edit = qobject_cast<const QLineEdit*>(w)) {
+            state << edit->text();
+        } else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(w)) {
+            state << plain->toPlainText();
+        } else if (const auto* rich = qobject_cast<const QTextEdit*>(w)) {
+            state << rich->toPlainText();
+        } else if (const auto* combo = qobject_cast<const QComboBox*>(w)) {
+            state << combo->currentText();
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(w); button && button->isCheckable()) {
+            state << QString::number(button->isChecked());
+        } else if (const auto* grid = qobject_cast<const QTableWidget*>(w)) {
+            for (int r = 0; r < grid->rowCount(); ++r)
+                for (int c = 0; c < grid->columnCount(); ++c)
+                    state << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
+        }
+    }
+    state << heldWork();
+    return state;
+}
+
+void EditWindow::keepAsUnchanged() {
+    if (m_askBeforeDiscarding) m_unchanged = entryState();
+}
+
+bool EditWindow::hasUnsavedChanges() const { return m_askBeforeDiscarding && entryState() != m_unchanged; }
+
+void EditWindow::reject() {
+    // Discarding is the answer that loses work, so Enter answers No.
+    if (isVisible() && hasUnsavedChanges() &&
+        base::dialogs().message(base::MsgKind::Confirmation, kDiscardChanges, base::MsgButtons::YesNo,
+                                base::MsgDefault::Negative) != base::Answer::Yes)
+        return;
+    QDialog::reject();
 }
 
 void EditWindow::keyPressEvent(QKeyEvent* event) {

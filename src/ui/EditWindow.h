@@ -1,7 +1,8 @@
 #pragma once
 // The base of every editing window: Enter in a single-line field, a check box or a radio button moves
 // the focus on instead of closing the window, Enter on a push button presses that button, FormShow runs once per showing, and text fields refuse characters the tables
-// cannot store.
+// cannot store. A record window may also ask before Escape, Cancel or the title bar's close throw its
+// changes away.
 #include <QDialog>
 
 class QKeyEvent;
@@ -19,6 +20,12 @@ class EditWindow : public QDialog {
 public:
     explicit EditWindow(QWidget* parent = nullptr);
 
+    // Whether the window holds something typed or chosen since it was shown (or last kept).
+    bool hasUnsavedChanges() const;
+    // Escape, Cancel and the title bar's close all end here: a guarded window with changes asks
+    // first, and No leaves it open as it is.
+    void reject() override;
+
 protected:
     // What the window does each time it is shown (captions, masks, the first focus).
     virtual void FormShow() {}
@@ -29,10 +36,25 @@ protected:
     void installCp1252Validators();
     // Push buttons are no auto-defaults: Enter presses only the button that has the focus.
     void turnOffAutoDefaults();
+    // Makes reject() ask before it discards changes. Called once, in the constructor.
+    void askBeforeDiscarding() { m_askBeforeDiscarding = true; }
+    // What the window holds in memory beyond its controls (rows of a grid it rebuilds, a chosen
+    // record); compared like the controls.
+    virtual QString heldWork() const { return {}; }
+    // The window as it is now counts as unchanged (after a save that leaves it open). Done after
+    // every FormShow.
+    void keepAsUnchanged();
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The texts, choices and grid cells of every control, and heldWork().
+    QStringList entryState() const;
+
+    bool m_askBeforeDiscarding = false;
+    QStringList m_unchanged;
 };
 
 }  // namespace ui

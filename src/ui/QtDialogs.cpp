@@ -17,6 +17,11 @@ using base::Answer;
 using base::MsgButtons;
 using base::MsgKind;
 
+namespace {
+const QString kNoPrinters =
+    QStringLiteral("No printer is installed. Reports can be saved as PDF files from the report window's Export menu.");
+}  // namespace
+
 Answer QtDialogs::message(MsgKind kind, const QString& text, MsgButtons buttons, base::MsgDefault def) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QApplication::applicationName());
@@ -73,7 +78,10 @@ bool QtDialogs::chooseFont(QFont* font) {
 }
 
 bool QtDialogs::printerSetup(base::PrinterChoice* choice) {
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) return false;
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        message(MsgKind::Information, kNoPrinters, MsgButtons::Ok, base::MsgDefault::Affirmative);
+        return false;
+    }
     QPrinter printer;
     if (!choice->name.isEmpty()) printer.setPrinterName(choice->name);
     printer.setPageOrientation(choice->landscape ? QPageLayout::Landscape : QPageLayout::Portrait);

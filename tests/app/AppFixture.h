@@ -24,13 +24,14 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace app_test {
 
-// Records "S:<text>" and "P:<percent>" in call order.
+// Records "S:<text>", "P:<percent>" and "R:<result>" in call order.
 class RecordingSink : public base::StatusSink {
 public:
     RecordingSink() : m_previous(base::setStatusSink(this)) {}
     ~RecordingSink() override { base::setStatusSink(m_previous); }
     void showStatus(const QString& text) override { calls << QStringLiteral("S:") + text; }
     void showProgress(int percent) override { calls << QStringLiteral("P:%1").arg(percent); }
+    void showResult(const QString& text) override { calls << QStringLiteral("R:") + text; }
     // The progress values only.
     QList<int> progress() const {
         QList<int> values;

@@ -1,6 +1,8 @@
 // The main window's document commands walked through the scripted facade: the date dialog, the report
 // window on the buffer the generator built, the stationery window.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include "AppFixture.h"
@@ -120,6 +122,35 @@ TEST_F(DocumentCommandsTest, StationeryOpensOnTheSettingsAndCancelKeepsThem) {
     });
     main->BtnStationary->click();
     EXPECT_EQ(store::SettingsRec.Company, company);
+}
+
+// The logo path: a cancelled file dialog keeps the stored logo; a path longer than the settings hold
+// is refused with a message, whether chosen or typed, and nothing is stored cut.
+TEST_F(DocumentCommandsTest, StationeryKeepsTheLogoOnCancelAndRefusesAPathTooLong) {
+    const QString logo = path("logo.png"), tooLong = path(QString(60, 'd') + "/logo.png");
+    QDir(dataDir()).mkpath(QString(60, 'd'));
+    for (const QString& file : {logo, tooLong}) QFile(file).open(QIODevice::WriteOnly);
+    store::SettingsRec.LogoFile = logo;
+    store::SaveSettings();
+    dialogs->answerOpenFile(QString());  // cancelled
+    dialogs->answerOpenFile(tooLong);
+    dialogs->onModal<records::TStationary>([&](records::TStationary& w) {
+        QTest::mouseClick(w.BtnLogo, Qt::LeftButton);
+        QTest::mouseClick(w.BtnLogo, Qt::LeftButton);
+        EXPECT_EQ(w.Edit1->text(), logo);
+        w.Edit1->setFocus();
+        w.Edit1->selectAll();
+        QTest::keyClicks(w.Edit1, tooLong);
+        QTest::mouseClick(w.BtnSave, Qt::LeftButton);
+        EXPECT_TRUE(w.isVisible()) << "refused";
+        QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+    });
+    main->BtnStationary->click();
+    const QString refused = QStringLiteral("The logo file's path has %1 characters; the settings hold at most 59:\n%2\n"
+                                           "Move the picture to a folder with a shorter path.").arg(tooLong.size()).arg(tooLong);
+    EXPECT_EQ(dialogs->messages(), QStringList(2, refused));
+    store::ReadSettings();
+    EXPECT_EQ(store::SettingsRec.LogoFile.trimmed(), logo);
 }
 
 }  // namespace

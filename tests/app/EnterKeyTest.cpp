@@ -1,5 +1,6 @@
 // Enter on every control of every editing window, on the demo business: a field, check box or radio
-// button moves on and presses no button; a focused push button is pressed, and only it.
+// button moves on and presses no button; a focused push button is pressed, and only it. Escape, Cancel
+// and the title bar's close of a record window that holds changes ask first.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -8,10 +9,17 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <functional>
+#include <tuple>
+
 #include "AppFixture.h"
 #include "FormPreparation.h"
+#include "support/TableSnapshot.h"
 #include "app/Forms.h"
 #include "app/MainU.h"
+#include "records/CustomerU.h"
+#include "records/ProdDefU.h"
+#include "records/PurDefU.h"
 #include "ui/EditWindow.h"
 
 namespace app_test {
@@ -93,6 +101,46 @@ TEST_F(EnterKeyTest, EnterOnAFocusedButtonPressesThatButtonOnly) {
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(saves, 0);
     EXPECT_EQ(invoicing::ItemAction, invoicing::kActionCancel);
+}
+
+TEST_F(EnterKeyTest, ClosingARecordWindowWithChangesAsksAndNoKeepsIt) {
+    app::CreateForms();
+    app::Form<app::TMain>()->show();
+    const std::tuple<QDialog*, const char*, std::string> windows[] = {
+        {app::Form<records::TCustomer>(), "Edit3", "CUST5"}, {app::Form<records::TProdDef>(), "Edit2", "Prod5"},
+        {app::Form<records::TPurDef>(), "MaskEdit2", "Pur5"}, {app::Form<invoicing::TInvoice>(), "Edit2", "INV5"}};
+    const std::function<void(QDialog&)> closings[] = {
+        [](QDialog& w) { QTest::keyClick(w.focusWidget() ? w.focusWidget() : &w, Qt::Key_Escape); },
+        [](QDialog& w) { QTest::mouseClick(w.findChild<QPushButton*>("BtnCancel"), Qt::LeftButton); },
+        [](QDialog& w) { w.close(); },  // the title bar's close
+    };
+    for (const auto& [window, name, table] : windows) {
+        for (const auto& close : closings) {
+            SCOPED_TRACE(window->metaObject()->className());
+            PrepareForm(window, dataDir());
+            const QStringList stored = testing_support::tableRecords(table);
+            testing_support::ScriptedDialogs script;
+            script.onModal([&](QDialog& w) { close(w); });  // nothing typed: closes at once
+            script.onModal([&](QDialog& w) {
+                auto* field = w.findChild<QLineEdit*>(QLatin1String(name));
+                const QString shown = field->text();
+                field->setFocus();
+                QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(field, QStringLiteral("5"));
+                close(w);
+                ASSERT_TRUE(w.isVisible()) << "No keeps the window";
+                EXPECT_NE(field->text(), shown) << "and what was typed";
+                close(w);
+            });
+            script.answer(base::Answer::No);
+            script.answer(base::Answer::Yes);
+            base::dialogs().showModal(window);
+            EXPECT_EQ(base::dialogs().showModal(window), QDialog::Rejected);
+            EXPECT_EQ(script.log().filter("Discard"), QStringList(2, "Confirmation YesNo/No: Discard your changes?"));
+            store::CloseAll();
+            EXPECT_EQ(testing_support::tableRecords(table), stored);
+        }
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QTest>
 
 #include "AppFixture.h"
 #include "FormPreparation.h"
@@ -49,6 +50,36 @@ TEST_F(GalleryTest, RendersEveryWindow) {
         ++pictured;
     }
     EXPECT_EQ(pictured, int(app::AllForms().size()));
+}
+
+// Passes the status calls on to the main window, and pictures it when the bar reaches 60.
+struct PictureAtSixty : base::StatusSink {
+    explicit PictureAtSixty(app::TMain* main) : main(main), previous(base::setStatusSink(this)) {}
+    ~PictureAtSixty() override { base::setStatusSink(previous); }
+    void showStatus(const QString& text) override { main->showStatus(text); }
+    void showResult(const QString& text) override { main->showResult(text); }
+    void showProgress(int percent) override {
+        main->showProgress(percent);
+        if (percent == 60) picture = main->grab().toImage();
+    }
+    app::TMain* main;
+    base::StatusSink* previous;
+    QImage picture;
+};
+
+TEST_F(GalleryTest, MainWindowDuringAReindex) {
+    app::CreateForms();
+    auto* main = app::Form<app::TMain>();
+    main->show();
+    main->PageControl1->setCurrentWidget(main->TabSheet5);
+    PictureAtSixty sink(main);
+    QTest::mouseClick(main->BtnIndex, Qt::LeftButton);
+    const QString file = QDir(testing_support::artifactDir(QStringLiteral("gallery"))).filePath("TMain-reindex.png");
+    ASSERT_TRUE(sink.picture.save(file)) << file.toStdString();
+    // The bar as painted in the middle of the work: blue to 60 pixels from its start, silver beyond.
+    const QPoint bar = main->StatusPanel0->mapTo(main, QPoint(5, main->StatusPanel0->height() / 2));
+    EXPECT_EQ(QColor(sink.picture.pixel(bar + QPoint(59, 0))), QColor(Qt::blue));
+    EXPECT_EQ(QColor(sink.picture.pixel(bar + QPoint(61, 0))), QColor(0xc0, 0xc0, 0xc0));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "app/MainU.h"
 #include "app/Preferences.h"
 #include "base/ReportOutput.h"
+#include "base/Format.h"
 #include "store/DbUtil.h"
 #include "store/Settings.h"
 #include "ui/DriveDirU.h"
@@ -116,7 +117,7 @@ TEST_F(MainWindowTest, PagesCommandsAndHintsAreInPlace) {
     for (const auto& [name, hint] : hints) {
         auto* button = main->findChild<QToolButton*>(QLatin1String(name));
         ASSERT_NE(button, nullptr) << name;
-        EXPECT_EQ(button->toolTip(), QLatin1String(hint)) << name;
+        if (button->isEnabled()) EXPECT_EQ(button->toolTip(), QLatin1String(hint)) << name;
         EXPECT_FALSE(button->icon().isNull()) << name;
     }
     EXPECT_EQ(main->BtnStationary->text(), QStringLiteral("Stationery"));
@@ -129,6 +130,21 @@ TEST_F(MainWindowTest, PagesCommandsAndHintsAreInPlace) {
     EXPECT_FALSE(main->BtnPrintBatch->isVisible());
     EXPECT_FALSE(main->Button1->isVisible());
     EXPECT_FALSE(main->BtnDirectories->isVisible());
+}
+
+TEST_F(MainWindowTest, CommandsNotInThisVersionAreDisabledWithAHint) {
+    for (const char* name : {"BtnInvLab", "Image4", "Image5", "BtnMMerge", "BtnLabForms", "BtnRProf", "BtnRSales",
+                             "BtnRLabels", "BtnInvRpts", "SalesSummary1", "ProductBuyers1", "TaxSummary1",
+                             "ReceivableIncome1", "StockOnHand1", "SelectedGroups1", "CustomerGroups1"}) {
+        const QObject* command = main->findChild<QObject*>(QLatin1String(name));
+        ASSERT_NE(command, nullptr) << name;
+        EXPECT_FALSE(command->property("enabled").toBool()) << name;
+        for (const char* tip : {"toolTip", "statusTip"})
+            EXPECT_EQ(command->property(tip).toString(), "Not available in this version") << name << " " << tip;
+    }
+    for (const QObject* built : {static_cast<QObject*>(main->BtnInvoice), static_cast<QObject*>(main->BtnRInv),
+                                 static_cast<QObject*>(main->WithBalances2), static_cast<QObject*>(main->BtnBackup)})
+        EXPECT_TRUE(built->property("enabled").toBool()) << built->objectName().toStdString();
 }
 
 TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
@@ -147,7 +163,7 @@ TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
     EXPECT_EQ(base::ReportFont.family(), QStringLiteral("DejaVu Serif"));
     EXPECT_TRUE(main->RadioButton2->isChecked());
     EXPECT_TRUE(main->RadioButton4->isChecked());
-    if (QPrinterInfo::defaultPrinter().isNull()) EXPECT_EQ(main->Edit2->text(), QStringLiteral("Edit2"));
+    if (QPrinterInfo::defaultPrinter().isNull()) EXPECT_EQ(main->Edit2->text(), QStringLiteral("No printer"));
     EXPECT_FALSE(app::Form<app::TAboutForm>()->isVisible()) << "the splash is closed";
     EXPECT_FALSE(app::SplashMode);
     EXPECT_TRUE(store::Engine().tables().empty());
@@ -167,6 +183,35 @@ TEST_F(MainWindowTest, WithoutDataFilesTheProgramEndsAfterTheMessage) {
     EXPECT_EQ(endProgramCalls, 1);
     EXPECT_EQ(dialogs->messages().size(), 1);
     EXPECT_FALSE(store::EngineActive());
+}
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
+};
+
+TEST_F(MainWindowTest, TheSplashIsPaintedBeforeTheStartUpWorkAndWhileItWaits) {
+    auto* splash = app::Form<app::TAboutForm>();
+    PaintCounter picture(splash->Image1);
+    // Missing data files end the start-up at its first step: the splash was drawn before it or never.
+    QString error;
+    ASSERT_TRUE(store::RemoveDataFiles(dataDir(), &error));
+    main->show();
+    EXPECT_GT(picture.paints, 0);
+
+    app::SplashMinimumMs = 100;
+    splash->show();
+    const int before = picture.paints;
+    const app::SplashClock clock;
+    splash->Image1->update();
+    clock.waitForMinimum();
+    EXPECT_GT(picture.paints, before) << "the splash repaints while it waits";
+    splash->hide();
 }
 
 TEST_F(MainWindowTest, AboutHidesItsOkButtonOnlyAsSplash) {
@@ -293,6 +338,43 @@ TEST_F(MainWindowTest, BackupAndRestoreThroughTheChooser) {
     main->BtnRestore->click();
     EXPECT_TRUE(ui::ChosenDir.isEmpty());
     EXPECT_EQ(dialogs->messages(), QStringList{}) << "a cancelled chooser shows nothing";
+}
+
+TEST_F(MainWindowTest, LongOperationsEndWithTheirOutcomeInTheStatusBar) {
+    start();
+    main->PageControl1->setCurrentWidget(main->TabSheet5);
+    QTemporaryDir target(QDir::tempPath() + "/corvane-backup-XXXXXX");
+    auto choose = [&] {
+        dialogs->onModal<ui::TDriveDir>([&](ui::TDriveDir& chooser) {
+            ASSERT_TRUE(chooser.setDirectory(target.path()));
+            QTest::mouseClick(chooser.BtnOK, Qt::LeftButton);
+        });
+    };
+    const QString groups = QDir(dataDir()).entryList({"GROUPS.dbf"}, QDir::Files).value(0);
+    const QString replace = "Replace the data in " + dataDir() + " with the backup from " + target.path() +
+                            " made on " + base::DateText(base::Today()) + "?";
+    // The button, what comes before, the status bar's message after (none when a message told of a
+    // failure) and the messages shown.
+    const std::tuple<QToolButton*, std::function<void()>, QString, QStringList> cases[] = {
+        {main->BtnIndex, [] {}, "Reindex of 8 tables completed.", {}},
+        {main->BtnPack, [] {}, "Pack of 8 tables completed.", {}},
+        {main->BtnBackup, choose, "Backup of 11 files to " + target.path() + " completed.", {}},
+        {main->BtnRestore, [&] { choose(); dialogs->answer(base::Answer::Cancel); }, QString(), {replace}},
+        {main->BtnRestore, [&] { choose(); dialogs->answer(base::Answer::Ok); },
+         "Restore of 11 files from " + target.path() + " completed.", {replace}},
+        {main->BtnPack, [&] { QFile::rename(path(groups), path("GROUPS.bak")); }, QString(),
+         {"GROUPS.DBF could not be packed: the file is missing or cannot be opened (GROUPS.DBF)."}},
+    };
+    for (const auto& [button, before, outcome, messages] : cases) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        before();
+        main->StatusBar1->clearMessage();
+        const qsizetype shown = dialogs->messages().size();
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(dialogs->messages().mid(shown), messages);
+        EXPECT_EQ(main->StatusBar1->currentMessage(), outcome);
+        EXPECT_TRUE(main->StatusPanel1->text().isEmpty());
+    }
 }
 
 TEST_F(MainWindowTest, ExitPacksPendingDeletionsAndEndsTheContext) {

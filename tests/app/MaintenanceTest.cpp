@@ -75,8 +75,8 @@ TEST_F(MaintenanceTest, PackAndReindexTellATableTheyCannotDoAndGoOnWithTheOthers
     EXPECT_TRUE(store::PackPending);
     EXPECT_FALSE(store::RebuildIndexes(false));
     EXPECT_EQ(dialogs->messages(),
-              (QStringList{"GROUPS.DBF could not be packed: another user has the file open in GROUPS.DBF.",
-                           "The indexes of GROUPS.DBF could not be rebuilt: another user has the file open in GROUPS.DBF."}));
+              (QStringList{"GROUPS.DBF could not be packed: another user has the file open (GROUPS.DBF).",
+                           "The indexes of GROUPS.DBF could not be rebuilt: another user has the file open (GROUPS.DBF)."}));
     otherUser.closeAll();
 
     // Once the table is free again both go through, and a pack at exit is no longer held back by the

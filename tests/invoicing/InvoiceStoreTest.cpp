@@ -263,7 +263,7 @@ TEST_F(InvoiceStoreTest, ALineLockedByAnotherUserRefusesTheSaveAndKeepsEverythin
         const SaveResult r = SaveInvoice();
         ASSERT_EQ(r.status, SaveStatus::ItemsFailed);
         EXPECT_TRUE(r.restored);
-        EXPECT_TRUE(SaveMessage(r).contains("Another user has the record locked in ITM5.DBF")) << SaveMessage(r).toStdString();
+        EXPECT_TRUE(SaveMessage(r).contains("Another user has the record locked (ITM5.DBF)")) << SaveMessage(r).toStdString();
         EXPECT_EQ(invoiceTables(), before);
         EXPECT_EQ(store::LastItemRow, 2);
     }

@@ -147,6 +147,7 @@ TEST_F(InvoiceWindowTest, CancelledItemAddsNothingButRecomputes) {
         EXPECT_EQ(store::LastItemRow, 0);
         EXPECT_EQ(w.MaskEdit3->text(), "      1.20");  // the typed amount is computed again
         EXPECT_EQ(w.MaskEdit5->text(), "     13.20");
+        dialogs->answer(base::Answer::Yes);  // discard the changes
         w.BtnCancelClick();
     });
 }
@@ -183,6 +184,7 @@ TEST_F(InvoiceWindowTest, RemovingTheMiddleLineKeepsTheOrderEditingKeepsTheProdu
         // A row below the last line opens nothing.
         w.StringGrid1->setCurrentCell(3, 0);
         w.StringGrid1DblClick();
+        dialogs->answer(base::Answer::Yes);  // discard the changes
         w.BtnCancelClick();
     });
 }
@@ -211,6 +213,7 @@ TEST_F(InvoiceWindowTest, PaymentIncludingTaxShowsItsTaxPart) {
         EXPECT_EQ(store::PaymentRows[0].mid(1), (QStringList{"110.00", "    10.00", "T"}));
         EXPECT_EQ(w.MaskEdit6->text(), "    110.00");
         EXPECT_EQ(w.MaskEdit7->text(), "     22.00");  // 132.00 - 110.00
+        dialogs->answer(base::Answer::Yes);  // discard the changes
         w.BtnCancelClick();
     });
 }
@@ -250,6 +253,7 @@ TEST_F(InvoiceWindowTest, ChangingTheSecondOfTwoPaymentsChangesOnlyIt) {
         w.BEditPmtClick();
         ASSERT_EQ(store::LastPmtRow, 0);
         EXPECT_EQ(store::PaymentRows[0], (QStringList{"6/1/26", "33.00", "3.00", "T"}));
+        dialogs->answer(base::Answer::Yes);  // discard the changes
         w.BtnCancelClick();
     });
 }
@@ -292,6 +296,7 @@ TEST_F(InvoiceWindowTest, PrintShowsTheInvoiceAsTypedInTheReportWindow) {
         QTest::mouseClick(w.BtnPrint, Qt::LeftButton);
         EXPECT_TRUE(w.isVisible());
         EXPECT_NE(store::InvTable, nullptr);
+        dialogs->answer(base::Answer::Yes);  // discard the changes
         QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
     });
     QStringList cells;
@@ -474,6 +479,7 @@ TEST_F(InvoiceWindowTest, EditItemRightAfterAddingEditsTheLineJustAdded) {
             click(item.BtnCancel);
         });
         click(w.BEditItm);
+        dialogs->answer(base::Answer::Yes);  // discard the changes
         click(w.BtnCancel);
     });
 }

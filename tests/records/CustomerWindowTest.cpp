@@ -73,6 +73,46 @@ TEST_F(CustomerWindowTest, ShowsTheStoredCustomerTrimmedWithItsGroup) {
     EXPECT_EQ(stored.cuno, 42);
 }
 
+TEST_F(CustomerWindowTest, DeletingACustomerWithInvoicesAsksNamingHowMany) {
+    addGroup(1, QStringLiteral("Retail"));
+    ASSERT_TRUE(store::OpenInv());
+    // Invoices of customers 7 (two, and a third marked deleted), 8 (one) and 12 (after 7's in key order).
+    for (long cuno : {7L, 12L, 7L, 8L, 7L}) {
+        ASSERT_EQ(store::InvTable->appendBlank(), 0);
+        store::InvRec = store::InvBuffer{store::InvTable->recNo(), cuno};
+        store::StoreInv();
+    }
+    markDeleted(store::InvTable, 5);
+    store::CloseTable(store::InvTable);
+    const QString asked = "Confirmation OkCancel/Cancel: Delete Abernethy Wendell? ";
+    const QString two = asked + "2 invoices name this customer; they will print without an address.";
+    // Customer number, the answer, the question asked (none without invoices), deleted afterwards.
+    const std::tuple<long, base::Answer, QString, bool> cases[] = {
+        {7, base::Answer::Cancel, two, false}, {7, base::Answer::Ok, two, true},
+        {8, base::Answer::Ok, asked + "1 invoice names this customer; it will print without an address.", true},
+        {9, base::Answer::Ok, QString(), true}};
+    for (const auto& [cuno, answer, question, deleted] : cases) {
+        testing_support::ScriptedDialogs script;
+        const long rec = store::CurCustRec = addCustomer(cuno, 1, QStringLiteral("Abernethy"));
+        store::CustRec.first = QStringLiteral("Wendell");
+        store::StoreCust();
+        if (!question.isEmpty()) script.answer(answer);
+        script.onModal<TCustomer>([&](TCustomer& w) {
+            QTest::mouseClick(w.BtnDelete, Qt::LeftButton);
+            if (w.isVisible()) QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+        });
+        base::dialogs().showModal(form<TCustomer>());
+        EXPECT_EQ(script.log().filter("Delete"), question.isEmpty() ? QStringList() : QStringList{question}) << cuno;
+        EXPECT_EQ(deletedAt(store::CustTable, rec), deleted) << cuno;
+        EXPECT_EQ(store::InvTable, nullptr) << "the invoice table is closed again";
+    }
+    // Opened by the invoice window, the table keeps the invoice it stands on.
+    ASSERT_TRUE(store::OpenInv());
+    ASSERT_EQ(store::InvTable->go(4), 0);
+    EXPECT_EQ(CustomerInvoiceCount(7), 2);
+    EXPECT_EQ(store::InvTable->recNo(), 4);
+}
+
 TEST_F(CustomerWindowTest, ACustomerOfAVanishedGroupMustBeGivenAGroup) {
     addCustomer(1, 9);
     store::CurCustRec = 1;

@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QImage>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 #include "base/Format.h"
@@ -81,6 +84,58 @@ TEST_F(ReportWindowTest, WithoutAPrinterTheInstalledMetricsMeasureOnThePdfPage) 
     EXPECT_EQ(LinesPerPage, std::min(60, FallbackPdfPage()->height() / layout.lineHeight - kPaperTopLines));
     EXPECT_EQ(dialogs->messages(), QStringList{kNoPrinterMessage});
     EndReport();
+}
+
+// No printer: the message comes with the first report only, and Print offers a PDF instead.
+TEST_F(ReportWindowTest, WithoutAPrinterPrintOffersAPdfAndTheMessageComesOnce) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+    InstallPrinterMetrics();
+    fill(3);
+    fill(4);
+    EXPECT_EQ(dialogs->messages(), QStringList{kNoPrinterMessage});
+    TReportF window;
+    dialogs->answer(base::Answer::No);
+    dialogs->answer(base::Answer::Yes);
+    dialogs->answerSaveFile(path(QStringLiteral("printed")));
+    window.mPrint->trigger();
+    window.mPrint->trigger();
+    const QString offer = "Confirmation YesNo: No printer is installed. Save the report as a PDF file instead?";
+    EXPECT_EQ(dialogs->log().mid(1), (QStringList{offer, offer, "SaveFile Export Report"}));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("printed.pdf"))));
+}
+
+// A PDF is proposed under the document's name, titled with it, on the printer's paper or, without a
+// printer, on the locale's.
+TEST_F(ReportWindowTest, PdfExportIsNamedAfterTheDocumentOnTheRightPaper) {
+    report_testing::PagePrinter a5(300, QPageSize(QPageSize::A5));
+    store::OpenInvoiceTables();
+    store::CurInvoiceRec = 1;
+    store::LoadInvoice();
+    // The printer, the locale, the report, the name and the paper pdfinfo reports.
+    const std::tuple<PrinterMetrics*, QLocale, std::function<void()>, QString, QString> cases[] = {
+        {&a5, testing_support::pinnedLocale(), [] { SetupDocumentTable(); AddInvoiceDocument(DocKind::Invoice); },
+         "Invoice-" + QString::number(store::InvRec.IvNo), "(A5)"},
+        {nullptr, testing_support::pinnedLocale(), [] { SetupStatementTable(); AddStatement({StatementRow()}); },
+         "Statement-" + store::AddressBlock.value(0).trimmed(), "(letter)"},
+        {nullptr, testing_support::commaLocale(), [] { fill(3); TitleLines = {"Sales: June"}; }, "Sales- June", "(A4)"},
+    };
+    TReportF window;
+    for (const auto& [printer, locale, build, name, paper] : cases) {
+        testing_support::LocaleScope scope(locale);
+        SetPrinterMetrics(printer);
+        build();
+        dialogs->answerSaveFile(path(QStringLiteral("exported.pdf")));
+        window.Pdf1->trigger();
+        EXPECT_EQ(dialogs->events().back().text, name + ".pdf");
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {path(QStringLiteral("exported.pdf"))});
+        ASSERT_TRUE(info.waitForFinished(30000));
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        EXPECT_TRUE(text.contains(QRegularExpression("Title: +" + QRegularExpression::escape(name) + "\\n"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(paper)) << text.toStdString();
+        EndReport();
+    }
+    store::CloseAll();
 }
 
 TEST_F(ReportWindowTest, ExportsThroughTheSaveDialogAndReportsFailure) {

@@ -2,10 +2,12 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QProcess>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -145,6 +147,30 @@ TEST_F(RptGenTest, StatementsWithBalancesListOnlyOwingInvoicesOfTheSpanWithTotal
     EXPECT_EQ(listed, expected);
     EXPECT_EQ(count(QStringLiteral("C29Account Statement")), statements);
     EXPECT_EQ(count(QStringLiteral("EJECT")), statements - 1);
+}
+
+// The date column of statements is as wide as the locale's longest short date in the report font as
+// printed, so no date runs into the rule before it.
+TEST_F(RptGenTest, StatementDatesKeepClearOfTheRuleBeforeThem) {
+    for (const QLocale& locale : {testing_support::pinnedLocale(), testing_support::commaLocale(),
+                                  QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::Swedish, QLocale::Sweden)}) {
+        for (const char* family : {"DejaVu Sans", "DejaVu Sans Mono", "DejaVu Serif"}) {
+            testing_support::LocaleScope scope(locale);
+            base::ReportFont = QFont(QLatin1String(family), 11);
+            SetupStatementTable();
+            const QString date = base::DateText(base::DayFromDate(QDate(2088, 12, 28)));
+            AddStatement({{"  1302", date, "10.00", "0.00", "10.00"}});
+            const QStringList& row = *std::find_if(ReportLines.begin(), ReportLines.end(),
+                                                   [&](const QStringList& l) { return l[3].endsWith(date); });
+            const RenderLayout layout = PaperLayout(PageDevice(), base::ReportFont, ReportWidth);
+            const int dateLeft = layout.columnX(ParseCell(row[3]).column) -
+                                 QFontMetrics(layout.font, PageDevice()).horizontalAdvance(date);
+            EXPECT_GT(dateLeft, layout.columnX(ParseCell(row[2]).column)) << locale.name().toStdString() << family;
+            if (locale == testing_support::pinnedLocale() && family == std::string("DejaVu Sans"))
+                EXPECT_EQ(ReportWidth, 59) << "a date that fits keeps the designed columns";
+            EndReport();
+        }
+    }
 }
 
 TEST_F(RptGenTest, LetterheadFollowsJustificationLogoAndTopMargin) {

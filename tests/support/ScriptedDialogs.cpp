@@ -159,8 +159,8 @@ QString ScriptedDialogs::openFile(const QString& caption, const QString&, const 
     return take(m_openFiles, "the file-open dialog", caption).value_or(QString());
 }
 
-QString ScriptedDialogs::saveFile(const QString& caption, const QString&, const QString&) {
-    m_events.push_back({Call::SaveFile, {}, {}, {}, caption});
+QString ScriptedDialogs::saveFile(const QString& caption, const QString& proposed, const QString&) {
+    m_events.push_back({Call::SaveFile, {}, {}, proposed, caption});
     return take(m_saveFiles, "the file-save dialog", caption).value_or(QString());
 }
 

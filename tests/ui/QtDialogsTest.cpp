@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -11,11 +12,12 @@
 
 namespace {
 
-// Presses key in the message box as soon as it is up.
-void pressInMessageBox(Qt::Key key) {
-    QTimer::singleShot(0, [key] {
+// Presses key in the message box as soon as it is up, noting its text in *text when asked.
+void pressInMessageBox(Qt::Key key, QString* text = nullptr) {
+    QTimer::singleShot(0, [key, text] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
+        if (text) *text = box->text();
         QTest::keyClick(box, key);
     });
 }
@@ -38,4 +40,14 @@ TEST(QtDialogs, EnterAnswersTheSafeButtonOfADestructiveQuestion) {
     EXPECT_EQ(dialogs.message(MsgKind::Confirmation, QStringLiteral("Add another?"), MsgButtons::YesNo), Answer::Yes);
     pressInMessageBox(Qt::Key_Escape);
     EXPECT_EQ(dialogs.message(MsgKind::Warning, QStringLiteral("Go on?"), MsgButtons::OkCancel), Answer::Cancel);
+}
+
+TEST(QtDialogs, PrinterSetupWithoutAPrinterSaysThereIsNone) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+    ui::QtDialogs dialogs;
+    QString told;
+    pressInMessageBox(Qt::Key_Return, &told);
+    base::PrinterChoice choice;
+    EXPECT_FALSE(dialogs.printerSetup(&choice));
+    EXPECT_TRUE(told.startsWith(QStringLiteral("No printer is installed."))) << told.toStdString();
 }
