@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -25,7 +24,6 @@
 #include "records/PickU.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
-#include "ui/HelpU.h"
 
 namespace invoicing {
 
@@ -105,6 +103,7 @@ TInvoice::TInvoice(QWidget* parent) : ui::EditWindow(parent) {
     setWindowTitle(kCaption);
     buildControls();
     buildLayout();
+    setHelpContext(kHelpContext);
     // The invoice pick list's "New" opens this window.
     records::ShowInvoiceWindow = [this] { base::dialogs().showModal(this); };
 }
@@ -542,13 +541,5 @@ void TInvoice::BtnPrintClick() {
 }
 
 void TInvoice::BtnCancelClick() { reject(); }
-
-void TInvoice::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ui::ShowHelp(kHelpContext);
-        return;
-    }
-    ui::EditWindow::keyPressEvent(event);
-}
 
 }  // namespace invoicing

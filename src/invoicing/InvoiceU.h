@@ -101,7 +101,6 @@ public slots:
 
 protected:
     void FormShow() override;
-    void keyPressEvent(QKeyEvent* event) override;  // F1: help context 310
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

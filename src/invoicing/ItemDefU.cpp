@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "base/Format.h"
@@ -10,7 +9,6 @@
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/Settings.h"
-#include "ui/HelpU.h"
 
 namespace invoicing {
 
@@ -94,6 +92,7 @@ TItemDef::TItemDef(QWidget* parent) : ui::EditWindow(parent) {
     connect(BtnCancel, &QPushButton::clicked, this, &TItemDef::BtnCancelClick);
     connect(MaskEdit1, &ui::MaskEdit::exited, this, &TItemDef::MaskEdit1Exit);
     connect(MaskEdit2, &ui::MaskEdit::exited, this, &TItemDef::MaskEdit2Exit);
+    setHelpContext(kHelpContext);
     FormCreate();
 }
 
@@ -159,14 +158,6 @@ void TItemDef::BtnDeleteClick() { close(kActionDelete); }
 void TItemDef::BtnCancelClick() {
     ItemAction = kActionCancel;
     reject();
-}
-
-void TItemDef::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ui::ShowHelp(kHelpContext);
-        return;
-    }
-    ui::EditWindow::keyPressEvent(event);
 }
 
 }  // namespace invoicing

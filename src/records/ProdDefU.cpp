@@ -9,6 +9,7 @@
 #include "records/RecordWindowParts.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
+#include "ui/HelpU.h"
 
 namespace records {
 namespace {
@@ -99,7 +100,7 @@ TProdDef::TProdDef(QWidget* parent) : ui::EditWindow(parent) {
     QWidget* const order[] = {Edit1, Edit2,     MaskEdit1, Edit3, CheckBox1, CheckBox2, Edit4,
                               CheckBox3, MaskEdit2, Memo1, BtnSave, BtnDelete, BtnCancel, BtnHelp};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    helpKey(this, kHelpContext);
+    setHelpContext(kHelpContext);
 
     connect(BtnSave, &QPushButton::clicked, this, &TProdDef::BtnSaveClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TProdDef::BtnDeleteClick);

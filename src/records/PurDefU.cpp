@@ -78,7 +78,7 @@ TPurDef::TPurDef(QWidget* parent) : ui::EditWindow(parent) {
 
     QWidget* const order[] = {BtnProd, DateTimePicker1, MaskEdit2, MaskEdit3, BtnSave, BtnDelete, BtnCancel};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    helpKey(this, kHelpContext);
+    setHelpContext(kHelpContext);
 
     connect(BtnProd, &QPushButton::clicked, this, &TPurDef::BtnProdClick);
     connect(BtnSave, &QPushButton::clicked, this, &TPurDef::BtnSaveClick);

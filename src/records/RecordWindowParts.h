@@ -1,16 +1,13 @@
 #pragma once
 // Small builders the customer, group, product and purchase windows share: controls named as the
-// window names them, loaded texts shown whole, trailing-blank trimming and the F1 help key.
+// window names them, loaded texts shown whole and trailing-blank trimming.
 // Included by window units only.
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <algorithm>
 
-#include "ui/HelpU.h"
 
 namespace records::parts {
 
@@ -53,11 +50,6 @@ inline QString trimRight(const QString& text) {
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1).isSpace()) --end;
     return text.left(end);
-}
-
-inline void helpKey(QWidget* window, int context) {
-    auto* key = new QShortcut(QKeySequence::HelpContents, window);
-    QObject::connect(key, &QShortcut::activated, window, [context] { ui::ShowHelp(context); });
 }
 
 }  // namespace records::parts

@@ -11,11 +11,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTextEdit>
 
 #include "base/Cp1252.h"
 #include "ui/Cp1252Validator.h"
+#include "ui/HelpU.h"
 
 namespace ui {
 namespace {
@@ -65,6 +67,11 @@ bool isSingleLineField(const QWidget* widget) {
 
 EditWindow::EditWindow(QWidget* parent) : QDialog(parent) {}
 
+void EditWindow::setHelpContext(int context) {
+    auto* key = new QShortcut(QKeySequence::HelpContents, this);
+    connect(key, &QShortcut::activated, this, [context] { ShowHelp(context); });
+}
+
 void EditWindow::installCp1252Validators() {
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
         if (edit->validator() || qobject_cast<QAbstractSpinBox*>(edit->parentWidget())) continue;
@@ -85,12 +92,18 @@ void EditWindow::turnOffAutoDefaults() {
         if (!button->isDefault()) button->setAutoDefault(false);
 }
 
+void EditWindow::leaveGridsOnTab() {
+    // A grid's own Tab walked its cells and wrapped round, so nothing after it could be reached.
+    for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) view->setTabKeyNavigation(false);
+}
+
 void EditWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window coming back from being minimised is not a new showing.
     if (event->spontaneous()) return;
     installCp1252Validators();
     turnOffAutoDefaults();
+    leaveGridsOnTab();
     FormShow();
 }
 

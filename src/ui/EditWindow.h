@@ -22,6 +22,8 @@ public:
 protected:
     // What the window does each time it is shown (captions, masks, the first focus).
     virtual void FormShow() {}
+    // F1 anywhere in the window opens the help page of this context.
+    void setHelpContext(int context);
 
     // Puts the Windows-1252 validator on every line edit of the window that has no validator of its
     // own (masked fields and spin boxes keep theirs) and filters typed and pasted text of the
@@ -29,6 +31,9 @@ protected:
     void installCp1252Validators();
     // Push buttons are no auto-defaults: Enter presses only the button that has the focus.
     void turnOffAutoDefaults();
+    // Tab and Shift+Tab leave every grid and list for the next or previous control; the arrows and
+    // the paging keys move inside them.
+    void leaveGridsOnTab();
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
