@@ -482,7 +482,8 @@ void TInvoice::BEditPmtClick() {
 
 // ---- save, delete, print --------------------------------------------------------------------------------
 
-void TInvoice::readBack() {
+bool TInvoice::readBack() {
+    if (!DateTimePicker1->acceptDate()) return false;
     store::InvBuffer& inv = store::InvRec;
     inv.IDate = base::DateWindow(DateTimePicker1->day());
     inv.Dept = Edit2->text();
@@ -492,6 +493,7 @@ void TInvoice::readBack() {
     inv.Tax = MaskEdit4->value();
     inv.Due = MaskEdit7->value();
     store::CustRec.note = Edit4->text().trimmed();
+    return true;
 }
 
 void TInvoice::BtnSaveClick() {
@@ -499,7 +501,7 @@ void TInvoice::BtnSaveClick() {
         base::ShowMessage(kCustomerRequired);
         return;
     }
-    readBack();
+    if (!readBack()) return;
     const SaveResult result = SaveInvoice();
     if (result.status != SaveStatus::Saved) {
         const QString message = SaveMessage(result);
@@ -536,7 +538,7 @@ void TInvoice::BtnPrintClick() {
         base::ShowMessage(kPrintNeedsCustomer);
         return;
     }
-    readBack();
+    if (!readBack()) return;
     if (PrintInvoiceDocument) PrintInvoiceDocument();
 }
 

@@ -108,8 +108,9 @@ private:
     void buildLayout();
     void resetGrid();
     void EditItem();
-    // Save and Print step 2: the window's fields into the working set.
-    void readBack();
+    // Save and Print step 2: the window's fields into the working set; false (and nothing read) while
+    // the date is no date.
+    bool readBack();
 };
 
 }  // namespace invoicing

@@ -132,6 +132,7 @@ void TPmtDef::MaskEdit1Exit() {}
 void TPmtDef::CheckBox1Click() { ComputeIncludedTax(); }
 
 void TPmtDef::BtnSaveClick() {
+    if (!DateTimePicker1->acceptDate()) return;
     PmtAction = kActionSave;
     accept();
 }

@@ -111,6 +111,7 @@ void TPurDef::BtnProdClick() {
 }
 
 void TPurDef::BtnSaveClick() {
+    if (!DateTimePicker1->acceptDate()) return;
     // The stored text holds the date inside the program's century window.
     const double day = base::DateWindow(DateTimePicker1->day());
     const PurchaseEntry entry{Edit1->text(), day, MaskEdit2->value(), MaskEdit3->value()};

@@ -1,6 +1,6 @@
-// The keyboard across every window of the program, on the demo business: Tab leaves the grids, F1
-// opens the window's own help page in front of it, and no two visible buttons of a window share a
-// mnemonic.
+// The keyboard across every window of the program, on the demo business: Tab leaves the grids, a
+// date that is no date is refused by the window's Save or OK, F1 opens the window's own help page in
+// front of it, and no two visible buttons of a window share a mnemonic.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,6 +13,10 @@
 #include "FormPreparation.h"
 #include "app/Forms.h"
 #include "app/MainU.h"
+#include "invoicing/InvoiceU.h"
+#include "invoicing/PmtDefU.h"
+#include "records/PurDefU.h"
+#include "reports/DateSpanU.h"
 #include "ui/EditWindow.h"
 #include "ui/HelpU.h"
 
@@ -69,6 +73,47 @@ TEST_F(KeyboardTest, TabLeavesEveryGridTheArrowsStayInIt) {
         store::CloseAll();
     }
     EXPECT_GE(grids, 6);  // four grid pick lists, two list picks, the invoice and payment grids
+}
+
+TEST_F(KeyboardTest, ADateThatIsNoDateIsRefusedBySaveAndTheWindowStays) {
+    struct Case {
+        QWidget* window;
+        ui::DateEdit* field;
+        QAbstractButton* save;
+    };
+    auto* invoice = app::Form<invoicing::TInvoice>();
+    auto* payment = app::Form<invoicing::TPmtDef>();
+    auto* purchase = app::Form<records::TPurDef>();
+    auto* span = app::Form<reports::TDateSpan>();
+    const Case cases[] = {
+        {invoice, invoice->DateTimePicker1, invoice->BtnSave},
+        {invoice, invoice->DateTimePicker1, invoice->BtnPrint},
+        {payment, payment->DateTimePicker1, payment->BtnSave},
+        {purchase, purchase->DateTimePicker1, purchase->BtnSave},
+        {span, span->DateTimePicker1, span->BtnOK},
+        {span, span->DateTimePicker2, span->BtnOK},
+    };
+    const QString refused = QStringLiteral("\"2/31/26\" is not a date. Please type the date as MM/DD/YY, for example ") +
+                            QLocale().toString(QDate::currentDate(), QLocale::ShortFormat) + QLatin1Char('.');
+    ASSERT_TRUE(store::OpenInv());
+    const long invoices = store::InvTable->recCount();
+    store::CloseAll();
+    for (const Case& c : cases) {
+        present(c.window);
+        testing_support::typeDate(c.field, QStringLiteral("2/31/26"));
+        QTest::keyClick(c.field, Qt::Key_Tab);
+        EXPECT_EQ(c.field->text(), QStringLiteral("2/31/26")) << nameOf(c.window) << ": never another date";
+        const qsizetype shown = dialogs->messages().size();
+        QTest::mouseClick(c.save, Qt::LeftButton);
+        EXPECT_EQ(dialogs->messages().size(), shown + 1) << nameOf(c.window);
+        EXPECT_EQ(dialogs->messages().value(shown), refused) << nameOf(c.window);
+        EXPECT_TRUE(c.window->isVisible()) << nameOf(c.window);
+        EXPECT_TRUE(c.field->hasFocus()) << nameOf(c.window);
+        c.window->hide();
+        store::CloseAll();
+    }
+    store::OpenInv();
+    EXPECT_EQ(store::InvTable->recCount(), invoices);
 }
 
 TEST_F(KeyboardTest, F1OpensTheWindowsOwnPageInFrontAndHelpStaysUsable) {

@@ -1,5 +1,5 @@
 // The shared date field typed into like a user: an empty field, a two-digit year read through the
-// century window, and the locale's short format.
+// century window, the locale's short format, and texts that are no date.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -22,7 +22,7 @@ protected:
         next = new QLineEdit(&window);
         testing_support::showActive(&window, {field, next});
     }
-    QString shown() const { return field->findChild<QLineEdit*>()->text(); }
+    QString shown() const { return field->text(); }
 
     ui::EditWindow window;
     DateEdit* field = nullptr;
@@ -72,5 +72,48 @@ TEST_F(DateEditTest, FollowsTheLocalesShortFormat) {
     LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
     DateEdit other(&window);
     other.setDate(QDate(2026, 3, 1));
-    EXPECT_EQ(other.findChild<QLineEdit*>()->text(), "01.03.26");
+    EXPECT_EQ(other.text(), "01.03.26");
+}
+
+TEST_F(DateEditTest, TypedDatesAreTheDatesMeantAndNoDateIsRefused) {
+    struct Case {
+        QString typed;
+        QDate expected;  // invalid: refused, left as typed and red
+        QString shownAfter;
+    };
+    const Case cases[] = {
+        {"12/31/99", QDate(1999, 12, 31), "12/31/99"},
+        {"8 Dec 2026", QDate(2026, 12, 8), "12/8/26"},
+        {"dec 8, 26", QDate(2026, 12, 8), "12/8/26"},
+        {"2026-12-08", QDate(2026, 12, 8), "12/8/26"},
+        {"02/03/2026", QDate(2026, 2, 3), "2/3/26"},
+        {"31", QDate(), "31"},
+        {"31 Feb 2026", QDate(), "31 Feb 2026"},
+        {"2/31/26", QDate(), "2/31/26"},
+        {"13/1/26", QDate(), "13/1/26"},
+        {"1/1/1950", QDate(), "1/1/1950"},  // before the century window: the tables would make it 2050
+        {"soon", QDate(), "soon"},
+    };
+    const QColor normal = field->palette().color(QPalette::Text);
+    for (const Case& c : cases) {
+        field->setDate(QDate(2026, 3, 1));
+        testing_support::typeDate(field, c.typed);
+        QTest::keyClick(field, Qt::Key_Tab);
+        const std::string what = c.typed.toStdString();
+        EXPECT_EQ(shown(), c.shownAfter) << what;
+        EXPECT_EQ(field->isAcceptable(), c.expected.isValid()) << what;
+        EXPECT_EQ(field->palette().color(QPalette::Text) == normal, c.expected.isValid()) << what;
+        if (c.expected.isValid()) EXPECT_EQ(field->date(), c.expected) << what;
+    }
+    // Emptied, the field holds no date; in a day-first locale the day comes first.
+    testing_support::typeDate(field, "");
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_TRUE(field->isAcceptable());
+    EXPECT_EQ(field->day(), 0.0);
+    LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+    testing_support::typeDate(field, "3.2.26");
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(field->date(), QDate(2026, 2, 3));
+    EXPECT_EQ(shown(), "03.02.26");
 }
