@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QWheelEvent>
 
 #include <optional>
 #include <vector>
@@ -89,11 +90,14 @@ private:
     void showSelection();
     void updateSideBox();
     void scrollBarAction(int action);
+    // The wheel over the bar or the grid moves the page, a notch the system's lines at a time.
+    void wheelTurned(const QWheelEvent* event);
 
     PickPager m_pager;
     QLineEdit* m_search;
     Look m_look;
     bool m_showing = false;  // rendering: the grid's own selection signals are ours
+    int m_wheelRest = 0;     // wheel turns smaller than a notch, kept for the next
 };
 
 }  // namespace records

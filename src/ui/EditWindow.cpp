@@ -54,6 +54,19 @@ bool isEnterKey(const QKeyEvent* event) {
     return !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier));
 }
 
+bool isNavigationKey(const QKeyEvent* event) {
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: return true;
+    default: return false;
+    }
+}
+
 bool isSingleLineField(const QWidget* widget) {
     bool field = false;
     for (const QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget()) {

@@ -10,6 +10,8 @@ namespace ui {
 
 // Return or the keypad's Enter, without Ctrl, Alt or Shift.
 bool isEnterKey(const QKeyEvent* event);
+// Up, Down, Page Up, Page Down, Home or End, the keypad's included, without Ctrl, Alt or Shift.
+bool isNavigationKey(const QKeyEvent* event);
 // Line edits, masked fields, combo boxes, date and number spin boxes (and their inner line edits);
 // not multi-line editors, nor anything inside a grid (the grid's editor owns Enter).
 bool isSingleLineField(const QWidget* widget);

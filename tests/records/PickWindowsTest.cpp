@@ -3,6 +3,7 @@
 // the two list-box picks.
 #include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "PickFixture.h"
 #include "records/CustomerU.h"
@@ -270,6 +271,66 @@ TEST_F(PickWindowsTest, CustomerListOpensOnTheLastOfFiftyAndPagesWithKeysAndBar)
     });
     EXPECT_TRUE(records::PickCustomer(true, nullptr));
     EXPECT_EQ(store::CurCustRec, 21);  // NAME30 was the 21st appended
+}
+
+TEST_F(PickWindowsTest, SearchBoxPagesAndChoosesKeypadPagesTheWheelMovesThePage) {
+    openAll();
+    addNumberedCustomers(50);
+    for (int g = 1; g <= 3; ++g) addGroup(g, QStringLiteral("GROUP%1").arg(g));
+    store::CurCustRec = 1;
+    dialogs->onModal<TPickCust>([](TPickCust& w) {
+        ASSERT_TRUE(w.Edit1->hasFocus());
+        enum Target { Search, Grid, BarWheel, GridWheel };
+        struct Step {
+            Target target;
+            int key;  // or the wheel's turn
+            Qt::KeyboardModifiers modifiers;
+            const char* top;
+            const char* chosen;
+        };
+        const Step steps[] = {
+            {Search, Qt::Key_End, {}, "NAME41", "NAME50"},
+            {Search, Qt::Key_Home, {}, "NAME01", "NAME01"},
+            {Search, Qt::Key_Down, {}, "NAME01", "NAME02"},
+            {Search, Qt::Key_PageDown, {}, "NAME11", "NAME20"},
+            {Grid, Qt::Key_PageDown, Qt::KeypadModifier, "NAME21", "NAME30"},
+            {Search, Qt::Key_PageUp, Qt::KeypadModifier, "NAME11", "NAME11"},
+            {BarWheel, -120, {}, "NAME14", "NAME14"},  // a notch down: three lines
+            {GridWheel, 120, {}, "NAME11", "NAME11"},
+            {Search, Qt::Key_End, Qt::KeypadModifier, "NAME41", "NAME50"},
+            {Search, Qt::Key_Up, {}, "NAME41", "NAME49"},
+        };
+        for (const Step& s : steps) {
+            if (s.target == Search || s.target == Grid) {
+                QTest::keyClick(s.target == Search ? static_cast<QWidget*>(w.Edit1) : w.StringGrid1,
+                                Qt::Key(s.key), s.modifiers);
+            } else {
+                QWidget* under = s.target == BarWheel ? static_cast<QWidget*>(w.ScrollBar1) : w.StringGrid1->viewport();
+                const QPointF at(under->width() / 2.0, under->height() / 2.0);
+                QWheelEvent turn(at, under->mapToGlobal(at), {}, QPoint(0, s.key), Qt::NoButton, Qt::NoModifier,
+                                 Qt::NoScrollPhase, false);
+                QApplication::sendEvent(under, &turn);
+            }
+            EXPECT_EQ(cell(w, 0, 0), s.top) << s.key << " to " << s.target;
+            EXPECT_EQ(selected(w, 0), s.chosen) << s.key << " to " << s.target;
+        }
+        EXPECT_TRUE(w.Edit1->hasFocus());
+        QTest::keyClick(w.Edit1, Qt::Key_Return);
+    });
+    EXPECT_TRUE(records::PickCustomer(true, nullptr));
+    EXPECT_EQ(store::CurCustRec, 49);
+
+    // The group list moves under its search box too, and Enter there chooses.
+    store::CurGroupRec = 1;
+    dialogs->onModal<TPickGroup>([](TPickGroup& w) {
+        ASSERT_TRUE(w.Edit1->hasFocus());
+        QTest::keyClick(w.Edit1, Qt::Key_End);
+        QTest::keyClick(w.Edit1, Qt::Key_Up, Qt::KeypadModifier);
+        EXPECT_EQ(w.ListBox1->currentRow(), 1);
+        QTest::keyClick(w.Edit1, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    EXPECT_TRUE(records::PickGroup(true, nullptr));
+    EXPECT_EQ(store::CurGroupRec, 2);
 }
 
 TEST_F(PickWindowsTest, TypingSmJumpsByNameAndCompanyModeShowsCompanies) {
