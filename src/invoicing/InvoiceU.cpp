@@ -67,7 +67,7 @@ const QString kPrintNeedsCustomer = QStringLiteral("Customer must be selected to
 constexpr int kGridColumns = 5;
 constexpr int kGridColumnWidths[kGridColumns] = {80, 216, 64, 72, 80};
 constexpr double kDesignCharWidth = 5.0;
-constexpr int kGridLines = 4;  // grid rows below the heading when the window is shown
+constexpr int kGridLines = 8;  // grid rows below the heading when the window is shown, all in view
 constexpr int kNoteLength = 30;
 
 // The hourglass for the length of a scope.
@@ -102,6 +102,8 @@ TInvoice::TInvoice(QWidget* parent) : ui::EditWindow(parent) {
     setObjectName(QStringLiteral("Invoice"));
     setWindowTitle(kCaption);
     buildControls();
+    // Sized once, here: sized at the first showing, the window grew after it had appeared.
+    sizeGrid();
     buildLayout();
     setHelpContext(kHelpContext);
     // The invoice pick list's "New" opens this window.
@@ -250,17 +252,19 @@ void TInvoice::buildLayout() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(header);
-    layout->addLayout(middle);
+    layout->addLayout(middle, 1);
     layout->addLayout(bottom);
     layout->addLayout(buttons);
 }
 
 void TInvoice::resetGrid() {
-    StringGrid1->setColumnCount(kGridColumns);
-    StringGrid1->setHorizontalHeaderLabels(kGridHeadings);
     StringGrid1->setRowCount(kGridLines);
     StringGrid1->clearContents();
     StringGrid1->selectionModel()->clearCurrentIndex();
+}
+
+void TInvoice::sizeGrid() {
+    StringGrid1->setHorizontalHeaderLabels(kGridHeadings);
     // The widths were made for a font whose average character is 5 pixels wide; a larger font gets
     // proportionally wider columns so that an amount and its tax letters stay on one line.
     const double scale = std::max(1.0, StringGrid1->fontMetrics().averageCharWidth() / kDesignCharWidth);
@@ -271,10 +275,11 @@ void TInvoice::resetGrid() {
         width += columnWidth;
     }
     StringGrid1->setMinimumWidth(width);
-    // The heading and three lines in view.
+    // The heading and kGridLines lines in view at the least; the grid takes the height the window gains.
     const int rowHeight = StringGrid1->verticalHeader()->defaultSectionSize();
-    StringGrid1->setFixedHeight(StringGrid1->horizontalHeader()->sizeHint().height() + 3 * rowHeight + 4 +
-                                2 * StringGrid1->frameWidth());
+    StringGrid1->setMinimumHeight(StringGrid1->horizontalHeader()->sizeHint().height() + kGridLines * rowHeight +
+                                  2 * StringGrid1->frameWidth());
+    StringGrid1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 void TInvoice::FormShow() {
@@ -435,7 +440,10 @@ void TInvoice::BAddItmClick() {
     ComputeTaxes(true);
     ShowInvoice();
     // "Edit Item" right after adding works on the line just added.
-    if (added) StringGrid1->setCurrentCell(store::LastItemRow, 0);
+    if (added) {
+        StringGrid1->setCurrentCell(store::LastItemRow, 0);
+        StringGrid1->scrollToItem(StringGrid1->item(store::LastItemRow, 0));
+    }
 }
 
 void TInvoice::EditItem() {

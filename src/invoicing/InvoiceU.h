@@ -107,6 +107,7 @@ private:
     void buildControls();
     void buildLayout();
     void resetGrid();
+    void sizeGrid();
     void EditItem();
     // Save and Print step 2: the window's fields into the working set; false (and nothing read) while
     // the date is no date.
