@@ -8,6 +8,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "ui/GridColumns.h"
+
 namespace records {
 
 QLineEdit* PickGridWindow::newTextSearchBox() {
@@ -54,6 +56,7 @@ PickGridWindow::PickGridWindow(const Look& look, QLineEdit* search, PickPager::R
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setWordWrap(false);  // a text too long for its column ends in an ellipsis
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->verticalHeader()->hide();
@@ -163,6 +166,13 @@ void PickGridWindow::layOutGrid() {
     ScrollBar1->setFixedHeight(height);
 }
 
+void PickGridWindow::fitColumns() {
+    const std::vector<PickColumn> cols = columns();
+    for (int c = 0; c < int(cols.size()); ++c)
+        if (cols[size_t(c)].whole) ui::fitColumnToContent(StringGrid1, c);
+    StringGrid1->setFixedWidth(ui::shownColumnsWidth(StringGrid1) + 2 * StringGrid1->frameWidth());
+}
+
 void PickGridWindow::FormShow() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     selectOrder();
@@ -204,6 +214,7 @@ void PickGridWindow::showPage() {
         }
     }
     showSelection();
+    fitColumns();
     StringGrid1->horizontalScrollBar()->setValue(0);
     ScrollBar1->setSliderPosition(m_pager.scrollPosition());
     m_showing = false;

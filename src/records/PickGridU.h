@@ -24,7 +24,8 @@ namespace records {
 
 struct PickColumn {
     const char* title;
-    int letters;  // width in reference letters
+    int letters;         // width in reference letters
+    bool whole = false;  // widened to its texts rather than cut (codes, dates, amounts)
 };
 
 class PickGridWindow : public ui::EditWindow {
@@ -85,6 +86,8 @@ protected:
 
 private:
     void layOutGrid();
+    // Widens the whole-text columns to what the page shows; the grid stays as wide as its columns.
+    void fitColumns();
     // Writes the pager's page into the grid, selects its row, moves the bar and updates the side box.
     void showPage();
     void showSelection();

@@ -6,6 +6,8 @@
 #include <QWheelEvent>
 
 #include "PickFixture.h"
+#include "base/Format.h"
+#include "invoicing/PickPmtU.h"
 #include "records/CustomerU.h"
 #include "records/PickCustU.h"
 #include "records/PickGroupU.h"
@@ -364,6 +366,52 @@ TEST_F(PickWindowsTest, TypingSmJumpsByNameAndCompanyModeShowsCompanies) {
     });
     EXPECT_TRUE(records::PickCustomer(true, nullptr));
     EXPECT_EQ(store::CurCustRec, 1);
+}
+
+TEST_F(PickWindowsTest, CodesDatesAndAmountsShowWholeInEveryList) {
+    testing_support::LocaleScope british(QLocale(QLocale::English, QLocale::UnitedKingdom));  // dd/MM/yyyy
+    openAll();
+    const QDate wide(2026, 12, 28);
+    addProduct("WWWWWWWWWW", 99999);
+    addPurchase("WWWWWWWWWW", base::DayFromDate(wide), 999999, 9999999);
+    addCustomer("MAYER", "A");
+    addInvoice(999999, 1, "Order");
+    store::PaymentRows = {{QLocale().toString(wide, QLocale::ShortFormat), "  99999.99", "      0.00", "F"}};
+    store::LastPmtRow = 0;
+    // Free texts (descriptions, notes) may end in an ellipsis; codes, dates and amounts never.
+    auto whole = [](const QTableWidget* grid, const char* list) {
+        EXPECT_FALSE(grid->wordWrap()) << list;
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            const QString title = grid->horizontalHeaderItem(c)->text();
+            if (grid->isColumnHidden(c) || title == "Description" || title == "Note") continue;
+            for (int r = 0; r < grid->rowCount(); ++r) {
+                const QString text = grid->item(r, c) ? grid->item(r, c)->text() : QString();
+                EXPECT_LE(grid->fontMetrics().horizontalAdvance(text) + 6, grid->columnWidth(c))
+                    << list << ": " << title.toStdString() << " " << text.toStdString();
+            }
+        }
+    };
+    store::CurProductRec = store::CurPurchaseRec = store::CurInvoiceRec = 1;
+    dialogs->onModal<TPickProd>([&](TPickProd& w) {
+        whole(w.StringGrid1, "products");
+        click(w.BtnCancel);
+    });
+    records::PickProduct(false, nullptr);
+    dialogs->onModal<TPickPur>([&](TPickPur& w) {
+        whole(w.StringGrid1, "purchases");
+        click(w.BtnCancel);
+    });
+    records::PickPurchase(false, nullptr);
+    dialogs->onModal<TPickInv>([&](TPickInv& w) {
+        whole(w.StringGrid1, "invoices");
+        click(w.BtnCancel);
+    });
+    records::PickInvoice(false, nullptr);
+    dialogs->onModal<invoicing::TPickPmt>([&](invoicing::TPickPmt& w) {
+        whole(w.StringGrid1, "payments");
+        click(w.BtnCancel);
+    });
+    base::dialogs().showModal(app::Form<invoicing::TPickPmt>());
 }
 
 TEST_F(PickWindowsTest, InvoiceSearchSeeksTheNumberRightAlignedAndShowsTheCustomer) {
