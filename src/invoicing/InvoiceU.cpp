@@ -76,12 +76,6 @@ struct BusyCursor {
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-// Texts are held padded to their field's width; the grid shows them without the padding.
-QString withoutTrailingBlanks(QString text) {
-    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
-    return text;
-}
-
 QString amount(const base::Decimal& value) { return base::FormatNumber(kAmountFormat, value); }
 
 // Where the grid shows each cell of an item row (column 4 is the line total).

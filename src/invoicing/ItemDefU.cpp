@@ -112,8 +112,8 @@ void TItemDef::FormShow() {
 
 void TItemDef::showProduct(const store::ProdBuffer& product) {
     Edit1->setText(product.PrID);
-    Edit2->setText(product.PDesc);
-    Edit3->setText(product.IComm);
+    showStoredText(Edit2, product.PDesc);
+    showStoredText(Edit3, product.IComm);
     CheckBox1->setChecked(product.LTax1);
     CheckBox2->setChecked(product.LTax2);
     MaskEdit1->setText(base::FormatNumber(kPriceFormat, product.UPrice));
@@ -124,8 +124,8 @@ void TItemDef::showProduct(const store::ProdBuffer& product) {
 
 void TItemDef::showLine(const QStringList& row) {
     Edit1->setText(row.value(0));
-    Edit2->setText(row.value(5));
-    Edit3->setText(row.value(6));
+    showStoredText(Edit2, row.value(5));
+    showStoredText(Edit3, row.value(6));
     CheckBox1->setChecked(row.value(3) == QLatin1String("t"));
     CheckBox2->setChecked(row.value(4) == QLatin1String("t"));
     MaskEdit1->setText(row.value(2));
@@ -136,7 +136,7 @@ void TItemDef::showLine(const QStringList& row) {
 
 QStringList TItemDef::lineCells() const {
     return {Edit1->text(), MaskEdit2->text(), MaskEdit1->text(), ItemFlag(CheckBox1->isChecked()),
-            ItemFlag(CheckBox2->isChecked()), Edit2->text(), Edit3->text()};
+            ItemFlag(CheckBox2->isChecked()), withoutTrailingBlanks(Edit2->text()), withoutTrailingBlanks(Edit3->text())};
 }
 
 void TItemDef::UpdateLineTotal() {

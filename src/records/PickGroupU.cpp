@@ -15,7 +15,7 @@ constexpr int kSearchLength = 20;
 
 }  // namespace
 
-TPickGroup::TPickGroup(QWidget* parent) : PickListWindow(kCaption, parent) {
+TPickGroup::TPickGroup(QWidget* parent) : PickListWindow(kCaption, GroupLineLength(), parent) {
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(kSearchLength);

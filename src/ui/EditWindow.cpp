@@ -80,6 +80,15 @@ bool isSingleLineField(const QWidget* widget) {
 
 EditWindow::EditWindow(QWidget* parent) : QDialog(parent) {}
 
+void EditWindow::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    // The dialog selects the whole text of the field that gets the focus, with the cursor at its end,
+    // so a text longer than the field showed only its end. The selection stays; the cursor goes first.
+    auto* edit = qobject_cast<QLineEdit*>(focusWidget());
+    if (!visible || !edit || edit->text().isEmpty() || edit->selectedText() != edit->text()) return;
+    edit->setSelection(int(edit->text().size()), -int(edit->text().size()));
+}
+
 void EditWindow::setHelpContext(int context) {
     auto* key = new QShortcut(QKeySequence::HelpContents, this);
     connect(key, &QShortcut::activated, this, [context] { ShowHelp(context); });

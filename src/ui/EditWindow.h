@@ -21,6 +21,9 @@ class EditWindow : public QDialog {
 public:
     explicit EditWindow(QWidget* parent = nullptr);
 
+    // Showing selects the text of the first field; its start stays in view.
+    void setVisible(bool visible) override;
+
 protected:
     // What the window does each time it is shown (captions, masks, the first focus).
     virtual void FormShow() {}

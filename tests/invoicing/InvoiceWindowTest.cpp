@@ -474,6 +474,26 @@ TEST_F(InvoiceWindowTest, ItemGridShowsEightLinesGrowsWithTheWindowAndKeepsTheNe
     });
 }
 
+TEST_F(InvoiceWindowTest, ASavedLinesDescriptionShowsFromItsStartAndKeepsNoTrailingBlanks) {
+    startNew();
+    setLines({line("PEN-B", 1, 2.50)});
+    dialogs->answerInput("1");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    withInvoice(1, [&](TInvoice& w) {
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            EXPECT_EQ(item.Edit2->text(), "desc PEN-B");
+            EXPECT_EQ(item.Edit2->cursorPosition(), 0);
+            QTest::keyClick(item.Edit2, Qt::Key_End);
+            QTest::keyClicks(item.Edit2, "s  ");
+            click(item.BtnSave);
+        });
+        w.StringGrid1->setCurrentCell(0, 0);
+        click(w.BEditItm);
+        EXPECT_EQ(store::ItemRows[0][5], "desc PEN-Bs");
+        click(w.BtnCancel);
+    });
+}
+
 TEST_F(InvoiceWindowTest, TwoDigitYearsTypedFollowTheCenturyWindow) {
     // The window starts 60 years back: 99 is 1999 until 2059.
     withInvoice(0, [this](TInvoice& w) {

@@ -50,6 +50,11 @@ protected:
         const QRect rect = w.StringGrid1->visualRect(w.StringGrid1->model()->index(row, 0));
         QTest::mouseClick(w.StringGrid1->viewport(), Qt::LeftButton, {}, rect.center());
     }
+    // A line of a list-box pick shows whole, its "<DELETED>" marker included, without scrolling.
+    static void showsWhole(const QListWidget* list, int line) {
+        const QString text = list->item(line)->text();
+        EXPECT_LE(list->fontMetrics().horizontalAdvance(text) + 6, list->viewport()->width()) << text.toStdString();
+    }
     bool modalShown(const char* className) const {
         return dialogs->log().contains(QStringLiteral("Modal ") + QString::fromLatin1(className));
     }
@@ -485,6 +490,7 @@ TEST_F(PickWindowsTest, GroupListMarksDeletedGroupsSearchesAndRestoresTheTag) {
         EXPECT_EQ(w.windowTitle(), "PickGroup");
         ASSERT_EQ(w.ListBox1->count(), 3);
         EXPECT_EQ(w.ListBox1->item(0)->text(), QString("Export").leftJustified(59) + "<DELETED>");
+        showsWhole(w.ListBox1, 0);
         EXPECT_EQ(w.ListBox1->item(1)->text(), QString("Retail").leftJustified(59));
         EXPECT_EQ(w.ListBox1->currentRow(), 1) << "the current group's line";
         QTest::keyClicks(w.Edit1, "w");
@@ -530,6 +536,7 @@ TEST_F(PickWindowsTest, LabelStockListShowsEveryStockAndChoosesByLine) {
         ASSERT_EQ(w.ListBox1->count(), 3);
         EXPECT_EQ(w.ListBox1->currentRow(), 1);
         EXPECT_EQ(w.ListBox1->item(2)->text(), QString("Old stock").leftJustified(40) + "<DELETED>");
+        showsWhole(w.ListBox1, 2);
         w.ListBox1->setCurrentRow(2);
         click(w.BtnSelect);
     });
