@@ -104,8 +104,8 @@ void TItemDef::FormCreate() {
 }
 
 void TItemDef::FormShow() {
-    CheckBox1->setText(store::SettingsRec.ShipLine.trimmed());
-    CheckBox2->setText(store::SettingsRec.TaxLine.trimmed());
+    CheckBox1->setText(ui::dataCaption(store::SettingsRec.ShipLine.trimmed()));
+    CheckBox2->setText(ui::dataCaption(store::SettingsRec.TaxLine.trimmed()));
     ItemAction = kActionCancel;
     Edit2->setFocus();
 }

@@ -113,8 +113,8 @@ void TProdDef::FormShow() {
     MaskEdit1->configure(priceField());
     MaskEdit2->configure(reorderField());
     BtnDelete->setEnabled(BeginProduct());
-    CheckBox1->setText(store::SettingsRec.ShipLine.trimmed());
-    CheckBox2->setText(store::SettingsRec.TaxLine.trimmed());
+    CheckBox1->setText(ui::dataCaption(store::SettingsRec.ShipLine.trimmed()));
+    CheckBox2->setText(ui::dataCaption(store::SettingsRec.TaxLine.trimmed()));
 
     using parts::showText;
     const store::ProdBuffer& p = store::ProdRec;

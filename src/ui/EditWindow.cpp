@@ -54,6 +54,8 @@ bool isEnterKey(const QKeyEvent* event) {
     return !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier));
 }
 
+QString dataCaption(const QString& text) { return QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
 bool isNavigationKey(const QKeyEvent* event) {
     if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
     switch (event->key()) {

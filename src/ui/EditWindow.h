@@ -3,6 +3,7 @@
 // the focus on instead of closing the window, Enter on a push button presses that button, FormShow runs once per showing, and text fields refuse characters the tables
 // cannot store.
 #include <QDialog>
+#include <QString>
 
 class QKeyEvent;
 
@@ -10,6 +11,8 @@ namespace ui {
 
 // Return or the keypad's Enter, without Ctrl, Alt or Shift.
 bool isEnterKey(const QKeyEvent* event);
+// A text of the user's data as a button's caption: an "&" in it ("S&H") shows, and is no mnemonic.
+QString dataCaption(const QString& text);
 // Up, Down, Page Up, Page Down, Home or End, the keypad's included, without Ctrl, Alt or Shift.
 bool isNavigationKey(const QKeyEvent* event);
 // Line edits, masked fields, combo boxes, date and number spin boxes (and their inner line edits);

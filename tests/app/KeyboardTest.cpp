@@ -149,6 +149,9 @@ TEST_F(KeyboardTest, F1OpensTheWindowsOwnPageInFrontAndHelpStaysUsable) {
 }
 
 TEST_F(KeyboardTest, NoTwoVisibleButtonsOfAWindowShareAMnemonic) {
+    // Captions made of the user's data keep their "&" as text.
+    store::SettingsRec.ShipLine = QStringLiteral("S&H");
+    store::SettingsRec.TaxLine = QStringLiteral("P&H");
     std::vector<QWidget*> windows = app::AllForms();
     windows.push_back(ui::HelpWindow());
     int mnemonics = 0;
