@@ -487,7 +487,6 @@ TEST_F(InvoiceWindowTest, ASavedLinesDescriptionShowsFromItsStartAndKeepsNoTrail
             QTest::keyClicks(item.Edit2, "s  ");
             click(item.BtnSave);
         });
-        w.StringGrid1->setCurrentCell(0, 0);
         click(w.BEditItm);
         EXPECT_EQ(store::ItemRows[0][5], "desc PEN-Bs");
         click(w.BtnCancel);

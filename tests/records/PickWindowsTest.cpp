@@ -286,40 +286,25 @@ TEST_F(PickWindowsTest, SearchBoxPagesAndChoosesKeypadPagesTheWheelMovesThePage)
     for (int g = 1; g <= 3; ++g) addGroup(g, QStringLiteral("GROUP%1").arg(g));
     store::CurCustRec = 1;
     dialogs->onModal<TPickCust>([](TPickCust& w) {
-        ASSERT_TRUE(w.Edit1->hasFocus());
-        enum Target { Search, Grid, BarWheel, GridWheel };
-        struct Step {
-            Target target;
-            int key;  // or the wheel's turn
-            Qt::KeyboardModifiers modifiers;
-            const char* top;
-            const char* chosen;
+        // Keys to the search box (0) or the grid (1), or a wheel turn over the bar (2) or the grid (3);
+        // then the first row and the chosen one.
+        const std::tuple<int, int, Qt::KeyboardModifiers, const char*, const char*> steps[] = {
+            {0, Qt::Key_End, {}, "NAME41", "NAME50"},       {0, Qt::Key_Home, {}, "NAME01", "NAME01"},
+            {0, Qt::Key_Down, {}, "NAME01", "NAME02"},      {0, Qt::Key_PageDown, {}, "NAME11", "NAME20"},
+            {1, Qt::Key_PageDown, Qt::KeypadModifier, "NAME21", "NAME30"},
+            {0, Qt::Key_PageUp, Qt::KeypadModifier, "NAME11", "NAME11"},
+            {2, -120, {}, "NAME14", "NAME14"},  // a notch down: three lines
+            {3, 120, {}, "NAME11", "NAME11"},
+            {0, Qt::Key_End, Qt::KeypadModifier, "NAME41", "NAME50"}, {0, Qt::Key_Up, {}, "NAME41", "NAME49"},
         };
-        const Step steps[] = {
-            {Search, Qt::Key_End, {}, "NAME41", "NAME50"},
-            {Search, Qt::Key_Home, {}, "NAME01", "NAME01"},
-            {Search, Qt::Key_Down, {}, "NAME01", "NAME02"},
-            {Search, Qt::Key_PageDown, {}, "NAME11", "NAME20"},
-            {Grid, Qt::Key_PageDown, Qt::KeypadModifier, "NAME21", "NAME30"},
-            {Search, Qt::Key_PageUp, Qt::KeypadModifier, "NAME11", "NAME11"},
-            {BarWheel, -120, {}, "NAME14", "NAME14"},  // a notch down: three lines
-            {GridWheel, 120, {}, "NAME11", "NAME11"},
-            {Search, Qt::Key_End, Qt::KeypadModifier, "NAME41", "NAME50"},
-            {Search, Qt::Key_Up, {}, "NAME41", "NAME49"},
-        };
-        for (const Step& s : steps) {
-            if (s.target == Search || s.target == Grid) {
-                QTest::keyClick(s.target == Search ? static_cast<QWidget*>(w.Edit1) : w.StringGrid1,
-                                Qt::Key(s.key), s.modifiers);
-            } else {
-                QWidget* under = s.target == BarWheel ? static_cast<QWidget*>(w.ScrollBar1) : w.StringGrid1->viewport();
-                const QPointF at(under->width() / 2.0, under->height() / 2.0);
-                QWheelEvent turn(at, under->mapToGlobal(at), {}, QPoint(0, s.key), Qt::NoButton, Qt::NoModifier,
-                                 Qt::NoScrollPhase, false);
-                QApplication::sendEvent(under, &turn);
-            }
-            EXPECT_EQ(cell(w, 0, 0), s.top) << s.key << " to " << s.target;
-            EXPECT_EQ(selected(w, 0), s.chosen) << s.key << " to " << s.target;
+        for (const auto& [target, key, modifiers, top, chosen] : steps) {
+            QWidget* to[] = {w.Edit1, w.StringGrid1, w.ScrollBar1, w.StringGrid1->viewport()};
+            if (target < 2) QTest::keyClick(to[target], Qt::Key(key), modifiers);
+            const QPointF at(to[target]->width() / 2.0, to[target]->height() / 2.0);
+            QWheelEvent turn(at, to[target]->mapToGlobal(at), {}, {0, key}, {}, {}, Qt::NoScrollPhase, false);
+            if (target >= 2) QApplication::sendEvent(to[target], &turn);
+            EXPECT_EQ(cell(w, 0, 0), top) << key << " to " << target;
+            EXPECT_EQ(selected(w, 0), chosen) << key << " to " << target;
         }
         EXPECT_TRUE(w.Edit1->hasFocus());
         QTest::keyClick(w.Edit1, Qt::Key_Return);
@@ -396,26 +381,18 @@ TEST_F(PickWindowsTest, CodesDatesAndAmountsShowWholeInEveryList) {
             }
         }
     };
+    auto check = [&] {
+        dialogs->onModal([&](QDialog& list) {
+            whole(list.findChild<QTableWidget*>("StringGrid1"), list.metaObject()->className());
+            click(list.findChild<QPushButton*>("BtnCancel"));
+        });
+    };
     store::CurProductRec = store::CurPurchaseRec = store::CurInvoiceRec = 1;
-    dialogs->onModal<TPickProd>([&](TPickProd& w) {
-        whole(w.StringGrid1, "products");
-        click(w.BtnCancel);
-    });
-    records::PickProduct(false, nullptr);
-    dialogs->onModal<TPickPur>([&](TPickPur& w) {
-        whole(w.StringGrid1, "purchases");
-        click(w.BtnCancel);
-    });
-    records::PickPurchase(false, nullptr);
-    dialogs->onModal<TPickInv>([&](TPickInv& w) {
-        whole(w.StringGrid1, "invoices");
-        click(w.BtnCancel);
-    });
-    records::PickInvoice(false, nullptr);
-    dialogs->onModal<invoicing::TPickPmt>([&](invoicing::TPickPmt& w) {
-        whole(w.StringGrid1, "payments");
-        click(w.BtnCancel);
-    });
+    for (bool (*pick)(bool, bool*) : {records::PickProduct, records::PickPurchase, records::PickInvoice}) {
+        check();
+        pick(false, nullptr);
+    }
+    check();
     base::dialogs().showModal(app::Form<invoicing::TPickPmt>());
 }
 

@@ -76,26 +76,17 @@ TEST_F(ReportWindowTest, KeysScrollTheReport) {
     QApplication::processEvents();
     const int page = window.ScrollBar1->pageStep(), last = window.ScrollBar1->maximum();
     ASSERT_GT(last, 3 * page);
-    struct Step {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        int top;  // the first line shown afterwards
-    };
-    const Step steps[] = {
-        {Qt::Key_Down, {}, 1},
-        {Qt::Key_Down, {}, 2},
-        {Qt::Key_Up, {}, 1},
-        {Qt::Key_PageDown, {}, 1 + page},
-        {Qt::Key_Space, {}, 1 + 2 * page},
-        {Qt::Key_Space, Qt::ShiftModifier, 1 + page},
-        {Qt::Key_PageUp, Qt::KeypadModifier, 1},
-        {Qt::Key_End, {}, last},
+    // Each key and the first line shown after it.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> steps[] = {
+        {Qt::Key_Down, {}, 1},           {Qt::Key_Down, {}, 2},
+        {Qt::Key_Up, {}, 1},             {Qt::Key_PageDown, {}, 1 + page},
+        {Qt::Key_Space, {}, 1 + 2 * page}, {Qt::Key_Space, Qt::ShiftModifier, 1 + page},
+        {Qt::Key_PageUp, Qt::KeypadModifier, 1}, {Qt::Key_End, {}, last},
         {Qt::Key_Home, {}, 0},
     };
-    for (const Step& s : steps) {
-        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
-        QTest::keyClick(focus, s.key, s.modifiers);
-        EXPECT_EQ(window.ScrollBar1->value(), s.top) << QKeySequence(s.key | s.modifiers).toString().toStdString();
+    for (const auto& [key, modifiers, top] : steps) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, key, modifiers);
+        EXPECT_EQ(window.ScrollBar1->value(), top) << QKeySequence(key | modifiers).toString().toStdString();
     }
     EXPECT_TRUE(window.isVisible());
 }
