@@ -26,6 +26,7 @@ const char* const kCancel = "Cancel";
 const char* const kRecNo = "RecNo";
 constexpr int kRecNoLetters = 10;
 
+// REQUIRES: a navigation key (ui::isNavigationKey).
 PickKey pickKey(int key) {
     switch (key) {
     case Qt::Key_PageDown: return PickKey::PageDown;

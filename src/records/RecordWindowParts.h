@@ -8,7 +8,6 @@
 
 #include <algorithm>
 
-
 namespace records::parts {
 
 template <class W>
