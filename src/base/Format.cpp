@@ -222,11 +222,13 @@ double KeyToDate(const QString& key) {
     return date.isValid() ? DayFromDate(date) : 0.0;
 }
 
+int CenturyWindowStart() { return QDate::currentDate().year() - kCenturyBack; }
+
 double DateWindow(double day) {
     // 0 and below name no date: windowing must not turn "no date" into 30 December 1999.
     const QDate date = DateFromDay(day);
     if (!date.isValid()) return day;
-    const int first = QDate::currentDate().year() - kCenturyBack;
+    const int first = CenturyWindowStart();
     int year = date.year();
     if (year < first)
         year += 100;

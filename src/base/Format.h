@@ -19,6 +19,8 @@ double Today();
 QString DateToKey(double day);
 // 0 when the trimmed text is shorter than 8 characters or not a valid date; never throws.
 double KeyToDate(const QString& key);
+// The first year of the century window: 60 years before the current year.
+int CenturyWindowStart();
 // Moves a date into the 100 years starting 60 years before the current year; a 29 February the
 // other century lacks, and 0 (no date), come back unchanged.
 double DateWindow(double day);

@@ -1,8 +1,9 @@
 #pragma once
 // Small builders the invoicing windows share: a control with its system name as object name, a bold
-// heading, a button that never presses itself on Enter.
+// heading, a stored text without its padding, a button that never presses itself on Enter.
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace invoicing {
@@ -21,6 +22,18 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text, boo
         l->setFont(f);
     }
     return l;
+}
+
+// Texts are held padded to their field's width; the windows show and keep them without the padding.
+inline QString withoutTrailingBlanks(QString text) {
+    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return text;
+}
+
+// A stored text in a field, shown from its start.
+inline void showStoredText(QLineEdit* edit, const QString& text) {
+    edit->setText(withoutTrailingBlanks(text));
+    edit->setCursorPosition(0);
 }
 
 inline QPushButton* button(QWidget* parent, const char* name, const QString& caption) {

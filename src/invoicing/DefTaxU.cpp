@@ -86,6 +86,7 @@ TTaxDef::TTaxDef(QWidget* parent) : ui::EditWindow(parent) {
     connect(BtnSave, &QPushButton::clicked, this, &TTaxDef::BtnSaveClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TTaxDef::BtnCancelClick);
     connect(BtnHelp, &QPushButton::clicked, this, &TTaxDef::BtnHelpClick);
+    setHelpContext(kHelpContext);
 }
 
 QGroupBox* TTaxDef::radioGroup(const char* name, const QString& caption, const QStringList& items) {

@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -68,7 +67,7 @@ const QString kPrintNeedsCustomer = QStringLiteral("Customer must be selected to
 constexpr int kGridColumns = 5;
 constexpr int kGridColumnWidths[kGridColumns] = {80, 216, 64, 72, 80};
 constexpr double kDesignCharWidth = 5.0;
-constexpr int kGridLines = 4;  // grid rows below the heading when the window is shown
+constexpr int kGridLines = 8;  // grid rows below the heading when the window is shown, all in view
 constexpr int kNoteLength = 30;
 
 // The hourglass for the length of a scope.
@@ -76,12 +75,6 @@ struct BusyCursor {
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
-
-// Texts are held padded to their field's width; the grid shows them without the padding.
-QString withoutTrailingBlanks(QString text) {
-    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
-    return text;
-}
 
 QString amount(const base::Decimal& value) { return base::FormatNumber(kAmountFormat, value); }
 
@@ -103,8 +96,11 @@ TInvoice::TInvoice(QWidget* parent) : ui::EditWindow(parent) {
     setObjectName(QStringLiteral("Invoice"));
     setWindowTitle(kCaption);
     buildControls();
+    // Sized once, here: sized at the first showing, the window grew after it had appeared.
+    sizeGrid();
     buildLayout();
     askBeforeDiscarding();
+    setHelpContext(kHelpContext);
 }
 
 void TInvoice::buildControls() {
@@ -247,17 +243,19 @@ void TInvoice::buildLayout() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(header);
-    layout->addLayout(middle);
+    layout->addLayout(middle, 1);
     layout->addLayout(bottom);
     layout->addLayout(buttons);
 }
 
 void TInvoice::resetGrid() {
-    StringGrid1->setColumnCount(kGridColumns);
-    StringGrid1->setHorizontalHeaderLabels(kGridHeadings);
     StringGrid1->setRowCount(kGridLines);
     StringGrid1->clearContents();
     StringGrid1->selectionModel()->clearCurrentIndex();
+}
+
+void TInvoice::sizeGrid() {
+    StringGrid1->setHorizontalHeaderLabels(kGridHeadings);
     // The widths were made for a font whose average character is 5 pixels wide; a larger font gets
     // proportionally wider columns so that an amount and its tax letters stay on one line.
     const double scale = std::max(1.0, StringGrid1->fontMetrics().averageCharWidth() / kDesignCharWidth);
@@ -268,10 +266,11 @@ void TInvoice::resetGrid() {
         width += columnWidth;
     }
     StringGrid1->setMinimumWidth(width);
-    // The heading and three lines in view.
+    // The heading and kGridLines lines in view at the least; the grid takes the height the window gains.
     const int rowHeight = StringGrid1->verticalHeader()->defaultSectionSize();
-    StringGrid1->setFixedHeight(StringGrid1->horizontalHeader()->sizeHint().height() + 3 * rowHeight + 4 +
-                                2 * StringGrid1->frameWidth());
+    StringGrid1->setMinimumHeight(StringGrid1->horizontalHeader()->sizeHint().height() + kGridLines * rowHeight +
+                                  2 * StringGrid1->frameWidth());
+    StringGrid1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 void TInvoice::FormShow() {
@@ -439,7 +438,10 @@ void TInvoice::BAddItmClick() {
     ComputeTaxes(true);
     ShowInvoice();
     // "Edit Item" right after adding works on the line just added.
-    if (added) StringGrid1->setCurrentCell(store::LastItemRow, 0);
+    if (added) {
+        StringGrid1->setCurrentCell(store::LastItemRow, 0);
+        StringGrid1->scrollToItem(StringGrid1->item(store::LastItemRow, 0));
+    }
 }
 
 void TInvoice::EditItem() {
@@ -486,7 +488,8 @@ void TInvoice::BEditPmtClick() {
 
 // ---- save, delete, print --------------------------------------------------------------------------------
 
-void TInvoice::readBack() {
+bool TInvoice::readBack() {
+    if (!DateTimePicker1->acceptDate()) return false;
     store::InvBuffer& inv = store::InvRec;
     inv.IDate = base::DateWindow(DateTimePicker1->day());
     inv.Dept = Edit2->text();
@@ -496,6 +499,7 @@ void TInvoice::readBack() {
     inv.Tax = MaskEdit4->value();
     inv.Due = MaskEdit7->value();
     store::CustRec.note = Edit4->text().trimmed();
+    return true;
 }
 
 void TInvoice::BtnSaveClick() {
@@ -503,7 +507,7 @@ void TInvoice::BtnSaveClick() {
         base::ShowMessage(kCustomerRequired);
         return;
     }
-    readBack();
+    if (!readBack()) return;
     const SaveResult result = SaveInvoice();
     if (result.status != SaveStatus::Saved) {
         const QString message = SaveMessage(result);
@@ -547,18 +551,10 @@ void TInvoice::BtnPrintClick() {
         base::ShowMessage(kPrintNeedsCustomer);
         return;
     }
-    readBack();
+    if (!readBack()) return;
     reports::PrintCurrentInvoice();
 }
 
 void TInvoice::BtnCancelClick() { reject(); }
-
-void TInvoice::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ui::ShowHelp(kHelpContext);
-        return;
-    }
-    ui::EditWindow::keyPressEvent(event);
-}
 
 }  // namespace invoicing

@@ -95,16 +95,17 @@ protected:
     void FormShow() override;
     // The customer, lines and payments: a payment's date or tax part changes no control.
     QString heldWork() const override;
-    void keyPressEvent(QKeyEvent* event) override;  // F1: help context 310
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void buildLayout();
     void resetGrid();
+    void sizeGrid();
     void EditItem();
-    // Save and Print step 2: the window's fields into the working set.
-    void readBack();
+    // Save and Print step 2: the window's fields into the working set; false (and nothing read) while
+    // the date is no date.
+    bool readBack();
 };
 
 }  // namespace invoicing

@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "base/Format.h"
@@ -10,7 +9,6 @@
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/Settings.h"
-#include "ui/HelpU.h"
 
 namespace invoicing {
 
@@ -94,6 +92,7 @@ TItemDef::TItemDef(QWidget* parent) : ui::EditWindow(parent) {
     connect(BtnCancel, &QPushButton::clicked, this, &TItemDef::BtnCancelClick);
     connect(MaskEdit1, &ui::MaskEdit::exited, this, &TItemDef::MaskEdit1Exit);
     connect(MaskEdit2, &ui::MaskEdit::exited, this, &TItemDef::MaskEdit2Exit);
+    setHelpContext(kHelpContext);
     FormCreate();
 }
 
@@ -105,16 +104,16 @@ void TItemDef::FormCreate() {
 }
 
 void TItemDef::FormShow() {
-    CheckBox1->setText(store::SettingsRec.ShipLine.trimmed());
-    CheckBox2->setText(store::SettingsRec.TaxLine.trimmed());
+    CheckBox1->setText(ui::dataCaption(store::SettingsRec.ShipLine.trimmed()));
+    CheckBox2->setText(ui::dataCaption(store::SettingsRec.TaxLine.trimmed()));
     ItemAction = kActionCancel;
     Edit2->setFocus();
 }
 
 void TItemDef::showProduct(const store::ProdBuffer& product) {
     Edit1->setText(product.PrID);
-    Edit2->setText(product.PDesc);
-    Edit3->setText(product.IComm);
+    showStoredText(Edit2, product.PDesc);
+    showStoredText(Edit3, product.IComm);
     CheckBox1->setChecked(product.LTax1);
     CheckBox2->setChecked(product.LTax2);
     MaskEdit1->setText(base::FormatNumber(kPriceFormat, product.UPrice));
@@ -125,8 +124,8 @@ void TItemDef::showProduct(const store::ProdBuffer& product) {
 
 void TItemDef::showLine(const QStringList& row) {
     Edit1->setText(row.value(0));
-    Edit2->setText(row.value(5));
-    Edit3->setText(row.value(6));
+    showStoredText(Edit2, row.value(5));
+    showStoredText(Edit3, row.value(6));
     CheckBox1->setChecked(row.value(3) == QLatin1String("t"));
     CheckBox2->setChecked(row.value(4) == QLatin1String("t"));
     MaskEdit1->setText(row.value(2));
@@ -137,7 +136,7 @@ void TItemDef::showLine(const QStringList& row) {
 
 QStringList TItemDef::lineCells() const {
     return {Edit1->text(), MaskEdit2->text(), MaskEdit1->text(), ItemFlag(CheckBox1->isChecked()),
-            ItemFlag(CheckBox2->isChecked()), Edit2->text(), Edit3->text()};
+            ItemFlag(CheckBox2->isChecked()), withoutTrailingBlanks(Edit2->text()), withoutTrailingBlanks(Edit3->text())};
 }
 
 void TItemDef::UpdateLineTotal() {
@@ -159,14 +158,6 @@ void TItemDef::BtnDeleteClick() { close(kActionDelete); }
 void TItemDef::BtnCancelClick() {
     ItemAction = kActionCancel;
     reject();
-}
-
-void TItemDef::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        ui::ShowHelp(kHelpContext);
-        return;
-    }
-    ui::EditWindow::keyPressEvent(event);
 }
 
 }  // namespace invoicing

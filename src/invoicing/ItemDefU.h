@@ -60,7 +60,6 @@ public slots:
 
 protected:
     void FormShow() override;
-    void keyPressEvent(QKeyEvent* event) override;  // F1: help context 1120
 
 private:
     void close(int action);

@@ -12,6 +12,7 @@
 #include "invoicing/PmtDefU.h"
 #include "store/dbFiles.h"
 #include "ui/Forms.h"
+#include "ui/GridColumns.h"
 
 namespace invoicing {
 namespace {
@@ -56,14 +57,16 @@ void TPickPmt::FormShow() {
     const int w = QFontMetrics(font()).horizontalAdvance(QLatin1Char('M'));
     StringGrid1->setColumnWidth(0, 7 * w);
     StringGrid1->setColumnWidth(1, 10 * w);
-    int width = 17 * w + 1 + 2 * StringGrid1->frameWidth();
-    if (store::LastPmtRow + 1 > kVisiblePayments) width += kScrollBarRoom;
-    StringGrid1->setFixedWidth(width);
     StringGrid1->clearContents();
     StringGrid1->setRowCount(store::LastPmtRow + 1);
     for (int r = 0; r <= store::LastPmtRow; ++r)
         for (int c = 0; c < 2; ++c)
             StringGrid1->setItem(r, c, new QTableWidgetItem(store::PaymentRows[r].value(c)));
+    // Dates and amounts show whole, in whatever format and font.
+    for (int c = 0; c < 2; ++c) ui::fitColumnToContent(StringGrid1, c);
+    int width = ui::shownColumnsWidth(StringGrid1) + 1 + 2 * StringGrid1->frameWidth();
+    if (store::LastPmtRow + 1 > kVisiblePayments) width += kScrollBarRoom;
+    StringGrid1->setFixedWidth(width);
     if (store::LastPmtRow >= 0) StringGrid1->selectRow(0);
     StringGrid1->setFocus();
 }

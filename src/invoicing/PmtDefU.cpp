@@ -93,7 +93,7 @@ void TPmtDef::FormShow() {
         GstRate = s.TaxRate2;
         GstLabel = s.TaxLine.trimmed();
     }
-    CheckBox1->setText(GstLabel + kIncluded);
+    CheckBox1->setText(ui::dataCaption(GstLabel + kIncluded));
     Label3->setText(GstLabel);
     PmtAction = kActionCancel;
     DateTimePicker1->setFocus();
@@ -132,6 +132,7 @@ void TPmtDef::MaskEdit1Exit() {}
 void TPmtDef::CheckBox1Click() { ComputeIncludedTax(); }
 
 void TPmtDef::BtnSaveClick() {
+    if (!DateTimePicker1->acceptDate()) return;
     PmtAction = kActionSave;
     accept();
 }

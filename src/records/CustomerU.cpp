@@ -11,6 +11,7 @@
 #include "records/RecordWindowParts.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
+#include "ui/HelpU.h"
 
 namespace records {
 namespace {
@@ -145,7 +146,7 @@ TCustomer::TCustomer(QWidget* parent) : ui::EditWindow(parent) {
     QWidget* const order[] = {Edit2,  Edit3,  Edit4,  Edit5,    Edit6, Edit7,   Edit8,     Edit9,     Edit10,
                               Edit11, Edit12, Edit13, BtnGroup, Memo1, BtnSave, BtnDelete, BtnCancel, BtnHelp};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    helpKey(this, kHelpContext);
+    setHelpContext(kHelpContext);
 
     connect(BtnSave, &QPushButton::clicked, this, &TCustomer::BtnSaveClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TCustomer::BtnDeleteClick);

@@ -66,7 +66,7 @@ TGroupDef::TGroupDef(QWidget* parent) : ui::EditWindow(parent) {
     setTabOrder(Edit2, BtnSave);
     setTabOrder(BtnSave, BtnDelete);
     setTabOrder(BtnDelete, BtnCancel);
-    helpKey(this, kHelpContext);
+    setHelpContext(kHelpContext);
 
     connect(BtnSave, &QPushButton::clicked, this, &TGroupDef::BtnSaveClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TGroupDef::BtnDeleteClick);

@@ -8,6 +8,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "ui/GridColumns.h"
+
 namespace records {
 
 QLineEdit* PickGridWindow::newTextSearchBox() {
@@ -24,15 +26,15 @@ const char* const kCancel = "Cancel";
 const char* const kRecNo = "RecNo";
 constexpr int kRecNoLetters = 10;
 
-std::optional<PickKey> pickKey(int key) {
+// REQUIRES: a navigation key (ui::isNavigationKey).
+PickKey pickKey(int key) {
     switch (key) {
     case Qt::Key_PageDown: return PickKey::PageDown;
     case Qt::Key_PageUp: return PickKey::PageUp;
     case Qt::Key_End: return PickKey::End;
     case Qt::Key_Home: return PickKey::Home;
     case Qt::Key_Down: return PickKey::Down;
-    case Qt::Key_Up: return PickKey::Up;
-    default: return std::nullopt;
+    default: return PickKey::Up;
     }
 }
 
@@ -55,6 +57,7 @@ PickGridWindow::PickGridWindow(const Look& look, QLineEdit* search, PickPager::R
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setWordWrap(false);  // a text too long for its column ends in an ellipsis
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->verticalHeader()->hide();
@@ -63,12 +66,14 @@ PickGridWindow::PickGridWindow(const Look& look, QLineEdit* search, PickPager::R
     StringGrid1->horizontalHeader()->setSectionsClickable(false);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     StringGrid1->installEventFilter(this);
+    StringGrid1->viewport()->installEventFilter(this);
 
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
     ScrollBar1->setRange(0, 100);
     ScrollBar1->setPageStep(10);
     ScrollBar1->setSingleStep(1);
+    ScrollBar1->installEventFilter(this);
     QSizePolicy keepPlace = ScrollBar1->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
     ScrollBar1->setSizePolicy(keepPlace);
@@ -77,6 +82,7 @@ PickGridWindow::PickGridWindow(const Look& look, QLineEdit* search, PickPager::R
     SeekLabel->setObjectName(QStringLiteral("SeekLabel"));
     SeekLabel->setBuddy(m_search);
     m_search->setParent(this);
+    m_search->installEventFilter(this);
 
     BtnSelect = button("BtnSelect", kSelect, this);
     BtnNew = button("BtnNew", kNew, this);
@@ -161,6 +167,13 @@ void PickGridWindow::layOutGrid() {
     ScrollBar1->setFixedHeight(height);
 }
 
+void PickGridWindow::fitColumns() {
+    const std::vector<PickColumn> cols = columns();
+    for (int c = 0; c < int(cols.size()); ++c)
+        if (cols[size_t(c)].whole) ui::fitColumnToContent(StringGrid1, c);
+    StringGrid1->setFixedWidth(ui::shownColumnsWidth(StringGrid1) + 2 * StringGrid1->frameWidth());
+}
+
 void PickGridWindow::FormShow() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     selectOrder();
@@ -202,6 +215,7 @@ void PickGridWindow::showPage() {
         }
     }
     showSelection();
+    fitColumns();
     StringGrid1->horizontalScrollBar()->setValue(0);
     ScrollBar1->setSliderPosition(m_pager.scrollPosition());
     m_showing = false;
@@ -227,20 +241,34 @@ void PickGridWindow::updateSideBox() {
 }
 
 bool PickGridWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == StringGrid1 && event->type() == QEvent::KeyPress) {
+    // The keys that choose and page work alike in the grid and in the search box, so the user can
+    // type, page and choose without leaving the box.
+    const bool keys = watched == StringGrid1 || watched == m_search;
+    if (keys && event->type() == QEvent::KeyPress && StringGrid1->isEnabled()) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (ui::isEnterKey(key)) {
             BtnSelectClick();
             return true;
         }
-        if (const std::optional<PickKey> k = pickKey(key->key()); k && key->modifiers() == Qt::NoModifier) {
-            m_pager.key(*k);
+        if (ui::isNavigationKey(key)) {
+            m_pager.key(pickKey(key->key()));
             showPage();
             return true;
         }
     }
-    if (watched == StringGrid1 && event->type() == QEvent::KeyRelease) updateSideBox();
+    if (keys && event->type() == QEvent::KeyRelease) updateSideBox();
+    if ((watched == ScrollBar1 || watched == StringGrid1->viewport()) && event->type() == QEvent::Wheel) {
+        wheelTurned(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     return ui::EditWindow::eventFilter(watched, event);
+}
+
+void PickGridWindow::wheelTurned(const QWheelEvent* event) {
+    m_wheelRest += event->angleDelta().y();
+    const int notches = m_wheelRest / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelRest -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0 && m_pager.scrollLines(-long(notches) * QApplication::wheelScrollLines())) showPage();
 }
 
 void PickGridWindow::scrollBarAction(int action) {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QWheelEvent>
 
 #include <optional>
 #include <vector>
@@ -23,7 +24,8 @@ namespace records {
 
 struct PickColumn {
     const char* title;
-    int letters;  // width in reference letters
+    int letters;         // width in reference letters
+    bool whole = false;  // widened to its texts rather than cut (codes, dates, amounts)
 };
 
 class PickGridWindow : public ui::EditWindow {
@@ -84,16 +86,21 @@ protected:
 
 private:
     void layOutGrid();
+    // Widens the whole-text columns to what the page shows; the grid stays as wide as its columns.
+    void fitColumns();
     // Writes the pager's page into the grid, selects its row, moves the bar and updates the side box.
     void showPage();
     void showSelection();
     void updateSideBox();
     void scrollBarAction(int action);
+    // The wheel over the bar or the grid moves the page, a notch the system's lines at a time.
+    void wheelTurned(const QWheelEvent* event);
 
     PickPager m_pager;
     QLineEdit* m_search;
     Look m_look;
     bool m_showing = false;  // rendering: the grid's own selection signals are ours
+    int m_wheelRest = 0;     // wheel turns smaller than a notch, kept for the next
 };
 
 }  // namespace records

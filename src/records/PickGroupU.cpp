@@ -1,5 +1,6 @@
 #include "records/PickGroupU.h"
 
+#include <QCoreApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
@@ -14,13 +15,14 @@ constexpr int kSearchLength = 20;
 
 }  // namespace
 
-TPickGroup::TPickGroup(QWidget* parent) : PickListWindow(kCaption, parent) {
+TPickGroup::TPickGroup(QWidget* parent) : PickListWindow(kCaption, GroupLineLength(), parent) {
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(kSearchLength);
     topLayout()->insertWidget(0, Edit1);
     setTabOrder(Edit1, ListBox1);
     ListBox1->installEventFilter(this);
+    Edit1->installEventFilter(this);
     connect(Edit1, &QLineEdit::textChanged, this, &TPickGroup::Edit1Change);
 }
 
@@ -59,9 +61,17 @@ void TPickGroup::Edit1Change() {
 }
 
 bool TPickGroup::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListBox1 && event->type() == QEvent::KeyPress && ui::isEnterKey(static_cast<QKeyEvent*>(event))) {
-        BtnSelectClick();
-        return true;
+    if ((watched == ListBox1 || watched == Edit1) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (ui::isEnterKey(key)) {
+            BtnSelectClick();
+            return true;
+        }
+        // The list moves under the search box as it does with the focus in it.
+        if (watched == Edit1 && ui::isNavigationKey(key)) {
+            QCoreApplication::sendEvent(ListBox1, event);
+            return true;
+        }
     }
     return PickListWindow::eventFilter(watched, event);
 }

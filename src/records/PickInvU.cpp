@@ -29,7 +29,7 @@ long& TPickInv::currentRec() { return store::CurInvoiceRec; }
 
 xbase::Table* TPickInv::table() const { return store::InvTable; }
 
-std::vector<PickColumn> TPickInv::columns() const { return {{"Invoice", 7}, {"Date", 10}, {"Note", 30}}; }
+std::vector<PickColumn> TPickInv::columns() const { return {{"Invoice", 7, true}, {"Date", 10, true}, {"Note", 30}}; }
 
 QString TPickInv::seekKey(const QString& typed) const { return InvoiceSearchKey(typed); }
 

@@ -9,7 +9,7 @@ const char* const kCaption = "PickLab";
 
 }  // namespace
 
-TPickLab::TPickLab(QWidget* parent) : PickListWindow(kCaption, parent) {}
+TPickLab::TPickLab(QWidget* parent) : PickListWindow(kCaption, LabelLineLength(), parent) {}
 
 long& TPickLab::currentRec() { return store::CurLabelRec; }
 

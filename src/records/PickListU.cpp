@@ -1,6 +1,7 @@
 #include "records/PickListU.h"
 
 #include <QHBoxLayout>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "base/Dialogs.h"
@@ -12,6 +13,7 @@ const char* const kSelect = "Select";
 const char* const kNew = "New";
 const char* const kCancel = "Cancel";
 const char* const kItemNotSelected = "Item Not Selected";
+constexpr int kItemMargins = 8;  // around a line's text, both sides
 
 QPushButton* button(const char* name, const char* text, QWidget* parent) {
     auto* b = new QPushButton(QString::fromLatin1(text), parent);
@@ -22,7 +24,7 @@ QPushButton* button(const char* name, const char* text, QWidget* parent) {
 
 }  // namespace
 
-PickListWindow::PickListWindow(const char* caption, QWidget* parent) : ui::EditWindow(parent) {
+PickListWindow::PickListWindow(const char* caption, int lineLength, QWidget* parent) : ui::EditWindow(parent) {
     setWindowTitle(QString::fromLatin1(caption));
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -32,7 +34,11 @@ PickListWindow::PickListWindow(const char* caption, QWidget* parent) : ui::EditW
     fixed.setFamily(QStringLiteral("monospace"));
     fixed.setStyleHint(QFont::TypeWriter);
     ListBox1->setFont(fixed);
-    ListBox1->setMinimumSize(ListBox1->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 32, 220);
+    // Wide enough for the longest line, so the "<DELETED>" after a padded name shows without scrolling.
+    const int line = ListBox1->fontMetrics().horizontalAdvance(QString(lineLength, QLatin1Char('M')));
+    ListBox1->setMinimumSize(line + kItemMargins + 2 * ListBox1->frameWidth() +
+                                 ListBox1->verticalScrollBar()->sizeHint().width(),
+                             220);
 
     BtnSelect = button("BtnSelect", kSelect, this);
     BtnNew = button("BtnNew", kNew, this);

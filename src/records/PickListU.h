@@ -29,7 +29,8 @@ public slots:
     void ListBox1DblClick();
 
 protected:
-    PickListWindow(const char* caption, QWidget* parent);
+    // lineLength: the longest line in characters, shown whole.
+    PickListWindow(const char* caption, int lineLength, QWidget* parent);
 
     virtual long& currentRec() = 0;
     virtual xbase::Table* table() const = 0;

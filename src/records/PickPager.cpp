@@ -189,6 +189,8 @@ bool PickPager::scroll(PickScroll event, int position) {
     return false;
 }
 
+bool PickPager::scrollLines(long lines) { return moveTo(m_pageTop + lines); }
+
 bool PickPager::search(const QString& seekKey) {
     if (seekKey == m_lastSearch) return false;
     m_lastSearch = seekKey;

@@ -57,6 +57,8 @@ public:
     bool key(PickKey key);
     // Scroll bar events; position is the thumb's (0..100) for ThumbPosition.
     bool scroll(PickScroll event, int position = 0);
+    // The mouse wheel: as many line steps of the bar at once (negative: back).
+    bool scrollLines(long lines);
     // Incremental search with the typed text already made into the seek key. Equal to the last search:
     // nothing. Past the last key: nothing changes. Returns true when the page was placed anew.
     bool search(const QString& seekKey);

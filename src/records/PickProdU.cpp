@@ -21,7 +21,7 @@ long& TPickProd::currentRec() { return store::CurProductRec; }
 xbase::Table* TPickProd::table() const { return store::ProdTable; }
 
 std::vector<PickColumn> TPickProd::columns() const {
-    return {{"Product ID", 10}, {"Description", 27}, {"Price", 8}};
+    return {{"Product ID", 10, true}, {"Description", 27}, {"Price", 8, true}};
 }
 
 }  // namespace records

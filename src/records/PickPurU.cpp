@@ -21,7 +21,7 @@ long& TPickPur::currentRec() { return store::CurPurchaseRec; }
 xbase::Table* TPickPur::table() const { return store::PurTable; }
 
 std::vector<PickColumn> TPickPur::columns() const {
-    return {{"Product ID", 10}, {"Date", 8}, {"Quantity", 10}, {"Total Cost", 12}};
+    return {{"Product ID", 10, true}, {"Date", 8, true}, {"Quantity", 10, true}, {"Total Cost", 12, true}};
 }
 
 }  // namespace records

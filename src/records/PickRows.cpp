@@ -1,6 +1,9 @@
 #include "records/PickRows.h"
 
+#include <cstring>
+
 #include "base/Format.h"
+#include "store/Catalogue.h"
 #include "store/dbFiles.h"
 
 namespace records {
@@ -38,6 +41,10 @@ PickLines linesOf(xbase::Table* table, int width, QString (*readName)(xbase::Tab
         lines.recNos.push_back(table->recNo());
     }
     return lines;
+}
+
+int lineLength(store::TableKey table, const char* nameField) {
+    return store::Table(table).fieldWidth(nameField) + int(std::strlen(kDeletedTight));
 }
 
 }  // namespace
@@ -115,6 +122,9 @@ PickLines LabelLines(xbase::Table* table) {
         return store::LabelRec.Name;
     });
 }
+
+int GroupLineLength() { return lineLength(store::TableKey::Groups, "CGROUP"); }
+int LabelLineLength() { return lineLength(store::TableKey::Labels, "NAME"); }
 
 std::optional<int> SearchLine(const QStringList& upperNames, const QString& typed) {
     if (upperNames.size() < 2) return std::nullopt;

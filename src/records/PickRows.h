@@ -37,6 +37,9 @@ struct PickLines {
 };
 PickLines GroupLines(xbase::Table* table);  // REQUIRES: tag CGroup selected
 PickLines LabelLines(xbase::Table* table);  // REQUIRES: tag Labels selected
+// The longest line of each in characters: the name field's width and the deleted marker.
+int GroupLineLength();
+int LabelLineLength();
 
 // The line the group search selects for a typed text: nullopt when the list does not search (fewer than
 // two lines), -1 when no name reaches the text, else the first line whose name, cut to the text's length,

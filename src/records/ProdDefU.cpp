@@ -9,6 +9,7 @@
 #include "records/RecordWindowParts.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
+#include "ui/HelpU.h"
 
 namespace records {
 namespace {
@@ -101,7 +102,7 @@ TProdDef::TProdDef(QWidget* parent) : ui::EditWindow(parent) {
     QWidget* const order[] = {Edit1, Edit2,     MaskEdit1, Edit3, CheckBox1, CheckBox2, Edit4,
                               CheckBox3, MaskEdit2, Memo1, BtnSave, BtnDelete, BtnCancel, BtnHelp};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    helpKey(this, kHelpContext);
+    setHelpContext(kHelpContext);
 
     connect(BtnSave, &QPushButton::clicked, this, &TProdDef::BtnSaveClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TProdDef::BtnDeleteClick);
@@ -114,8 +115,8 @@ void TProdDef::FormShow() {
     MaskEdit1->configure(priceField());
     MaskEdit2->configure(reorderField());
     BtnDelete->setEnabled(BeginProduct());
-    CheckBox1->setText(store::SettingsRec.ShipLine.trimmed());
-    CheckBox2->setText(store::SettingsRec.TaxLine.trimmed());
+    CheckBox1->setText(ui::dataCaption(store::SettingsRec.ShipLine.trimmed()));
+    CheckBox2->setText(ui::dataCaption(store::SettingsRec.TaxLine.trimmed()));
 
     using parts::showText;
     const store::ProdBuffer& p = store::ProdRec;

@@ -80,7 +80,7 @@ TPurDef::TPurDef(QWidget* parent) : ui::EditWindow(parent) {
 
     QWidget* const order[] = {BtnProd, DateTimePicker1, MaskEdit2, MaskEdit3, BtnSave, BtnDelete, BtnCancel};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    helpKey(this, kHelpContext);
+    setHelpContext(kHelpContext);
 
     connect(BtnProd, &QPushButton::clicked, this, &TPurDef::BtnProdClick);
     connect(BtnSave, &QPushButton::clicked, this, &TPurDef::BtnSaveClick);
@@ -113,6 +113,7 @@ void TPurDef::BtnProdClick() {
 }
 
 void TPurDef::BtnSaveClick() {
+    if (!DateTimePicker1->acceptDate()) return;
     // The stored text holds the date inside the program's century window.
     const double day = base::DateWindow(DateTimePicker1->day());
     const PurchaseEntry entry{Edit1->text(), day, MaskEdit2->value(), MaskEdit3->value()};

@@ -1,12 +1,10 @@
 #pragma once
 // Small builders the customer, group, product and purchase windows share: controls named as the
-// window names them, loaded texts shown whole, trailing-blank trimming and the F1 help key.
+// window names them, loaded texts shown whole and trailing-blank trimming.
 // Included by window units only.
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <algorithm>
 
@@ -56,11 +54,6 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
 inline void showText(QLineEdit* edit, const QString& text, int limit) {
     edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
     edit->setText(text);
-}
-
-inline void helpKey(QWidget* window, int context) {
-    auto* key = new QShortcut(QKeySequence::HelpContents, window);
-    QObject::connect(key, &QShortcut::activated, window, [context] { ui::ShowHelp(context); });
 }
 
 }  // namespace records::parts

@@ -142,6 +142,7 @@ TStationary::TStationary(QWidget* parent) : ui::EditWindow(parent) {
     connect(BtnSave, &QPushButton::clicked, this, &TStationary::BtnSaveClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TStationary::BtnCancelClick);
     connect(BtnHelp, &QPushButton::clicked, this, [] { ui::ShowHelp(kHelpContext); });
+    setHelpContext(kHelpContext);
 }
 
 void TStationary::FormShow() {

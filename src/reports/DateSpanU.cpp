@@ -83,6 +83,8 @@ void TDateSpan::readDates() {
 }
 
 void TDateSpan::BtnOKClick() {
+    if (!DateTimePicker1->acceptDate()) return;
+    if (!DateTimePicker2->isHidden() && !DateTimePicker2->acceptDate()) return;
     readDates();
     if (!DateTimePicker2->isHidden() && StartDate > EndDate) {
         base::ShowMessage(kEndBeforeStart);

@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -110,6 +111,7 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     m_canvas->setObjectName(QStringLiteral("Canvas"));
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+    ScrollBar1->setFocusPolicy(Qt::NoFocus);  // the window's keys scroll it
 
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -144,6 +146,22 @@ void TReportF::showEvent(QShowEvent* event) {
 void TReportF::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     LayoutScreen();
+}
+
+void TReportF::keyPressEvent(QKeyEvent* event) {
+    const bool back = event->modifiers() & Qt::ShiftModifier;
+    QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+    switch (event->key()) {
+    case Qt::Key_Down: action = QAbstractSlider::SliderSingleStepAdd; break;
+    case Qt::Key_Up: action = QAbstractSlider::SliderSingleStepSub; break;
+    case Qt::Key_PageDown: action = QAbstractSlider::SliderPageStepAdd; break;
+    case Qt::Key_PageUp: action = QAbstractSlider::SliderPageStepSub; break;
+    case Qt::Key_Space: action = back ? QAbstractSlider::SliderPageStepSub : QAbstractSlider::SliderPageStepAdd; break;
+    case Qt::Key_Home: action = QAbstractSlider::SliderToMinimum; break;
+    case Qt::Key_End: action = QAbstractSlider::SliderToMaximum; break;
+    default: QDialog::keyPressEvent(event); return;
+    }
+    ScrollBar1->triggerAction(action);
 }
 
 void TReportF::LayoutScreen() {

@@ -52,6 +52,9 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The report is read with the keys as with the scroll bar: the arrows a line, Page Up and Down
+    // and Space (Shift+Space back) a screen, Home and End to the top and the end.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void exportAs(ExportKind kind);

@@ -1,13 +1,17 @@
 #pragma once
-// The date entry field of every window: the locale's short date format with a drop-down calendar.
-// It can hold no date, shown empty, so a record without a date is never shown with the date of the
-// one before; and a two-digit year typed into it lands in the century window the stored dates use
-// (DateWindow), not in the century of the date it held.
-#include <QDateEdit>
+// The date entry field of every window: a line edit in the locale's short date format with a
+// drop-down calendar. What is typed is read when the field is left (base::ReadTypedDate): a date is
+// shown again in the short format, a text that is no date that can be kept stays as typed and turns
+// red, and the window's Save or OK refuses it (acceptDate). The field can hold no date, shown empty,
+// so a record without a date is never shown with the date of the one before.
+#include <QDate>
+#include <QLineEdit>
+
+class QCalendarWidget;
 
 namespace ui {
 
-class DateEdit : public QDateEdit {
+class DateEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit DateEdit(QWidget* parent = nullptr);
@@ -18,20 +22,33 @@ public:
     void setDay(double day);
     bool isEmpty() const;
 
-    // These hide QDateEdit's own so that "no date" stays an invalid QDate on both sides.
+    // The date shown or typed; invalid when the field is empty. While the text is no date, the last
+    // date the field held.
     QDate date() const;
     void setDate(const QDate& date);
 
+    // Whether the field is empty or holds a date that can be kept.
+    bool isAcceptable() const;
+    // For Save and OK: true when acceptable; otherwise tells the user what to type, puts the focus
+    // back into the field and returns false.
+    bool acceptDate();
+
+    // The drop-down calendar (created when first opened).
+    QCalendarWidget* calendar() const { return m_calendar; }
+    void openCalendar();
+
 protected:
-    QDateTime dateTimeFromText(const QString& text) const override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    // An empty field starts from today when the user begins to type or opens the calendar.
-    void startFromToday();
-    void useShortFormat();
+    // Reads what was typed: a date is shown in the short format, anything else turns the field red.
+    void commit();
+    void setRed(bool red);
+
+    QDate m_date;     // the date last set or accepted
+    QString m_shown;  // the text that stands for m_date
+    QCalendarWidget* m_calendar = nullptr;
 };
 
 }  // namespace ui

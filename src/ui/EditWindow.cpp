@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -18,6 +19,7 @@
 #include "base/Cp1252.h"
 #include "base/Dialogs.h"
 #include "ui/Cp1252Validator.h"
+#include "ui/HelpU.h"
 
 namespace ui {
 namespace {
@@ -55,6 +57,21 @@ bool isEnterKey(const QKeyEvent* event) {
     return !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier));
 }
 
+QString dataCaption(const QString& text) { return QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
+bool isNavigationKey(const QKeyEvent* event) {
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: return true;
+    default: return false;
+    }
+}
+
 bool isSingleLineField(const QWidget* widget) {
     bool field = false;
     for (const QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget()) {
@@ -67,6 +84,20 @@ bool isSingleLineField(const QWidget* widget) {
 }
 
 EditWindow::EditWindow(QWidget* parent) : QDialog(parent) {}
+
+void EditWindow::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    // The dialog selects the whole text of the field that gets the focus, with the cursor at its end,
+    // so a text longer than the field showed only its end. The selection stays; the cursor goes first.
+    auto* edit = qobject_cast<QLineEdit*>(focusWidget());
+    if (!visible || !edit || edit->text().isEmpty() || edit->selectedText() != edit->text()) return;
+    edit->setSelection(int(edit->text().size()), -int(edit->text().size()));
+}
+
+void EditWindow::setHelpContext(int context) {
+    auto* key = new QShortcut(QKeySequence::HelpContents, this);
+    connect(key, &QShortcut::activated, this, [context] { ShowHelp(context); });
+}
 
 void EditWindow::installCp1252Validators() {
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
@@ -88,12 +119,18 @@ void EditWindow::turnOffAutoDefaults() {
         if (!button->isDefault()) button->setAutoDefault(false);
 }
 
+void EditWindow::leaveGridsOnTab() {
+    // A grid's own Tab walked its cells and wrapped round, so nothing after it could be reached.
+    for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) view->setTabKeyNavigation(false);
+}
+
 void EditWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window coming back from being minimised is not a new showing.
     if (event->spontaneous()) return;
     installCp1252Validators();
     turnOffAutoDefaults();
+    leaveGridsOnTab();
     FormShow();
     keepAsUnchanged();
 }

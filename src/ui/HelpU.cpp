@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include <map>
@@ -19,15 +21,24 @@ const std::map<int, QString>& contextPages() {
     static const std::map<int, QString> pages = {
         {10, QStringLiteral("main.html")},
         {300, QStringLiteral("invoices.html")},
+        {310, QStringLiteral("invoice-window.html")},
         {400, QStringLiteral("customers.html")},
+        {410, QStringLiteral("customer.html")},
+        {420, QStringLiteral("customer-group.html")},
+        {430, QStringLiteral("product.html")},
+        {450, QStringLiteral("purchase.html")},
         {500, QStringLiteral("reports.html")},
         {600, QStringLiteral("preferences.html")},
+        {610, QStringLiteral("stationery.html")},
+        {630, QStringLiteral("sales-tax.html")},
         {700, QStringLiteral("maintenance.html")},
+        {1120, QStringLiteral("line-item.html")},
     };
     return pages;
 }
 
-THelp* g_help = nullptr;  // lives until DestroyHelpWindow()
+// Lives until DestroyHelpWindow(), or until the modal window it was shown over goes.
+QPointer<THelp> g_help;
 
 }  // namespace
 
@@ -87,14 +98,18 @@ THelp* HelpWindow() {
     return g_help;
 }
 
-void DestroyHelpWindow() {
-    delete g_help;
-    g_help = nullptr;
-}
+void DestroyHelpWindow() { delete g_help.data(); }
 
 namespace {
 void open(const QString& page) {
     THelp* help = HelpWindow();
+    // A modal window blocks every window but its own: over one, help becomes its window, so that it
+    // opens in front of it and can be used while it stays open.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != help && help->parentWidget() != modal) {
+        help->setParent(modal, help->windowFlags());
+        help->setModal(false);
+    }
     help->showPage(page);
     help->show();
     help->raise();

@@ -20,6 +20,8 @@
 #include "records/CustomerU.h"
 #include "records/ProdDefU.h"
 #include "records/PurDefU.h"
+#include "records/PickGridU.h"
+#include "records/PickGroupU.h"
 #include "ui/EditWindow.h"
 
 namespace app_test {
@@ -43,7 +45,10 @@ QList<QWidget*> tabStops(QWidget* window) {
 }
 
 bool ownsEnter(QWidget* w) {
-    // Grids choose a row on Enter and memos take a new line: both are what the user asked for.
+    // Grids choose a row on Enter and memos take a new line: both are what the user asked for. So does
+    // a pick list's search box, for the row it highlights.
+    if (const auto* pick = qobject_cast<records::PickGridWindow*>(w->window()); pick && pick->searchBox() == w) return true;
+    if (const auto* pick = qobject_cast<records::TPickGroup*>(w->window()); pick && pick->Edit1 == w) return true;
     for (QWidget* p = w; p; p = p->parentWidget())
         if (qobject_cast<QAbstractItemView*>(p) || qobject_cast<QPlainTextEdit*>(p) || qobject_cast<QTextEdit*>(p))
             return true;

@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, HelpOpensAtThePagesContext) {
 }
 
 TEST(HelpPages, EveryContextHasAWrittenPage) {
-    for (int context : {TMain::kHelpContext, 300, 400, 500, 600, 700}) {
+    for (int context : {TMain::kHelpContext, 300, 310, 400, 410, 420, 430, 450, 500, 600, 610, 630, 700, 1120}) {
         const QString page = ui::HelpPageFor(context);
         EXPECT_NE(page, QStringLiteral("index.html")) << context;
         EXPECT_TRUE(QFileInfo::exists(QDir(ui::HelpDirectory()).filePath(page))) << page.toStdString();

@@ -1,6 +1,7 @@
 // The invoice window and its small windows driven through the scripted facade: numbering a first
 // invoice, adding, editing and removing lines, payments with their included tax, the refusals, the
 // tax definition window and the invoice command of the main window.
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -410,7 +411,7 @@ TEST_F(InvoiceWindowTest, TypedHalfCentLineAndItsTaxAreTheTradersArithmetic) {
 
 namespace {
 
-QString shown(const ui::DateEdit* field) { return field->findChild<QLineEdit*>()->text().trimmed(); }
+QString shown(const ui::DateEdit* field) { return field->text().trimmed(); }
 
 void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -480,6 +481,51 @@ TEST_F(InvoiceWindowTest, EditItemRightAfterAddingEditsTheLineJustAdded) {
         });
         click(w.BEditItm);
         dialogs->answer(base::Answer::Yes);  // discard the changes
+        click(w.BtnCancel);
+    });
+}
+
+TEST_F(InvoiceWindowTest, ItemGridShowsEightLinesGrowsWithTheWindowAndKeepsTheNewLineInView) {
+    QSize first;
+    withInvoice(0, [&](TInvoice& w) {
+        first = w.size();
+        QApplication::processEvents();  // what the first showing asked of the layout
+        EXPECT_EQ(w.size(), first) << "the window grew after it appeared";
+        click(w.BtnCancel);
+    });
+    withInvoice(0, [&](TInvoice& w) {
+        EXPECT_EQ(w.size(), first);
+        EXPECT_GE(w.StringGrid1->viewport()->height(), 8 * w.StringGrid1->rowHeight(0));
+        chooseCustomer(w);
+        for (int i = 0; i < 12; ++i) {
+            addLine(w, i % 2);
+            const QModelIndex added = w.StringGrid1->model()->index(store::LastItemRow, 0);
+            EXPECT_TRUE(w.StringGrid1->viewport()->rect().contains(w.StringGrid1->visualRect(added))) << i;
+        }
+        const int height = w.StringGrid1->height();
+        w.resize(w.width(), w.height() + 200);
+        EXPECT_GT(w.StringGrid1->height(), height + 150) << "most of what the window gains";
+        dialogs->answer(base::Answer::Yes);  // discard the lines
+        click(w.BtnCancel);
+    });
+}
+
+TEST_F(InvoiceWindowTest, ASavedLinesDescriptionShowsFromItsStartAndKeepsNoTrailingBlanks) {
+    startNew();
+    setLines({line("PEN-B", 1, 2.50)});
+    dialogs->answerInput("1");
+    ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
+    withInvoice(1, [&](TInvoice& w) {
+        dialogs->onModal<TItemDef>([](TItemDef& item) {
+            EXPECT_EQ(item.Edit2->text(), "desc PEN-B");
+            EXPECT_EQ(item.Edit2->cursorPosition(), 0);
+            QTest::keyClick(item.Edit2, Qt::Key_End);
+            QTest::keyClicks(item.Edit2, "s  ");
+            click(item.BtnSave);
+        });
+        click(w.BEditItm);
+        EXPECT_EQ(store::ItemRows[0][5], "desc PEN-Bs");
+        dialogs->answer(base::Answer::Yes);  // discard the edited line
         click(w.BtnCancel);
     });
 }

@@ -3,8 +3,11 @@
 // the two list-box picks.
 #include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "PickFixture.h"
+#include "base/Format.h"
+#include "invoicing/PickPmtU.h"
 #include "records/CustomerU.h"
 #include "records/PickCustU.h"
 #include "records/PickGroupU.h"
@@ -56,6 +59,11 @@ protected:
     static void clickRow(PickGridWindow& w, int row) {
         const QRect rect = w.StringGrid1->visualRect(w.StringGrid1->model()->index(row, 0));
         QTest::mouseClick(w.StringGrid1->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    // A line of a list-box pick shows whole, its "<DELETED>" marker included, without scrolling.
+    static void showsWhole(const QListWidget* list, int line) {
+        const QString text = list->item(line)->text();
+        EXPECT_LE(list->fontMetrics().horizontalAdvance(text) + 6, list->viewport()->width()) << text.toStdString();
     }
     bool modalShown(const char* className) const {
         return dialogs->log().contains(QStringLiteral("Modal ") + QString::fromLatin1(className));
@@ -267,6 +275,51 @@ TEST_F(PickWindowsTest, CustomerListOpensOnTheLastOfFiftyAndPagesWithKeysAndBar)
     EXPECT_EQ(store::CurCustRec, 21);  // NAME30 was the 21st appended
 }
 
+TEST_F(PickWindowsTest, SearchBoxPagesAndChoosesKeypadPagesTheWheelMovesThePage) {
+    openAll();
+    addNumberedCustomers(50);
+    for (int g = 1; g <= 3; ++g) addGroup(g, QStringLiteral("GROUP%1").arg(g));
+    store::CurCustRec = 1;
+    dialogs->onModal<TPickCust>([](TPickCust& w) {
+        // Keys to the search box (0) or the grid (1), or a wheel turn over the bar (2) or the grid (3);
+        // then the first row and the chosen one.
+        const std::tuple<int, int, Qt::KeyboardModifiers, const char*, const char*> steps[] = {
+            {0, Qt::Key_End, {}, "NAME41", "NAME50"},       {0, Qt::Key_Home, {}, "NAME01", "NAME01"},
+            {0, Qt::Key_Down, {}, "NAME01", "NAME02"},      {0, Qt::Key_PageDown, {}, "NAME11", "NAME20"},
+            {1, Qt::Key_PageDown, Qt::KeypadModifier, "NAME21", "NAME30"},
+            {0, Qt::Key_PageUp, Qt::KeypadModifier, "NAME11", "NAME11"},
+            {2, -120, {}, "NAME14", "NAME14"},  // a notch down: three lines
+            {3, 120, {}, "NAME11", "NAME11"},
+            {0, Qt::Key_End, Qt::KeypadModifier, "NAME41", "NAME50"}, {0, Qt::Key_Up, {}, "NAME41", "NAME49"},
+        };
+        for (const auto& [target, key, modifiers, top, chosen] : steps) {
+            QWidget* to[] = {w.Edit1, w.StringGrid1, w.ScrollBar1, w.StringGrid1->viewport()};
+            if (target < 2) QTest::keyClick(to[target], Qt::Key(key), modifiers);
+            const QPointF at(to[target]->width() / 2.0, to[target]->height() / 2.0);
+            QWheelEvent turn(at, to[target]->mapToGlobal(at), {}, {0, key}, {}, {}, Qt::NoScrollPhase, false);
+            if (target >= 2) QApplication::sendEvent(to[target], &turn);
+            EXPECT_EQ(cell(w, 0, 0), top) << key << " to " << target;
+            EXPECT_EQ(selected(w, 0), chosen) << key << " to " << target;
+        }
+        EXPECT_TRUE(w.Edit1->hasFocus());
+        QTest::keyClick(w.Edit1, Qt::Key_Return);
+    });
+    EXPECT_TRUE(records::PickCustomer(true, nullptr));
+    EXPECT_EQ(store::CurCustRec, 49);
+
+    // The group list moves under its search box too, and Enter there chooses.
+    store::CurGroupRec = 1;
+    dialogs->onModal<TPickGroup>([](TPickGroup& w) {
+        ASSERT_TRUE(w.Edit1->hasFocus());
+        QTest::keyClick(w.Edit1, Qt::Key_End);
+        QTest::keyClick(w.Edit1, Qt::Key_Up, Qt::KeypadModifier);
+        EXPECT_EQ(w.ListBox1->currentRow(), 1);
+        QTest::keyClick(w.Edit1, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    EXPECT_TRUE(records::PickGroup(true, nullptr));
+    EXPECT_EQ(store::CurGroupRec, 2);
+}
+
 TEST_F(PickWindowsTest, TypingSmJumpsByNameAndCompanyModeShowsCompanies) {
     openAll();
     for (const char* last : {"ADAMS", "BAKER", "BROWN", "CLARK", "DAVIS", "EVANS", "GREEN", "HALL", "JONES",
@@ -298,6 +351,46 @@ TEST_F(PickWindowsTest, TypingSmJumpsByNameAndCompanyModeShowsCompanies) {
     });
     EXPECT_TRUE(records::PickCustomer(true, nullptr));
     EXPECT_EQ(store::CurCustRec, 1);
+}
+
+TEST_F(PickWindowsTest, CodesDatesAndAmountsShowWholeInEveryList) {
+    testing_support::LocaleScope british(QLocale(QLocale::English, QLocale::UnitedKingdom));  // dd/MM/yyyy
+    openAll();
+    const QDate wide(2026, 12, 28);
+    addProduct("WWWWWWWWWW", 99999);
+    addPurchase("WWWWWWWWWW", base::DayFromDate(wide), 999999, 9999999);
+    addCustomer("MAYER", "A");
+    addInvoice(999999, 1, "Order");
+    store::PaymentRows = {{QLocale().toString(wide, QLocale::ShortFormat), "  99999.99", "      0.00", "F"}};
+    store::LastPmtRow = 0;
+    // Free texts (descriptions, notes) may end in an ellipsis; codes, dates and amounts never.
+    auto whole = [](const QTableWidget* grid, const char* list) {
+        EXPECT_FALSE(grid->wordWrap()) << list;
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            const QString title = grid->horizontalHeaderItem(c)->text();
+            if (grid->isColumnHidden(c) || title == "Description" || title == "Note") continue;
+            for (int r = 0; r < grid->rowCount(); ++r) {
+                const QString text = grid->item(r, c) ? grid->item(r, c)->text() : QString();
+                EXPECT_LE(grid->fontMetrics().horizontalAdvance(text) + 6, grid->columnWidth(c))
+                    << list << ": " << title.toStdString() << " " << text.toStdString();
+            }
+        }
+    };
+    auto check = [&] {
+        dialogs->onModal([&](QDialog& list) {
+            whole(list.findChild<QTableWidget*>("StringGrid1"), list.metaObject()->className());
+            click(list.findChild<QPushButton*>("BtnCancel"));
+        });
+    };
+    store::CurProductRec = store::CurPurchaseRec = store::CurInvoiceRec = 1;
+    for (bool (*pick)(bool, bool*) : {records::PickProduct, records::PickPurchase}) {
+        check();
+        pick(false, nullptr);
+    }
+    check();
+    records::PickInvoice(nullptr, nullptr);
+    check();
+    base::dialogs().showModal(app::Form<invoicing::TPickPmt>());
 }
 
 TEST_F(PickWindowsTest, InvoiceSearchSeeksTheNumberRightAlignedAndShowsTheCustomer) {
@@ -371,6 +464,7 @@ TEST_F(PickWindowsTest, GroupListMarksDeletedGroupsSearchesAndRestoresTheTag) {
         EXPECT_EQ(w.windowTitle(), "PickGroup");
         ASSERT_EQ(w.ListBox1->count(), 3);
         EXPECT_EQ(w.ListBox1->item(0)->text(), QString("Export").leftJustified(59) + "<DELETED>");
+        showsWhole(w.ListBox1, 0);
         EXPECT_EQ(w.ListBox1->item(1)->text(), QString("Retail").leftJustified(59));
         EXPECT_EQ(w.ListBox1->currentRow(), 1) << "the current group's line";
         QTest::keyClicks(w.Edit1, "w");
@@ -416,6 +510,7 @@ TEST_F(PickWindowsTest, LabelStockListShowsEveryStockAndChoosesByLine) {
         ASSERT_EQ(w.ListBox1->count(), 3);
         EXPECT_EQ(w.ListBox1->currentRow(), 1);
         EXPECT_EQ(w.ListBox1->item(2)->text(), QString("Old stock").leftJustified(40) + "<DELETED>");
+        showsWhole(w.ListBox1, 2);
         w.ListBox1->setCurrentRow(2);
         click(w.BtnSelect);
     });

@@ -71,6 +71,29 @@ TEST_F(ReportWindowTest, ScrollBarFollowsTheLinesThatDoNotFit) {
     EXPECT_EQ(window.layout().font.pointSize(), kScreenMinPoints);
 }
 
+TEST_F(ReportWindowTest, KeysScrollTheReport) {
+    TReportF window;
+    fill(500);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    const int page = window.ScrollBar1->pageStep(), last = window.ScrollBar1->maximum();
+    ASSERT_GT(last, 3 * page);
+    // Each key and the first line shown after it.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> steps[] = {
+        {Qt::Key_Down, {}, 1},           {Qt::Key_Down, {}, 2},
+        {Qt::Key_Up, {}, 1},             {Qt::Key_PageDown, {}, 1 + page},
+        {Qt::Key_Space, {}, 1 + 2 * page}, {Qt::Key_Space, Qt::ShiftModifier, 1 + page},
+        {Qt::Key_PageUp, Qt::KeypadModifier, 1}, {Qt::Key_End, {}, last},
+        {Qt::Key_Home, {}, 0},
+    };
+    for (const auto& [key, modifiers, top] : steps) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, key, modifiers);
+        EXPECT_EQ(window.ScrollBar1->value(), top) << QKeySequence(key | modifiers).toString().toStdString();
+    }
+    EXPECT_TRUE(window.isVisible());
+}
+
 // The window layer's page-metrics seam: with no printer installed on the machine, every measurement
 // falls back to the PDF page, and reports page by what it holds.
 TEST_F(ReportWindowTest, WithoutAPrinterTheInstalledMetricsMeasureOnThePdfPage) {

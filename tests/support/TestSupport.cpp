@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QVBoxLayout>
 #include <QLineEdit>
@@ -39,10 +38,9 @@ void showActive(QWidget* window, std::initializer_list<QWidget*> fields) {
     QApplication::setActiveWindow(window);
 }
 
-void typeDate(QAbstractSpinBox* field, const QString& keys) {
-    QLineEdit* text = field->findChild<QLineEdit*>();
-    ASSERT_NE(text, nullptr);
-    QTest::mouseDClick(text, Qt::LeftButton, {}, QPoint(4, text->height() / 2));
+void typeDate(QWidget* field, const QString& keys) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(field, keys);
 }
 

@@ -11,7 +11,6 @@
 #include <initializer_list>
 #include <memory>
 
-class QAbstractSpinBox;
 class QWidget;
 
 namespace testing_support {
@@ -52,9 +51,8 @@ private:
 // makes it the active window, so that typing and leaving a field work as on the screen.
 void showActive(QWidget* window, std::initializer_list<QWidget*> fields);
 
-// Types into a date field as a user does: a double click on the first part of its text, then the
-// keys (a separator key moves on to the next part of the date).
-void typeDate(QAbstractSpinBox* field, const QString& keys);
+// Types into a date field as a user does: the focus into it, Ctrl+A over what it held, then the keys.
+void typeDate(QWidget* field, const QString& keys);
 
 // Where tests may leave files for people to look at (gallery PNGs, sample PDFs).
 QString artifactDir(const QString& sub);

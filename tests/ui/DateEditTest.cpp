@@ -1,5 +1,5 @@
 // The shared date field typed into like a user: an empty field, a two-digit year read through the
-// century window, and the locale's short format.
+// century window, the locale's short format, and texts that are no date.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -22,7 +22,7 @@ protected:
         next = new QLineEdit(&window);
         testing_support::showActive(&window, {field, next});
     }
-    QString shown() const { return field->findChild<QLineEdit*>()->text(); }
+    QString shown() const { return field->text(); }
 
     ui::EditWindow window;
     DateEdit* field = nullptr;
@@ -72,5 +72,29 @@ TEST_F(DateEditTest, FollowsTheLocalesShortFormat) {
     LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
     DateEdit other(&window);
     other.setDate(QDate(2026, 3, 1));
-    EXPECT_EQ(other.findChild<QLineEdit*>()->text(), "01.03.26");
+    EXPECT_EQ(other.text(), "01.03.26");
+}
+
+TEST_F(DateEditTest, TypedDatesAreTheDatesMeantAndNoDateIsRefused) {
+    // Refused texts (no date) stay as typed, red; a date is shown again in the short format.
+    const std::pair<QString, QDate> cases[] = {
+        {"12/31/99", {1999, 12, 31}}, {"8 Dec 2026", {2026, 12, 8}}, {"dec 8, 26", {2026, 12, 8}},
+        {"2026-12-08", {2026, 12, 8}}, {"31", {}}, {"31 Feb 2026", {}}, {"2/31/26", {}}, {"13/1/26", {}},
+        {"1/1/1950", {}},  // before the century window: the tables would make it 2050
+    };
+    const QColor normal = field->palette().color(QPalette::Text);
+    for (const auto& [typed, date] : cases) {
+        field->setDate(QDate(2026, 3, 1));
+        testing_support::typeDate(field, typed);
+        QTest::keyClick(field, Qt::Key_Tab);
+        EXPECT_EQ(shown(), date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : typed) << typed.toStdString();
+        EXPECT_EQ(field->isAcceptable(), date.isValid()) << typed.toStdString();
+        EXPECT_EQ(field->palette().color(QPalette::Text) == normal, date.isValid()) << typed.toStdString();
+        if (date.isValid()) EXPECT_EQ(field->date(), date) << typed.toStdString();
+    }
+    LocaleScope german(QLocale(QLocale::German, QLocale::Germany));  // the day first
+    testing_support::typeDate(field, "3.2.26");
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(field->date(), QDate(2026, 2, 3));
+    EXPECT_EQ(shown(), "03.02.26");
 }
