@@ -31,7 +31,7 @@ foreach(side 16 22 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${side}x${side}/apps)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/icons/commands/COPYING
-        DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright.command-icons)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane RENAME copyright.command-icons)
 
 # Man pages, compressed as Debian keeps them.
 set(man_outputs)
@@ -49,9 +49,9 @@ set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VENDOR "Corvane Invoicing")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "invoicing and small-business bookkeeping")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop program that writes tax invoices with line items and payments, keeps customers, products\n"
-    "and inventory purchases, prints invoices, bills, statements, reports and address labels, and keeps\n"
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "A desktop program that writes tax invoices with line items and payments, keeps customers, products "
+    "and inventory purchases, prints invoices, bills, statements, reports and address labels, and keeps "
     "its xBase data files in order.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
