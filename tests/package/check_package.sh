@@ -61,8 +61,18 @@ mv "$copy" "$moved"
 report="$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/corvane" --check-install 2>&1)" || true
 check "the installed program finds its help ($report)" grep -qxF "help: $root/usr/share/corvane/help ok" <<<"$report"
 check "the installed program finds its icons ($report)" grep -qx "icons: ok" <<<"$report"
-check "the installed data tool writes a data directory" "$root/usr/bin/corvane-data" "$work/data-$$" >/dev/null
-rm -rf "$moved" "$work/data-$$"
+data="$work/data-$$"
+check "the installed data tool writes a data directory" "$root/usr/bin/corvane-data" "$data" >/dev/null
+# The installed program starts on it and holds its lock while it runs.
+QT_QPA_PLATFORM=offscreen "$root/usr/bin/corvane" --data "$data" >"$work/run.log" 2>&1 &
+program=$!
+for _ in $(seq 100); do [ -e "$data/corvane.lock" ] && break; sleep 0.2; done
+sleep 3
+check "the installed program runs on the data directory ($(cat "$work/run.log"))" \
+  bash -c "[ -e '$data/corvane.lock' ] && kill -0 $program"
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+rm -rf "$moved" "$data"
 
 echo "package check took $(( $(date +%s) - start )) s"
 echo "$passed passed, $failed failed"
