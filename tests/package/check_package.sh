@@ -41,7 +41,9 @@ expected=(./usr/bin/corvane ./usr/bin/corvane-data ./usr/bin/corvane-dbtool
 for side in 16 22 24 32 48 64 128 256; do
   expected+=("./usr/share/icons/hicolor/${side}x${side}/apps/corvane.png")
 done
-if [ -f "$src/tools/report/main.cpp" ]; then expected+=(./usr/bin/corvane-report); fi
+if [ -f "$src/tools/report/main.cpp" ]; then
+  expected+=(./usr/bin/corvane-report ./usr/share/man/man1/corvane-report.1.gz)
+fi
 for file in "${expected[@]}"; do
   check "the package holds $file" grep -qxF "$file" <<<"$listing"
 done
