@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need from Debian's packages, when it is missing.
 set -euo pipefail
+# dpkg-dev and file make the Debian package (its library dependencies); desktop-file-utils and
+# appstream validate what it installs.
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev
-          python3-dbfread python3-dbf poppler-utils fonts-dejavu-core)
+          python3-dbfread python3-dbf poppler-utils fonts-dejavu-core
+          dpkg-dev file desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

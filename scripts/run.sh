@@ -11,5 +11,4 @@ if [ ! -e "$data" ] && [ -x "$root/build/tools/corvane-data" ]; then
   "$root/build/tools/corvane-data" --demo "$data"
 fi
 mkdir -p "$data"
-cd "$data"
-exec "$root/build/src/corvane"
+exec "$root/build/src/corvane" --data "$data"

@@ -1,5 +1,6 @@
 #include "app/ArtU.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -8,27 +9,6 @@
 
 namespace app {
 namespace {
-
-QPixmap badge(int side, const QColor& colour, const QString& glyph) {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box(1, 1, side - 2, side - 2);
-    QLinearGradient fill(box.topLeft(), box.bottomLeft());
-    fill.setColorAt(0, colour.lighter(135));
-    fill.setColorAt(1, colour.darker(115));
-    painter.setBrush(fill);
-    painter.setPen(QPen(colour.darker(160), 1));
-    painter.drawRoundedRect(box, side / 6.0, side / 6.0);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(side * (glyph.size() > 1 ? 0.38 : 0.55));
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(box, Qt::AlignCenter, glyph);
-    return pixmap;
-}
 
 // Draws text in white in the box, at the largest pixel size (up to the box's height) that fits its width.
 void drawFitted(QPainter& painter, const QRectF& box, const QString& text, bool bold) {
@@ -43,12 +23,40 @@ void drawFitted(QPainter& painter, const QRectF& box, const QString& text, bool 
     painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
+// The files the pattern names for each side (%1) that the program carries.
+QStringList pictureFiles(const QString& pattern, std::initializer_list<int> sides) {
+    QStringList files;
+    for (int side : sides)
+        if (QFile::exists(pattern.arg(side))) files << pattern.arg(side);
+    return files;
+}
+
+QIcon iconOf(const QStringList& files) {
+    QIcon icon;
+    for (const QString& file : files) icon.addFile(file);
+    return icon;
+}
+
+const QString kProgramPicture = QStringLiteral(":/icons/app/%1x%1/corvane.png");
+constexpr std::initializer_list<int> kProgramSides = {16, 22, 24, 32, 48, 64, 128, 256};
+constexpr std::initializer_list<int> kCommandSides = {16, 22, 24, 32};
+QString commandPicture(const QString& themeName) {
+    return QStringLiteral(":/icons/commands/%1x%1/") + themeName + QStringLiteral(".png");
+}
+
 }  // namespace
 
-QIcon CommandIcon(const QString& themeName, const QColor& colour, const QString& glyph) {
-    QIcon fallback;
-    for (int side : {16, 24, 32, 48}) fallback.addPixmap(badge(side, colour, glyph));
-    return QIcon::fromTheme(themeName, fallback);
+QIcon BundledIcon(const QString& themeName) { return iconOf(pictureFiles(commandPicture(themeName), kCommandSides)); }
+
+QIcon CommandIcon(const QString& themeName) { return QIcon::fromTheme(themeName, BundledIcon(themeName)); }
+
+QIcon ProgramIcon() { return iconOf(pictureFiles(kProgramPicture, kProgramSides)); }
+
+bool PicturesPresent(const QStringList& themeNames) {
+    if (pictureFiles(kProgramPicture, kProgramSides).size() != int(kProgramSides.size())) return false;
+    for (const QString& name : themeNames)
+        if (pictureFiles(commandPicture(name), kCommandSides).size() != int(kCommandSides.size())) return false;
+    return true;
 }
 
 QPixmap AboutPicture(const QSize& size, const QString& versionText) {

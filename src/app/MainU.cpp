@@ -133,9 +133,7 @@ struct CommandEntry {
     const char* name;
     QString caption;  // empty: the hint is the caption
     QString hint;
-    const char* theme;
-    QColor colour;
-    const char* glyph;
+    const char* theme;  // the freedesktop icon name; the program carries a picture for each
 };
 
 QToolButton* commandButton(QWidget* parent, const CommandEntry& desc) {
@@ -145,7 +143,7 @@ QToolButton* commandButton(QWidget* parent, const CommandEntry& desc) {
     if (caption.isEmpty()) caption = QString(desc.hint).replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonic
     button->setText(caption);
     button->setToolTip(desc.hint);
-    button->setIcon(CommandIcon(QLatin1String(desc.theme), desc.colour, QLatin1String(desc.glyph)));
+    button->setIcon(CommandIcon(QLatin1String(desc.theme)));
     button->setIconSize(QSize(32, 32));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
@@ -242,15 +240,14 @@ QPushButton* TMain::helpButton(int page) {
 
 QWidget* TMain::buildInvoicesPage() {
     auto* page = new QWidget;
-    const QColor colour(0x2e, 0x7d, 0x32);
     BtnInvoice = commandButton(page, {"BtnInvoice", {}, QStringLiteral("Create & Edit Invoices"),
-                                      "document-new", colour, "Inv"});
+                                      "document-new"});
     BtnInvPrint = commandButton(page, {"BtnInvPrint", {}, QStringLiteral("Print Invoices for specified date(s)"),
-                                       "document-print", colour, "Prn"});
+                                       "document-print"});
     BtnInvLab = commandButton(page, {"BtnInvLab", {}, QStringLiteral("Print Mailing Labels for Invoice Date(s)"),
-                                     "mail-send", colour, "Lab"});
+                                     "mail-send"});
     BtnPrintBatch = commandButton(page, {"BtnPrintBatch", {}, QStringLiteral("Print Batch Labels"),
-                                         "mail-send", colour, "Bat"});
+                                         "mail-send"});
     Button1 = new QPushButton(QStringLiteral("Email"), page);
     Button1->setObjectName(QStringLiteral("Button1"));
     layoutPage(page, {BtnInvoice, BtnInvPrint, BtnInvLab, BtnPrintBatch, Button1}, helpButton(0));
@@ -264,19 +261,18 @@ QWidget* TMain::buildInvoicesPage() {
 
 QWidget* TMain::buildCustomersPage() {
     auto* page = new QWidget;
-    const QColor colour(0x15, 0x65, 0xc0);
     BtnCust = commandButton(page, {"BtnCust", {}, QStringLiteral("Add & Edit Customers"),
-                                   "contact-new", colour, "Cu"});
+                                   "contact-new"});
     BtnGroups = commandButton(page, {"BtnGroups", {}, QStringLiteral("Add & Edit Customer Groups"),
-                                     "system-users", colour, "Gr"});
+                                     "system-users"});
     BtnProd = commandButton(page, {"BtnProd", {}, QStringLiteral("Add & Edit Products / Services"),
-                                   "package-x-generic", colour, "Pr"});
+                                   "package-x-generic"});
     BtnPurchase = commandButton(page, {"BtnPurchase", {}, QStringLiteral("Add & Edit Inventory Purchases"),
-                                       "list-add", colour, "Pu"});
+                                       "list-add"});
     Image4 = commandButton(page, {"Image4", {}, QStringLiteral("Print Product Listing"),
-                                  "document-print", colour, "PL"});
+                                  "document-print"});
     Image5 = commandButton(page, {"Image5", {}, QStringLiteral("Print Purchasing Report"),
-                                  "document-print-preview", colour, "PR"});
+                                  "document-print-preview"});
     connect(BtnCust, &QToolButton::clicked, this, &TMain::BtnCustClick);
     connect(BtnGroups, &QToolButton::clicked, this, &TMain::BtnGroupsClick);
     connect(BtnProd, &QToolButton::clicked, this, &TMain::BtnProdClick);
@@ -287,19 +283,18 @@ QWidget* TMain::buildCustomersPage() {
 
 QWidget* TMain::buildReportsPage() {
     auto* page = new QWidget;
-    const QColor colour(0x6a, 0x1b, 0x9a);
     BtnRInv = commandButton(page, {"BtnRInv", {}, QStringLiteral("Print Invoices, Bills or Customer Statements"),
-                                   "document-print", colour, "IBS"});
+                                   "document-print"});
     BtnRProf = commandButton(page, {"BtnRProf", {}, QStringLiteral("Print Customer's Purchasing Profile"),
-                                    "x-office-address-book", colour, "Pf"});
+                                    "x-office-address-book"});
     BtnRSales = commandButton(page, {"BtnRSales", {}, QStringLiteral("Print Sales & Tax Reports"),
-                                     "x-office-spreadsheet", colour, "Tx"});
+                                     "x-office-spreadsheet"});
     BtnRLabels = commandButton(page, {"BtnRLabels", {}, QStringLiteral("Print Address Labels"),
-                                      "mail-message", colour, "Lab"});
+                                      "mail-message"});
     BtnMMerge = commandButton(page, {"BtnMMerge", {}, QStringLiteral("Generate a Mail Merge File"),
-                                     "document-save-as", colour, "MM"});
+                                     "document-save-as"});
     BtnInvRpts = commandButton(page, {"BtnInvRpts", {}, QStringLiteral("Print Inventory Reports"),
-                                      "x-office-document", colour, "Stk"});
+                                      "x-office-document"});
     connect(BtnRInv, &QToolButton::clicked, this, &TMain::BtnRInvClick);
     connect(BtnRProf, &QToolButton::clicked, this, &TMain::BtnRProfClick);
     connect(BtnRSales, &QToolButton::clicked, this, &TMain::BtnRSalesClick);
@@ -340,18 +335,16 @@ QGroupBox* radioBox(QWidget* parent, const char* name, const QString& caption, Q
 
 QWidget* TMain::buildPreferencesPage() {
     auto* page = new QWidget;
-    const QColor colour(0xef, 0x6c, 0x00);
     BtnStationary = commandButton(page, {"BtnStationary", QStringLiteral("Stationery"),
-                                         QStringLiteral("Set up custom stationary"), "x-office-document", colour, "St"});
+                                         QStringLiteral("Set up custom stationary"), "x-office-document"});
     BtnSTax = commandButton(page, {"BtnSTax", QStringLiteral("Sales Tax"), QStringLiteral("Set up sales tax rates"),
-                                   "accessories-calculator", colour, "%"});
+                                   "accessories-calculator"});
     BtnLabForms = commandButton(page, {"BtnLabForms", QStringLiteral("Label Forms"),
-                                       QStringLiteral("Define Address Label Stock"), "mail-message", colour, "LF"});
+                                       QStringLiteral("Define Address Label Stock"), "mail-message"});
     BtnFont = commandButton(page, {"BtnFont", QStringLiteral("Report Font"),
-                                   QStringLiteral("Select a Font for printing reports"), "preferences-desktop-font",
-                                   colour, "A"});
+                                   QStringLiteral("Select a Font for printing reports"), "preferences-desktop-font"});
     BtnPSetup = commandButton(page, {"BtnPSetup", QStringLiteral("Printer Setup"),
-                                     QStringLiteral("Select a printer for reports"), "printer", colour, "P"});
+                                     QStringLiteral("Select a printer for reports"), "printer"});
     Edit1 = readOnlyEdit(page, "Edit1");
     Edit2 = readOnlyEdit(page, "Edit2");
     RadioButton1 = radio(page, "RadioButton1", QStringLiteral("By Name"));
@@ -387,18 +380,16 @@ QWidget* TMain::buildPreferencesPage() {
 
 QWidget* TMain::buildMaintenancePage() {
     auto* page = new QWidget;
-    const QColor colour(0x54, 0x6e, 0x7a);
     BtnBackup = commandButton(page, {"BtnBackup", QStringLiteral("Backup Data Files"),
-                                     QStringLiteral("Backup Data Files"), "document-save", colour, "Bk"});
+                                     QStringLiteral("Backup Data Files"), "document-save"});
     BtnRestore = commandButton(page, {"BtnRestore", QStringLiteral("Restore Data Files"),
-                                      QStringLiteral("Restore Data Files"), "document-revert", colour, "Rs"});
+                                      QStringLiteral("Restore Data Files"), "document-revert"});
     BtnIndex = commandButton(page, {"BtnIndex", QStringLiteral("Reindex Data Files"),
-                                    QStringLiteral("Reindex Data Files"), "view-sort-ascending", colour, "Ix"});
+                                    QStringLiteral("Reindex Data Files"), "view-sort-ascending"});
     BtnPack = commandButton(page, {"BtnPack", QStringLiteral("Pack Data Files"), QStringLiteral("Pack Data Files"),
-                                   "package-x-generic", colour, "Pk"});
+                                   "package-x-generic"});
     BtnErase = commandButton(page, {"BtnErase", QStringLiteral("Erase all data and start over"),
-                                    QStringLiteral("Erase all data and start over"), "edit-delete",
-                                    QColor(0xc6, 0x28, 0x28), "X"});
+                                    QStringLiteral("Erase all data and start over"), "edit-delete"});
     connect(BtnBackup, &QToolButton::clicked, this, &TMain::BtnBackupClick);
     connect(BtnRestore, &QToolButton::clicked, this, &TMain::BtnRestoreClick);
     connect(BtnIndex, &QToolButton::clicked, this, &TMain::BtnIndexClick);

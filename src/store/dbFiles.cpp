@@ -235,9 +235,11 @@ WriteResult SaveImportDirs() {
 
 // ---- Data files ---------------------------------------------------------------------------------------
 
-bool DataFilesPresent() {
+bool DataFilesPresent() { return DataFilesPresent(QDir::currentPath()); }
+
+bool DataFilesPresent(const QString& dir) {
     QSet<QString> present;
-    const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden);
+    const QStringList entries = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : entries) present.insert(name.toUpper());
     for (const TableEntry& desc : Catalogue())
         if (desc.dataFile && !present.contains(QString::fromLatin1(desc.fileName).toUpper())) return false;

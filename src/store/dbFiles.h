@@ -303,5 +303,7 @@ void LoadImportDirs();
 
 // True when the nine data tables exist in the current directory (names compared without regard to case).
 bool DataFilesPresent();
+// The same for another directory.
+bool DataFilesPresent(const QString& dir);
 
 }  // namespace store

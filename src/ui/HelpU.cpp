@@ -82,9 +82,9 @@ bool THelp::showPage(const QString& fileName) {
 QString THelp::currentPage() const { return QFileInfo(Browser->source().toLocalFile()).fileName(); }
 
 QString HelpDirectory() {
-    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
-    if (QFileInfo::exists(installed + QLatin1Char('/') + kContentsPage)) return installed;
-    return QStringLiteral(CORVANE_HELP_DIR);
+    // The program is in <prefix>/bin and its pages in <prefix>/share/corvane/help, installed or in the
+    // build tree (which copies the pages there): nothing is read from the source tree.
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/corvane/help"));
 }
 
 QString HelpPageFor(int context) {

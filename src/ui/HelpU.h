@@ -22,7 +22,7 @@ public:
     QPushButton* BtnClose;
 };
 
-// The directory holding the help pages: beside the program when installed, else the source tree's.
+// The directory holding the help pages: <prefix>/share/corvane/help beside the program's <prefix>/bin.
 QString HelpDirectory();
 // The page of a help context ("index.html" for a context without a page of its own).
 QString HelpPageFor(int context);
