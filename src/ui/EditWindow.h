@@ -44,6 +44,9 @@ protected:
     // The window as it is now counts as unchanged (after a save that leaves it open). Done after
     // every FormShow.
     void keepAsUnchanged();
+    // True when the window holds nothing unsaved, or the user agrees to discard it (the question
+    // reject() asks).
+    bool mayDiscardChanges();
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -154,8 +154,8 @@ bool ScriptedDialogs::input(const QString& caption, const QString& prompt, QStri
     return true;
 }
 
-QString ScriptedDialogs::openFile(const QString& caption, const QString&, const QString&) {
-    m_events.push_back({Call::OpenFile, {}, {}, {}, caption});
+QString ScriptedDialogs::openFile(const QString& caption, const QString& dir, const QString&) {
+    m_events.push_back({Call::OpenFile, {}, {}, dir, caption});
     return take(m_openFiles, "the file-open dialog", caption).value_or(QString());
 }
 

@@ -33,7 +33,8 @@ public:
         Call call;
         base::MsgKind kind = base::MsgKind::Information;    // messages
         base::MsgButtons buttons = base::MsgButtons::Ok;    // messages
-        QString text;     // message text, input prompt, window class name, file name proposed for saving
+        QString text;     // message text, input prompt, window class name, file name proposed for saving,
+                          // directory a file-open dialog starts in
         QString caption;  // input, file and directory captions
         base::MsgDefault byDefault = base::MsgDefault::Affirmative;  // messages: what Enter would answer
     };
