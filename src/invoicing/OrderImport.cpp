@@ -189,20 +189,15 @@ QString ReadOrderPair(const QString& infoPath, const QString& orderPath, ParsedO
 QList<ImportNotice> FillFromOrder(const ParsedOrder& order) {
     const QStringList& f = order.info;
     QList<ImportNotice> notices;
-    store::InvBuffer& inv = store::InvRec;
-    inv.IvNo = NextInvoiceNumber();
+    NewInvoice();  // the number, today's date, no customer, department, lines or payments
     store::CustRec = importedCustomer(f, &notices);
-    inv.CuNo = 0;
-    inv.IDate = base::Today();
-    inv.Dept.clear();
+    store::InvBuffer& inv = store::InvRec;
     inv.IMemo = paymentMemo(f);
     inv.REM = invoiceNote(f, order.fileName);
     inv.Ship = order.ship;
     inv.Tax = order.tax;
-    inv.Due = base::Decimal();
 
     const QString subjectToLine2 = ItemFlag(!order.tax.isZero());
-    store::ItemRows.clear();
     for (const OrderLine& line : order.lines) {
         const QStringList& g = line.fields;
         QStringList row = {g[Code],    base::FormatNumber("%9.2f", line.quantity),

@@ -1,6 +1,5 @@
 // The order import, export and batch label of the invoice window, and the import directories window,
 // driven through the scripted facade on file pairs the tests write.
-#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -82,8 +81,6 @@ protected:
         for (const QByteArray& l : lines) order += l + "\r\n";
         write(orderDir + '/' + name, order);
     }
-    // Shows a new invoice, imports the pair name through the open dialog, runs then, and closes the
-    // window without saving.
     // Shows a new invoice, imports the pair name through the open dialog (an empty name: the dialog is
     // not expected), answers the group pick, runs then, and closes the window without saving.
     void importOrder(const QString& name, Group group = Group::NotAsked,
