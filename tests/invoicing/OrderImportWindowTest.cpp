@@ -439,8 +439,9 @@ TEST_F(OrderImportTest, PreferenceSetsTheDirectoriesThenAnImportIsSavedWithItsLi
                                                      orderLine("INK-1", "Ink", "12.00", "1")});
     store::CurInvoiceRec = 0;
     dialogs->onModal<TInvoice>([&](TInvoice& w) {
-        dialogs->answerOpenFile(newInfo + "/ROAD.TXT");
+        dialogs->answerOpenFile(newInfo + "/ROAD.TXT", newInfo);
         w.BtnImport->click();
+        EXPECT_EQ(QDir::currentPath(), dataDir()) << "the tables are found from the working directory";
         EXPECT_TRUE(w.Memo1->toPlainText().contains("12 Harbour Street"));
         dialogs->answerInput("500");
         dialogs->answer(base::Answer::No);  // add another
