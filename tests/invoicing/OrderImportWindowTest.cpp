@@ -239,6 +239,19 @@ TEST_F(OrderImportTest, SameNameOtherZipMakesANewCustomerInTheChosenGroup) {
     EXPECT_EQ(made.email.trimmed(), "ada@example.com");
 }
 
+TEST_F(OrderImportTest, ANewCustomerTheTableRefusesIsReportedAndNotTaken) {
+    writePair("FAIL.TXT", infoLine(), {orderLine("PEN-B", "Pen", "2.50", "1")});
+    faults->failWrite(1);
+    importOrder("FAIL.TXT", Group::Choose, [&](TInvoice& w) {
+        EXPECT_EQ(store::InvRec.CuNo, 0);
+        EXPECT_TRUE(w.Memo1->toPlainText().isEmpty());
+        EXPECT_EQ(cell(w, 0, 0), "PEN-B") << "the imported invoice stays";
+    });
+    ASSERT_EQ(shown().size(), 1);
+    EXPECT_TRUE(shown()[0].startsWith("The new customer could not be saved")) << shown()[0].toStdString();
+    EXPECT_EQ(testing_support::tableRecords("CUST5").filter(QRegularExpression("^ ")).size(), 1) << "no live record";
+}
+
 TEST_F(OrderImportTest, ProductsMatchWithTheCommentLetterOrAreReported) {
     writePair("PROD.TXT", infoLine(),
               {orderLine("SHIRT", "Shirt", "19.99", "2", "Red"), orderLine("pen-b ", "Pen", "3.00", "1"),
