@@ -406,6 +406,23 @@ TEST_F(OrderImportTest, RefusedExportAndBatchLabelWriteNothing) {
     EXPECT_FALSE(QFile::exists(path("BatchLab.dat")));
 }
 
+TEST_F(OrderImportTest, DirectoriesTheTableRefusesKeepTheWindowOpenWithWhatWasTyped) {
+    app::Form<app::TMain>()->BtnDirectories->click();
+    TImportdir* dirs = app::Form<TImportdir>();
+    dirs->Edit2->selectAll();
+    QTest::keyClicks(dirs->Edit2, "/srv/orders");
+    faults->failWrite(1);
+    QTest::mouseClick(dirs->BSave, Qt::LeftButton);
+    EXPECT_TRUE(dirs->isVisible());
+    EXPECT_EQ(dirs->Edit2->text(), "/srv/orders");
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_TRUE(dialogs->messages()[0].startsWith("The import directories could not be saved"));
+    QTest::mouseClick(dirs->BCancel, Qt::LeftButton);
+    EXPECT_FALSE(dirs->isVisible());
+    store::LoadImportDirs();
+    EXPECT_EQ(store::OrderDir, orderDir);
+}
+
 TEST_F(OrderImportTest, PreferenceSetsTheDirectoriesThenAnImportIsSavedWithItsLinesAndNote) {
     const QString newInfo = path("in2");
     const QString newOrders = path("out2");
