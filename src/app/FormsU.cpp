@@ -7,6 +7,7 @@
 #include "app/AboutU.h"
 #include "app/MainU.h"
 #include "invoicing/DefTaxU.h"
+#include "invoicing/ImportDirU.h"
 #include "invoicing/InvoiceU.h"
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PickPmtU.h"
@@ -72,6 +73,7 @@ void CreateForms() {
     create<records::TPurDef>();
     create<invoicing::TTaxDef>();
     create<records::TPickLab>();
+    create<invoicing::TImportdir>();
 }
 
 void DestroyForms() {

@@ -25,6 +25,7 @@
 #include "app/Startup.h"
 #include "base/Dialogs.h"
 #include "base/ReportOutput.h"
+#include "invoicing/ImportDirU.h"
 #include "invoicing/InvoiceCommandU.h"
 #include "records/EditCommandsU.h"
 #include "records/StationaryU.h"
@@ -59,7 +60,6 @@ const char* const kNotInThisVersion[] = {
     "IncomeSummary1", "ReceivableIncome1",  // income and receivables
     "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
     "BtnMMerge",  // mail-merge export
-    "BtnDirectories",  // order import
 };
 const QString kNotAvailable = QStringLiteral("Not available in this version");
 
@@ -375,6 +375,7 @@ QWidget* TMain::buildPreferencesPage() {
     connect(BtnSTax, &QToolButton::clicked, this, &TMain::BtnSTaxClick);
     connect(BtnFont, &QToolButton::clicked, this, &TMain::BtnFontClick);
     connect(BtnPSetup, &QToolButton::clicked, this, &TMain::BtnPSetupClick);
+    connect(BtnDirectories, &QPushButton::clicked, this, &TMain::BtnDirectoriesClick);
     return page;
 }
 
@@ -618,29 +619,16 @@ void TMain::BtnInvRptsClick() { showPopup(PopupMenu3); }
 
 // ---------------------------------------------------------------- file maintenance
 
-namespace {
-
-// Shows the directory chooser with the caller's captions; the chosen directory or empty.
-QString chooseDirectory(const QString& caption, const QString& okCaption) {
-    auto* chooser = Form<ui::TDriveDir>();
-    chooser->setWindowTitle(caption);
-    chooser->BtnOK->setText(okCaption);
-    base::dialogs().showModal(chooser);
-    return ui::ChosenDir;
-}
-
-}  // namespace
-
 void TMain::BtnBackupClick() {
     const QString current = QDir::currentPath();
-    const QString chosen = chooseDirectory(kBackupChooserCaption, kBackupOkCaption);
+    const QString chosen = ui::ChooseDirectory(kBackupChooserCaption, kBackupOkCaption);
     repaint();
     store::BackupCommand(chosen, current);
 }
 
 void TMain::BtnRestoreClick() {
     const QString current = QDir::currentPath();
-    const QString chosen = chooseDirectory(kRestoreChooserCaption, kRestoreOkCaption);
+    const QString chosen = ui::ChooseDirectory(kRestoreChooserCaption, kRestoreOkCaption);
     repaint();
     store::RestoreCommand(chosen, current);
 }
@@ -653,6 +641,13 @@ void TMain::BtnGroupsClick() { records::GroupCommand(); }
 void TMain::BtnProdClick() { records::ProductCommand(); }
 void TMain::BtnPurchaseClick() { records::PurchaseCommand(); }
 void TMain::BtnSTaxClick() { invoicing::TaxDefinitionCommand(); }
+
+void TMain::BtnDirectoriesClick() {
+    auto* dirs = Form<invoicing::TImportdir>();
+    dirs->show();
+    dirs->raise();
+    dirs->activateWindow();
+}
 void TMain::BtnEraseClick() { store::EraseAll(); }
 
 // ---------------------------------------------------------------- help menu

@@ -150,6 +150,7 @@ public slots:
     void BtnProdClick();
     void BtnPurchaseClick();
     void BtnSTaxClick();
+    void BtnDirectoriesClick();  // the import directories, not modal
     void BtnRInvClick();
     void BtnInvPrintClick();
     void SelectedDates2Click();

@@ -1,6 +1,8 @@
 #include "invoicing/InvoiceU.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +19,8 @@
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/InvoiceStore.h"
 #include "invoicing/ItemDefU.h"
+#include "invoicing/OrderExport.h"
+#include "invoicing/OrderImport.h"
 #include "invoicing/PickPmtU.h"
 #include "invoicing/PmtDefU.h"
 #include "records/CustomerU.h"
@@ -63,6 +67,20 @@ const QString kCustomerRequired = QStringLiteral("Customer selection required be
 const QString kAddAnother = QStringLiteral("Add another invoice?");
 const QString kConfirmDelete = QStringLiteral("Are you sure you want to delete this invoice?");
 const QString kPrintNeedsCustomer = QStringLiteral("Customer must be selected to print");
+const QString kDirectoriesFirst = QStringLiteral(
+    "Directories containing Info and Order files must be selected proir to using the Import function. See "
+    "Preferences/Import Dir's");
+const QString kOpenCaption = QStringLiteral("Open");
+const QString kNotFound = QStringLiteral(" Not Found");
+const QString kMultipleMatches = QStringLiteral("Multiple Matches on Name / Zip");
+const QString kNewCustomer = QStringLiteral("The new customer");
+const QString kAppendRecord = QStringLiteral("APPEND RECORD TO FILE? ");
+const QString kAppendAddress = QStringLiteral("APPEND ADDRESS TO FILE? ");
+const QString kUnableToSave = QStringLiteral("Unable to save to: ");
+const QString kBadCard = QStringLiteral("Improperly Formatted Credit Card Information");
+const QString kBatchNeedsCustomer = QStringLiteral("Customer Not Selected");
+// The import directories are needed with at least this many characters.
+constexpr int kShortestDir = 3;
 
 constexpr int kGridColumns = 5;
 constexpr int kGridColumnWidths[kGridColumns] = {80, 216, 64, 72, 80};
@@ -186,6 +204,9 @@ void TInvoice::buildControls() {
     connect(BtnPrint, &QPushButton::clicked, this, &TInvoice::BtnPrintClick);
     connect(BtnDelete, &QPushButton::clicked, this, &TInvoice::BtnDeleteClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TInvoice::BtnCancelClick);
+    connect(BtnImport, &QPushButton::clicked, this, &TInvoice::BtnImportClick);
+    connect(BtnExport, &QPushButton::clicked, this, &TInvoice::BtnExportClick);
+    connect(BtnBatchLab, &QPushButton::clicked, this, &TInvoice::BtnBatchLabClick);
     for (QWidget* field : {static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4),
                            static_cast<QWidget*>(Memo2)})
         field->installEventFilter(this);
@@ -288,6 +309,8 @@ void TInvoice::FormShow() {
         store::LoadInvoice();  // the saved amounts, not recomputed
     ShowInvoice();
     ShowCustomer();
+    // An import makes a new invoice: it never replaces a saved one.
+    BtnImport->setEnabled(store::CurInvoiceRec <= 0);
     BtnCust->setFocus();
 }
 
@@ -556,5 +579,90 @@ void TInvoice::BtnPrintClick() {
 }
 
 void TInvoice::BtnCancelClick() { reject(); }
+
+// ---- order import and export ---------------------------------------------------------------------------
+
+void TInvoice::BtnImportClick() {
+    if (store::CurInvoiceRec >= 1 || !mayDiscardChanges()) return;
+    store::LoadImportDirs();
+    NewInvoice();
+    ShowInvoice();
+    ShowCustomer();
+    QString infoDir = store::InfoDir;
+    QString orderDir = store::OrderDir;
+    if (infoDir.size() < kShortestDir || orderDir.size() < kShortestDir) {
+        base::ShowMessage(kDirectoriesFirst);
+        return;
+    }
+    for (QString* dir : {&infoDir, &orderDir})
+        if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
+    // The tables are found relative to the working directory, whatever the dialog did to it.
+    const QString current = QDir::currentPath();
+    const QString chosen = base::dialogs().openFile(kOpenCaption, infoDir, QString());
+    QDir::setCurrent(current);
+    const QString name = QFileInfo(chosen).fileName();
+    if (name.isEmpty()) return;
+    for (const QString& path : {infoDir + name, orderDir + name}) {
+        if (!QFileInfo::exists(path)) {
+            base::ShowMessage(path + kNotFound);
+            return;
+        }
+    }
+    ParsedOrder order;
+    if (const QString bad = ReadOrderPair(infoDir + name, orderDir + name, &order); !bad.isEmpty()) {
+        base::dialogs().message(base::MsgKind::Warning, bad, base::MsgButtons::Ok);
+        return;
+    }
+    for (const ImportNotice& notice : FillFromOrder(order))
+        base::dialogs().message(notice.kind, notice.text, base::MsgButtons::Ok);
+    importCustomer();
+}
+
+void TInvoice::importCustomer() {
+    CustomerMatches matches;
+    const long matched = matches.next();
+    if (matched > 0) TakeStoredCustomer(matched);
+    // The stored customer after a match, the imported one otherwise; the charges stay as imported.
+    store::BuildAddressBlock();
+    ShowInvoice();
+    Memo1->setPlainText(store::AddressBlock.join(QLatin1Char('\n')));
+    Edit4->setText(store::CustRec.note.trimmed());
+    if (matched > 0) {
+        if (matches.next() > 0) base::dialogs().message(base::MsgKind::Warning, kMultipleMatches, base::MsgButtons::Ok);
+        return;
+    }
+    if (records::PickGroup(true)) {
+        const store::WriteResult created = CreateImportedCustomer();
+        if (created) return;
+        base::ShowMessage(created.message(kNewCustomer));
+    }
+    // No customer: the user chooses one before saving.
+    Memo1->clear();
+    store::InvRec.CuNo = 0;
+    store::CustRec.cuno = 0;
+}
+
+void TInvoice::BtnExportClick() {
+    // Checked before the file is touched: a refused export leaves the file as it was.
+    QString cardNumber, expiry;
+    if (!ReadCardForm(Edit3->text(), &cardNumber, &expiry)) {
+        base::ShowMessage(kBadCard);
+        return;
+    }
+    writeBatchLine(kBatchinFile, kAppendRecord, BatchinRecord(cardNumber, expiry, MaskEdit5->text().trimmed()), true);
+}
+
+void TInvoice::BtnBatchLabClick() {
+    if (store::InvRec.CuNo == 0) {
+        base::ShowMessage(kBatchNeedsCustomer);
+        return;
+    }
+    writeBatchLine(kBatchLabFile, kAppendAddress, BatchLabLine(store::InvRec.CuNo), false);
+}
+
+void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
+    const bool append = QFileInfo::exists(fileName) && base::ConfirmYesNo(question + fileName);
+    if (!WriteBatchLine(fileName, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
+}
 
 }  // namespace invoicing

@@ -90,6 +90,10 @@ public slots:
     void BtnDeleteClick();
     void BtnPrintClick();
     void BtnCancelClick();
+    // The order import and export (their buttons are never shown).
+    void BtnImportClick();
+    void BtnExportClick();
+    void BtnBatchLabClick();
 
 protected:
     void FormShow() override;
@@ -106,6 +110,11 @@ private:
     // Save and Print step 2: the window's fields into the working set; false (and nothing read) while
     // the date is no date.
     bool readBack();
+    // Import: the customer found or created for the order just read.
+    void importCustomer();
+    // Export and Batch Label: the line at the end of the file or, when the user answers No to
+    // question, as its only line.
+    void writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly);
 };
 
 }  // namespace invoicing

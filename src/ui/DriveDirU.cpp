@@ -11,6 +11,7 @@
 
 #include "base/Dialogs.h"
 #include "base/RemovableMedia.h"
+#include "ui/Forms.h"
 
 namespace ui {
 
@@ -200,5 +201,15 @@ void TDriveDir::BtnCancelClick() {
 }
 
 void TDriveDir::reject() { BtnCancelClick(); }
+
+QString ChooseDirectory(const QString& caption, const QString& okCaption, const QString& start) {
+    auto* chooser = Form<TDriveDir>();
+    if (!chooser) return {};
+    chooser->setWindowTitle(caption);
+    chooser->BtnOK->setText(okCaption);
+    if (!start.isEmpty()) chooser->setDirectory(start);
+    base::dialogs().showModal(chooser);
+    return ChosenDir;
+}
 
 }  // namespace ui

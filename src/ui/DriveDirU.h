@@ -22,6 +22,10 @@ struct DriveEntry {
 // Roots, the home directory and the removable media, in that order.
 std::vector<DriveEntry> AvailableDrives();
 
+// Shows the program's chooser modally with the caller's captions, on start when that directory can
+// be read (else where it was last); the chosen directory, or empty when cancelled.
+QString ChooseDirectory(const QString& caption, const QString& okCaption, const QString& start = QString());
+
 class TDriveDir : public QDialog {
     Q_OBJECT
 public:

@@ -164,12 +164,15 @@ void EditWindow::keepAsUnchanged() {
 
 bool EditWindow::hasUnsavedChanges() const { return m_askBeforeDiscarding && entryState() != m_unchanged; }
 
-void EditWindow::reject() {
+bool EditWindow::mayDiscardChanges() {
     // Discarding is the answer that loses work, so Enter answers No.
-    if (isVisible() && hasUnsavedChanges() &&
-        base::dialogs().message(base::MsgKind::Confirmation, kDiscardChanges, base::MsgButtons::YesNo,
-                                base::MsgDefault::Negative) != base::Answer::Yes)
-        return;
+    return !hasUnsavedChanges() || base::dialogs().message(base::MsgKind::Confirmation, kDiscardChanges,
+                                                           base::MsgButtons::YesNo,
+                                                           base::MsgDefault::Negative) == base::Answer::Yes;
+}
+
+void EditWindow::reject() {
+    if (isVisible() && !mayDiscardChanges()) return;
     QDialog::reject();
 }
 

@@ -56,6 +56,9 @@ protected:
     // Tab and Shift+Tab leave every grid and list for the next or previous control; the arrows and
     // the paging keys move inside them.
     void leaveGridsOnTab();
+    // True when the window holds nothing unsaved, or the user agrees to discard it (the question
+    // reject() asks).
+    bool mayDiscardChanges();
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -60,12 +60,14 @@ protected:
         DataDirTest::TearDown();
     }
 
-    static void addCustomer(long number, const QString& last) {
+    static void addCustomer(long number, const QString& last, const QString& first = QStringLiteral("Ada"),
+                            const QString& zip = QString()) {
         ASSERT_EQ(store::CustTable->appendBlank(), 0);
         store::CustRec = store::CustBuffer{};
         store::CustRec.cuno = number;
-        store::CustRec.first = QStringLiteral("Ada");
+        store::CustRec.first = first;
         store::CustRec.last = last;
+        store::CustRec.zip = zip;
         store::CustRec.addr2 = QStringLiteral("12 Harbour Street");
         store::CustRec.note = QStringLiteral("old note");
         EXPECT_TRUE(store::StoreCust().ok());

@@ -1,6 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPointer>
 
 namespace testing_support {
@@ -82,7 +83,9 @@ ScriptedDialogs::~ScriptedDialogs() {
 void ScriptedDialogs::answer(Answer a) { m_answers.push_back(a); }
 void ScriptedDialogs::answerInput(const QString& value) { m_inputs.emplace_back(value); }
 void ScriptedDialogs::cancelInput() { m_inputs.emplace_back(std::nullopt); }
-void ScriptedDialogs::answerOpenFile(const QString& path) { m_openFiles.push_back(path); }
+void ScriptedDialogs::answerOpenFile(const QString& path, const QString& wanderTo) {
+    m_openFiles.emplace_back(path, wanderTo);
+}
 void ScriptedDialogs::answerSaveFile(const QString& path) { m_saveFiles.push_back(path); }
 void ScriptedDialogs::answerDirectory(const QString& path) { m_directories.push_back(path); }
 void ScriptedDialogs::answerFont(const QFont& font) { m_fonts.emplace_back(font); }
@@ -154,9 +157,12 @@ bool ScriptedDialogs::input(const QString& caption, const QString& prompt, QStri
     return true;
 }
 
-QString ScriptedDialogs::openFile(const QString& caption, const QString&, const QString&) {
-    m_events.push_back({Call::OpenFile, {}, {}, {}, caption});
-    return take(m_openFiles, "the file-open dialog", caption).value_or(QString());
+QString ScriptedDialogs::openFile(const QString& caption, const QString& dir, const QString&) {
+    m_events.push_back({Call::OpenFile, {}, {}, dir, caption});
+    const auto answer = take(m_openFiles, "the file-open dialog", caption);
+    if (!answer) return {};
+    if (!answer->second.isEmpty()) QDir::setCurrent(answer->second);
+    return answer->first;
 }
 
 QString ScriptedDialogs::saveFile(const QString& caption, const QString& proposed, const QString&) {

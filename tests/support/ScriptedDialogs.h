@@ -19,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "base/Dialogs.h"
@@ -33,7 +34,8 @@ public:
         Call call;
         base::MsgKind kind = base::MsgKind::Information;    // messages
         base::MsgButtons buttons = base::MsgButtons::Ok;    // messages
-        QString text;     // message text, input prompt, window class name, file name proposed for saving
+        QString text;     // message text, input prompt, window class name, file name proposed for saving,
+                          // directory a file-open dialog starts in
         QString caption;  // input, file and directory captions
         base::MsgDefault byDefault = base::MsgDefault::Affirmative;  // messages: what Enter would answer
     };
@@ -47,7 +49,8 @@ public:
     void answer(base::Answer a);                   // the next question (a message with more than OK)
     void answerInput(const QString& value);        // the next input box: OK with this text
     void cancelInput();
-    void answerOpenFile(const QString& path);      // empty = cancelled
+    // empty = cancelled; wanderTo: the dialog leaves the process in that directory, as some do
+    void answerOpenFile(const QString& path, const QString& wanderTo = QString());
     void answerSaveFile(const QString& path);
     void answerDirectory(const QString& path);
     void answerFont(const QFont& font);
@@ -98,7 +101,7 @@ private:
     std::vector<Event> m_events;
     std::deque<base::Answer> m_answers;
     std::deque<std::optional<QString>> m_inputs;
-    std::deque<QString> m_openFiles;
+    std::deque<std::pair<QString, QString>> m_openFiles;  // answer, directory the dialog leaves
     std::deque<QString> m_saveFiles;
     std::deque<QString> m_directories;
     std::deque<std::optional<QFont>> m_fonts;
