@@ -235,13 +235,16 @@ WriteResult SaveImportDirs() {
 
 // ---- Data files ---------------------------------------------------------------------------------------
 
-bool DataFilesPresent() {
+QString MissingDataFile() {
     QSet<QString> present;
     const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : entries) present.insert(name.toUpper());
     for (const TableEntry& desc : Catalogue())
-        if (desc.dataFile && !present.contains(QString::fromLatin1(desc.fileName).toUpper())) return false;
-    return true;
+        if (desc.dataFile && !present.contains(QString::fromLatin1(desc.fileName).toUpper()))
+            return QString::fromLatin1(desc.fileName);
+    return {};
 }
+
+bool DataFilesPresent() { return MissingDataFile().isEmpty(); }
 
 }  // namespace store

@@ -303,5 +303,7 @@ void LoadImportDirs();
 
 // True when the nine data tables exist in the current directory (names compared without regard to case).
 bool DataFilesPresent();
+// The first of the nine data tables missing from the current directory; empty when none is missing.
+QString MissingDataFile();
 
 }  // namespace store
