@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -27,6 +29,16 @@ protected:
         o.asOf = base::DayFromDate(QDate(2026, 6, 30));
         QString error;
         ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
+    }
+    // Every file of the data directory, named, in one block.
+    QByteArray dataFiles() const {
+        QByteArray all;
+        for (const QFileInfo& f : QDir(dataDir()).entryInfoList({"*.dbf", "*.dbt", "*.ntx", "*.cgp"}, QDir::Files, QDir::Name)) {
+            QFile file(f.filePath());
+            file.open(QIODevice::ReadOnly);
+            all += f.fileName().toUtf8() + file.readAll();
+        }
+        return all;
     }
     ToolRun run(const QStringList& args) {
         QProcess p;
@@ -82,6 +94,7 @@ TEST_F(ReportToolTest, BadUsageAndMissingDataGiveTheirCodesAndSayWhy) {
 
 TEST_F(ReportToolTest, PdfsOfTheDemoHoldTitleHeadingsAndTotalsInOrder) {
     writeData(true);
+    const QByteArray before = dataFiles();
     const struct {
         QStringList args;
         QStringList inOrder;
@@ -105,6 +118,7 @@ TEST_F(ReportToolTest, PdfsOfTheDemoHoldTitleHeadingsAndTotalsInOrder) {
             if (found >= 0) at = found + part.size();
         }
     }
+    EXPECT_EQ(dataFiles(), before);  // the tool never writes to the data
 }
 
 }  // namespace

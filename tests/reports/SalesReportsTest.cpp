@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include "base/Format.h"
+#include "base/StatusSink.h"
 #include "reports/ReportFixture.h"
 #include "reports/ReportList.h"
 #include "reports/RptUtil.h"
@@ -17,6 +18,20 @@ using namespace base::literals;
 using namespace reports;
 
 namespace {
+
+// The status bar's calls, "S:<text>" and "P:<percent>" in order.
+class StatusCalls : public base::StatusSink {
+public:
+    StatusCalls() : m_previous(base::setStatusSink(this)) {}
+    ~StatusCalls() override { base::setStatusSink(m_previous); }
+    void showStatus(const QString& text) override { calls << "S:" + text; }
+    void showProgress(int percent) override { calls << QStringLiteral("P:%1").arg(percent); }
+    void showResult(const QString&) override {}
+    QStringList calls;
+
+private:
+    base::StatusSink* m_previous;
+};
 
 double day(int y, int m, int d) { return base::DayFromDate(QDate(y, m, d)); }
 const double kJune1 = day(2026, 6, 1), kJune30 = day(2026, 6, 30);
@@ -135,7 +150,9 @@ private:
 
 TEST_F(SalesReportsTest, SalesSummaryHasTheInvoicesFromStartToEndDateAndExactTotals) {
     business();
+    StatusCalls status;
     BuildSalesSummary(kJune1, kJune30);
+    EXPECT_EQ(status.calls, QStringList({"S:Processing Sales", "P:33", "P:66", "P:100", "S:"}));
     const QStringList expected = {
         "            Sales Summary for 6/1/26 through 6/30/26",
         "", "", "", " |U",
@@ -298,6 +315,13 @@ TEST_F(SalesReportsTest, ThousandsOfSmallLinesSumExactly) {
     EXPECT_TRUE(ExportLine(ReportLines.last(), ExportKind::Plain).endsWith(QLatin1String("140.00")));
     BuildTaxSummary(kJune1, kJune30);
     EXPECT_EQ(ExportLine(ReportLines.last(), ExportKind::Plain), "Total                                       140.00");
+
+    // The widest amounts the fields hold.
+    invoice(1002, 1, kJune30, 999999999.99_dec, -99999999.99_dec, 0);
+    item(1002, "WIDGET", 9999999.99_dec, 9999999.99_dec, true, true);
+    BuildSalesSummary(kJune30, kJune30);
+    EXPECT_EQ(ExportLine(ReportLines.last(), ExportKind::TabDelimited),
+              "Totals\t99999999800000.00\t999999999.99\t-99999999.99\t100000899800000.00");
 }
 
 }  // namespace
