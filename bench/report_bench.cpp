@@ -1,7 +1,7 @@
 // Every report of the report table over the large data set of invoice_save_bench (BenchDataSet.h), for
 // one month, one year and the whole span (reports without a span run once), with the time of a run
 // and the records and index pages it read from the engine's I/O counters.
-//   report_bench [runs]   (default 3; the best time is shown)
+//   report_bench [runs [REPORT]]   (runs default 3, the best time shown; REPORT: only that report)
 #include <QElapsedTimer>
 #include <QFont>
 #include <QGuiApplication>
@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
                           {"whole", QDate(1900, 1, 1), QDate(2099, 12, 31)}};
     std::printf("%-18s %-6s %10s %8s %14s %16s\n", "report", "span", "best ms", "lines", "records read",
                 "index pages read");
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     for (const reports::ReportEntry& report : reports::Reports()) {
+        if (!only.isEmpty() && only != QLatin1String(report.name)) continue;
         for (const Span& span : spans) {
             qint64 best = -1;
             xbase::IoCounters io;

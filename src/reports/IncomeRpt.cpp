@@ -1,6 +1,8 @@
 // The income and receivables reports: payments of a span through the payment-date tag, each with the
 // memo of its invoice; balances from the invoice table with their customers.
-#include <QMap>
+#include <QHash>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -45,42 +47,54 @@ void setupPayments(const QString& title, const QString& lastHeading) {
                 {"", "Pmt Date", "", "Inv No.", "", "Check - Credit Card No.", "", "Amount", "", lastHeading, ""});
 }
 
-// The memo of the payment's invoice as stored (the cheque or card number); empty when none matches.
-QString invoiceMemo(long ivNo) {
-    xbase::Table* inv = store::InvTable;
-    if (inv->seek(store::ToTableText(base::PadNumber(ivNo, 6))) != xbase::kOk) return {};
-    return store::ReadField(inv, &store::InvBuffer::IMemo);
+// A payment of the span with the memo of its invoice as stored (the cheque or card number; empty when
+// no invoice has its number).
+struct SpanPayment {
+    long ivNo = 0;
+    double date = 0;
+    Decimal amount, gst;
+    QString memo;
+};
+
+long invoiceNumber(xbase::Table* t) { return store::ReadField(t, &store::InvBuffer::IvNo); }
+
+// The shared opening of the payment reports: the payments of the span in date order with their
+// invoices' memos, the report set up and the status shown; none (the message shown) when the span
+// holds no payment. The payments are read in one walk of the date tag, the invoices then in
+// invoice-number order with one cursor.
+QList<SpanPayment> readPayments(double start, double end, const QString& title, const QString& lastHeading) {
+    if (!store::OpenInv() || !store::OpenPmt()) return {};
+    xbase::Table* pmt = store::PmtTable;
+    QList<SpanPayment> payments;
+    DateSpanWalk walk(pmt, store::TagId::PmtDate, &paymentDate, start, end);
+    for (bool on = walk.first(); on; on = walk.next())
+        payments.append({store::ReadField(pmt, &store::PmtBuffer::IvNo), paymentDate(pmt),
+                         store::ReadField(pmt, &store::PmtBuffer::PAmt), store::ReadField(pmt, &store::PmtBuffer::GST), {}});
+    if (payments.isEmpty()) {
+        base::ShowMessage(kNoPayments);
+        return {};
+    }
+    setupPayments(title, lastHeading);
+    base::ShowStatus(kProcessingPayments);
+    QList<long> numbers;
+    for (const SpanPayment& p : payments) numbers.append(p.ivNo);
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    QHash<long, QString> memos;
+    ForEachOfNumbers(
+        store::InvTable, store::TagId::Inv, &invoiceNumber, numbers,
+        [&](int i, xbase::Table* inv) {
+            if (!memos.contains(numbers[i])) memos.insert(numbers[i], store::ReadField(inv, &store::InvBuffer::IMemo));
+        },
+        [](int) {});
+    for (SpanPayment& p : payments) p.memo = memos.value(p.ivNo);
+    return payments;
 }
 
 // A payment line: date (or none), invoice number, memo, amount; the last column is the caller's.
-QStringList paymentCells(bool withDate) {
-    xbase::Table* pmt = store::PmtTable;
-    const long ivNo = store::ReadField(pmt, &store::PmtBuffer::IvNo);
-    return {"V00", withDate ? "L01" + base::DateText(paymentDate(pmt)) : QString(), "V10",
-            "R16" + QString::number(ivNo), "V17", "L18" + invoiceMemo(ivNo), "V48",
-            "R58" + amount("%10.2f", store::ReadField(pmt, &store::PmtBuffer::PAmt)), "V59", QString(), "V72"};
-}
-
-// The shared opening of the payment reports: the payments of the span, with the invoices' memo tag
-// selected. perPayment walks on itself (the daily report looks at the day's next payment) and returns
-// whether the span goes on. False (the message shown) when the span holds no payment.
-template <class PerPayment>
-bool walkPayments(double start, double end, const QString& title, const QString& lastHeading,
-                  PerPayment perPayment) {
-    if (!store::OpenInv() || !store::OpenPmt()) return false;
-    DateSpanWalk walk(store::PmtTable, store::TagId::PmtDate, &paymentDate, start, end);
-    const int count = walk.count();
-    if (count == 0) {
-        base::ShowMessage(kNoPayments);
-        return false;
-    }
-    setupPayments(title, lastHeading);
-    store::SelectTag(store::InvTable, store::TagId::Inv);
-    base::ShowStatus(kProcessingPayments);
-    ProgressSteps progress(count);
-    for (bool on = walk.first(); on;) on = perPayment(walk, progress);
-    base::ShowStatus(QString());
-    return true;
+QStringList paymentCells(const SpanPayment& p, const QString& date) {
+    return {"V00", date.isEmpty() ? QString() : "L01" + date, "V10", "R16" + QString::number(p.ivNo), "V17",
+            "L18" + p.memo, "V48", "R58" + amount("%10.2f", p.amount), "V59", QString(), "V72"};
 }
 
 QString spanText(double start, double end) {
@@ -90,53 +104,55 @@ QString spanText(double start, double end) {
 }  // namespace
 
 void BuildDailyIncome(double start, double end) {
+    const QList<SpanPayment> payments = readPayments(
+        start, end, QStringLiteral("Daily Income") + spanText(start, end), QStringLiteral("Daily Total"));
+    ProgressSteps progress(payments.size());
+    DayText dayText;
     Decimal grand;
-    const bool walked = walkPayments(
-        start, end, QStringLiteral("Daily Income") + spanText(start, end), QStringLiteral("Daily Total"),
-        [&](DateSpanWalk& walk, ProgressSteps& progress) {
-            const double day = paymentDate(store::PmtTable);
-            Decimal dayTotal;
-            bool on = true;
-            while (on && paymentDate(store::PmtTable) == day) {
-                CheckPageBreak(LinesOnPage + 2, true);
-                // The date stands on the day's lines until an amount is added to its total.
-                NewLineWith(paymentCells(dayTotal.isZero()));
-                dayTotal += store::ReadField(store::PmtTable, &store::PmtBuffer::PAmt);
-                progress.step();
-                on = walk.next();
-            }
-            Cell(9) = "R71" + amount("%12.2f", dayTotal);
-            Attribute() = QStringLiteral("U");
-            grand += dayTotal;
-            return on;
-        });
-    if (walked) {
+    for (qsizetype i = 0; i < payments.size();) {
+        const double day = payments[i].date;
+        Decimal dayTotal;
+        for (; i < payments.size() && payments[i].date == day; ++i) {
+            CheckPageBreak(LinesOnPage + 2, true);
+            // The date stands on the day's lines until an amount is added to its total.
+            NewLineWith(paymentCells(payments[i], dayTotal.isZero() ? dayText(day) : QString()));
+            dayTotal += payments[i].amount;
+            progress.step();
+        }
+        Cell(9) = "R71" + amount("%12.2f", dayTotal);
+        Attribute() = QStringLiteral("U");
+        grand += dayTotal;
+    }
+    if (!payments.isEmpty()) {
         NewLineWith({"V00", "L01Total Payments", {}, {}, {}, {}, {}, {}, "V59", "R71" + amount("%12.2f", grand), "V72"});
         Attribute() = QStringLiteral("U");
+        base::ShowStatus(QString());
     }
     store::CloseAll();
 }
 
 void BuildGstIncome(double start, double end) {
-    Decimal paid, tax;
     const QString caption = taxCaption();
-    walkPayments(start, end, caption + QStringLiteral(" Income/Collections") + spanText(start, end), caption,
-                 [&](DateSpanWalk& walk, ProgressSteps& progress) {
-                     CheckPageBreak(LinesOnPage + 2, true);
-                     const Decimal gst = store::ReadField(store::PmtTable, &store::PmtBuffer::GST);
-                     QStringList cells = paymentCells(true);
-                     cells[9] = "R71" + amount("%10.2f", gst);
-                     NewLineWith(cells);
-                     paid += store::ReadField(store::PmtTable, &store::PmtBuffer::PAmt);
-                     tax += gst;
-                     progress.step();
-                     return walk.next();
-                 });
-    if (LastLine() >= 0) {
+    const QList<SpanPayment> payments =
+        readPayments(start, end, caption + QStringLiteral(" Income/Collections") + spanText(start, end), caption);
+    ProgressSteps progress(payments.size());
+    DayText dayText;
+    Decimal paid, tax;
+    for (const SpanPayment& p : payments) {
+        CheckPageBreak(LinesOnPage + 2, true);
+        QStringList cells = paymentCells(p, dayText(p.date));
+        cells[9] = "R71" + amount("%10.2f", p.gst);
+        NewLineWith(cells);
+        paid += p.amount;
+        tax += p.gst;
+        progress.step();
+    }
+    if (!payments.isEmpty()) {
         Attribute() = QStringLiteral("U");
         NewLineWith({"V00", "L01Total Income", {}, {}, {}, {}, "V48", "R58" + amount("%11.2f", paid), "V59",
                      "R71" + amount("%11.2f", tax), "V72"});
         Attribute() = QStringLiteral("U");
+        base::ShowStatus(QString());
     }
     store::CloseAll();
 }

@@ -26,6 +26,16 @@ int DateSpanWalk::count() {
     return n;
 }
 
+std::string NumberKey(long n) { return store::ToTableText(base::PadNumber(n, 6)); }
+
+const QString& DayText::operator()(double day) {
+    if (day != m_day) {
+        m_day = day;
+        m_text = base::DateText(day);
+    }
+    return m_text;
+}
+
 void ProgressSteps::step() {
     ++m_done;
     const int percent = m_total > 0 ? int(100 * m_done / m_total) : 100;

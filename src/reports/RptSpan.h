@@ -1,6 +1,9 @@
 #pragma once
 // What the span reports share: the records dated within a span, found through a date tag (never by
 // walking the whole table), and the progress shown while they are worked through.
+#include <QList>
+#include <QString>
+
 #include "store/Catalogue.h"
 #include "xbase/Engine.h"
 
@@ -27,6 +30,44 @@ private:
     store::TagId m_tag;
     DateOf m_dateOf;
     double m_start, m_end;
+};
+
+// The key of a whole number in a Str(n,6) tag.
+std::string NumberKey(long n);
+
+// The records of a table's number tag (Str(n,6)) for each of ascending (sorted, repeats allowed), read
+// with one cursor: where the next number's records follow on, no seek is made, so a span's lines or
+// invoices are each read once. fn(i, table) on each record of ascending[i]; done(i) after each number.
+template <class Fn, class Done>
+void ForEachOfNumbers(xbase::Table* table, store::TagId numberTag, long (*numberOf)(xbase::Table*),
+                      const QList<long>& ascending, Fn fn, Done done) {
+    store::SelectTag(table, numberTag);
+    bool positioned = false, atEnd = false;
+    long here = 0;  // the number the cursor stands on
+    auto settle = [&](bool moved) {
+        atEnd = !moved || table->eof();
+        here = atEnd ? 0 : numberOf(table);
+    };
+    for (int i = 0; i < ascending.size(); ++i) {
+        const long n = ascending[i];
+        if (!positioned || (!atEnd && here < n) || (i > 0 && ascending[i - 1] == n)) {
+            const int rc = table->seek(NumberKey(n));
+            settle(rc == xbase::kOk || rc == 2);
+            positioned = true;
+        }
+        for (; !atEnd && here == n; settle(table->skip(1) == xbase::kOk)) fn(i, table);
+        done(i);
+    }
+}
+
+// A day's text in the short date format, made once for a run of lines of the same day.
+class DayText {
+public:
+    const QString& operator()(double day);
+
+private:
+    double m_day = -1;
+    QString m_text;
 };
 
 // Progress Trunc(100 x done / total), sent to the status sink only when the figure changes, so a

@@ -1,5 +1,5 @@
 // The sales and tax reports: the invoices of a span found through the date tag, their lines through
-// the line table's invoice-number tag.
+// the line table's invoice-number tag, each read once.
 #include "reports/SalesRpt.h"
 
 #include <QHash>
@@ -40,46 +40,57 @@ struct Item {
     bool tax1 = false, tax2 = false;
 };
 
-// The lines of invoice ivNo, sought through the line table's invoice-number tag.
-QList<Item> invoiceItems(long ivNo) {
-    xbase::Table* itm = store::ItmTable;
-    QList<Item> items;
-    store::SelectTag(itm, store::TagId::Itm);
-    for (int rc = itm->seek(store::ToTableText(base::PadNumber(ivNo, 6))); rc == xbase::kOk && !itm->eof();
-         rc = itm->skip(1)) {
-        if (store::ReadField(itm, &store::ItmBuffer::IvNo) != ivNo) break;
-        Item item;
-        item.code = store::ReadField(itm, &store::ItmBuffer::PrID);
-        // The fields hold two decimals, as the item rows' texts do: the product is the rows' product.
-        item.qty = store::ReadField(itm, &store::ItmBuffer::Qty);
-        item.product = item.qty * store::ReadField(itm, &store::ItmBuffer::UPR);
-        item.tax1 = store::ReadField(itm, &store::ItmBuffer::LTax1);
-        item.tax2 = store::ReadField(itm, &store::ItmBuffer::LTax2);
-        items.append(item);
-    }
-    return items;
+Item readItem(xbase::Table* itm) {
+    Item item;
+    item.code = store::ReadField(itm, &store::ItmBuffer::PrID);
+    // The fields hold two decimals, as the item rows' texts do: the product is the rows' product.
+    item.qty = store::ReadField(itm, &store::ItmBuffer::Qty);
+    item.product = item.qty * store::ReadField(itm, &store::ItmBuffer::UPR);
+    item.tax1 = store::ReadField(itm, &store::ItmBuffer::LTax1);
+    item.tax2 = store::ReadField(itm, &store::ItmBuffer::LTax2);
+    return item;
 }
 
-// The shared opening and walk: the invoices of the span, each handed to perInvoice with INV5 on it.
-// False (with the message shown) when the span holds no invoice.
-template <class PerInvoice>
-bool walkInvoices(double start, double end, void (*setup)(double, double), PerInvoice perInvoice) {
+// An invoice of the span with its lines.
+struct SpanInvoice {
+    long ivNo = 0;
+    double date = 0;
+    Decimal ship, tax;
+    QList<Item> items;
+};
+
+long invoiceNumber(xbase::Table* t) { return store::ReadField(t, &store::InvBuffer::IvNo); }
+long itemInvoice(xbase::Table* t) { return store::ReadField(t, &store::ItmBuffer::IvNo); }
+
+// The shared opening: the invoices of the span in date order with their lines, setup run and the
+// status shown; none (the message shown) when the span holds no invoice. The invoices are read in one
+// walk of the date tag, their lines then in invoice-number order with one cursor, so that every line
+// is read once; progress counts the invoices whose lines are read.
+QList<SpanInvoice> readSpan(double start, double end, void (*setup)(double, double)) {
     xbase::Table* inv = store::InvTable;
+    QList<SpanInvoice> invoices;
     DateSpanWalk walk(inv, store::TagId::InvDate, &invoiceDate, start, end);
-    const int count = walk.count();
-    if (count == 0) {
+    for (bool on = walk.first(); on; on = walk.next())
+        invoices.append({invoiceNumber(inv), invoiceDate(inv), store::ReadField(inv, &store::InvBuffer::Ship),
+                         store::ReadField(inv, &store::InvBuffer::Tax), {}});
+    if (invoices.isEmpty()) {
         base::ShowMessage(kNoInvoices);
-        return false;
+        return {};
     }
     setup(start, end);
     base::ShowStatus(kProcessingSales);
-    ProgressSteps progress(count);
-    for (bool on = walk.first(); on; on = walk.next()) {
-        perInvoice(inv);
-        progress.step();
-    }
-    base::ShowStatus(QString());
-    return true;
+    QList<int> byNumber(invoices.size());
+    for (int i = 0; i < byNumber.size(); ++i) byNumber[i] = i;
+    std::stable_sort(byNumber.begin(), byNumber.end(),
+                     [&](int a, int b) { return invoices[a].ivNo < invoices[b].ivNo; });
+    QList<long> numbers;
+    for (int i : byNumber) numbers.append(invoices[i].ivNo);
+    ProgressSteps progress(invoices.size());
+    ForEachOfNumbers(
+        store::ItmTable, store::TagId::Itm, &itemInvoice, numbers,
+        [&](int i, xbase::Table* itm) { invoices[byNumber[i]].items.append(readItem(itm)); },
+        [&](int) { progress.step(); });
+    return invoices;
 }
 
 bool openSalesTables() { return store::OpenInv() && store::OpenItm() && store::OpenProd(); }
@@ -112,20 +123,18 @@ QStringList summaryCells(const QStringList& texts) {
 void BuildSalesSummary(double start, double end) {
     if (openSalesTables()) {
         Decimal items, ship, tax;
-        walkInvoices(start, end, &setupSummary, [&](xbase::Table* inv) {
-            const long ivNo = store::ReadField(inv, &store::InvBuffer::IvNo);
-            const Decimal invShip = store::ReadField(inv, &store::InvBuffer::Ship);
-            const Decimal invTax = store::ReadField(inv, &store::InvBuffer::Tax);
+        DayText dayText;
+        for (const SpanInvoice& inv : readSpan(start, end, &setupSummary)) {
             Decimal invItems;
-            for (const Item& item : invoiceItems(ivNo)) invItems += item.product;
+            for (const Item& item : inv.items) invItems += item.product;
             CheckPageBreak(LinesOnPage + 1, true);
-            NewLineWith(summaryCells({base::PadNumber(ivNo, 6), base::DateText(invoiceDate(inv)),
-                                      amount("%10.2f", invItems), amount("%10.2f", invShip),
-                                      amount("%10.2f", invTax), amount("%10.2f", invItems + invShip + invTax)}));
+            NewLineWith(summaryCells({base::PadNumber(inv.ivNo, 6), dayText(inv.date), amount("%10.2f", invItems),
+                                      amount("%10.2f", inv.ship), amount("%10.2f", inv.tax),
+                                      amount("%10.2f", invItems + inv.ship + inv.tax)}));
             items += invItems;
-            ship += invShip;
-            tax += invTax;
-        });
+            ship += inv.ship;
+            tax += inv.tax;
+        }
         if (LastLine() >= 0) {
             Attribute() = QStringLiteral("U");
             CheckPageBreak(LinesOnPage + 1, true);
@@ -137,6 +146,7 @@ void BuildSalesSummary(double start, double end) {
             NewLineWith(cells);
             Attribute() = QStringLiteral("U");
         }
+        base::ShowStatus(QString());
     }
     store::CloseAll();
 }
@@ -187,8 +197,9 @@ bool findProduct(const QString& code, QString* description) {
 void BuildSalesByProduct(double start, double end) {
     QList<ProductRow> rows;  // in order of first sale
     QHash<QString, int> rowOf;
-    const bool walked = openSalesTables() && walkInvoices(start, end, &setupByProduct, [&](xbase::Table* inv) {
-        for (const Item& item : invoiceItems(store::ReadField(inv, &store::InvBuffer::IvNo))) {
+    const QList<SpanInvoice> invoices = openSalesTables() ? readSpan(start, end, &setupByProduct) : QList<SpanInvoice>();
+    for (const SpanInvoice& inv : invoices) {
+        for (const Item& item : inv.items) {
             const auto found = rowOf.constFind(item.code);
             if (found == rowOf.constEnd()) {
                 rowOf.insert(item.code, int(rows.size()));
@@ -199,9 +210,11 @@ void BuildSalesByProduct(double start, double end) {
             row.qty = base::RoundMoney(row.qty + item.qty);
             row.sales = base::RoundMoney(row.sales + item.product);
         }
-    });
+    }
+    const bool walked = !invoices.isEmpty();
     if (walked && rows.isEmpty()) base::ShowMessage(kNoInvoices);
     if (rows.isEmpty()) {
+        base::ShowStatus(QString());
         store::CloseAll();
         return EndReport();
     }
@@ -233,6 +246,7 @@ void BuildSalesByProduct(double start, double end) {
     Attribute() = QStringLiteral("U");
     NewLineWith({"V00", "L02Total Sales", {}, {}, {}, {}, "V51", "R63" + amount("%10.2f", total), "V65"});
     Attribute() = QStringLiteral("U");
+    base::ShowStatus(QString());
     store::CloseAll();
 }
 
@@ -248,21 +262,21 @@ void BuildTaxSummary(double start, double end) {
         TitleLines = {QStringLiteral("Tax report for ") + spanText(from, to)};
         ColumnDirectives = {"L00", "R38", "R50"};
     };
-    const bool walked = openSalesTables() && walkInvoices(start, end, +setup, [&](xbase::Table* inv) {
-        for (const Item& item : invoiceItems(store::ReadField(inv, &store::InvBuffer::IvNo))) {
+    const QList<SpanInvoice> invoices = openSalesTables() ? readSpan(start, end, +setup) : QList<SpanInvoice>();
+    for (const SpanInvoice& inv : invoices) {
+        for (const Item& item : inv.items) {
             net += item.product;
             if (item.tax1) taxable1 += item.product;
             if (item.tax2) taxable2 += item.product;
         }
-        const Decimal ship = store::ReadField(inv, &store::InvBuffer::Ship);
-        const Decimal tax = store::ReadField(inv, &store::InvBuffer::Tax);
         // The first charge line is itself taxed by the second: always (2), or where tax was charged (3).
-        if (s.ShipTax == 2 || (s.ShipTax == 3 && tax > Decimal())) taxable2 += ship;
-        charged1 += ship;
-        charged2 += tax;
-    });
+        if (s.ShipTax == 2 || (s.ShipTax == 3 && inv.tax > Decimal())) taxable2 += inv.ship;
+        charged1 += inv.ship;
+        charged2 += inv.tax;
+    }
+    base::ShowStatus(QString());
     store::CloseAll();
-    if (!walked) return;
+    if (invoices.isEmpty()) return;
     const QString shipLine = s.ShipLine.trimmed(), taxLine = s.TaxLine.trimmed();
     // A label with its amount in the taxable-sales column or in the amounts column.
     auto line = [](const QString& label, const Decimal& value, bool taxableColumn, bool ruled) {
