@@ -18,44 +18,14 @@
 #include "invoicing/InvoiceStore.h"
 #include "store/DataDir.h"
 #include "store/dbFiles.h"
+#include "BenchDataSet.h"
 
 namespace {
 
+using bench::dataDir;
+using bench::prepareDataSet;
+
 constexpr int kLines = 100;
-
-long invoiceCount() {
-    const char* env = std::getenv("CORVANE_BENCH_INVOICES");
-    const long n = env ? std::atol(env) : 0;
-    return n > 0 ? n : 200000;
-}
-
-QString dataDir() { return QDir::current().filePath(QStringLiteral("invoice_save_bench_data")); }
-
-QByteArray stamp() { return QByteArray::number(qlonglong(invoiceCount())) + " invoices, seed 1, as of 2026-06-30"; }
-
-// Writes the data set unless a complete one is there.
-bool prepareDataSet() {
-    QFile ready(dataDir() + QStringLiteral("/READY"));
-    if (ready.open(QIODevice::ReadOnly) && ready.readAll() == stamp()) return true;
-    ready.close();
-    QDir(dataDir()).removeRecursively();
-    QDir().mkpath(dataDir());
-    store::DataDirOptions options;
-    options.demo = true;
-    options.customers = 5000;
-    options.invoices = invoiceCount();
-    options.asOf = base::DayFromDate(QDate(2026, 6, 30));
-    QString error;
-    std::fprintf(stderr, "writing %ld invoices into %s ...\n", options.invoices, qPrintable(dataDir()));
-    if (store::WriteDataDir(dataDir(), options, &error) != 0) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return false;
-    }
-    if (!ready.open(QIODevice::WriteOnly)) return false;
-    ready.write(stamp());
-    return true;
-}
-
 
 // A new invoice of n lines for the first customer in the working set.
 void newInvoice(int lines) {

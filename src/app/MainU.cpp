@@ -56,8 +56,6 @@ const char* const kNotInThisVersion[] = {
     "BtnInvLab", "BtnPrintBatch", "SelectedCustomers3", "InvoicesDated1", "PastDueBilling1",  // labels
     "BalanceDueStatement1", "CustomerGroups1", "BtnLabForms",
     "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
-    "SalesSummary1", "ProductSummary1", "TaxSummary1", "GSTVATIncomeandCollections1",  // sales and tax
-    "IncomeSummary1", "ReceivableIncome1",  // income and receivables
     "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
     "BtnMMerge",  // mail-merge export
 };
@@ -439,10 +437,21 @@ void TMain::buildPopupMenus() {
     PopupMenu2->addSeparator();
     IncomeSummary1 = menuItem(PopupMenu2, "IncomeSummary1", QStringLiteral("&Income Summary"));
     ReceivableIncome1 = menuItem(PopupMenu2, "ReceivableIncome1", QStringLiteral("&Receivable Income"));
+    AgedReceivables1 = menuItem(PopupMenu2, "AgedReceivables1", QStringLiteral("&Aged Receivables"));
     PopupMenu2->addSeparator();
     TaxSummary1 = menuItem(PopupMenu2, "TaxSummary1", QStringLiteral("&Tax Summary"));
     GSTVATIncomeandCollections1 = menuItem(PopupMenu2, "GSTVATIncomeandCollections1",
                                            QStringLiteral("GST/VAT Income and Collections"));
+    const std::pair<QAction*, void (TMain::*)()> reportItems[] = {
+        {SalesSummary1, &TMain::SalesSummary1Click},
+        {ProductSummary1, &TMain::ProductSummary1Click},
+        {IncomeSummary1, &TMain::IncomeSummary1Click},
+        {ReceivableIncome1, &TMain::ReceivableIncome1Click},
+        {AgedReceivables1, &TMain::AgedReceivables1Click},
+        {TaxSummary1, &TMain::TaxSummary1Click},
+        {GSTVATIncomeandCollections1, &TMain::GSTVATIncomeandCollections1Click},
+    };
+    for (const auto& [item, handler] : reportItems) connect(item, &QAction::triggered, this, handler);
 
     PopupMenu3 = popupMenu(this, "PopupMenu3");
     Inventory1 = menuItem(PopupMenu3, "Inventory1", QStringLiteral("&Inventory"));
@@ -611,6 +620,13 @@ void TMain::WithBalancesDue2Click() { reports::PrintInvoices(false, reports::Doc
 void TMain::SelectedBills2Click() { reports::PrintInvoices(true, reports::DocKind::Bill); }
 void TMain::WithBalances2Click() { reports::PrintStatements(false); }
 void TMain::SelectedCustomers4Click() { reports::PrintStatements(true); }
+void TMain::SalesSummary1Click() { reports::RunReport(reports::ReportId::SalesSummary); }
+void TMain::ProductSummary1Click() { reports::RunReport(reports::ReportId::SalesByProduct); }
+void TMain::TaxSummary1Click() { reports::RunReport(reports::ReportId::TaxSummary); }
+void TMain::IncomeSummary1Click() { reports::RunReport(reports::ReportId::DailyIncome); }
+void TMain::GSTVATIncomeandCollections1Click() { reports::RunReport(reports::ReportId::GstIncome); }
+void TMain::ReceivableIncome1Click() { reports::RunReport(reports::ReportId::Receivables); }
+void TMain::AgedReceivables1Click() { reports::RunReport(reports::ReportId::AgedReceivables); }
 void TMain::BtnStationaryClick() { base::dialogs().showModal(Form<records::TStationary>()); }
 void TMain::BtnRProfClick() { showPopup(PopupMenu4); }
 void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }

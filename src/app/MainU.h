@@ -120,6 +120,7 @@ public:
     QAction* ProductBuyers1;
     QAction* IncomeSummary1;
     QAction* ReceivableIncome1;
+    QAction* AgedReceivables1;
     QAction* TaxSummary1;
     QAction* GSTVATIncomeandCollections1;
     QMenu* PopupMenu3;
@@ -159,6 +160,13 @@ public slots:
     void SelectedBills2Click();
     void WithBalances2Click();
     void SelectedCustomers4Click();
+    void SalesSummary1Click();
+    void ProductSummary1Click();
+    void TaxSummary1Click();
+    void IncomeSummary1Click();
+    void GSTVATIncomeandCollections1Click();
+    void ReceivableIncome1Click();
+    void AgedReceivables1Click();
     void BtnStationaryClick();
     void BtnRProfClick();
     void BtnRSalesClick();

@@ -1,33 +1,13 @@
 #include "base/Dialogs.h"
 
-#include <cstdio>
+#include "base/ConsoleDialogs.h"
 
 namespace base {
 namespace {
 
 // Until a window layer installs its facade (tools, early start-up), messages go to stderr and every
 // question is answered with its cancel button: nothing is ever confirmed silently.
-class NoDialogs : public Dialogs {
-public:
-    using Dialogs::message;
-    Answer message(MsgKind, const QString& text, MsgButtons buttons, MsgDefault) override {
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-        switch (buttons) {
-        case MsgButtons::Ok: return Answer::Ok;
-        case MsgButtons::OkCancel: return Answer::Cancel;
-        default: return Answer::No;
-        }
-    }
-    bool input(const QString&, const QString&, QString*) override { return false; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString chooseDirectory(const QString&, const QString&, const QString&) override { return {}; }
-    bool chooseFont(QFont*) override { return false; }
-    bool printerSetup(PrinterChoice*) override { return false; }
-    int showModal(QObject*) override { return 0; }
-};
-
-NoDialogs g_noDialogs;
+ConsoleDialogs g_noDialogs{QString()};
 Dialogs* g_dialogs = &g_noDialogs;
 
 }  // namespace

@@ -55,6 +55,16 @@ void PrintStatements(bool byPicking) {
     ShowReport();
 }
 
+void RunReport(ReportId id) {
+    const ReportEntry& report = Report(id);
+    if (report.takesSpan) {
+        SetCurrentMonth();
+        if (!askDateSpan()) return store::CloseAll();
+    }
+    report.build(StartDate, EndDate);
+    ShowReport();
+}
+
 void PrintCurrentInvoice() {
     SetupDocumentTable();
     AddInvoiceDocument(DocKind::Invoice);

@@ -2,6 +2,7 @@
 // The report commands of the main window and the invoice window. Each asks the user for its selection
 // (TDateSpan, or a pick list again and again), has the generators build the report buffer from the
 // answers, and shows the report window on it.
+#include "reports/ReportList.h"
 #include "reports/RptGen.h"
 
 namespace reports {
@@ -14,6 +15,9 @@ void PrintStatements(bool byPicking);
 // The invoice window's "Print": the invoice being edited (the working set) as a tax invoice. The
 // window's tables stay open.
 void PrintCurrentInvoice();
+
+// A report of the table: its span asked first (the current month offered) when it takes one.
+void RunReport(ReportId id);
 
 // Shows the report window on the buffer when it has lines, then discards the buffer.
 void ShowReport();

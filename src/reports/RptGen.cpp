@@ -43,16 +43,6 @@ QString money(const char* format, const base::Decimal& value) { return base::For
 // Address line i of the block; a block without a customer has fewer lines and shows blanks.
 QString addressLine(int i) { return i < store::AddressBlock.size() ? store::AddressBlock[i] : QString(); }
 
-void setHeadings(const QStringList& directives, const QStringList& headings) {
-    for (int i = 0; i < directives.size() && i < ColumnDirectives.size(); ++i) ColumnDirectives[i] = directives[i];
-    QStringList top(CellsPerLine);
-    top[CellsPerLine - 1] = QStringLiteral("U");
-    QStringList row(CellsPerLine);
-    for (int i = 0; i < directives.size(); ++i) row[i] = directives[i] + headings.value(i);
-    row[CellsPerLine - 1] = QStringLiteral("U");
-    HeaderRows = {top, row};
-}
-
 bool hasLines() { return LastLine() >= 0; }
 
 void startDocument() {
@@ -171,7 +161,7 @@ void SetupDocumentTable() {
     ReportWidth = 73;
     CellsPerLine = 12;
     BeginReport();
-    setHeadings({"V00", "L01", "V12", "L13", "V41", "R49", "V50", "R59", "V60", "R72", "V73"},
+    SetHeadings({"V00", "L01", "V12", "L13", "V41", "R49", "V50", "R59", "V60", "R72", "V73"},
                 {"", "Item Code", "", "Description", "", "Price", "", "Qty", "", "Total", ""});
 }
 
@@ -332,7 +322,7 @@ void SetupStatementTable() {
         const int column = kStatementColumns[i] + (i >= kStatementDateCell ? widening : 0);
         directives << QLatin1Char(kStatementKinds[i]) + QStringLiteral("%1").arg(column, 2, 10, QLatin1Char('0'));
     }
-    setHeadings(directives, {"", "Invoice", "", "Date", "", "Charges", "", "Payments", "", "Amount Due", ""});
+    SetHeadings(directives, {"", "Invoice", "", "Date", "", "Charges", "", "Payments", "", "Amount Due", ""});
 }
 
 QStringList StatementRow() {

@@ -118,6 +118,21 @@ void NewLine() {
     ++LinesOnPage;
 }
 
+void NewLineWith(const QStringList& cells) {
+    NewLine();
+    for (int i = 0; i < cells.size() && i < CellsPerLine - 1; ++i) Cell(i) = cells[i];
+}
+
+void SetHeadings(const QStringList& directives, const QStringList& headings) {
+    for (int i = 0; i < directives.size() && i < ColumnDirectives.size(); ++i) ColumnDirectives[i] = directives[i];
+    QStringList top(CellsPerLine);
+    top[CellsPerLine - 1] = QStringLiteral("U");
+    QStringList row(CellsPerLine);
+    for (int i = 0; i < directives.size(); ++i) row[i] = directives[i] + headings.value(i);
+    row[CellsPerLine - 1] = QStringLiteral("U");
+    HeaderRows = {top, row};
+}
+
 void AddTitleLines() {
     for (const QString& title : TitleLines) {
         NewLine();
@@ -223,21 +238,27 @@ QString ExportLine(const QStringList& line, ExportKind kind) {
     return text;
 }
 
-ExportResult ExportReport(const QString& fileName, ExportKind kind) {
+ExportResult ExportReport(QIODevice& out, ExportKind kind) {
     ExportResult result;
-    QFile file(fileName);
-    if (file.exists()) file.remove();
-    if (!file.open(QIODevice::WriteOnly)) return result;
     int number = 0;
     for (const QStringList& line : ReportLines) {
         ++number;
         bool fits = true;
         const QByteArray bytes = base::Cp1252::fromUnicode(ExportLine(line, kind), &fits) + "\r\n";
         if (!fits && result.firstUnfitLine == 0) result.firstUnfitLine = number;
-        if (file.write(bytes) != bytes.size()) return result;
+        if (out.write(bytes) != bytes.size()) return result;
     }
+    result.written = true;
+    return result;
+}
+
+ExportResult ExportReport(const QString& fileName, ExportKind kind) {
+    QFile file(fileName);
+    if (file.exists()) file.remove();
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    ExportResult result = ExportReport(file, kind);
     file.close();
-    result.written = file.error() == QFileDevice::NoError;
+    result.written = result.written && file.error() == QFileDevice::NoError;
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class QPaintDevice;
 class QPagedPaintDevice;
 
@@ -66,6 +67,11 @@ QString& Attribute();      // the attribute cell of the last line
 
 void BeginReport();
 void NewLine();
+// A new line whose drawing cells are cells, from cell 0 on.
+void NewLineWith(const QStringList& cells);
+// ColumnDirectives := directives; HeaderRows := a rule, then the headings, each after its directive,
+// ruled under.
+void SetHeadings(const QStringList& directives, const QStringList& headings);
 void AddTitleLines();
 void AddHeaderRows();
 // Starts a page when none is started yet or when needed exceeds the page; true when it did.
@@ -104,5 +110,7 @@ struct ExportResult {
 // table texts the reports show always fit. A character the set lacks (one from the locale's date or
 // a title) is written as "?" and reported through firstUnfitLine.
 ExportResult ExportReport(const QString& fileName, ExportKind kind);
+// The same bytes onto an open device (the report tool's standard output).
+ExportResult ExportReport(QIODevice& out, ExportKind kind);
 
 }  // namespace reports

@@ -235,15 +235,19 @@ WriteResult SaveImportDirs() {
 
 // ---- Data files ---------------------------------------------------------------------------------------
 
-bool DataFilesPresent() { return DataFilesPresent(QDir::currentPath()); }
-
-bool DataFilesPresent(const QString& dir) {
+QString MissingDataFile(const QString& where) {
+    const QString dir = where.isEmpty() ? QDir::currentPath() : where;
     QSet<QString> present;
     const QStringList entries = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : entries) present.insert(name.toUpper());
     for (const TableEntry& desc : Catalogue())
-        if (desc.dataFile && !present.contains(QString::fromLatin1(desc.fileName).toUpper())) return false;
-    return true;
+        if (desc.dataFile && !present.contains(QString::fromLatin1(desc.fileName).toUpper()))
+            return QString::fromLatin1(desc.fileName);
+    return {};
 }
+
+bool DataFilesPresent() { return MissingDataFile().isEmpty(); }
+
+bool DataFilesPresent(const QString& dir) { return MissingDataFile(dir).isEmpty(); }
 
 }  // namespace store

@@ -305,5 +305,7 @@ void LoadImportDirs();
 bool DataFilesPresent();
 // The same for another directory.
 bool DataFilesPresent(const QString& dir);
+// The first of the nine data tables missing from the current directory (or dir); empty when none is missing.
+QString MissingDataFile(const QString& dir = QString());
 
 }  // namespace store

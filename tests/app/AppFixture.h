@@ -12,6 +12,8 @@
 #include <memory>
 #include <ostream>
 
+#include "app/Forms.h"
+#include "app/MainU.h"
 #include "app/Startup.h"
 #include "base/StatusSink.h"
 #include "store/DataDir.h"
@@ -92,6 +94,23 @@ protected:
 class DemoTest : public AppTest {
 protected:
     void SetUp() override { SetUpWith(true); }
+};
+
+// The demo business with the program's windows made and the main window started on it.
+class MainWindowDemoTest : public DemoTest {
+protected:
+    void SetUp() override {
+        DemoTest::SetUp();
+        app::CreateForms();
+        main = app::Form<app::TMain>();
+        main->show();
+        ASSERT_TRUE(main->started());
+    }
+    void TearDown() override {
+        app::DestroyForms();
+        DemoTest::TearDown();
+    }
+    app::TMain* main = nullptr;
 };
 
 }  // namespace app_test

@@ -19,19 +19,8 @@
 namespace app_test {
 namespace {
 
-class DocumentCommandsTest : public DemoTest {
+class DocumentCommandsTest : public MainWindowDemoTest {
 protected:
-    void SetUp() override {
-        DemoTest::SetUp();
-        app::CreateForms();
-        main = app::Form<app::TMain>();
-        main->show();
-        ASSERT_TRUE(main->started());
-    }
-    void TearDown() override {
-        app::DestroyForms();
-        DemoTest::TearDown();
-    }
     // *found := the cells reading text in the buffer the report window shows next; -1 when it is not shown.
     void countShown(const QString& text, int* found) {
         *found = -1;
@@ -41,7 +30,6 @@ protected:
             w.mExit->trigger();
         });
     }
-    app::TMain* main = nullptr;
 };
 
 TEST_F(DocumentCommandsTest, DatedCommandsOfferTheirSpanThenShowTheDocumentsOfTheTypedOne) {

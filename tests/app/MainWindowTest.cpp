@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, MenusAndPopupsHoldTheirItemsInOrder) {
         {main->PopupMenu1, "&Invoices>[Selected &Date(s), Selected &Invoices], &Bills>[&With Balances Due, "
                            "Selected &Bills], &Statements>[With &Balances, Selected &Customers]"},
         {main->PopupMenu2, "&Sales Summary, &Product Summary, Product &Buyers, -, &Income Summary, "
-                           "&Receivable Income, -, &Tax Summary, GST/VAT Income and Collections"},
+                           "&Receivable Income, &Aged Receivables, -, &Tax Summary, GST/VAT Income and Collections"},
         {main->PopupMenu3, "&Inventory, &Cost of Goods Sold, &Stock On-Hand"},
         {main->PopupMenu4, "Selected &Customers, Selected &Groups"},
         {main->PopupMenu5, "&Selected Customers, &Invoices Dated, &Past Due Billing, &Balance Due Statement, "
@@ -133,9 +133,8 @@ TEST_F(MainWindowTest, PagesCommandsAndHintsAreInPlace) {
 }
 
 TEST_F(MainWindowTest, CommandsNotInThisVersionAreDisabledWithAHint) {
-    for (const char* name : {"BtnInvLab", "Image4", "Image5", "BtnMMerge", "BtnLabForms", "BtnRProf", "BtnRSales",
-                             "BtnRLabels", "BtnInvRpts", "SalesSummary1", "ProductBuyers1", "TaxSummary1",
-                             "ReceivableIncome1", "StockOnHand1", "SelectedGroups1", "CustomerGroups1"}) {
+    for (const char* name : {"BtnInvLab", "Image4", "Image5", "BtnMMerge", "BtnLabForms", "BtnRProf", "BtnRLabels",
+                             "BtnInvRpts", "ProductBuyers1", "StockOnHand1", "SelectedGroups1", "CustomerGroups1"}) {
         const QObject* command = main->findChild<QObject*>(QLatin1String(name));
         ASSERT_NE(command, nullptr) << name;
         EXPECT_FALSE(command->property("enabled").toBool()) << name;
@@ -143,7 +142,8 @@ TEST_F(MainWindowTest, CommandsNotInThisVersionAreDisabledWithAHint) {
             EXPECT_EQ(command->property(tip).toString(), "Not available in this version") << name << " " << tip;
     }
     for (const QObject* built : {static_cast<QObject*>(main->BtnInvoice), static_cast<QObject*>(main->BtnRInv),
-                                 static_cast<QObject*>(main->WithBalances2), static_cast<QObject*>(main->BtnBackup)})
+                                 static_cast<QObject*>(main->WithBalances2), static_cast<QObject*>(main->BtnBackup),
+                                 static_cast<QObject*>(main->BtnRSales), static_cast<QObject*>(main->SalesSummary1)})
         EXPECT_TRUE(built->property("enabled").toBool()) << built->objectName().toStdString();
 }
 

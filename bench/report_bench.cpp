@@ -1,0 +1,70 @@
+// Every report of the report table over the large data set of invoice_save_bench (BenchDataSet.h), for
+// one month, one year and the whole span (reports without a span run once), with the time of a run
+// and the records and index pages it read from the engine's I/O counters.
+//   report_bench [runs [REPORT]]   (runs default 3, the best time shown; REPORT: only that report)
+#include <QElapsedTimer>
+#include <QFont>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "BenchDataSet.h"
+#include "base/ConsoleDialogs.h"
+#include "base/ReportOutput.h"
+#include "reports/ReportList.h"
+#include "reports/RptUtil.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+
+namespace {
+
+struct Span {
+    const char* name;
+    QDate from, to;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    if (!bench::prepareDataSet()) return 1;
+    base::ConsoleDialogs dialogs(QStringLiteral("report_bench: "), {reports::kNoPrinterMessage});
+    base::setDialogs(&dialogs);
+    store::EngineInit(nullptr, bench::dataDir().toStdString());
+    store::ReadSettings();
+    base::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
+    const Span spans[] = {{"month", QDate(2026, 6, 1), QDate(2026, 6, 30)},
+                          {"year", QDate(2025, 7, 1), QDate(2026, 6, 30)},
+                          {"whole", QDate(1900, 1, 1), QDate(2099, 12, 31)}};
+    std::printf("%-18s %-6s %10s %8s %14s %16s\n", "report", "span", "best ms", "lines", "records read",
+                "index pages read");
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    for (const reports::ReportEntry& report : reports::Reports()) {
+        if (!only.isEmpty() && only != QLatin1String(report.name)) continue;
+        for (const Span& span : spans) {
+            qint64 best = -1;
+            xbase::IoCounters io;
+            int lines = 0;
+            for (int run = 0; run < runs; ++run) {
+                store::Engine().counters().reset();
+                QElapsedTimer timer;
+                timer.start();
+                report.build(base::DayFromDate(span.from), base::DayFromDate(span.to));
+                const qint64 ms = timer.elapsed();
+                io = store::Engine().counters();
+                lines = int(reports::ReportLines.size());
+                reports::EndReport();
+                if (best < 0 || ms < best) best = ms;
+            }
+            std::printf("%-18s %-6s %10lld %8d %14llu %16llu\n", report.name, report.takesSpan ? span.name : "-",
+                        static_cast<long long>(best), lines, static_cast<unsigned long long>(io.recordsRead),
+                        static_cast<unsigned long long>(io.indexPagesRead));
+            if (!report.takesSpan) break;
+        }
+    }
+    store::EngineEnd();
+    return 0;
+}

@@ -1,0 +1,124 @@
+// corvane-report run as a user runs it: its exit codes and messages, and the PDF it writes.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "base/Format.h"
+#include "store/DataDir.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+class ReportToolTest : public testing_support::DataDirTest {
+protected:
+    void writeData(bool demo) {
+        store::DataDirOptions o;
+        o.demo = demo;
+        o.customers = 12;
+        o.invoices = 40;
+        o.asOf = base::DayFromDate(QDate(2026, 6, 30));
+        QString error;
+        ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
+    }
+    // Every file of the data directory, named, in one block.
+    QByteArray dataFiles() const {
+        QByteArray all;
+        for (const QFileInfo& f : QDir(dataDir()).entryInfoList({"*.dbf", "*.dbt", "*.ntx", "*.cgp"}, QDir::Files, QDir::Name)) {
+            QFile file(f.filePath());
+            file.open(QIODevice::ReadOnly);
+            all += f.fileName().toUtf8() + file.readAll();
+        }
+        return all;
+    }
+    ToolRun run(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dataDir());
+        p.start(QStringLiteral(CORVANE_BINARY_DIR "/tools/corvane-report"), args);
+        if (!p.waitForFinished(120000)) return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+};
+
+TEST_F(ReportToolTest, BadUsageAndMissingDataGiveTheirCodesAndSayWhy) {
+    writeData(false);
+    ASSERT_TRUE(QFile::resize(path(QStringLiteral("INV5.dbf")), 10));  // a damaged table
+    const QString noData = path(QStringLiteral("elsewhere"));
+    const struct {
+        QStringList args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"no-such"}, 2, "unknown report no-such"},
+        {{"sales-summary", "--from", "2026-13-01"}, 2, "malformed date 2026-13-01"},
+        {{"sales-summary", "--to", "1/6/26"}, 2, "malformed date 1/6/26"},
+        {{"sales-summary", "--from", "2026-06-30", "--to", "2026-06-01"}, 2, "--from is after --to"},
+        {{"receivables", "--to", "2026-06-01"}, 2, "receivables takes no dates"},
+        {{"sales-summary", "--format", "pdf"}, 2, "pdf needs -o FILE"},
+        {{"sales-summary", "--format", "csv"}, 2, "unknown format csv"},
+        {{"sales-summary", "--colour"}, 2, "unknown option --colour"},
+        {{"-C", noData, "receivables"}, 1, "no data directory"},
+        {{"receivables"}, 1, "Unable to open file INV5.DBF"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.code) << c.says;
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.says;
+    }
+    ASSERT_TRUE(QDir().mkpath(noData));
+    const ToolRun empty = run({"-C", noData, "daily-income"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains("lacks")) << empty.err.toStdString();
+
+    const ToolRun list = run({"--list"});
+    EXPECT_EQ(list.exitCode, 0);
+    for (const char* name : {"sales-summary", "sales-by-product", "tax-summary", "daily-income", "gst-income",
+                             "receivables", "aged-receivables"})
+        EXPECT_TRUE(list.out.contains(name)) << name;
+}
+
+TEST_F(ReportToolTest, PdfsOfTheDemoHoldTitleHeadingsAndTotalsInOrder) {
+    writeData(true);
+    const QByteArray before = dataFiles();
+    const struct {
+        QStringList args;
+        QStringList inOrder;
+    } cases[] = {
+        {{"sales-summary", "--from", "2025-07-01", "--to", "2026-06-30", "-o", "sales.pdf"},
+         {"Sales Summary for 7/1/25 through 6/30/26", "Inv. No", "Date", "Items", "Total", "Totals"}},
+        {{"receivables", "-o", "receivables.pdf"}, {"RECEIVABLES", "Inv. No", "Customer", "Days", "Amount",
+                                                     "Total Receivables"}},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = run(QStringList{"--format", "pdf"} + c.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {"-layout", path(c.args.last()), "-"});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        const QString shown = QString::fromUtf8(text.readAllStandardOutput());
+        qsizetype at = 0;
+        for (const QString& part : c.inOrder) {
+            const qsizetype found = shown.indexOf(part, at);
+            EXPECT_GE(found, 0) << part.toStdString() << " in\n" << shown.toStdString();
+            if (found >= 0) at = found + part.size();
+        }
+    }
+    EXPECT_EQ(dataFiles(), before);  // the tool never writes to the data
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// corvane-report: runs a report of the program's report table without the windows, with the same
+// generators and report buffer, and writes what the report window's exports write.
+//   corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]
+//   corvane-report --list
+// Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage.
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Preferences.h"
+#include "base/ConsoleDialogs.h"
+#include "base/Format.h"
+#include "base/ReportOutput.h"
+#include "reports/ReportList.h"
+#include "reports/ReportRender.h"
+#include "reports/RptUtil.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kDataFault = 1;
+constexpr int kBadUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]\n"
+    "       corvane-report --list\n"
+    "DIR is the data directory (default: the current directory). A report over a span of dates covers\n"
+    "the current month unless --from or --to says otherwise. text and tsv go to standard output without\n"
+    "-o; pdf needs -o.\n";
+
+void say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
+
+int usageError(const QString& problem) {
+    say(problem);
+    std::fputs(kUsage, stderr);
+    return kBadUsage;
+}
+
+const QString kUnableToOpen = QStringLiteral("Unable to open file ");
+
+// Messages go to standard error. A table that opens in the program but not here is held by its
+// maintenance (re-index, pack). The missing printer is no news: the report is laid out for the PDF
+// page, as the window lays it out without one.
+class ToolDialogs : public base::ConsoleDialogs {
+public:
+    ToolDialogs() : ConsoleDialogs(QStringLiteral("corvane-report: "), {reports::kNoPrinterMessage}) {}
+    QString line(const QString& text) const override {
+        // The first line says it; the rest speaks of the windows ("Program will now terminate.").
+        const QString first = text.section(QLatin1Char('\n'), 0, 0);
+        if (!first.startsWith(kUnableToOpen)) return first;
+        return first + QStringLiteral(" (missing, damaged, or in use by maintenance in the program)");
+    }
+};
+
+struct Request {
+    QString dir = QStringLiteral(".");
+    const reports::ReportEntry* report = nullptr;
+    QDate from, to;
+    QString format = QStringLiteral("text");
+    QString output;
+    bool list = false;
+};
+
+// The request, or the usage problem in *problem.
+bool parse(const QStringList& args, Request* r, QString* problem) {
+    auto value = [&](qsizetype* i, QString* out) {
+        if (*i + 1 >= args.size()) {
+            *problem = args.at(*i) + QStringLiteral(" needs a value");
+            return false;
+        }
+        *out = args.at(++*i);
+        return true;
+    };
+    auto date = [&](qsizetype* i, QDate* out) {
+        QString text;
+        if (!value(i, &text)) return false;
+        *out = QDate::fromString(text, Qt::ISODate);
+        if (out->isValid() && text.size() == 10) return true;
+        *problem = QStringLiteral("malformed date %1 (use YYYY-MM-DD)").arg(text);
+        return false;
+    };
+    QString name;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        bool ok = true;
+        if (arg == QLatin1String("-C")) ok = value(&i, &r->dir);
+        else if (arg == QLatin1String("--from")) ok = date(&i, &r->from);
+        else if (arg == QLatin1String("--to")) ok = date(&i, &r->to);
+        else if (arg == QLatin1String("--format")) ok = value(&i, &r->format);
+        else if (arg == QLatin1String("-o")) ok = value(&i, &r->output);
+        else if (arg == QLatin1String("--list")) r->list = true;
+        else if (arg.startsWith(QLatin1Char('-'))) *problem = QStringLiteral("unknown option ") + arg, ok = false;
+        else if (name.isEmpty()) name = arg;
+        else *problem = QStringLiteral("more than one report named: ") + arg, ok = false;
+        if (!ok) return false;
+    }
+    if (r->list) return true;
+    if (name.isEmpty()) return *problem = QStringLiteral("no report named"), false;
+    r->report = reports::FindReport(name);
+    if (!r->report) return *problem = QStringLiteral("unknown report ") + name + QStringLiteral(" (see --list)"), false;
+    if (!r->report->takesSpan && (r->from.isValid() || r->to.isValid()))
+        return *problem = name + QStringLiteral(" takes no dates"), false;
+    if (r->format != QLatin1String("text") && r->format != QLatin1String("tsv") && r->format != QLatin1String("pdf"))
+        return *problem = QStringLiteral("unknown format ") + r->format + QStringLiteral(" (text, tsv or pdf)"), false;
+    if (r->format == QLatin1String("pdf") && r->output.isEmpty()) return *problem = QStringLiteral("pdf needs -o FILE"), false;
+    // The span the date dialog offers: the current month.
+    const QDate today = QDate::currentDate();
+    if (!r->from.isValid()) r->from = QDate(today.year(), today.month(), 1);
+    if (!r->to.isValid()) r->to = QDate(today.year(), today.month(), today.daysInMonth());
+    if (r->from > r->to) return *problem = QStringLiteral("--from is after --to"), false;
+    return true;
+}
+
+int listReports() {
+    for (const reports::ReportEntry& e : reports::Reports())
+        std::printf("%-18s %s%s\n", e.name, e.summary, e.takesSpan ? " (--from, --to)" : "");
+    return kDone;
+}
+
+// Writes the buffer as the report window's export of that format would.
+int writeReport(const Request& r) {
+    if (r.format == QLatin1String("pdf")) {
+        if (reports::WritePdf(r.output, base::ReportFont, reports::ReportLines, reports::ReportWidth)) return kDone;
+        say(QStringLiteral("cannot write ") + r.output);
+        return kDataFault;
+    }
+    const auto kind = r.format == QLatin1String("tsv") ? reports::ExportKind::TabDelimited : reports::ExportKind::Plain;
+    QFile out(r.output);
+    const bool opened = r.output.isEmpty() ? out.open(stdout, QIODevice::WriteOnly) : out.open(QIODevice::WriteOnly);
+    if (!opened) {
+        say(QStringLiteral("cannot write ") + r.output);
+        return kDataFault;
+    }
+    if (!reports::ExportReport(out, kind).written) {
+        say(QStringLiteral("cannot write ") + (r.output.isEmpty() ? QStringLiteral("the report") : r.output));
+        return kDataFault;
+    }
+    return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Fonts and the PDF page need a GUI application, never a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    Request r;
+    QString problem;
+    if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
+    if (r.list) return listReports();
+
+    ToolDialogs dialogs;
+    base::setDialogs(&dialogs);
+    if (!r.output.isEmpty()) r.output = QDir::current().absoluteFilePath(r.output);
+    if (!QDir::setCurrent(r.dir)) {
+        say(QStringLiteral("no data directory ") + r.dir);
+        return kDataFault;
+    }
+    if (const QString missing = store::MissingDataFile(); !missing.isEmpty()) {
+        say(QStringLiteral("the data directory %1 lacks %2").arg(QDir::currentPath(), missing));
+        return kDataFault;
+    }
+    // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
+    // open routine's message; the report ends there.
+    store::SetProgramExitHook([] { std::exit(kDataFault); });
+    store::EngineInit();
+    store::ReadSettings();
+    app::ApplySettingsFont(QGuiApplication::font());
+    r.report->build(base::DayFromDate(r.from), base::DayFromDate(r.to));
+    const int rc = reports::LastLine() >= 0 ? writeReport(r) : kDone;
+    reports::EndReport();
+    store::EngineEnd();
+    return rc;
+}
