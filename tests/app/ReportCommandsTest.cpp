@@ -27,7 +27,7 @@ protected:
         });
     }
     // Every invoice and payment of the demo business.
-    const QDate from = QDate(QDate::currentDate().year() - 5, 1, 2), to = QDate(QDate::currentDate().year() + 1, 1, 2);
+    const QDate from = QDate(QDate::currentDate().year() - 5, 1, 2), to = QDate(QDate::currentDate().year() + 1, 12, 28);
 };
 
 TEST_F(ReportCommandsTest, EachReportItemShowsItsReportAndClosesTheTables) {
