@@ -89,6 +89,24 @@ int Context::closeAll() {
     return first;
 }
 
+int Context::sync() {
+    std::vector<File*> files;
+    for (const auto& table : m_impl->owned) {
+        const int rc = table->prepareSync(&files);
+        if (rc < 0) return rc;
+    }
+    if (!files.empty()) {
+        Status s = m_impl->fs->syncFiles(files);
+        if (!s.ok()) return m_impl->fail(s);
+    }
+    int first = kOk;
+    for (const auto& table : m_impl->owned) {
+        const int rc = table->finishSync(!files.empty());
+        if (first == kOk && rc < 0) first = rc;
+    }
+    return first;
+}
+
 const std::vector<Table*>& Context::tables() const { return m_impl->tables; }
 IoCounters& Context::counters() { return m_impl->counters; }
 FileSystem& Context::fileSystem() { return *m_impl->fs; }

@@ -10,6 +10,8 @@
 // - C fields may use the decimals byte as the high byte of the length (Clipper); we never write that.
 // - Language byte: 0x03 (Windows-1252), the code page the program stores.
 // - 0x1A follows the last record when we append exclusively and when the table is closed.
+// - Header byte 30 (reserved, zero in every other engine's files) is our update-in-progress mark: 1
+//   while a change may be on the disk in part, so the tags may lag the records. Readers ignore it.
 #include "xbase/DbfFile.h"
 
 #include <algorithm>
@@ -34,6 +36,11 @@ constexpr size_t kOffCount = 4;
 constexpr size_t kOffHeaderLen = 8;
 constexpr size_t kOffRecordLen = 10;
 constexpr size_t kOffLanguage = 29;
+// Byte 30 is reserved in the dBase III and IV headers and left zero by every reader and writer we
+// know of: ours holds the update-in-progress mark (1 while a change may be partly written).
+constexpr size_t kOffUpdating = 30;
+// Beyond the data and below the record locks: held shared by every writer during its change.
+constexpr uint64_t kUpdateLockOffset = kLockBase - 1;
 constexpr uint8_t kVersionPlain = 0x03;
 constexpr uint8_t kVersionMemo = 0x83;
 constexpr uint8_t kLanguageCp1252 = 0x03;
@@ -243,6 +250,7 @@ Status DbfFile::parseHeader() {
     m_recLen = int(recLen);
     const uint64_t bySize = (size - hdrLen) / recLen;
     m_countMismatch = bySize != getU32(hdr + kOffCount);
+    m_markFound = hdr[kOffUpdating] != 0;
     m_count = uint32_t(bySize);
     m_tailFirst = m_count + 1;
     return Status::Ok();
@@ -252,6 +260,62 @@ void DbfFile::blankRecord(std::vector<uint8_t>* buf) const { buf->assign(size_t(
 
 DbfFile::~DbfFile() {
     if (m_file && exclusive()) flushBuffers();  // best effort; close() reports errors through finish()
+    if (m_file && m_updating) m_file->unlock(kUpdateLockOffset, 1);
+}
+
+Status DbfFile::writeUpdateMark(uint8_t value) {
+    Status s = m_file->write(kOffUpdating, &value, 1);
+    // The header's block may be cached: keep it equal to the file.
+    auto it = m_blocks.find(0);
+    if (it != m_blocks.end()) {
+        if (s.ok() && it->second.bytes.size() > kOffUpdating) it->second.bytes[kOffUpdating] = value;
+        else m_blocks.erase(it);
+    }
+    return s;
+}
+
+Status DbfFile::beginUpdate() {
+    if (m_updating) return Status::Ok();
+    if (!exclusive()) {
+        // Another writer holds the write lock only while it clears the mark.
+        Status s = m_file->lock(kUpdateLockOffset, 1, LockKind::Read, true);
+        if (!s.ok()) return makeStatus(kErrLock, m_path, "Update lock failed", s.osError);
+    }
+    m_updating = true;
+    return writeUpdateMark(1);
+}
+
+Status DbfFile::endUpdate(bool clear) {
+    if (!m_updating) return Status::Ok();
+    m_updating = false;
+    Status s;
+    if (exclusive()) {
+        if (clear) s = writeUpdateMark(0);
+        m_markFound = m_markFound && !clear;
+        return s;
+    }
+    // Another writer still inside its change keeps its read lock: the mark stays for it to clear.
+    if (clear && m_file->lock(kUpdateLockOffset, 1, LockKind::Write, false).ok()) s = writeUpdateMark(0);
+    m_file->unlock(kUpdateLockOffset, 1);
+    return s;
+}
+
+Status DbfFile::clearUpdateMark() {
+    m_markFound = false;
+    if (m_updating) return endUpdate(true);
+    return writeUpdateMark(0);
+}
+
+bool DbfFile::updateInterrupted() {
+    if (!m_markFound) return false;
+    if (exclusive()) return true;
+    uint8_t mark = 0;
+    size_t got = 0;
+    if (!m_file->read(kOffUpdating, &mark, 1, &got).ok() || got != 1 || mark == 0) return false;
+    // A writer that is alive holds its read lock: the mark is its own, not an interrupted change.
+    if (!m_file->lock(kUpdateLockOffset, 1, LockKind::Write, false).ok()) return false;
+    m_file->unlock(kUpdateLockOffset, 1);
+    return true;
 }
 
 Status DbfFile::count(uint32_t* n) {

@@ -54,6 +54,19 @@ public:
     // Exclusive only: drops every record from recno first on.
     Status truncateRecords(uint32_t count);
     Status sync();
+
+    // The "update in progress" mark. Set before a change reaches the records and cleared once every
+    // tag holds the change, so an open after a kill or power cut knows the tags may be behind.
+    // Every writer holds a read lock on the update byte while its change runs; the mark is cleared
+    // only by a writer that then gets the write lock, i.e. the last one out, and a killed writer's
+    // lock goes with it.
+    Status beginUpdate();
+    // clear: the change is complete (false after a failure: the mark stays for the next open).
+    Status endUpdate(bool clear);
+    // Maintenance that rebuilt the tags from the records (exclusive): the mark goes, whoever set it.
+    Status clearUpdateMark();
+    // The mark was found set at open with no writer alive to finish: the tags may be behind.
+    bool updateInterrupted();
     // Exclusive opens: writes the buffered appended records, the header count and date and the 0x1A
     // after the last record. Shared opens keep nothing back.
     Status flushBuffers();
@@ -73,6 +86,7 @@ private:
     DbfFile() = default;
     Status parseHeader();
     Status writeCountAndDate(uint32_t count);
+    Status writeUpdateMark(uint8_t value);
 
     std::unique_ptr<File> m_file;
     std::string m_path;
@@ -81,6 +95,8 @@ private:
     int m_hdrLen = 0;
     int m_recLen = 0;
     bool m_countMismatch = false;
+    bool m_markFound = false;  // the update mark was set at open
+    bool m_updating = false;   // this open holds the update lock and has set the mark
     int m_lockTimeoutMs = 2000;
     IoCounters* m_counters = nullptr;
 

@@ -48,10 +48,16 @@ int DbfTable::create(const std::string& dbfPath, const std::vector<FieldDef>& de
 
 int DbfTable::open(const std::string& dbfPath, bool withTags) {
     m_dbfPath = dbfPath;
-    int rc = reopenFiles();
+    int rc = finishSwap();
+    if (rc == kOk) rc = reopenFiles();
     if (rc != kOk) return rc;
     makeFields();
     if (withTags && (rc = openTags()) != kOk) return rc;
+    removeLeftovers();
+    if (!m_tags.empty() && m_dbf->updateInterrupted()) {
+        closeTags();
+        return fail(kErrStaleIndex, "A change to the table was interrupted; its indexes must be rebuilt");
+    }
     rc = top();
     return rc < 0 ? rc : kOk;
 }
@@ -156,6 +162,7 @@ int DbfTable::close() {
         Status s = m_dbf->finish();
         if (first == kOk && !s.ok()) first = fail(s);
     }
+    if (first == kOk) first = endUpdate();
     m_ctx.release(this);  // destroys this table
     return first;
 }
@@ -274,8 +281,22 @@ int DbfTable::writeMemo(std::string_view text, uint32_t* block) {
     if (!m_dbt) return fail(makeStatus(kErrCorruptMemo, m_dbfPath, "The table has no memo file"));
     Status s = m_dbt->append(text, block);
     if (!s.ok()) return fail(s);
-    m_modified = true;
+    m_modified = m_unsynced = true;
     return kOk;
+}
+
+int DbfTable::beginUpdate() {
+    m_unsynced = true;
+    if (m_tags.empty()) return kOk;  // no order can fall behind
+    Status s = m_dbf->beginUpdate();
+    return s.ok() ? int(kOk) : fail(s);
+}
+
+// Clears the mark once everything written has reached the files (exclusive opens buffer pages).
+int DbfTable::endUpdate() {
+    if (!m_dbf) return kOk;
+    Status s = m_dbf->endUpdate(!m_updateBroken);
+    return s.ok() ? int(kOk) : fail(s);
 }
 
 // Every operation that moves or writes passes through here first, so a table whose files could
@@ -284,13 +305,22 @@ int DbfTable::commitRecord() {
     if (!m_dbf) return fail(kErrOpen, "The table's files could not be reopened");
     if (!m_dirty || m_eof || m_recno == 0) return kOk;
     const bool shared = !exclusive();
+    // Memos reach the file before the record that refers to them (exclusive opens buffer them).
+    if (m_dbt) {
+        Status s = m_dbt->flushBuffers();
+        if (!s.ok()) return fail(s);
+    }
+    if (const int rc = beginUpdate(); rc != kOk) return rc;
     if (shared) {
         Status s = m_dbf->lockRecord(m_recno);
         if (!s.ok()) return fail(makeStatus(kErrLock, m_dbfPath, "Record " + std::to_string(m_recno) + " is locked by another user", s.osError));
     }
     Status s = m_dbf->writeRecord(m_recno, m_rec.data());
     if (shared) m_dbf->unlockRecord(m_recno);
-    if (!s.ok()) return fail(s);
+    if (!s.ok()) {
+        m_updateBroken = true;  // part of the record may be written
+        return fail(s);
+    }
     m_modified = true;
 
     std::string oldKey, newKey;
@@ -307,6 +337,7 @@ int DbfTable::commitRecord() {
         }
         if (rc < 0) {
             const int failed = failIndex(*t.index, rc, "Index update failed");
+            m_updateBroken = true;  // the repair below may not succeed either
             undoCommit(i);
             return failed;
         }
@@ -368,6 +399,12 @@ int DbfTable::recall() {
 int DbfTable::appendBlank() {
     int rc = commit();
     if (rc != kOk) return rc;
+    // The new record has no keys until its first write: the mark covers it from here.
+    if ((rc = beginUpdate()) != kOk) return rc;
+    if (m_dbt) {
+        Status s = m_dbt->flushBuffers();  // the append may write buffered records that refer to them
+        if (!s.ok()) return fail(s);
+    }
     std::vector<uint8_t> blank;
     m_dbf->blankRecord(&blank);
     uint32_t recno = 0;
@@ -394,6 +431,16 @@ int DbfTable::revert() {
 }
 
 int DbfTable::flush(bool sync) {
+    std::vector<File*> files;
+    int first = prepareSync(sync ? &files : nullptr);
+    if (first == kOk && !files.empty()) {
+        Status s = m_ctx.fs->syncFiles(files);
+        if (!s.ok()) first = fail(s);
+    }
+    return first == kOk ? finishSync(!files.empty()) : first;
+}
+
+int DbfTable::prepareSync(std::vector<File*>* files) {
     int first = commit();
     for (TagSlot& t : m_tags) {
         const int rc = t.index->flush(false);
@@ -401,16 +448,23 @@ int DbfTable::flush(bool sync) {
     }
     // Memos before the records that refer to them.
     Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
-    if (s.ok()) s = m_dbf->flushBuffers();
-    if (s.ok() && sync) {
-        std::vector<File*> files;
-        for (TagSlot& t : m_tags) files.push_back(&t.index->file());
-        if (m_dbt) files.push_back(&m_dbt->file());
-        files.push_back(&m_dbf->file());
-        s = m_ctx.fs->syncFiles(files);
+    if (s.ok() && m_dbf) s = m_dbf->flushBuffers();
+    if (s.ok() && files && m_unsynced && m_dbf) {
+        // The mark goes to the disk with the records and stays there until the tags are on the disk
+        // too: a power cut between the two is found at the next open. Its clearing is left for the
+        // next flush (a power cut before then costs a rebuild, never a stale order).
+        if (!m_tags.empty()) s = m_dbf->beginUpdate();
+        if (m_dbt) files->push_back(&m_dbt->file());
+        files->push_back(&m_dbf->file());
+        for (TagSlot& t : m_tags) files->push_back(&t.index->file());
     }
     if (first == kOk && !s.ok()) first = fail(s);
     return first;
+}
+
+int DbfTable::finishSync(bool synced) {
+    if (synced) m_unsynced = false;
+    return endUpdate();
 }
 
 // ---- positioning ----

@@ -53,6 +53,11 @@ public:
     int recall() override;
     bool isDeleted() const override;
     int flush(bool sync = false) override;
+    // A durable flush in two halves, so that several tables' files are synced together: writes what
+    // is pending and, with files, adds the files written since the last sync (memo, table, tags);
+    // then, once they are synced, finishes the change.
+    int prepareSync(std::vector<File*>* files);
+    int finishSync(bool synced);
     int revert() override;
 
     int pack() override;
@@ -90,6 +95,9 @@ private:
     int commitRecord();
     void undoCommit(size_t failedTag);
     int countRecords(uint32_t* n) const;
+    // The table's update mark around a change (see DbfFile::beginUpdate).
+    int beginUpdate();
+    int endUpdate();
     int load(uint32_t recno);
     // Makes recno current without reading it: moves through a tag read the record only when a field,
     // the deletion flag or the cursor needs it, so walking an order touches the index alone.
@@ -112,6 +120,12 @@ private:
                 bool withTags);
     // Rebuilds the tags in tags (indexes into m_tags; all when empty) from the table, in one pass.
     int rebuildTags(const std::vector<size_t>& tags = {});
+    // After every tag was built from the records: syncs them and clears the update mark.
+    int tagsCurrent();
+    // The intent record of a swap of the table's files, and its completion at open (see rewrite).
+    std::string intentPath() const;
+    int finishSwap();
+    void removeLeftovers();
     int reopenFiles();
     std::string encodeSeekKey(const TagSlot& slot, std::string_view key) const;
 
@@ -138,6 +152,8 @@ private:
     bool m_cursorValid = false;   // the selected tag's cursor stands on the current record
     bool m_modified = false;      // something was written: finish the header at close
     bool m_unread = false;        // m_recno is current but m_rec and m_orig do not hold it yet
+    bool m_updateBroken = false;  // a change failed part-way: the update mark stays for the next open
+    bool m_unsynced = false;      // written since the last durable flush
 };
 
 }  // namespace xbase

@@ -75,6 +75,28 @@ struct StagedTag {
     uint64_t end = 0;
 };
 
+// The intent record of a swap: "<temporary>\t<final>" per line (names in the table's directory),
+// then "end". Written and synced before the first rename and removed after the last, so an open
+// that finds it complete finishes the renames, and one that finds it cut short (no rename happened
+// yet) drops the temporaries.
+constexpr const char* kIntentEnd = "end";
+
+std::string dirOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+Status writeIntent(FileSystem& fs, const std::string& path, const std::vector<std::pair<std::string, std::string>>& moves,
+                   std::unique_ptr<File>* out) {
+    std::string text;
+    for (const auto& [from, to] : moves) text += baseName(from) + "\t" + baseName(to) + "\n";
+    text += std::string(kIntentEnd) + "\n";
+    Status s = fs.create(path, Share::Exclusive, out);
+    if (s.ok()) s = (*out)->write(0, text.data(), text.size());
+    if (s.ok()) s = (*out)->sync();
+    return s;
+}
+
 std::vector<FieldDef> definitionsOf(const std::vector<FieldLayout>& fields) {
     std::vector<FieldDef> defs;
     for (const FieldLayout& f : fields) defs.push_back({f.name, f.type, f.len, f.dec});
@@ -82,6 +104,60 @@ std::vector<FieldDef> definitionsOf(const std::vector<FieldLayout>& fields) {
 }
 
 }  // namespace
+
+std::string DbfTable::intentPath() const { return m_dbfPath.substr(0, m_dbfPath.size() - 4) + ".swp"; }
+
+int DbfTable::finishSwap() {
+    FileSystem& fs = *m_ctx.fs;
+    const std::string path = fs.resolve(intentPath());
+    if (!fs.exists(path)) return kOk;
+    std::unique_ptr<File> file;
+    // The pack that wrote it holds it open until its last rename: then the table is in use.
+    Status s = fs.open(path, Share::Exclusive, false, &file);
+    if (!s.ok()) return fail(s);
+    uint64_t size = 0;
+    s = file->size(&size);
+    std::string text(size_t(std::min<uint64_t>(size, 64 * 1024)), '\0');
+    size_t got = 0;
+    if (s.ok()) s = file->read(0, text.data(), text.size(), &got);
+    if (!s.ok()) return fail(s);
+    text.resize(got);
+    const std::string dir = dirOf(m_dbfPath);
+    std::vector<std::pair<std::string, std::string>> moves;
+    bool complete = false;
+    for (size_t at = 0; at < text.size();) {
+        size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) break;  // a line cut short: the record was never finished
+        const std::string line = text.substr(at, nl - at);
+        at = nl + 1;
+        if (line == kIntentEnd) {
+            complete = true;
+            break;
+        }
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos || line.find('/') != std::string::npos) break;
+        moves.emplace_back(dir + line.substr(0, tab), dir + line.substr(tab + 1));
+    }
+    for (const auto& [from, to] : moves) {
+        if (!fs.exists(from)) continue;  // renamed before the interruption
+        s = complete ? fs.rename(from, to) : fs.remove(from);
+        if (!s.ok()) return fail(s);
+    }
+    file.reset();
+    s = fs.remove(path);
+    return s.ok() ? int(kOk) : fail(s);
+}
+
+// Temporaries of a pack or reindex that ended before its intent record was written. Called with the
+// table open, so no pack of it is running.
+void DbfTable::removeLeftovers() {
+    FileSystem& fs = *m_ctx.fs;
+    std::vector<std::string> paths{m_dbfPath + ".tmp"};
+    if (m_dbt) paths.push_back(m_memoPath + ".tmp");
+    for (const TagSlot& t : m_tags) paths.push_back(t.index->fileName() + ".tmp");
+    for (const std::string& p : paths)
+        if (fs.exists(p)) fs.remove(p);
+}
 
 int DbfTable::needExclusive(const char* what) {
     if (exclusive()) return kOk;
@@ -91,6 +167,10 @@ int DbfTable::needExclusive(const char* what) {
 int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep, bool compactMemo, bool withTags) {
     FileSystem& fs = *m_ctx.fs;
     compactMemo = compactMemo && m_dbt;
+    // Records that move leave every tag behind until it is rebuilt, here or (for tags not open) at
+    // the next open with tags; an earlier interrupted change stays marked as well.
+    const std::string groupPath = fs.resolve(m_dbfPath.substr(0, m_dbfPath.size() - 4) + ".cgp");
+    const bool marked = (withTags && (!m_tags.empty() || fs.exists(groupPath))) || m_dbf->updateInterrupted();
     withTags = withTags && !m_tags.empty();
     const std::string dbfTemp = m_dbfPath + ".tmp";
     const std::string dbtTemp = m_memoPath + ".tmp";
@@ -178,24 +258,39 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
         gather.release(i);
         if (!s.ok()) return cleanUp(s);
     }
+    // The tags are rewritten in place after the swap: the new table carries the update mark until
+    // they are, so an interruption in between is found at the next open and the tags rebuilt.
+    if (marked) s = newDbf->beginUpdate();
+    if (s.ok()) s = newDbf->sync();
+    if (!s.ok()) return cleanUp(s);
     newDbf.reset();
     newDbt.reset();
 
-    // The old files are closed before the new ones take their names. The memo file goes first: a
-    // failure between the two renames leaves the old table with a compacted memo file, which the
-    // error reports; the DBF rename never happens without its memo file in place.
+    // The old files are closed before the new ones take their names, all of them or none: the intent
+    // record lets the next open finish renames that an interruption left half done.
+    std::vector<std::pair<std::string, std::string>> moves;
+    if (compactMemo) moves.emplace_back(dbtTemp, m_memoPath);
+    moves.emplace_back(dbfTemp, m_dbfPath);
+    std::unique_ptr<File> intent;
+    s = writeIntent(fs, intentPath(), moves, &intent);
+    if (!s.ok()) {
+        intent.reset();
+        fs.remove(intentPath());
+        return cleanUp(s);
+    }
     toPhantom(true);
     m_dbf.reset();
     m_dbt.reset();
-    if (compactMemo) s = fs.rename(dbtTemp, m_memoPath);
-    if (s.ok()) s = fs.rename(dbfTemp, m_dbfPath);
+    for (const auto& [from, to] : moves)
+        if (s.ok()) s = fs.rename(from, to);
+    intent.reset();
     if (!s.ok()) {
-        fail(s);
-        fs.remove(dbfTemp);
+        // The intent record stays: the next open finishes the swap. Until then the table refuses work
+        // rather than pair files of the two sets.
         removeStaged();
-        reopenFiles();
-        return s.code;
+        return fail(s);
     }
+    fs.remove(intentPath());
     m_modified = false;
     int rc = reopenFiles();
     if (rc != kOk || !withTags) {
@@ -213,7 +308,21 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
         fs.remove(t.path);
     }
     m_cursorValid = false;
-    return again.empty() ? kOk : rebuildTags(again);
+    rc = again.empty() ? int(kOk) : rebuildTags(again);
+    return rc == kOk ? tagsCurrent() : rc;
+}
+
+// Every tag was rebuilt from the records: once they are on the disk the update mark can go.
+int DbfTable::tagsCurrent() {
+    std::vector<File*> files;
+    for (TagSlot& t : m_tags) {
+        const int rc = t.index->flush(false);
+        if (rc < 0) return failIndex(*t.index, rc, "Index write failed");
+        files.push_back(&t.index->file());
+    }
+    Status s = m_ctx.fs->syncFiles(files);
+    if (s.ok()) s = m_dbf->clearUpdateMark();
+    return s.ok() ? int(kOk) : fail(s);
 }
 
 int DbfTable::rebuildTags(const std::vector<size_t>& which) {
@@ -279,12 +388,16 @@ int DbfTable::zap(long first, long count) {
     if (first < 1 || count < 0 || first - 1 + count > long(n))
         return fail(kErrArgument, "Zap range outside the table");
     if (first + count - 1 == long(n)) {
-        // The tail goes by truncation; nothing before it moves.
-        Status s = m_dbf->truncateRecords(uint32_t(first - 1));
+        // The tail goes by truncation; nothing before it moves. The tags are behind the table until
+        // they are rebuilt: the mark says so to an open after an interruption.
+        Status s = m_tags.empty() ? Status::Ok() : m_dbf->beginUpdate();
+        if (s.ok()) s = m_dbf->sync();
+        if (s.ok()) s = m_dbf->truncateRecords(uint32_t(first - 1));
         if (!s.ok()) return fail(s);
-        m_modified = true;
+        m_modified = m_unsynced = true;
         toPhantom(true);
         rc = rebuildTags();
+        if (rc == kOk) rc = tagsCurrent();
     } else {
         rc = rewrite([&](uint32_t r, const uint8_t*) { return long(r) < first || long(r) >= first + count; }, false,
                      true);
@@ -320,6 +433,11 @@ int DbfTable::createIndex(const std::string& group, const std::vector<TagDef>& d
     }
 
     closeTags();
+    // Until every new index is in place the table carries the update mark (synced, so it is on the
+    // disk before any index is replaced): an interruption is found at the next open.
+    Status marked = m_dbf->beginUpdate();
+    if (marked.ok()) marked = m_dbf->sync();
+    if (!marked.ok()) return fail(marked);
     uint32_t n = 0;
     if ((rc = countRecords(&n)) != kOk) return rc;
     // One pass over the records feeds every tag's sort.
@@ -347,7 +465,7 @@ int DbfTable::createIndex(const std::string& group, const std::vector<TagDef>& d
     }
     Status s = writeGroupFile(fs, groupPath, listed);
     if (!s.ok()) return fail(s);
-    return kOk;
+    return tagsCurrent();
 }
 
 }  // namespace xbase

@@ -81,6 +81,9 @@ public:
     Table* createTable(const std::string& name, const std::vector<FieldDef>& fields);
     // Closes every open table of the context, writing pending changes. Returns the first error.
     int closeAll();
+    // Writes every open table's pending changes and makes the files they touched durable, all in one
+    // flush of the disk where the platform can: the end of a save.
+    int sync();
     const std::vector<Table*>& tables() const;
 
     IoCounters& counters();

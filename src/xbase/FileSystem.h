@@ -70,6 +70,23 @@ FileSystem* posixFileSystem();
 // A file system in memory, for tests. Same share and lock rules as the POSIX one.
 std::unique_ptr<FileSystem> newMemoryFileSystem();
 
+// The memory file system with a power switch, for tests of power cuts: what survives a cut is what
+// each file held at its last sync. Creating, renaming and removing files take effect at once.
+class PowerCutFileSystem : public FileSystem {
+public:
+    // The power goes at the steps-th changing call from now (write, truncate, create, rename,
+    // remove; 1 = the next): that call and every later change or sync fails with kErrWrite.
+    virtual void cutAt(int steps) = 0;
+    virtual bool cut() const = 0;
+    // The power is back: every file holds what it held at its last sync, and calls work again.
+    virtual void restore() = 0;
+    // Everything written so far counts as synced (a test's starting data).
+    virtual void syncAll() = 0;
+    // Changing calls so far.
+    virtual int steps() const = 0;
+};
+std::unique_ptr<PowerCutFileSystem> newPowerCutFileSystem();
+
 // Wraps another file system and injects faults, for tests.
 class FaultFileSystem : public FileSystem {
 public:

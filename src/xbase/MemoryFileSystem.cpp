@@ -22,10 +22,27 @@ struct RangeLock {
 
 struct Node {
     std::vector<uint8_t> data;
+    std::vector<uint8_t> synced;  // what a power cut leaves
     int sharedOpens = 0;
     int exclusiveOpens = 0;
     std::vector<RangeLock> locks;
 };
+
+// The power switch shared by the file system and its files. REQUIRES: the file system's mutex held.
+struct Power {
+    int steps = 0;
+    int cutAt = 0;  // 0: never
+    bool off = false;
+    // Counts a changing call; false when the power is (or just went) off.
+    bool step() {
+        if (off) return false;
+        ++steps;
+        if (cutAt > 0 && steps >= cutAt) off = true;
+        return !off;
+    }
+};
+
+Status powerOff(const std::string& path) { return makeStatus(kErrWrite, path, "Write failed: the power is off"); }
 
 std::string normalize(std::string path) {
     while (path.rfind("./", 0) == 0) path.erase(0, 2);
@@ -39,10 +56,10 @@ std::string parentOf(const std::string& path) {
 
 class MemoryFile : public File {
 public:
-    MemoryFile(std::shared_ptr<Node> node, std::shared_ptr<std::mutex> mu, std::string path, Share share,
-               bool readOnly)
-        : m_node(std::move(node)), m_mu(std::move(mu)), m_path(std::move(path)), m_share(share),
-          m_readOnly(readOnly) {}
+    MemoryFile(std::shared_ptr<Node> node, std::shared_ptr<std::mutex> mu, std::shared_ptr<Power> power,
+               std::string path, Share share, bool readOnly)
+        : m_node(std::move(node)), m_mu(std::move(mu)), m_power(std::move(power)), m_path(std::move(path)),
+          m_share(share), m_readOnly(readOnly) {}
 
     ~MemoryFile() override {
         std::lock_guard<std::mutex> g(*m_mu);
@@ -63,6 +80,7 @@ public:
     Status write(uint64_t off, const void* buf, size_t n) override {
         if (m_readOnly) return makeStatus(kErrReadOnly, m_path, "Write refused on a read-only file");
         std::lock_guard<std::mutex> g(*m_mu);
+        if (!m_power->step()) return powerOff(m_path);
         auto& d = m_node->data;
         if (off + n > d.size()) d.resize(size_t(off + n), 0);
         if (n) std::memcpy(d.data() + off, buf, n);
@@ -78,11 +96,17 @@ public:
     Status truncate(uint64_t len) override {
         if (m_readOnly) return makeStatus(kErrReadOnly, m_path, "Truncate refused on a read-only file");
         std::lock_guard<std::mutex> g(*m_mu);
+        if (!m_power->step()) return powerOff(m_path);
         m_node->data.resize(size_t(len), 0);
         return Status::Ok();
     }
 
-    Status sync() override { return Status::Ok(); }
+    Status sync() override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        if (m_power->off) return powerOff(m_path);
+        m_node->synced = m_node->data;
+        return Status::Ok();
+    }
     bool seesWritesWithoutLocks() const override { return true; }
 
     Status lock(uint64_t off, uint64_t len, LockKind kind, bool /*wait*/) override {
@@ -125,13 +149,37 @@ private:
 
     std::shared_ptr<Node> m_node;
     std::shared_ptr<std::mutex> m_mu;
+    std::shared_ptr<Power> m_power;
     std::string m_path;
     Share m_share;
     bool m_readOnly;
 };
 
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public PowerCutFileSystem {
 public:
+    void cutAt(int steps) override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        m_power->cutAt = steps > 0 ? m_power->steps + steps : 0;
+    }
+    bool cut() const override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        return m_power->off;
+    }
+    void restore() override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        for (auto& [path, node] : m_files) node->data = node->synced;
+        m_power->off = false;
+        m_power->cutAt = 0;
+    }
+    void syncAll() override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        for (auto& [path, node] : m_files) node->synced = node->data;
+    }
+    int steps() const override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        return m_power->steps;
+    }
+
     Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override {
         std::lock_guard<std::mutex> g(*m_mu);
         auto it = m_files.find(normalize(path));
@@ -141,6 +189,7 @@ public:
 
     Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override {
         std::lock_guard<std::mutex> g(*m_mu);
+        if (!m_power->step()) return powerOff(path);
         auto& node = m_files[normalize(path)];
         if (!node) node = std::make_shared<Node>();
         Status s = attach(node, path, share, false, out);
@@ -155,12 +204,14 @@ public:
 
     Status remove(const std::string& path) override {
         std::lock_guard<std::mutex> g(*m_mu);
+        if (!m_power->step()) return powerOff(path);
         if (m_files.erase(normalize(path)) == 0) return makeStatus(kErrOpen, path, "Cannot delete the file", ENOENT);
         return Status::Ok();
     }
 
     Status rename(const std::string& from, const std::string& to) override {
         std::lock_guard<std::mutex> g(*m_mu);
+        if (!m_power->step()) return powerOff(from);
         auto it = m_files.find(normalize(from));
         if (it == m_files.end()) return makeStatus(kErrOpen, from, "Cannot rename the file", ENOENT);
         std::shared_ptr<Node> node = it->second;
@@ -187,16 +238,18 @@ private:
                                                         : node->exclusiveOpens > 0;
         if (conflict) return makeStatus(kErrShare, path, "File is in use by another user");
         (share == Share::Exclusive ? node->exclusiveOpens : node->sharedOpens)++;
-        *out = std::make_unique<MemoryFile>(node, m_mu, path, share, readOnly);
+        *out = std::make_unique<MemoryFile>(node, m_mu, m_power, path, share, readOnly);
         return Status::Ok();
     }
 
     std::shared_ptr<std::mutex> m_mu = std::make_shared<std::mutex>();
+    std::shared_ptr<Power> m_power = std::make_shared<Power>();
     std::map<std::string, std::shared_ptr<Node>> m_files;
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> newMemoryFileSystem() { return std::make_unique<MemoryFileSystem>(); }
+std::unique_ptr<PowerCutFileSystem> newPowerCutFileSystem() { return std::make_unique<MemoryFileSystem>(); }
 
 }  // namespace xbase

@@ -26,6 +26,7 @@ enum Error : int {
     kErrCorruptMemo = -21,   // DBT damaged or memo reference out of range
     kErrCorruptIndex = -22,  // NTX structure damaged (rebuild from the table)
     kErrCorruptGroup = -23,  // group file unreadable
+    kErrStaleIndex = -24,    // a change was interrupted: the tags may be behind the table (rebuild them)
     kErrTagNotFound = -30,   // no tag of that name / no tag selected
     kErrFieldNotFound = -31, // no field of that name
     kErrFieldType = -32,     // operation does not fit the field's type

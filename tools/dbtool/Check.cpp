@@ -51,6 +51,8 @@ void checkHeader(const DbfHeader& h, const xbase::Table& table, const std::strin
     } else if (memo && h.version != kVersionMemo) {
         faults.add(file + ": the table has memo fields but its version byte says it has no memo file");
     }
+    if (h.updateMark != 0)
+        faults.add(file + ": a change was interrupted (update mark set); the indexes may be behind the table: reindex");
     int recordLength = 1;
     for (const xbase::Field* f : table.fields()) recordLength += f->length();
     if (h.recordLength != recordLength) {

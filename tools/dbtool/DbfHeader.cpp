@@ -19,6 +19,7 @@ constexpr size_t kOffCount = 4;
 constexpr size_t kOffHeaderLength = 8;
 constexpr size_t kOffRecordLength = 10;
 constexpr size_t kOffLanguage = 29;
+constexpr size_t kOffUpdating = 30;  // the engine's update-in-progress mark
 
 // DBT header: the next free block at offset 0.
 constexpr size_t kDbtHeaderSize = 4;
@@ -67,6 +68,7 @@ xbase::Status readDbfHeader(xbase::FileSystem& fs, const std::string& path, DbfH
     out->headerLength = xbase::getU16(&h[kOffHeaderLength]);
     out->recordLength = xbase::getU16(&h[kOffRecordLength]);
     out->languageId = h[kOffLanguage];
+    out->updateMark = h[kOffUpdating];
     return readLastByte(fs, path, out->fileSize, &out->lastByte);
 }
 

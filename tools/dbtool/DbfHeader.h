@@ -18,6 +18,7 @@ struct DbfHeader {
     int headerLength = 0;
     int recordLength = 0;
     int languageId = 0;
+    int updateMark = 0;  // non-zero: a change may have been cut short, the tags may be behind
     int lastByte = -1;  // the file's last byte, -1 when empty
 };
 

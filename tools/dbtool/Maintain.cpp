@@ -1,4 +1,5 @@
 // The commands that rewrite files: reindex and pack. Both need the table to themselves.
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "DbTool.h"
 #include "xbase/GroupFile.h"
 #include "xbase/Ntx.h"
+#include "xbase/NtxFormat.h"
 
 namespace dbtool {
 
@@ -27,8 +29,40 @@ std::string stem(const std::string& fileName) {
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
+// A tag's definition from its header page alone: a tag marked as cut short, or with a damaged tree,
+// still names its key expression, and that is all a rebuild needs. False when the header does not.
+bool headerDefinition(xbase::FileSystem& fs, const std::string& path, xbase::NtxDefinition* def, std::string* why) {
+    namespace ntx = xbase::ntx;
+    std::unique_ptr<xbase::File> file;
+    xbase::Status st = fs.open(path, xbase::Share::Shared, true, &file);
+    std::vector<uint8_t> page(ntx::kPageSize, 0);
+    size_t got = 0;
+    if (st.ok()) st = file->read(0, page.data(), page.size(), &got);
+    if (!st.ok()) {
+        *why = st.message;
+        return false;
+    }
+    auto text = [&](size_t off, size_t size) {
+        std::string t;
+        for (size_t i = off; i < off + size && i < got && page[i] != 0; ++i) t.push_back(char(page[i]));
+        return t;
+    };
+    def->expression = text(ntx::kHdrExpression, ntx::kHdrExpressionSize);
+    const bool printable = std::all_of(def->expression.begin(), def->expression.end(),
+                                       [](char c) { return uint8_t(c) >= 0x20 && uint8_t(c) < 0x7F; });
+    if (got < ntx::kHdrTagName || def->expression.empty() || !printable) {
+        *why = "its header names no key expression";
+        return false;
+    }
+    def->unique = page[ntx::kHdrUnique] != 0;
+    def->descending = page[ntx::kHdrDescending] != 0;
+    def->tagName = text(ntx::kHdrTagName, size_t(ntx::kMaxTagName));
+    if (def->tagName.empty()) def->tagName = stem(baseName(path));
+    return true;
+}
+
 // The definitions of the group's tags, read from their index headers. The group file holds only file
-// names, so an index whose header cannot be read cannot be rebuilt here.
+// names, so an index whose header names no expression cannot be rebuilt here.
 bool readTagDefs(xbase::FileSystem& fs, const TableRef& ref, const std::string& groupPath,
                  std::vector<xbase::TagDef>* defs, std::ostream& err) {
     std::vector<std::string> files;
@@ -39,14 +73,14 @@ bool readTagDefs(xbase::FileSystem& fs, const TableRef& ref, const std::string& 
     }
     for (const std::string& listed : files) {
         const std::string path = fs.resolve(ref.dir.empty() ? listed : ref.dir + "/" + listed);
-        std::unique_ptr<xbase::NtxIndex> index;
-        if (xbase::NtxIndex::open(fs, path, xbase::Share::Exclusive, true, 0, nullptr, &index, &st) < 0) {
-            err << "cannot rebuild " << listed << ": " << st.message
-                << " (its key expression is unreadable; the program rebuilds it from its table catalogue)\n";
+        xbase::NtxDefinition def;
+        std::string why;
+        if (!headerDefinition(fs, path, &def, &why)) {
+            err << "cannot rebuild " << listed << ": " << why
+                << "; the program's Reindex rebuilds it from its table catalogue\n";
             return false;
         }
-        const xbase::NtxDefinition& def = index->definition();
-        defs->push_back({index->name(), def.expression, relativeTo(ref, path), def.unique, def.descending});
+        defs->push_back({def.tagName, def.expression, relativeTo(ref, path), def.unique, def.descending});
     }
     return true;
 }
