@@ -51,6 +51,9 @@ int DbfTable::open(const std::string& dbfPath, bool withTags) {
     int rc = finishSwap();
     if (rc == kOk) rc = reopenFiles();
     if (rc != kOk) return rc;
+    // A header count behind the records (an append cut short between the two) is set right, so that
+    // readers that trust it see every record; best effort, the count by size is ours anyway.
+    if (m_dbf->headerCountMismatch()) (void)m_dbf->finish();
     makeFields();
     if (withTags && (rc = openTags()) != kOk) return rc;
     removeLeftovers();

@@ -84,20 +84,24 @@ DbtFile::~DbtFile() {
     if (m_file) flushBuffers();  // best effort; the table's close and flush report errors
 }
 
+// The next-free block is written before the memos it covers: other engines trust it, so a memo on the
+// disk must never lie beyond it (an interruption in between leaves unused blocks, nothing worse).
 Status DbtFile::flushBuffers() {
     if (!m_buf.empty() || m_headerStale) m_window.clear();
+    if (m_headerStale) {
+        uint8_t hdr[4];
+        putU32(hdr, uint32_t(m_next));
+        Status s = m_file->write(kOffNextFree, hdr, sizeof hdr);
+        if (!s.ok()) return s;
+        m_headerStale = false;
+    }
     if (!m_buf.empty()) {
         Status s = m_file->write(m_bufFirst * kBlockSize, m_buf.data(), m_buf.size());
         if (!s.ok()) return s;  // still buffered: a later flush tries again
         m_buf.clear();
         m_bufPad = 0;
     }
-    if (!m_headerStale) return Status::Ok();
-    uint8_t hdr[4];
-    putU32(hdr, uint32_t(m_next));
-    Status s = m_file->write(kOffNextFree, hdr, sizeof hdr);
-    if (s.ok()) m_headerStale = false;
-    return s;
+    return Status::Ok();
 }
 
 Status DbtFile::read(uint32_t block, std::string* text) {
@@ -201,10 +205,10 @@ Status DbtFile::appendLocked(std::string_view text, uint32_t* block) {
     data.append(2, char(kEnd));
     m_next = 0;  // after a failure, read the file again
     m_window.clear();
-    s = m_file->write(at * kBlockSize, data.data(), data.size());
-    if (!s.ok()) return s;
-    putU32(hdr, uint32_t(at + blocks));
+    putU32(hdr, uint32_t(at + blocks));  // the blocks are taken before they are written (see flushBuffers)
     s = m_file->write(kOffNextFree, hdr, sizeof hdr);
+    if (!s.ok()) return s;
+    s = m_file->write(at * kBlockSize, data.data(), data.size());
     if (!s.ok()) return s;
     if (m_exclusive) m_next = at + blocks;
     if (m_counters) m_counters->pagesWritten += blocks + 1;
