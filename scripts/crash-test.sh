@@ -35,7 +35,7 @@ for ((i = 1; i <= N; i++)); do
     count[$mode]=$(( count[$mode] + 1 ))
     "$CHILD" "$mode" "$dir" "$i" 2>"$WORK/child.err" &
     pid=$!
-    sleep "$(printf '0.%03d' $(( RANDOM % 700 + 30 )))"
+    sleep "$(printf '0.%03d' $(( RANDOM % 450 + 20 )))"
     if kill -9 "$pid" 2>/dev/null; then
         count[kills]=$(( count[kills] + 1 ))
     else
@@ -71,6 +71,11 @@ PY
             count[python_unreadable]=$(( count[python_unreadable] + 1 ))
             echo "run $i ($mode): dbfread: $(tail -c 300 "$WORK/py.err")" >&2
         fi
+    fi
+    if (( i % 100 == 0 )); then
+        echo "after $i: lost ${count[lost]}, unopenable ${count[unopenable]}, stale ${count[stale]}," \
+             "cross-links ${count[crosslinks]}, detected ${count[detected]}, check ${count[check_faults]}," \
+             "dbfread ${count[python_unreadable]}, failed ${count[child_failed]}" >&2
     fi
 done
 

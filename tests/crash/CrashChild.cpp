@@ -90,57 +90,60 @@ int init(const std::string& dir) {
     return 0;
 }
 
-// The highest id and each id's version, from the table itself (a restart after a kill goes on).
-void scan(Table* t, long* maxId, std::map<long, long>* versions) {
-    t->selectTag(nullptr);
-    for (int rc = t->top(); rc == kOk; rc = t->skip(1)) {
-        const long id = t->field("ID")->asLong();
-        *maxId = std::max(*maxId, id);
-        if (!t->isDeleted()) (*versions)[id] = t->field("VERSION")->asLong();
+// A run of the child: the table open in the given mode, and where the records stand (the highest id
+// and each live id's version, read from the table, so a run after a kill goes on from there).
+struct Run {
+    Run(const std::string& dir, int accessMode, unsigned seed) : ctx(nullptr, dir), rnd(seed), log(dir) {
+        ctx.setAccessMode(accessMode);
+        t = ctx.openTable(kTable);
+        if (!t) return;
+        for (int rc = t->top(); rc == kOk; rc = t->skip(1)) {
+            const long id = t->field("ID")->asLong();
+            maxId = std::max(maxId, id);
+            if (!t->isDeleted()) versions[id] = t->field("VERSION")->asLong();
+        }
     }
-}
-
-int commit(const std::string& dir, unsigned seed) {
-    Context ctx(nullptr, dir);
-    ctx.setAccessMode(seed % 2);  // shared and exclusive alike
-    Table* t = ctx.openTable(kTable);
-    if (!t) return fail(ctx, "open");
-    std::mt19937 rnd(seed);
+    Context ctx;
+    Table* t = nullptr;
+    std::mt19937 rnd;
     long maxId = 0;
     std::map<long, long> versions;
-    scan(t, &maxId, &versions);
+    Log log;
+};
+
+int commit(const std::string& dir, unsigned seed) {
+    Run run(dir, int(seed % 2), seed);  // shared and exclusive alike
+    Table* t = run.t;
+    if (!t) return fail(run.ctx, "open");
     Tag* byId = t->findTag("TID");
-    Log log(dir);
     for (;;) {
         long id = 0, version = 1;
-        if (rnd() % 2 == 0 || versions.empty()) {
-            id = ++maxId;
-            if (t->appendBlank() != kOk) return fail(ctx, "append");
+        if (run.rnd() % 2 == 0 || run.versions.empty()) {
+            id = ++run.maxId;
+            if (t->appendBlank() != kOk) return fail(run.ctx, "append");
         } else {
-            auto it = versions.begin();
-            std::advance(it, long(rnd() % versions.size()));
+            auto it = run.versions.begin();
+            std::advance(it, long(run.rnd() % run.versions.size()));
             id = it->first;
             version = it->second + 1;
             char key[16];
             std::snprintf(key, sizeof key, "%8ld", id);
-            if (t->selectTag(byId) != kOk || t->seek(key) != kOk) return fail(ctx, "seek");
+            if (t->selectTag(byId) != kOk || t->seek(key) != kOk) return fail(run.ctx, "seek");
         }
-        if (fill(t, id, version, rnd) != kOk || t->flush(false) != kOk) return fail(ctx, "commit");
-        versions[id] = version;
-        log.line(std::to_string(id) + " " + std::to_string(version));
+        if (fill(t, id, version, run.rnd) != kOk || t->flush(false) != kOk) return fail(run.ctx, "commit");
+        run.versions[id] = version;
+        run.log.line(std::to_string(id) + " " + std::to_string(version));
     }
 }
 
 int pack(const std::string& dir, unsigned seed) {
-    Context ctx(nullptr, dir);
-    ctx.setAccessMode(1);
-    Table* t = ctx.openTable(kTable);
-    if (!t) return fail(ctx, "open");
-    std::mt19937 rnd(seed);
-    long maxId = 0;
-    std::map<long, long> versions;
-    scan(t, &maxId, &versions);
-    Log log(dir);
+    Run run(dir, 1, seed);
+    Table* t = run.t;
+    if (!t) return fail(run.ctx, "open");
+    Context& ctx = run.ctx;
+    std::mt19937& rnd = run.rnd;
+    long& maxId = run.maxId;
+    Log& log = run.log;
     for (;;) {
         std::vector<long> gone;
         for (int rc = t->top(); rc == kOk; rc = t->skip(1)) {
@@ -148,8 +151,9 @@ int pack(const std::string& dir, unsigned seed) {
             if (t->markDeleted() != kOk) return fail(ctx, "delete");
             gone.push_back(t->field("ID")->asLong());
         }
-        if (t->flush(false) != kOk) return fail(ctx, "delete");
+        // Logged before the write: a deletion the kill cut short leaves a record the check allows.
         for (long id : gone) log.line(std::to_string(id) + " gone");
+        if (t->flush(false) != kOk) return fail(ctx, "delete");
         if (t->pack() != kOk) return fail(ctx, "pack");
         for (int i = 0; i < 20; ++i) {
             const long id = ++maxId;
