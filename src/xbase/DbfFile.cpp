@@ -131,7 +131,7 @@ Status DbfFile::checkDefinitions(const std::vector<FieldDef>& defs, const std::s
 }
 
 Status DbfFile::create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& defs, Share share,
-                       std::unique_ptr<DbfFile>* out) {
+                       std::unique_ptr<DbfFile>* out, std::string* tempPath) {
     Status s = checkDefinitions(defs, path);
     if (!s.ok()) return s;
     std::unique_ptr<DbfFile> dbf(new DbfFile);
@@ -164,19 +164,21 @@ Status DbfFile::create(FileSystem& fs, const std::string& path, const std::vecto
     dbf->m_hdrLen = int(hdrLen);
     dbf->m_recLen = offset;
 
-    s = fs.create(path, share, &dbf->m_file);
+    s = tempPath ? fs.createTemp(path, share, &dbf->m_file, tempPath) : fs.create(path, share, &dbf->m_file);
     if (!s.ok()) return s;
+    if (tempPath) dbf->m_path = *tempPath;
     s = dbf->m_file->write(0, hdr.data(), hdr.size());
     if (!s.ok()) return s;
     *out = std::move(dbf);
     return Status::Ok();
 }
 
-Status DbfFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbfFile>* out) {
+Status DbfFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbfFile>* out,
+                     bool readOnly) {
     std::unique_ptr<DbfFile> dbf(new DbfFile);
     dbf->m_path = path;
     dbf->m_share = share;
-    Status s = fs.open(path, share, false, &dbf->m_file);
+    Status s = fs.open(path, share, readOnly, &dbf->m_file);
     if (!s.ok()) return s;
     s = dbf->parseHeader();
     if (!s.ok()) return s;

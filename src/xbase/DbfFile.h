@@ -20,10 +20,13 @@ constexpr char kLiveFlag = ' ';
 class DbfFile {
 public:
     // Opens and validates an existing table. A damaged header gives kErrCorruptTable naming the file.
-    static Status open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbfFile>* out);
+    static Status open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbfFile>* out,
+                       bool readOnly = false);
     // Creates an empty table with the given fields (checked first: kErrArgument on a bad definition).
+    // With tempPath, the file is a temporary one beside path that is to replace it (its name goes to
+    // *tempPath; see FileSystem::createTemp).
     static Status create(FileSystem& fs, const std::string& path, const std::vector<FieldDef>& defs, Share share,
-                         std::unique_ptr<DbfFile>* out);
+                         std::unique_ptr<DbfFile>* out, std::string* tempPath = nullptr);
     // Checks field definitions as create() does, without touching any file.
     static Status checkDefinitions(const std::vector<FieldDef>& defs, const std::string& path);
 

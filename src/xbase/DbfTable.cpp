@@ -70,7 +70,14 @@ int DbfTable::reopenFiles() {
     const Share share = m_ctx.accessMode == 1 ? Share::Exclusive : Share::Shared;
     m_dbt.reset();
     m_dbf.reset();
+    // Files the user may only read are opened for reading: the program shows and prints them, and
+    // each write is refused with kErrReadOnly, which it reports.
+    m_readOnly = false;
     Status s = DbfFile::open(*m_ctx.fs, m_dbfPath, share, &m_dbf);
+    if (s.code == kErrReadOnly) {
+        m_readOnly = true;
+        s = DbfFile::open(*m_ctx.fs, m_dbfPath, share, &m_dbf, true);
+    }
     if (!s.ok()) return fail(s);
     m_dbf->setLockTimeout(m_ctx.lockTimeoutMs);
     m_dbf->setCounters(&m_ctx.counters);
@@ -78,7 +85,11 @@ int DbfTable::reopenFiles() {
     if (m_dbf->hasMemoField()) {
         const std::string stem = m_dbfPath.substr(0, m_dbfPath.size() - 4);
         m_memoPath = m_ctx.fs->resolve(stem + ".dbt");
-        s = DbtFile::open(*m_ctx.fs, m_memoPath, share, &m_dbt);
+        s = DbtFile::open(*m_ctx.fs, m_memoPath, share, &m_dbt, m_readOnly);
+        if (s.code == kErrReadOnly && !m_readOnly) {
+            m_readOnly = true;
+            s = DbtFile::open(*m_ctx.fs, m_memoPath, share, &m_dbt, true);
+        }
         if (!s.ok()) {
             m_dbf.reset();
             return fail(s);
@@ -114,7 +125,11 @@ int DbfTable::openTags() {
         std::unique_ptr<NtxIndex> index;
         Status st;
         const std::string path = m_ctx.fs->resolve(dir + file);
-        const int rc = NtxIndex::open(*m_ctx.fs, path, share, false, 0, &m_ctx.counters, &index, &st);
+        int rc = NtxIndex::open(*m_ctx.fs, path, share, m_readOnly, 0, &m_ctx.counters, &index, &st);
+        if (rc == kErrReadOnly && !m_readOnly) {
+            m_readOnly = true;  // one file the user may only read makes the whole table so
+            rc = NtxIndex::open(*m_ctx.fs, path, share, true, 0, &m_ctx.counters, &index, &st);
+        }
         if (rc != kOk) {
             closeTags();
             // The name may come from a damaged group file, so the message leads to that file too.
@@ -280,8 +295,13 @@ int DbfTable::readMemo(std::string_view ref, std::string* text) const {
     return s.ok() ? kOk : fail(s);
 }
 
+int DbfTable::needWritable(const std::string& what) const {
+    return m_readOnly ? fail(kErrReadOnly, what + " refused: the table's files may only be read") : int(kOk);
+}
+
 int DbfTable::writeMemo(std::string_view text, uint32_t* block) {
     if (!m_dbt) return fail(makeStatus(kErrCorruptMemo, m_dbfPath, "The table has no memo file"));
+    if (const int rc = needWritable("Memo write"); rc != kOk) return rc;
     Status s = m_dbt->append(text, block);
     if (!s.ok()) return fail(s);
     m_modified = m_unsynced = true;
@@ -307,6 +327,7 @@ int DbfTable::endUpdate() {
 int DbfTable::commitRecord() {
     if (!m_dbf) return fail(kErrOpen, "The table's files could not be reopened");
     if (!m_dirty || m_eof || m_recno == 0) return kOk;
+    if (const int rc = needWritable("Record write"); rc != kOk) return rc;
     const bool shared = !exclusive();
     // Memos reach the file before the record that refers to them (exclusive opens buffer them).
     if (m_dbt) {
@@ -401,6 +422,7 @@ int DbfTable::recall() {
 
 int DbfTable::appendBlank() {
     int rc = commit();
+    if (rc == kOk) rc = needWritable("Append");
     if (rc != kOk) return rc;
     // The new record has no keys until its first write: the mark covers it from here.
     if ((rc = beginUpdate()) != kOk) return rc;

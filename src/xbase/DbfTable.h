@@ -29,6 +29,7 @@ public:
 
     const std::string& name() const override { return m_name; }
     bool exclusive() const override;
+    bool readOnly() const override { return m_readOnly; }
     int close() override;
 
     const std::vector<Tag*>& tags() const override { return m_tagList; }
@@ -113,6 +114,8 @@ private:
     int skipRecordOrder(long count);
     int skipTagOrder(long count);
     int needExclusive(const char* what);
+    // kErrReadOnly naming what was refused when the table's files may only be read, else kOk.
+    int needWritable(const std::string& what) const;
     // Copies the records that keep() accepts into a new DBF (and, with compactMemo, their memos into
     // a new DBT), then puts the new files in place of the old ones and reopens them. With withTags
     // the open tags are built from the copied records before the swap and installed after it.
@@ -151,6 +154,7 @@ private:
     bool m_new = false;           // appended; its keys are not in the tags yet
     bool m_cursorValid = false;   // the selected tag's cursor stands on the current record
     bool m_modified = false;      // something was written: finish the header at close
+    bool m_readOnly = false;      // the table's files may only be read
     bool m_unread = false;        // m_recno is current but m_rec and m_orig do not hold it yet
     bool m_updateBroken = false;  // a change failed part-way: the update mark stays for the next open
     bool m_unsynced = false;      // written since the last durable flush

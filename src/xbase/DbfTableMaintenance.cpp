@@ -69,7 +69,8 @@ private:
 
 // A tag's new tree, written into a scratch file before the table's files are swapped.
 struct StagedTag {
-    std::string path;
+    std::string target;  // the index it replaces
+    std::string path;    // empty until created
     ntx::Header header;
     uint32_t root = 0;
     uint64_t end = 0;
@@ -160,6 +161,7 @@ void DbfTable::removeLeftovers() {
 }
 
 int DbfTable::needExclusive(const char* what) {
+    if (const int rc = needWritable(what); rc != kOk) return rc;
     if (exclusive()) return kOk;
     return fail(kErrNotExclusive, std::string(what) + " needs the table opened exclusively");
 }
@@ -172,8 +174,8 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
     const std::string groupPath = fs.resolve(m_dbfPath.substr(0, m_dbfPath.size() - 4) + ".cgp");
     const bool marked = (withTags && (!m_tags.empty() || fs.exists(groupPath))) || m_dbf->updateInterrupted();
     withTags = withTags && !m_tags.empty();
-    const std::string dbfTemp = m_dbfPath + ".tmp";
-    const std::string dbtTemp = m_memoPath + ".tmp";
+    std::string dbfTemp;
+    std::string dbtTemp;
     std::unique_ptr<DbfFile> newDbf;
     std::unique_ptr<DbtFile> newDbt;
     std::vector<StagedTag> staged;
@@ -181,30 +183,31 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
     if (withTags) {
         for (const TagSlot& t : m_tags) {
             StagedTag tag;
-            tag.path = t.index->fileName() + ".tmp";
+            tag.target = t.index->fileName();
             tag.header = ntx::headerFor(t.index->definition());
-            gather.addTag(fs, tag.path + ".run", *t.expr, tag.header.keySize, tag.header.descending);
+            gather.addTag(fs, tag.target + ".run", *t.expr, tag.header.keySize, tag.header.descending);
             staged.push_back(std::move(tag));
         }
     }
     auto removeStaged = [&] {
-        for (const StagedTag& t : staged) fs.remove(t.path);
+        for (const StagedTag& t : staged)
+            if (!t.path.empty()) fs.remove(t.path);
     };
     // Everything is written under temporary names first: a failure up to the swap leaves the old
     // table, its memos and its tags as they were.
     auto cleanUp = [&](const Status& s) {
         newDbf.reset();
         newDbt.reset();
-        fs.remove(dbfTemp);
-        if (compactMemo) fs.remove(dbtTemp);
+        if (!dbfTemp.empty()) fs.remove(dbfTemp);
+        if (!dbtTemp.empty()) fs.remove(dbtTemp);
         removeStaged();
         return fail(s);
     };
-    Status s = DbfFile::create(fs, dbfTemp, definitionsOf(m_dbf->fields()), Share::Exclusive, &newDbf);
+    Status s = DbfFile::create(fs, m_dbfPath, definitionsOf(m_dbf->fields()), Share::Exclusive, &newDbf, &dbfTemp);
     if (!s.ok()) return cleanUp(s);
     newDbf->setCounters(&m_ctx.counters);
     if (compactMemo) {
-        s = DbtFile::create(fs, dbtTemp, Share::Exclusive, &newDbt);
+        s = DbtFile::create(fs, m_memoPath, Share::Exclusive, &newDbt, &dbtTemp);
         if (!s.ok()) return cleanUp(s);
         newDbt->setCounters(&m_ctx.counters);
     }
@@ -249,9 +252,9 @@ int DbfTable::rewrite(const std::function<bool(uint32_t, const uint8_t*)>& keep,
     for (size_t i = 0; i < staged.size(); ++i) {
         StagedTag& t = staged[i];
         std::unique_ptr<File> file;
-        s = fs.create(t.path, Share::Exclusive, &file);
+        s = fs.createTemp(t.target, Share::Exclusive, &file, &t.path);
         if (s.ok()) {
-            const int rc = ntx::buildTree(fs, *file, t.path + ".run", t.header, gather.keys(i), &m_ctx.counters,
+            const int rc = ntx::buildTree(fs, *file, t.target + ".run", t.header, gather.keys(i), &m_ctx.counters,
                                           &t.root, &t.end, &s);
             if (rc < 0 && s.ok()) s = makeStatus(rc, t.path, "Cannot build the index");
         }

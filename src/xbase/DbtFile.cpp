@@ -3,8 +3,8 @@
 //   20-21 kept zero; the rest of block 0 is zero.
 // - Memos are always appended, never overwritten: memo first, then the record pointing at it, so the
 //   old text stays valid until the record is written. Dead blocks are reclaimed by compressMemo.
-// - The new memo goes to max(next-free, end of file rounded up to a block), so a damaged next-free
-//   value can never make us overwrite another memo.
+// - The new memo goes to the end of the file rounded up to a block: a next-free value inside the
+//   file would overwrite another memo, one past its end would grow the file by whatever it says.
 // - A memo ends with two 0x1A; reading stops at the first one. Text containing 0x1A is refused.
 // - Block 0 is the header, so a reference to block 0 means "no memo".
 // - A memo longer than 16 MB without an end marker is treated as damage.
@@ -51,12 +51,14 @@ bool parseMemoRef(std::string_view text, uint32_t* block) {
     return true;
 }
 
-Status DbtFile::create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out) {
+Status DbtFile::create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out,
+                       std::string* tempPath) {
     std::unique_ptr<DbtFile> dbt(new DbtFile);
     dbt->m_path = path;
     dbt->m_exclusive = share == Share::Exclusive;
-    Status s = fs.create(path, share, &dbt->m_file);
+    Status s = tempPath ? fs.createTemp(path, share, &dbt->m_file, tempPath) : fs.create(path, share, &dbt->m_file);
     if (!s.ok()) return s;
+    if (tempPath) dbt->m_path = *tempPath;
     std::vector<uint8_t> hdr(kBlockSize, 0);
     putU32(hdr.data() + kOffNextFree, 1);
     hdr[kOffVersion] = kVersion;
@@ -66,11 +68,12 @@ Status DbtFile::create(FileSystem& fs, const std::string& path, Share share, std
     return Status::Ok();
 }
 
-Status DbtFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out) {
+Status DbtFile::open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out,
+                     bool readOnly) {
     std::unique_ptr<DbtFile> dbt(new DbtFile);
     dbt->m_path = path;
     dbt->m_exclusive = share == Share::Exclusive;
-    Status s = fs.open(path, share, false, &dbt->m_file);
+    Status s = fs.open(path, share, readOnly, &dbt->m_file);
     if (!s.ok()) return s;
     uint64_t size = 0;
     s = dbt->m_file->size(&size);
@@ -181,8 +184,9 @@ Status DbtFile::appendLocked(std::string_view text, uint32_t* block) {
         uint64_t size = 0;
         s = m_file->size(&size);
         if (!s.ok()) return s;
-        const uint64_t byEnd = (size + kBlockSize - 1) / kBlockSize;
-        at = std::max<uint64_t>({getU32(hdr), byEnd, 1});
+        // The next-free pointer is not trusted either way (see the notes above): the end of the
+        // file is where the last memo ends.
+        at = std::max<uint64_t>((size + kBlockSize - 1) / kBlockSize, 1);
     }
     const uint64_t blocks = (text.size() + 2 + kBlockSize - 1) / kBlockSize;
     if ((at + blocks) * kBlockSize >= kMaxDataFileSize)

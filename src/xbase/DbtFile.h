@@ -14,8 +14,11 @@ class DbtFile {
 public:
     static constexpr uint32_t kBlockSize = 512;
 
-    static Status open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out);
-    static Status create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out);
+    static Status open(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out,
+                       bool readOnly = false);
+    // With tempPath: a temporary file beside path, as DbfFile::create makes one.
+    static Status create(FileSystem& fs, const std::string& path, Share share, std::unique_ptr<DbtFile>* out,
+                         std::string* tempPath = nullptr);
 
     // Reads the memo starting at block, up to the first 0x1A (or the end of the file).
     Status read(uint32_t block, std::string* text);

@@ -114,6 +114,9 @@ public:
 
     virtual const std::string& name() const = 0;  // as passed to openTable
     virtual bool exclusive() const = 0;
+    // Its files may only be read (their mode, or a read-only mount): it was opened for reading, and
+    // every write is refused with kErrReadOnly.
+    virtual bool readOnly() const = 0;
 
     // Writes pending changes (record and index entries), closes the files and destroys the table.
     virtual int close() = 0;

@@ -19,6 +19,7 @@ struct FaultFileSystem::State {
     uint64_t budget = 0;
     uint64_t written = 0;
     bool readOnly = false;
+    bool readOnlyFiles = false;
 
     // Decides the fate of one write of n bytes.
     Status onWrite(const std::string& path, size_t n) {
@@ -88,6 +89,8 @@ void FaultFileSystem::diskFullAfter(uint64_t budget) {
 
 void FaultFileSystem::setReadOnly(bool on) { m_state->readOnly = on; }
 
+void FaultFileSystem::setReadOnlyFiles(bool on) { m_state->readOnlyFiles = on; }
+
 void FaultFileSystem::clearFaults() {
     const int writes = m_state->writes;
     *m_state = State{};
@@ -98,19 +101,36 @@ int FaultFileSystem::writesSeen() const { return m_state->writes; }
 int FaultFileSystem::readsSeen() const { return m_state->reads; }
 int FaultFileSystem::locksSeen() const { return m_state->locks; }
 
-Status FaultFileSystem::open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) {
-    std::unique_ptr<File> f;
-    Status s = m_base->open(path, share, readOnly, &f);
-    if (s.ok()) *out = std::make_unique<FaultFile>(std::move(f), m_state);
+namespace {
+
+Status wrapped(Status s, std::unique_ptr<File> f, const std::shared_ptr<FaultFileSystem::State>& state,
+               std::unique_ptr<File>* out) {
+    if (s.ok()) *out = std::make_unique<FaultFile>(std::move(f), state);
     return s;
 }
 
+}  // namespace
+
+Status FaultFileSystem::open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) {
+    if (m_state->readOnlyFiles && !readOnly) return makeStatus(kErrReadOnly, path, "Cannot open the file", EACCES);
+    std::unique_ptr<File> f;
+    Status s = m_base->open(path, share, readOnly, &f);
+    return wrapped(std::move(s), std::move(f), m_state, out);
+}
+
 Status FaultFileSystem::create(const std::string& path, Share share, std::unique_ptr<File>* out) {
-    if (m_state->readOnly) return makeStatus(kErrReadOnly, path, "Cannot create the file", EROFS);
+    if (m_state->readOnly || m_state->readOnlyFiles) return makeStatus(kErrReadOnly, path, "Cannot create the file", EROFS);
     std::unique_ptr<File> f;
     Status s = m_base->create(path, share, &f);
-    if (s.ok()) *out = std::make_unique<FaultFile>(std::move(f), m_state);
-    return s;
+    return wrapped(std::move(s), std::move(f), m_state, out);
+}
+
+Status FaultFileSystem::createNew(const std::string& path, const std::string& replaces, Share share,
+                                  std::unique_ptr<File>* out) {
+    if (m_state->readOnly || m_state->readOnlyFiles) return makeStatus(kErrReadOnly, path, "Cannot create the file", EROFS);
+    std::unique_ptr<File> f;
+    Status s = m_base->createNew(path, replaces, share, &f);
+    return wrapped(std::move(s), std::move(f), m_state, out);
 }
 
 bool FaultFileSystem::exists(const std::string& path) { return m_base->exists(path); }

@@ -1,5 +1,7 @@
 #include "xbase/FileSystem.h"
 
+#include <random>
+
 #include "xbase/AsciiCase.h"
 
 namespace xbase {
@@ -15,6 +17,48 @@ std::string FileSystem::resolve(const std::string& path) {
         if (equalsNoCase(name, base)) return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
     }
     return path;
+}
+
+namespace {
+
+constexpr char kTempSuffix[] = ".tmp";
+constexpr size_t kTempTagLength = 12;
+
+std::string nameOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Twelve letters and digits from the system's random source: a name nobody can guess in advance.
+std::string randomTag() {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+    std::string tag(kTempTagLength, ' ');
+    for (char& c : tag) c = kLetters[pick(source)];
+    return tag;
+}
+
+}  // namespace
+
+Status FileSystem::createTemp(const std::string& target, Share share, std::unique_ptr<File>* out,
+                              std::string* tempPath) {
+    Status s;
+    // A name already taken (by chance, or by a planted link) is simply not used.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *tempPath = target + "." + randomTag() + kTempSuffix;
+        s = createNew(*tempPath, target, share, out);
+        if (s.code != kErrExists) return s;
+    }
+    return s;
+}
+
+bool FileSystem::isTempName(const std::string& name, const std::string& targetName) {
+    const std::string base = nameOf(targetName);
+    const size_t suffix = sizeof kTempSuffix - 1;
+    if (name.size() != base.size() + 1 + kTempTagLength + suffix) return false;
+    if (!equalsNoCase(std::string_view(name).substr(0, base.size()), base) || name[base.size()] != '.') return false;
+    return name.compare(name.size() - suffix, suffix, kTempSuffix) == 0;
 }
 
 Status FileSystem::syncFiles(const std::vector<File*>& files) {

@@ -47,8 +47,23 @@ public:
     // Opens an existing file for reading and writing (readOnly: reading only) and takes the share
     // lock; kErrShare when another description holds a conflicting share lock.
     virtual Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) = 0;
-    // Creates or truncates a file; the truncation happens only after the share lock is held.
+    // Creates or truncates a file at its final name; the truncation happens only after the share lock
+    // is held. A symbolic link or anything but a regular file at the name is refused, never followed.
+    // A new file's mode is that of createNew().
     virtual Status create(const std::string& path, Share share, std::unique_ptr<File>* out) = 0;
+    // Creates path, which must not exist yet: kErrExists when anything is there, a symbolic link
+    // included (never followed). The mode keeps customers' data from other users: owner-only (0600),
+    // unless the directory is shared by a group (setgid, or replaces or another of its files is
+    // group-writable); then the file takes the mode and group of replaces (the file it will take the
+    // place of; may not exist) or of that group-writable file.
+    virtual Status createNew(const std::string& path, const std::string& replaces, Share share,
+                             std::unique_ptr<File>* out) = 0;
+    // Every file the engine writes before renaming it (a rebuilt table, memo, index or group file,
+    // a sort run) is made here: createNew() on an unpredictable name beside target, so nobody can
+    // plant a link at it in advance. *tempPath receives the name.
+    Status createTemp(const std::string& target, Share share, std::unique_ptr<File>* out, std::string* tempPath);
+    // Whether name (a file name without its directory) is one createTemp() makes for target's name.
+    static bool isTempName(const std::string& name, const std::string& targetName);
     virtual bool exists(const std::string& path) = 0;
     virtual Status remove(const std::string& path) = 0;
     virtual Status rename(const std::string& from, const std::string& to) = 0;
@@ -100,6 +115,9 @@ public:
     void diskFullAfter(uint64_t budget);
     // Every write fails with kErrReadOnly.
     void setReadOnly(bool on);
+    // Files may be opened for reading only, as the files of a user who may only read them: an open
+    // for writing and every create fail with kErrReadOnly.
+    void setReadOnlyFiles(bool on);
     void clearFaults();
     int writesSeen() const;
     int readsSeen() const;  // read calls of every file opened through this wrapper
@@ -107,6 +125,8 @@ public:
 
     Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override;
     Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override;
+    Status createNew(const std::string& path, const std::string& replaces, Share share,
+                     std::unique_ptr<File>* out) override;
     bool exists(const std::string& path) override;
     Status remove(const std::string& path) override;
     Status rename(const std::string& from, const std::string& to) override;

@@ -2,6 +2,8 @@
 // file over 64 KB or holding control bytes is treated as damaged rather than read.
 #include "xbase/GroupFile.h"
 
+#include "xbase/AsciiCase.h"
+
 namespace xbase {
 
 namespace {
@@ -42,6 +44,11 @@ Status readGroupFile(FileSystem& fs, const std::string& path, std::vector<std::s
             if (static_cast<unsigned char>(c) < 0x20)
                 return makeStatus(kErrCorruptGroup, path, "Damaged index group file (control characters)");
         }
+        // One file twice would be two tags writing the same pages.
+        for (const std::string& listed : *files) {
+            if (equalsNoCase(listed, line))
+                return makeStatus(kErrCorruptGroup, path, "Damaged index group file (" + line + " listed twice)");
+        }
         files->push_back(line);
     }
     return Status::Ok();
@@ -50,9 +57,9 @@ Status readGroupFile(FileSystem& fs, const std::string& path, std::vector<std::s
 Status writeGroupFile(FileSystem& fs, const std::string& path, const std::vector<std::string>& files) {
     std::string text;
     for (const std::string& name : files) text += name + "\n";
-    const std::string temp = path + ".tmp";
+    std::string temp;
     std::unique_ptr<File> f;
-    Status s = fs.create(temp, Share::Exclusive, &f);
+    Status s = fs.createTemp(path, Share::Exclusive, &f, &temp);
     if (!s.ok()) return s;
     s = f->write(0, text.data(), text.size());
     if (s.ok()) s = f->sync();

@@ -383,6 +383,13 @@ private:
 
 int KeyExpr::compile(std::string_view expr, const std::vector<FieldLayout>& fields, std::unique_ptr<KeyExpr>* out,
                      std::string* error) {
+    // An index header refuses an expression starting below 0x20 (other engines do too), and a NUL
+    // would cut it short there: one the header could not hold is refused here, where it is made.
+    for (const char c : expr) {
+        if (static_cast<unsigned char>(c) >= 0x20) continue;
+        if (error) *error = "Key expression \"" + std::string(expr) + "\": holds a control character";
+        return kErrExpression;
+    }
     std::string why;
     Parser parser(expr, fields);
     NodePtr root = parser.parse(&why);

@@ -197,6 +197,15 @@ public:
         return s;
     }
 
+    Status createNew(const std::string& path, const std::string& /*replaces*/, Share share,
+                     std::unique_ptr<File>* out) override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        auto& node = m_files[normalize(path)];
+        if (node) return makeStatus(kErrExists, path, "Cannot create the file", EEXIST);
+        node = std::make_shared<Node>();
+        return attach(node, path, share, false, out);
+    }
+
     bool exists(const std::string& path) override {
         std::lock_guard<std::mutex> g(*m_mu);
         return m_files.count(normalize(path)) != 0;

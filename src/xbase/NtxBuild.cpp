@@ -179,8 +179,7 @@ bool Sorter::runAfter(size_t a, size_t b) const {
 int Sorter::spill(Status* status) {
     sortBuffer();
     auto run = std::make_unique<Run>();
-    run->path = m_prefix + std::to_string(m_runs.size());
-    Status st = m_fs.create(run->path, Share::Exclusive, &run->file);
+    Status st = m_fs.createTemp(m_prefix + std::to_string(m_runs.size()), Share::Exclusive, &run->file, &run->path);
     if (!st.ok()) {
         *status = st;
         return st.code;

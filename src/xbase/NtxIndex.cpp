@@ -101,6 +101,7 @@ private:
     int lowerBound(std::string_view target, bool prefix);
     int stepForward();
     int stepBackward();
+    int entered(int direction, size_t pages);
     int findEntry(std::string_view key, uint32_t recno, bool* found);
     int locateInternal(std::string_view key, uint32_t recno);
     int refreshCursor();
@@ -132,6 +133,9 @@ private:
     uint32_t m_recno = 0;
     bool m_stale = false;    // the path must be rebuilt from m_key/m_recno before moving
     bool m_between = false;  // the cursor's entry vanished: the path stands on the entry after it
+    // Pages the cursor entered by stepping in one direction since it was last placed from the root.
+    uint64_t m_entered = 0;
+    int m_walkDirection = 0;
 
     // Exclusive opens: new keys not yet in the tree (keyLength bytes each) and their records.
     bool m_reshaped = false;  // the last insert split or spread a page
@@ -215,6 +219,7 @@ std::string NtxFile::fitKey(std::string_view key) const {
 
 template <class Choose>
 int NtxFile::descendFrom(uint32_t off, Choose choose) {
+    if (m_path.empty()) m_entered = 0;  // placed anew: a new walk starts here
     for (;;) {
         if (m_path.size() >= kMaxDepth) return corrupt("tree deeper than " + std::to_string(kMaxDepth) + " levels");
         PagePtr p;
@@ -292,7 +297,9 @@ int NtxFile::stepForward() {
     int rc = 0;
     if (!top.page->leaf()) {
         ++top.slot;
+        const size_t before = m_path.size();
         rc = descendLeftmost(top.page->child(top.slot));
+        if (rc == 0) rc = entered(1, m_path.size() - before);
     } else {
         ++top.slot;
     }
@@ -308,7 +315,9 @@ int NtxFile::stepBackward() {
     Step& top = m_path.back();
     int rc = 0;
     if (!top.page->leaf()) {
+        const size_t before = m_path.size();
         rc = descendRightmost(top.page->child(top.slot));
+        if (rc == 0) rc = entered(-1, m_path.size() - before);
     } else {
         --top.slot;
     }
@@ -317,6 +326,19 @@ int NtxFile::stepBackward() {
     rc = settleBackward();
     if (rc == 0 && ntx::compareKeys(m_key, m_before, geo().descending) > 0) return corrupt("keys out of order");
     return rc;
+}
+
+// A walk in one direction enters each page of a sound tree at most once. Branch pages that share
+// children (equal keys pass the order check) would make it enter them again and again, for hours on
+// a crafted file of a few pages: more entries than the file has pages is that damage.
+int NtxFile::entered(int direction, size_t pages) {
+    if (direction != m_walkDirection) {  // turning back re-enters pages legitimately
+        m_walkDirection = direction;
+        m_entered = 0;
+    }
+    m_entered += pages;
+    if (m_entered > m_pager.fileSize() / ntx::kPageSize) return corrupt("branch pages share their pages");
+    return 0;
 }
 
 int NtxFile::findEntry(std::string_view key, uint32_t recno, bool* found) {
@@ -997,9 +1019,9 @@ int NtxIndex::create(FileSystem& fs, const std::string& path, const NtxDefinitio
     if (rc < 0) return rc;
     ntx::Header h = ntx::headerFor(def);
 
-    const std::string temp = path + ".tmp";
+    std::string temp;
     std::unique_ptr<File> file;
-    *st = fs.create(temp, Share::Exclusive, &file);
+    *st = fs.createTemp(path, Share::Exclusive, &file, &temp);
     if (!st->ok()) return st->code;
     auto abandon = [&](int code) {
         file.reset();

@@ -231,35 +231,114 @@ Status takeShare(int fd, Share share, const std::string& path) {
     return Status::Ok();
 }
 
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The mode and group a new file takes (see FileSystem::createNew). gid -1: the owner's own.
+struct NewFileMode {
+    mode_t mode = S_IRUSR | S_IWUSR;
+    gid_t group = gid_t(-1);
+};
+
+NewFileMode newFileMode(const std::string& replaces) {
+    NewFileMode m;
+    const std::string dir = directoryOf(replaces);
+    struct stat st {};
+    if (!replaces.empty() && ::stat(replaces.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        struct stat d {};
+        const bool setgid = ::stat(dir.c_str(), &d) == 0 && (d.st_mode & S_ISGID);
+        if (setgid || (st.st_mode & S_IWGRP)) {
+            m.mode = st.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
+            m.group = st.st_gid;
+        }
+        return m;
+    }
+    // A new name: the first group-writable file of the directory tells that it is shared.
+    DIR* h = ::opendir(dir.c_str());
+    if (!h) return m;
+    while (struct dirent* e = ::readdir(h)) {
+        if (::fstatat(::dirfd(h), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            (st.st_mode & S_IWGRP)) {
+            m.mode = st.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
+            m.group = st.st_gid;
+            break;
+        }
+    }
+    ::closedir(h);
+    struct stat d {};
+    if (m.group == gid_t(-1) && ::stat(dir.c_str(), &d) == 0 && (d.st_mode & S_ISGID))
+        m.mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP;  // the directory gives the group
+    return m;
+}
+
+// A descriptor of something that is not a regular file (a named pipe, a device, a directory named
+// like a table) is refused: reading it could wait for ever or mean nothing.
+Status requireRegular(int fd, const std::string& path, int code, const char* what) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return makeStatus(code, path, what, err);
+    }
+    if (S_ISREG(st.st_mode)) return Status::Ok();
+    ::close(fd);
+    return makeStatus(code, path, std::string(what) + " (not a regular file)");
+}
+
+Status openError(int code, const std::string& path, const char* what, int err) {
+    if (err == EROFS || err == EACCES) return makeStatus(kErrReadOnly, path, what, err);
+    if (err == ELOOP) return makeStatus(code, path, std::string(what) + " (a symbolic link)", err);
+    if (err == EISDIR) return makeStatus(code, path, std::string(what) + " (not a regular file)", err);
+    if (err == EEXIST) return makeStatus(kErrExists, path, what, err);
+    return makeStatus(code, path, what, err);
+}
+
 class PosixFileSystem : public FileSystem {
 public:
+    // O_NONBLOCK keeps the open of a named pipe from waiting for a writer; it is refused right after.
     Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override {
-        const int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-        if (fd < 0) {
-            const int err = errno;
-            return makeStatus(err == EROFS || err == EACCES ? kErrReadOnly : kErrOpen, path, "Cannot open the file",
-                              err);
-        }
-        Status s = takeShare(fd, share, path);
+        const int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) return openError(kErrOpen, path, "Cannot open the file", errno);
+        Status s = requireRegular(fd, path, kErrOpen, "Cannot open the file");
+        if (s.ok()) s = takeShare(fd, share, path);
         if (!s.ok()) return s;
         *out = std::make_unique<PosixFile>(fd, path);
         return Status::Ok();
     }
 
     Status create(const std::string& path, Share share, std::unique_ptr<File>* out) override {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            const int err = errno;
-            return makeStatus(err == EROFS || err == EACCES ? kErrReadOnly : kErrCreate, path,
-                              "Cannot create the file", err);
-        }
-        Status s = takeShare(fd, share, path);
+        Status s = createNew(path, path, share, out);
+        if (s.code != kErrExists) return s;
+        // An existing file is truncated in place (it keeps its mode), once its share lock is held.
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) return openError(kErrCreate, path, "Cannot create the file", errno);
+        s = requireRegular(fd, path, kErrCreate, "Cannot create the file");
+        if (s.ok()) s = takeShare(fd, share, path);
         if (!s.ok()) return s;
         if (::ftruncate(fd, 0) != 0) {
             const int err = errno;
             ::close(fd);
             return makeStatus(writeErrorCode(err), path, "Cannot create the file", err);
         }
+        *out = std::make_unique<PosixFile>(fd, path);
+        return Status::Ok();
+    }
+
+    Status createNew(const std::string& path, const std::string& replaces, Share share,
+                     std::unique_ptr<File>* out) override {
+        NewFileMode m = newFileMode(replaces);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (fd < 0) return openError(kErrCreate, path, "Cannot create the file", errno);
+        // Set after the open, so the umask cannot take the group's bits away. A group this user is
+        // not in cannot be given: the file then stays with the owner's group, which gets no access.
+        if (m.group != gid_t(-1) && ::fchown(fd, uid_t(-1), m.group) != 0) m.mode &= ~mode_t(S_IRWXG);
+        // Where modes cannot be set (a FAT backup disk) the file keeps the owner-only mode of its open.
+        if (m.mode != (S_IRUSR | S_IWUSR)) (void)::fchmod(fd, m.mode);
+        Status s = takeShare(fd, share, path);
+        if (!s.ok()) return s;
         *out = std::make_unique<PosixFile>(fd, path);
         return Status::Ok();
     }

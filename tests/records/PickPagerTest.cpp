@@ -233,6 +233,7 @@ public:
 
     const std::string& name() const override { return m_name; }
     bool exclusive() const override { return false; }
+    bool readOnly() const override { return false; }
     int close() override { return 0; }
     const std::vector<xbase::Tag*>& tags() const override { return m_tags; }
     xbase::Tag* findTag(std::string_view) const override { return nullptr; }
