@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "base/Dialogs.h"
@@ -62,92 +63,91 @@ QString engineDetail(const xbase::Context& context, int code) {
 }
 
 // One record of an old table. Each field is found by its name and read by its type class (character,
-// numeric, date, logical, memo), whatever its width; a field the old table lacks reads empty.
+// numeric, date, logical, memo) into the kind of member it goes to, whatever its width; a field the
+// old table lacks reads empty.
 class OldRecord {
 public:
     explicit OldRecord(const xbase::Table* table) : m_table(table) {}
 
-    QString text(const char* name) const {
+    void read(const char* name, QString* value) const {
         const xbase::Field* f = m_table->field(name);
-        if (!f) return {};
-        return FromTableText(f->type() == 'M' ? f->memoText() : f->text());
+        *value = f ? FromTableText(f->type() == 'M' ? f->memoText() : f->text()) : QString();
     }
-    long whole(const char* name) const {
+    void read(const char* name, long* value) const {
         const xbase::Field* f = m_table->field(name);
-        if (!f) return 0;
-        return f->type() == 'N' ? f->asLong() : text(name).trimmed().toLong();
+        *value = !f ? 0 : f->type() == 'N' ? f->asLong() : text(name).trimmed().toLong();
     }
-    base::Decimal amount(const char* name) const {
-        base::Decimal value;
+    void read(const char* name, int* value) const {
+        long whole = 0;
+        read(name, &whole);
+        *value = int(whole);
+    }
+    void read(const char* name, base::Decimal* value) const {
+        *value = base::Decimal();
         const xbase::Field* f = m_table->field(name);
         if (f && (f->type() == 'N' || f->type() == 'F' || f->type() == 'C'))
-            base::Decimal::parse(text(name).trimmed(), QLatin1Char('.'), &value);
-        return value;
+            base::Decimal::parse(text(name).trimmed(), QLatin1Char('.'), value);
     }
-    bool flag(const char* name) const {
+    void read(const char* name, bool* value) const {
         const xbase::Field* f = m_table->field(name);
-        if (!f) return false;
-        if (f->type() == 'L') return f->isTrue();
         const QString t = text(name).trimmed().toUpper();
-        return t.startsWith(QLatin1Char('T')) || t.startsWith(QLatin1Char('Y'));
+        *value = f && (f->type() == 'L' ? f->isTrue() : t.startsWith(QLatin1Char('T')) || t.startsWith(QLatin1Char('Y')));
     }
-    // A date field or date text ("yyyymmdd"); one that does not convert is no date (0).
-    double day(const char* name) const {
+    // The only day member read is a date: a date field or date text ("yyyymmdd"); one that does not
+    // convert is no date (0).
+    void read(const char* name, double* value) const {
         const xbase::Field* f = m_table->field(name);
-        return f && (f->type() == 'D' || f->type() == 'C') ? base::KeyToDate(text(name)) : 0.0;
+        *value = f && (f->type() == 'D' || f->type() == 'C') ? base::KeyToDate(text(name)) : 0.0;
     }
 
 private:
+    QString text(const char* name) const {
+        QString value;
+        read(name, &value);
+        return value;
+    }
     const xbase::Table* m_table;
 };
 
-// The old fields read into each new buffer; the fields the old layouts lack keep the buffer's
-// defaults (empty texts, 0, false).
+// The old fields read into each new buffer, by the old names; the fields the old layouts lack keep
+// the buffer's defaults (empty texts, 0, false).
+template <class B>
+void readOld(const OldRecord& old, const std::vector<Binding<B>>& fields, B* buffer) {
+    for (const Binding<B>& f : fields) std::visit([&](auto member) { old.read(f.field, &(buffer->*member)); }, f.member);
+}
+
 void readProduct(const OldRecord& old, ProdBuffer* p) {
-    p->PrID = old.text("Prid");
-    p->RCode = old.text("RCode");
-    p->PDesc = old.text("PDesc");
-    p->UPrice = old.amount("UPrice");
-    p->LTax1 = old.flag("LTax1");
-    p->LTax2 = old.flag("LTax2");
-    p->IComm = old.text("IComm");
-    p->PMemo = old.text("PMemo");
+    using B = ProdBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"Prid", &B::PrID},   {"RCode", &B::RCode}, {"PDesc", &B::PDesc}, {"UPrice", &B::UPrice},
+        {"LTax1", &B::LTax1}, {"LTax2", &B::LTax2}, {"IComm", &B::IComm}, {"PMemo", &B::PMemo}};
+    readOld(old, fields, p);
 }
 
 void readCustomer(const OldRecord& old, CustBuffer* c) {
-    c->cuno = old.whole("CuNo");
-    c->ngroup = int(old.whole("NGroup"));
-    c->title = old.text("Title");
-    c->first = old.text("First");
-    c->last = old.text("Last");
-    c->addr1 = old.text("Addr1");
-    c->addr2 = old.text("Addr2");
-    c->addr3 = old.text("Addr3");
-    c->addr4 = old.text("Addr4");
-    c->zip = old.text("Zip");
-    c->comments = old.text("Comments");
-    c->note = old.text("Note");
+    using B = CustBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"CuNo", &B::cuno},   {"NGroup", &B::ngroup}, {"Title", &B::title}, {"First", &B::first},
+        {"Last", &B::last},   {"Addr1", &B::addr1},   {"Addr2", &B::addr2}, {"Addr3", &B::addr3},
+        {"Addr4", &B::addr4}, {"Zip", &B::zip},       {"Comments", &B::comments}, {"Note", &B::note}};
+    readOld(old, fields, c);
 }
 
 void readInvoice(const OldRecord& old, InvBuffer* i) {
-    i->IvNo = old.whole("IvNo");
-    i->CuNo = old.whole("CuNo");
-    i->IDate = old.day("IDate");
-    i->IMemo = old.text("IMemo");
-    i->REM = old.text("REM").trimmed();
-    i->Ship = old.amount("Ship");
-    i->Tax = old.amount("Tax");
-    i->Due = old.amount("Due");
+    using B = InvBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"IvNo", &B::IvNo},   {"CuNo", &B::CuNo}, {"IDate", &B::IDate}, {"IMemo", &B::IMemo},
+        {"REM", &B::REM},     {"Ship", &B::Ship}, {"Tax", &B::Tax},     {"Due", &B::Due}};
+    readOld(old, fields, i);
+    i->REM = i->REM.trimmed();  // the remarks lose their outer blanks
 }
 
 void readItem(const OldRecord& old, ItmBuffer* i) {
-    i->IvNo = old.whole("IvNo");
-    i->PrID = old.text("Prid");
-    i->IComm = old.text("IComm");
-    i->Qty = old.amount("Qty");
-    i->UPR = old.amount("UPR");
-    i->LTax1 = old.flag("LTax1");
-    i->LTax2 = old.flag("LTax2");
+    using B = ItmBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"IvNo", &B::IvNo},   {"Prid", &B::PrID},   {"IComm", &B::IComm}, {"Qty", &B::Qty},
+        {"UPR", &B::UPR},     {"LTax1", &B::LTax1}, {"LTax2", &B::LTax2}};
+    readOld(old, fields, i);
 }
 
 // The engine's upper-casing of key text: ASCII letters only.

@@ -2,6 +2,7 @@
 // Exit codes: 0 written; 1 the data directory lacks a table or the file cannot be written; 2 bad usage
 // (no -o, no groups, a group number that is not in the group table).
 #include "MailMergeTool.h"
+#include "ToolCommon.h"
 
 #include <QDir>
 
@@ -73,14 +74,7 @@ int MailMergeMain(const QStringList& args) {
     QString problem;
     if (!parse(args, &r, &problem)) return usage(problem);
     r.output = QDir::current().absoluteFilePath(r.output);
-    if (!QDir::setCurrent(r.dir)) {
-        say(QStringLiteral("no data directory ") + r.dir);
-        return kDataFault;
-    }
-    if (const QString missing = store::MissingDataFile(); !missing.isEmpty()) {
-        say(QStringLiteral("the data directory %1 lacks %2").arg(QDir::currentPath(), missing));
-        return kDataFault;
-    }
+    if (!EnterDataDirectory(r.dir)) return kDataFault;
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-report: "));
     base::setDialogs(&dialogs);
     store::SetProgramExitHook([] { std::exit(kDataFault); });

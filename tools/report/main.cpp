@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "MailMergeTool.h"
+#include "ToolCommon.h"
 #include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
@@ -161,14 +162,7 @@ int main(int argc, char** argv) {
     ToolDialogs dialogs;
     base::setDialogs(&dialogs);
     if (!r.output.isEmpty()) r.output = QDir::current().absoluteFilePath(r.output);
-    if (!QDir::setCurrent(r.dir)) {
-        say(QStringLiteral("no data directory ") + r.dir);
-        return kDataFault;
-    }
-    if (const QString missing = store::MissingDataFile(); !missing.isEmpty()) {
-        say(QStringLiteral("the data directory %1 lacks %2").arg(QDir::currentPath(), missing));
-        return kDataFault;
-    }
+    if (!EnterDataDirectory(r.dir)) return kDataFault;
     // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
