@@ -32,8 +32,8 @@ QString chooseFile() {
 
 void MailMergeCommand() {
     if (!store::OpenCust() || !store::OpenGroups()) return;  // the program is ending
-    ui::ShowForm<reports::TMultGroup>();
-    const QList<int> groups = reports::SelectedGroups;
+    const bool shown = ui::ShowForm<reports::TMultGroup>();
+    const QList<int> groups = shown ? reports::SelectedGroups : QList<int>();
     const QString file = groups.isEmpty() ? QString() : chooseFile();
     if (!file.isEmpty()) {
         const MailMergeResult result = WriteMailMerge(file, groups);

@@ -69,6 +69,11 @@ int unknownGroup(const QList<int>& groups) {
 
 }  // namespace
 
+bool IsMailMerge(const QStringList& args) {
+    const qsizetype command = args.value(1) == QLatin1String("-C") ? 3 : 1;
+    return args.value(command) == QLatin1String("mail-merge");
+}
+
 int MailMergeMain(const QStringList& args) {
     MergeRequest r;
     QString problem;

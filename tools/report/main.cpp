@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     // Fonts and the PDF page need a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (app.arguments().contains(QStringLiteral("mail-merge"))) return MailMergeMain(app.arguments());
+    if (IsMailMerge(app.arguments())) return MailMergeMain(app.arguments());
     Request r;
     QString problem;
     if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
