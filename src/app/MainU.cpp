@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/AboutU.h"
+#include "app/MailMergeU.h"
 #include "app/ArtU.h"
 #include "app/Forms.h"
 #include "app/Preferences.h"
@@ -31,6 +32,7 @@
 #include "records/StationaryU.h"
 #include "reports/ReportCommandsU.h"
 #include "store/DbUtil.h"
+#include "store/Upgrade.h"
 #include "ui/DriveDirU.h"
 #include "ui/HelpU.h"
 
@@ -48,6 +50,10 @@ const QString kBackupChooserCaption = QStringLiteral("Choose Backup Drive & Dire
 const QString kBackupOkCaption = QStringLiteral("Backup");
 const QString kRestoreChooserCaption = QStringLiteral("Choose Drive & Directory Containing BACKUP");
 const QString kRestoreOkCaption = QStringLiteral("Restore");
+const QString kUpgradeChooserCaption = QStringLiteral("Choose Drive & Directory Containing Old Velkin Data");
+const QString kUpgradeOkCaption = QStringLiteral("Upgrade");
+// The upgrade of old data has no button or menu item: administrators reach it with this key.
+constexpr QKeyCombination kUpgradeKey = Qt::CTRL | Qt::SHIFT | Qt::Key_U;
 
 // The commands whose feature this version does not have yet: disabled, with a hint that says so. A
 // feature that arrives takes its own commands off the list; a pop-up button stays disabled while
@@ -57,7 +63,6 @@ const char* const kNotInThisVersion[] = {
     "BalanceDueStatement1", "CustomerGroups1", "BtnLabForms",
     "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
     "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
-    "BtnMMerge",  // mail-merge export
 };
 const QString kNotAvailable = QStringLiteral("Not available in this version");
 
@@ -212,6 +217,9 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this,
             [this] { ui::ShowHelp(kPageHelpContexts[qBound(0, PageControl1->currentIndex(), 4)]); });
+    auto* upgradeKey = new QShortcut(QKeySequence(kUpgradeKey), this);
+    upgradeKey->setObjectName(QStringLiteral("UpgradeKey"));
+    connect(upgradeKey, &QShortcut::activated, this, &TMain::BtnUpgradeClick);
 
     connect(qApp, &QApplication::focusChanged, this, &TMain::focusChanged);
     base::setStatusSink(this);
@@ -298,6 +306,7 @@ QWidget* TMain::buildReportsPage() {
     connect(BtnRSales, &QToolButton::clicked, this, &TMain::BtnRSalesClick);
     connect(BtnRLabels, &QToolButton::clicked, this, &TMain::BtnRLabelsClick);
     connect(BtnInvRpts, &QToolButton::clicked, this, &TMain::BtnInvRptsClick);
+    connect(BtnMMerge, &QToolButton::clicked, this, &TMain::BtnMMergeClick);
     layoutPage(page, {BtnRInv, BtnRProf, BtnRSales, BtnRLabels, BtnMMerge, BtnInvRpts}, helpButton(2));
     return page;
 }
@@ -632,6 +641,7 @@ void TMain::BtnRProfClick() { showPopup(PopupMenu4); }
 void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }
 void TMain::BtnRLabelsClick() { showPopup(PopupMenu5); }
 void TMain::BtnInvRptsClick() { showPopup(PopupMenu3); }
+void TMain::BtnMMergeClick() { MailMergeCommand(); }
 
 // ---------------------------------------------------------------- file maintenance
 
@@ -647,6 +657,15 @@ void TMain::BtnRestoreClick() {
     const QString chosen = ui::ChooseDirectory(kRestoreChooserCaption, kRestoreOkCaption);
     repaint();
     store::RestoreCommand(chosen, current);
+}
+
+void TMain::BtnUpgradeClick() {
+    const QString current = QDir::currentPath();
+    const QString chosen = ui::ChooseDirectory(kUpgradeChooserCaption, kUpgradeOkCaption,
+                                               store::UpgradeStartDirectory(QDir::homePath()));
+    QDir::setCurrent(current);
+    repaint();
+    store::UpgradeCommand(chosen);
 }
 
 void TMain::BtnIndexClick() { store::ReindexCommand(); }

@@ -172,6 +172,7 @@ public slots:
     void BtnRSalesClick();
     void BtnRLabelsClick();
     void BtnInvRptsClick();
+    void BtnMMergeClick();
     void BtnFontClick();
     void BtnPSetupClick();
     void GroupBox1Exit();
@@ -181,6 +182,7 @@ public slots:
     void BtnIndexClick();
     void BtnPackClick();
     void BtnEraseClick();
+    void BtnUpgradeClick();  // reached by a key of its own (Ctrl+Shift+U), no button or menu item
     void Exit1Click();
     void AboutCorvane1Click();
     void HelpContents1Click();

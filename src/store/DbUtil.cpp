@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <fcntl.h>
@@ -188,6 +189,30 @@ bool RebuildIndexes(bool quick) {
     }
     if (!quick) base::ShowStatus(QString());
     return all;
+}
+
+int RebuildIndexesIn(xbase::Context& context, const std::vector<TableKey>& tables, TableKey* failed) {
+    base::ShowStatus(kRebuilding);
+    base::ShowProgress(5);
+    int rc = 0;
+    for (const RebuildStep& step : kRebuildSteps) {
+        if (rc == 0 && std::find(tables.begin(), tables.end(), step.table) != tables.end()) {
+            const TableEntry& table = Table(step.table);
+            context.errorCode();
+            xbase::Table* handle = context.openTable(table.name);
+            rc = handle ? handle->createIndex(table.name, TagDefs(table)) : std::min(context.lastStatus().code, int(xbase::kErrOpen));
+            if (handle) {
+                const int closed = handle->close();
+                if (rc >= 0 && closed < 0) rc = closed;
+            }
+            if (rc < 0) *failed = step.table;
+            rc = std::min(rc, 0);
+        }
+        if (rc == 0 && step.progressAfter > 0) base::ShowProgress(step.progressAfter);
+    }
+    if (rc == 0) base::ShowProgress(100);
+    base::ShowStatus(QString());
+    return rc;
 }
 
 WriteResult PackTable(TableKey key, bool compactMemo) {
@@ -381,6 +406,8 @@ FileOps SetFileOps(FileOps ops) {
     g_fileOps = std::move(ops);
     return previous;
 }
+
+const FileOps& CurrentFileOps() { return g_fileOps; }
 
 const QStringList& BackupFiles() {
     static const QStringList files = [] {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 #include "store/WriteResult.h"
 
@@ -18,6 +19,10 @@ namespace store {
 
 // Rebuilds the index groups. quick: only the tables with an index or group file missing, silently.
 bool RebuildIndexes(bool quick);
+// The full rebuild's status and progress, building only the index groups of the given tables, in the
+// directory of context (the upgrade builds its converted tables' indexes where it stages them). 0, or
+// the first failure's engine code with its detail in context.lastStatus() and *failed its table.
+int RebuildIndexesIn(xbase::Context& context, const std::vector<TableKey>& tables, TableKey* failed);
 // Packs every table (memo files of CUST5, INV5 and Prod5 compacted); clears PackPending when all were.
 bool PackAll();
 // Packs one table opened exclusively, closing it on every road.
@@ -67,5 +72,7 @@ struct FileOps {
 FileOps SystemFileOps();
 // Installs file operations and returns the previous ones.
 FileOps SetFileOps(FileOps ops);
+// The file operations in force.
+const FileOps& CurrentFileOps();
 
 }  // namespace store

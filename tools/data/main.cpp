@@ -1,5 +1,6 @@
 // corvane-data: writes a data directory with the delivered empty tables and, on request, a demo business.
 //   corvane-data [--demo] [--customers N] [--invoices N] [--seed N] [--force] DIR
+//   corvane-data --upgrade OLD_DIR DIR   (Upgrade.cpp)
 // --customers and --invoices imply --demo. An existing data directory is replaced only with --force.
 #include <QCoreApplication>
 #include <QDir>
@@ -7,14 +8,17 @@
 
 #include <cstdio>
 
+#include "Upgrade.h"
 #include "store/DataDir.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: corvane-data [--demo] [--customers N] [--invoices N] [--seed N] [--force] DIR\n"
+    "       corvane-data --upgrade OLD_DIR DIR\n"
     "Writes the empty tables (one settings record, one import-directory record) and their indexes into\n"
-    "DIR; --demo adds a sample business (default 50 customers, 300 invoices).\n";
+    "DIR; --demo adds a sample business (default 50 customers, 300 invoices). --upgrade converts the old\n"
+    "system's tables in OLD_DIR into the data directory DIR (progress on standard error).\n";
 
 struct Arguments {
     store::DataDirOptions options;
@@ -73,6 +77,14 @@ bool parse(const QStringList& args, Arguments* a) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1 && args.at(1) == QLatin1String("--upgrade")) {
+        if (args.size() != 4) {
+            std::fprintf(stderr, "corvane-data: --upgrade needs OLD_DIR and DIR\n%s", kUsage);
+            return 2;
+        }
+        return UpgradeMain(args.at(2), args.at(3));
+    }
     Arguments a;
     if (!parse(QCoreApplication::arguments(), &a)) return 2;
 

@@ -2,6 +2,7 @@
 // generators and report buffer, and writes what the report window's exports write.
 //   corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]
 //   corvane-report --list
+//   corvane-report [-C DIR] mail-merge --groups N,N,... -o FILE   (MailMergeTool.cpp)
 // Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage.
 #include <QDate>
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "MailMergeTool.h"
+#include "ToolCommon.h"
 #include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
@@ -150,6 +153,7 @@ int main(int argc, char** argv) {
     // Fonts and the PDF page need a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (IsMailMerge(app.arguments())) return MailMergeMain(app.arguments());
     Request r;
     QString problem;
     if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
@@ -158,14 +162,7 @@ int main(int argc, char** argv) {
     ToolDialogs dialogs;
     base::setDialogs(&dialogs);
     if (!r.output.isEmpty()) r.output = QDir::current().absoluteFilePath(r.output);
-    if (!QDir::setCurrent(r.dir)) {
-        say(QStringLiteral("no data directory ") + r.dir);
-        return kDataFault;
-    }
-    if (const QString missing = store::MissingDataFile(); !missing.isEmpty()) {
-        say(QStringLiteral("the data directory %1 lacks %2").arg(QDir::currentPath(), missing));
-        return kDataFault;
-    }
+    if (!EnterDataDirectory(r.dir)) return kDataFault;
     // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });

@@ -1,0 +1,45 @@
+#include "app/MailMergeU.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/MailMerge.h"
+#include "base/Dialogs.h"
+#include "reports/MultGroupU.h"
+#include "reports/Selection.h"
+#include "ui/Forms.h"
+
+namespace app {
+namespace {
+
+const QString kSaveCaption = QStringLiteral("Save Mail Merge File");
+const QString kFilter = QStringLiteral("Delimited files (*.doc)");
+const QString kDefaultExtension = QStringLiteral(".doc");
+const QString kUnableToSave = QStringLiteral("Unable to save to: ");
+
+// The file the user names, with ".doc" added to a name typed without an extension; empty when the
+// dialog was cancelled.
+QString chooseFile() {
+    const QString previous = QDir::currentPath();
+    QString file = base::dialogs().saveFile(kSaveCaption, QString(), kFilter);
+    // The tables are opened by names relative to the working directory.
+    QDir::setCurrent(previous);
+    if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) file += kDefaultExtension;
+    return file;
+}
+
+}  // namespace
+
+void MailMergeCommand() {
+    if (!store::OpenCust() || !store::OpenGroups()) return;  // the program is ending
+    const bool shown = ui::ShowForm<reports::TMultGroup>();
+    const QList<int> groups = shown ? reports::SelectedGroups : QList<int>();
+    const QString file = groups.isEmpty() ? QString() : chooseFile();
+    if (!file.isEmpty()) {
+        const MailMergeResult result = WriteMailMerge(file, groups);
+        if (!result.written) base::ShowMessage(kUnableToSave + file + QLatin1Char('\n') + result.error);
+    }
+    store::CloseAll();
+}
+
+}  // namespace app

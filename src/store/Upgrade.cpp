@@ -1,0 +1,395 @@
+#include "store/Upgrade.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "base/Dialogs.h"
+#include "base/Format.h"
+#include "base/StatusSink.h"
+#include "store/DbUtil.h"
+#include "store/dbFiles.h"
+
+namespace store {
+namespace {
+
+const QString kNotFound = QStringLiteral("Data files not found in ");
+const QString kWarning = QStringLiteral("Warning: All previously entered data will be overwritten");
+const QString kConverting = QStringLiteral("Converting Data Files");
+const QString kTransferring = QStringLiteral("Transferring Item Descriptions");
+// %1 what failed.
+const QString kFailed = QStringLiteral("The old data could not be converted: %1.\nYour data files have not been changed.");
+
+const QStringList kOldTables = {QStringLiteral("cust2.dbf"), QStringLiteral("Groups.dbf"), QStringLiteral("inv.dbf"),
+                                QStringLiteral("itm4.dbf"),  QStringLiteral("labels.dbf"), QStringLiteral("pmt.dbf"),
+                                QStringLiteral("Prod4.dbf")};
+const QString kOldProducts = QStringLiteral("Prod4.dbf");
+const QStringList kStartFolders = {QStringLiteral("tamsel_bus"), QStringLiteral("tamsel")};
+
+// The whole-file copies, in order, with the name they take in the working directory when it has no
+// file of that name in any case, and the progress shown after each.
+struct CopyStep {
+    const char* from;
+    const char* to;
+    int progressAfter;
+};
+constexpr CopyStep kCopies[] = {
+    {"groups.dbf", "GROUPS.dbf", 10}, {"labels.dbf", "LABELS.dbf", 15}, {"Pmt.dbf", "Pmt.dbf", 20}, {"Prod4.dbf", "Prod4.dbf", 25}};
+
+// The tables whose files the upgrade replaces: converted, or copied whole and indexed afresh.
+const std::vector<TableKey> kReplaced = {TableKey::Cust, TableKey::Groups, TableKey::Inv,
+                                         TableKey::Itm,  TableKey::Labels, TableKey::Prod};
+
+// Every file in dir whose name is name in any case of its letters.
+QStringList sameNameIn(const QString& dir, const QString& name) {
+    QStringList found;
+    for (const QString& entry : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) found << entry;
+    return found;
+}
+
+QString engineDetail(const xbase::Context& context, int code) {
+    const xbase::Status& status = context.lastStatus();
+    return status.code == code && !status.message.empty() ? QString::fromStdString(status.message)
+                                                          : QStringLiteral("engine error %1").arg(code);
+}
+
+// One record of an old table. Each field is found by its name and read by its type class (character,
+// numeric, date, logical, memo) into the kind of member it goes to, whatever its width; a field the
+// old table lacks reads empty.
+class OldRecord {
+public:
+    explicit OldRecord(const xbase::Table* table) : m_table(table) {}
+
+    void read(const char* name, QString* value) const {
+        const xbase::Field* f = m_table->field(name);
+        *value = f ? FromTableText(f->type() == 'M' ? f->memoText() : f->text()) : QString();
+    }
+    void read(const char* name, long* value) const {
+        const xbase::Field* f = m_table->field(name);
+        *value = !f ? 0 : f->type() == 'N' ? f->asLong() : text(name).trimmed().toLong();
+    }
+    void read(const char* name, int* value) const {
+        long whole = 0;
+        read(name, &whole);
+        *value = int(whole);
+    }
+    void read(const char* name, base::Decimal* value) const {
+        *value = base::Decimal();
+        const xbase::Field* f = m_table->field(name);
+        if (f && (f->type() == 'N' || f->type() == 'F' || f->type() == 'C'))
+            base::Decimal::parse(text(name).trimmed(), QLatin1Char('.'), value);
+    }
+    void read(const char* name, bool* value) const {
+        const xbase::Field* f = m_table->field(name);
+        const QString t = text(name).trimmed().toUpper();
+        *value = f && (f->type() == 'L' ? f->isTrue() : t.startsWith(QLatin1Char('T')) || t.startsWith(QLatin1Char('Y')));
+    }
+    // The only day member read is a date: a date field or date text ("yyyymmdd"); one that does not
+    // convert is no date (0).
+    void read(const char* name, double* value) const {
+        const xbase::Field* f = m_table->field(name);
+        *value = f && (f->type() == 'D' || f->type() == 'C') ? base::KeyToDate(text(name)) : 0.0;
+    }
+
+private:
+    QString text(const char* name) const {
+        QString value;
+        read(name, &value);
+        return value;
+    }
+    const xbase::Table* m_table;
+};
+
+// The old fields read into each new buffer, by the old names; the fields the old layouts lack keep
+// the buffer's defaults (empty texts, 0, false).
+template <class B>
+void readOld(const OldRecord& old, const std::vector<Binding<B>>& fields, B* buffer) {
+    for (const Binding<B>& f : fields) std::visit([&](auto member) { old.read(f.field, &(buffer->*member)); }, f.member);
+}
+
+void readProduct(const OldRecord& old, ProdBuffer* p) {
+    using B = ProdBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"Prid", &B::PrID},   {"RCode", &B::RCode}, {"PDesc", &B::PDesc}, {"UPrice", &B::UPrice},
+        {"LTax1", &B::LTax1}, {"LTax2", &B::LTax2}, {"IComm", &B::IComm}, {"PMemo", &B::PMemo}};
+    readOld(old, fields, p);
+}
+
+void readCustomer(const OldRecord& old, CustBuffer* c) {
+    using B = CustBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"CuNo", &B::cuno},   {"NGroup", &B::ngroup}, {"Title", &B::title}, {"First", &B::first},
+        {"Last", &B::last},   {"Addr1", &B::addr1},   {"Addr2", &B::addr2}, {"Addr3", &B::addr3},
+        {"Addr4", &B::addr4}, {"Zip", &B::zip},       {"Comments", &B::comments}, {"Note", &B::note}};
+    readOld(old, fields, c);
+}
+
+void readInvoice(const OldRecord& old, InvBuffer* i) {
+    using B = InvBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"IvNo", &B::IvNo},   {"CuNo", &B::CuNo}, {"IDate", &B::IDate}, {"IMemo", &B::IMemo},
+        {"REM", &B::REM},     {"Ship", &B::Ship}, {"Tax", &B::Tax},     {"Due", &B::Due}};
+    readOld(old, fields, i);
+    i->REM = i->REM.trimmed();  // the remarks lose their outer blanks
+}
+
+void readItem(const OldRecord& old, ItmBuffer* i) {
+    using B = ItmBuffer;
+    static const std::vector<Binding<B>> fields{
+        {"IvNo", &B::IvNo},   {"Prid", &B::PrID},   {"IComm", &B::IComm}, {"Qty", &B::Qty},
+        {"UPR", &B::UPR},     {"LTax1", &B::LTax1}, {"LTax2", &B::LTax2}};
+    readOld(old, fields, i);
+}
+
+// The engine's upper-casing of key text: ASCII letters only.
+QString keyUpper(QString text) {
+    for (QChar& c : text)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
+    return text;
+}
+
+// The conversion in a staging directory inside the working directory; empty when every step
+// succeeded and the converted set is in place, else what failed.
+class Conversion {
+public:
+    Conversion(const QString& oldDir, const QString& working)
+        : m_oldDir(oldDir), m_working(working), m_staging(working + QStringLiteral("/.upgrade-XXXXXX")) {}
+
+    QString run();
+
+private:
+    QString checkNotInUse();
+    QString copyWholeFiles();
+    template <class B>
+    QString convert(const char* oldName, int progressBase, int progressSpan, void (*read)(const OldRecord&, B*));
+    QString buildIndexes();
+    QString transferDescriptions();
+    QString putInPlace();
+
+    QString staged(const QString& name) const { return QDir(m_staging.path()).filePath(name); }
+
+    QString m_oldDir, m_working;
+    QTemporaryDir m_staging;
+    std::unique_ptr<xbase::Context> m_old, m_new;
+};
+
+QString Conversion::run() {
+    if (!m_staging.isValid())
+        return QStringLiteral("a working folder could not be made in %1 (%2)").arg(m_working, m_staging.errorString());
+    m_old = std::make_unique<xbase::Context>(nullptr, m_oldDir.toStdString());
+    m_old->setAutoOpen(0);
+    m_new = std::make_unique<xbase::Context>(nullptr, m_staging.path().toStdString());
+    // The staged tables are this conversion's alone: opened exclusively, as building indexes needs.
+    m_new->setAccessMode(1);
+    m_new->setAutoOpen(0);
+    m_new->setSafety(0);
+    QString failure = checkNotInUse();
+    if (failure.isEmpty()) failure = copyWholeFiles();
+    if (failure.isEmpty()) failure = convert<ProdBuffer>("prod4", 20, 5, readProduct);
+    if (failure.isEmpty()) failure = convert<CustBuffer>("Cust2", 25, 25, readCustomer);
+    if (failure.isEmpty()) failure = convert<InvBuffer>("inv", 50, 25, readInvoice);
+    if (failure.isEmpty()) failure = convert<ItmBuffer>("itm4", 75, 25, readItem);
+    if (failure.isEmpty()) failure = buildIndexes();
+    if (failure.isEmpty()) failure = transferDescriptions();
+    m_old->closeAll();
+    if (m_new->closeAll() < 0 && failure.isEmpty()) failure = QStringLiteral("the converted tables could not be written");
+    if (failure.isEmpty()) failure = putInPlace();
+    return failure;
+}
+
+// The tables to be replaced must not be open in another copy of the program: opening each
+// exclusively for a moment proves it.
+QString Conversion::checkNotInUse() {
+    xbase::Context& context = Engine();
+    const int accessMode = context.accessMode(), autoOpen = context.autoOpen();
+    context.setAccessMode(1);
+    context.setAutoOpen(0);
+    QString failure;
+    for (TableKey key : kReplaced) {
+        context.errorCode();
+        xbase::Table* table = context.openTable(Table(key).name);
+        if (!table) {
+            failure = QString::fromLatin1(Table(key).fileName) + QStringLiteral(": ") +
+                      WriteResult::EngineFailure(context.lastStatus().code, key).reason();
+            break;
+        }
+        table->close();
+    }
+    context.setAccessMode(accessMode);
+    context.setAutoOpen(autoOpen);
+    return failure;
+}
+
+QString Conversion::copyWholeFiles() {
+    const FileOps& ops = CurrentFileOps();
+    for (const CopyStep& step : kCopies) {
+        const QString from = QDir(m_oldDir).filePath(sameNameIn(m_oldDir, QLatin1String(step.from)).value(0));
+        // The working directory's own file keeps its name; the set never holds two that differ in case.
+        const QStringList existing = sameNameIn(m_working, QLatin1String(step.to));
+        const QString to = staged(existing.size() == 1 ? existing.front() : QLatin1String(step.to));
+        if (const int error = ops.copy(from, to); error != 0)
+            return QStringLiteral("%1 could not be copied (%2)").arg(QLatin1String(step.from), QString::fromLocal8Bit(std::strerror(error)));
+        base::ShowProgress(step.progressAfter);
+    }
+    return {};
+}
+
+template <class B>
+QString Conversion::convert(const char* oldName, int progressBase, int progressSpan, void (*read)(const OldRecord&, B*)) {
+    const QString oldFile = QLatin1String(oldName) + QStringLiteral(".dbf");
+    m_old->errorCode();
+    xbase::Table* old = m_old->openTable(oldName);
+    if (!old) return QStringLiteral("%1 could not be opened (%2)").arg(oldFile, engineDetail(*m_old, m_old->lastStatus().code));
+    const TableEntry& desc = Table(BindingOf<B>::table);
+    xbase::Table* table = m_new->createTable(desc.fileStem(), FieldDefs(desc));
+    if (!table) return QStringLiteral("%1 could not be created (%2)").arg(QLatin1String(desc.fileName), engineDetail(*m_new, m_new->lastStatus().code));
+    const long count = old->recCount();
+    long done = 0;
+    int rc = old->top();
+    while (rc == xbase::kOk) {
+        // A record the old system had deleted stays deleted: it is not taken over.
+        if (!old->isDeleted()) {
+            B buffer;
+            read(OldRecord(old), &buffer);
+            int written = table->appendBlank();
+            if (written == xbase::kOk) written = WriteRecord(table, buffer);
+            if (written < 0)
+                return QStringLiteral("record %1 of %2 could not be added to %3 (%4)")
+                    .arg(QString::number(old->recNo()), oldFile, QLatin1String(desc.fileName), engineDetail(*m_new, written));
+        }
+        ++done;
+        base::ShowProgress(progressBase + int(done * progressSpan / count));
+        rc = old->skip(1);
+    }
+    if (rc < 0) return QStringLiteral("%1 could not be read (%2)").arg(oldFile, engineDetail(*m_old, rc));
+    old->close();
+    if (const int closed = table->close(); closed < 0)
+        return QStringLiteral("%1 could not be written (%2)").arg(QLatin1String(desc.fileName), engineDetail(*m_new, closed));
+    return {};
+}
+
+QString Conversion::buildIndexes() {
+    TableKey failed = TableKey::Cust;
+    const int rc = RebuildIndexesIn(*m_new, kReplaced, &failed);
+    if (rc >= 0) return {};
+    return QStringLiteral("the indexes of %1 could not be built (%2)").arg(QLatin1String(Table(failed).fileName), engineDetail(*m_new, rc));
+}
+
+// Each line item takes the description of its product, when the product table has its code.
+QString Conversion::transferDescriptions() {
+    m_new->setAutoOpen(1);
+    xbase::Table* products = m_new->openTable(Table(TableKey::Prod).name);
+    xbase::Table* items = m_new->openTable(Table(TableKey::Itm).name);
+    if (!products || !items || SelectTag(products, TagId::Prod) < 0 || SelectTag(items, TagId::Itm) < 0)
+        return QStringLiteral("the converted products and line items could not be opened (%1)")
+            .arg(engineDetail(*m_new, m_new->lastStatus().code));
+    base::ShowStatus(kTransferring);
+    const long count = items->recCount();
+    long done = 0;
+    int rc = items->top();
+    while (rc == xbase::kOk) {
+        // The code as stored, padded to the key's width, so that only the whole code matches.
+        const QString code = ReadField(items, &ItmBuffer::PrID);
+        if (products->seek(ToTableText(keyUpper(code))) == xbase::kOk) {
+            rc = WriteField(items, &ItmBuffer::PDesc, ReadField(products, &ProdBuffer::PDesc));
+            if (rc >= 0) rc = items->flush(false);
+            if (rc < 0) break;
+        }
+        ++done;
+        base::ShowProgress(int(done * 100 / count));
+        rc = items->skip(1);
+    }
+    if (rc < 0) return QStringLiteral("the item descriptions could not be written (%1)").arg(engineDetail(*m_new, rc));
+    return {};
+}
+
+// Moves the staged files into the working directory. The files they replace, in any case of their
+// names, are moved aside first and moved back should a move fail, so the set is replaced whole or
+// not at all.
+QString Conversion::putInPlace() {
+    const QString aside = staged(QStringLiteral(".replaced"));
+    if (!QDir().mkdir(aside)) return QStringLiteral("a working folder could not be made in %1").arg(m_staging.path());
+    std::vector<std::pair<QString, QString>> moves;
+    int error = 0;
+    auto move = [&moves, &error](const QString& from, const QString& to) {
+        if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+            error = errno;
+            return false;
+        }
+        moves.emplace_back(from, to);
+        return true;
+    };
+    bool ok = true;
+    for (const QString& name : QDir(m_staging.path()).entryList(QDir::Files)) {
+        for (const QString& existing : sameNameIn(m_working, name))
+            ok = ok && move(QDir(m_working).filePath(existing), QDir(aside).filePath(existing));
+        ok = ok && move(staged(name), QDir(m_working).filePath(name));
+        if (!ok) break;
+    }
+    if (ok) return {};
+    const QString why = QString::fromLocal8Bit(std::strerror(error));
+    for (auto it = moves.rbegin(); it != moves.rend(); ++it)
+        std::rename(QFile::encodeName(it->second).constData(), QFile::encodeName(it->first).constData());
+    return QStringLiteral("the converted files could not be put in place (%1)").arg(why);
+}
+
+QString workingDirectory() {
+    const std::string& dir = Engine().directory();
+    return dir.empty() ? QDir::currentPath() : QDir(QString::fromStdString(dir)).absolutePath();
+}
+
+}  // namespace
+
+const QStringList& OldTables() { return kOldTables; }
+
+QString MissingOldTable(const QString& dir) {
+    for (const QString& name : kOldTables)
+        if (sameNameIn(dir, name).isEmpty()) return name;
+    return {};
+}
+
+QString UpgradeStartDirectory(const QString& home) {
+    for (const QString& folder : kStartFolders) {
+        const QString dir = QDir(home).filePath(folder);
+        if (!sameNameIn(dir, kOldProducts).isEmpty()) return dir;
+    }
+    return {};
+}
+
+UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask) {
+    CloseAll();
+    if (!MissingOldTable(oldDir).isEmpty()) {
+        base::ShowMessage(kNotFound + oldDir);
+        return UpgradeOutcome::NotFound;
+    }
+    if (ask && !base::ConfirmDestructive(kWarning)) return UpgradeOutcome::Declined;
+    base::ShowStatus(kConverting);
+    base::ShowProgress(5);
+    const QString failure = Conversion(QDir(oldDir).absolutePath(), workingDirectory()).run();
+    if (failure.isEmpty()) return UpgradeOutcome::Converted;
+    base::ShowStatus(QString());
+    base::ShowMessage(kFailed.arg(failure));
+    return UpgradeOutcome::Failed;
+}
+
+bool UpgradeOldData(const QString& oldDir) { return ConvertOldData(oldDir) != UpgradeOutcome::Failed; }
+
+void UpgradeCommand(const QString& chosen) {
+    if (chosen.isEmpty()) return;
+    // A failed conversion changed no file: there is nothing to rebuild or pack.
+    if (!UpgradeOldData(chosen)) return;
+    Engine().setAutoOpen(1);
+    Engine().setAccessMode(0);
+    PackAll();
+}
+
+}  // namespace store
