@@ -172,6 +172,14 @@ public slots:
     void BtnRSalesClick();
     void BtnRLabelsClick();
     void BtnInvRptsClick();
+    void BtnInvLabClick();
+    void BtnPrintBatchClick();
+    void SelectedCustomers3Click();
+    void InvoicesDated1Click();
+    void PastDueBilling1Click();
+    void BalanceDueStatement1Click();
+    void CustomerGroups1Click();
+    void BtnLabFormsClick();
     void BtnFontClick();
     void BtnPSetupClick();
     void GroupBox1Exit();
