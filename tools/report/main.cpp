@@ -2,6 +2,7 @@
 // generators and report buffer, and writes what the report window's exports write.
 //   corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]
 //   corvane-report --list
+//   corvane-report [-C DIR] labels ... (see LabelsCommand.cpp)
 // Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage.
 #include <QDate>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "LabelsCommand.h"
 #include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
@@ -150,6 +152,7 @@ int main(int argc, char** argv) {
     // Fonts and the PDF page need a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (labels_tool::IsLabelsCommand(app.arguments())) return labels_tool::RunLabels(app.arguments());
     Request r;
     QString problem;
     if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
