@@ -12,6 +12,8 @@
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PickPmtU.h"
 #include "invoicing/PmtDefU.h"
+#include "labels/LabPrintU.h"
+#include "labels/LabelDefU.h"
 #include "records/CustomerU.h"
 #include "records/GroupDefU.h"
 #include "records/PickCustU.h"
@@ -68,10 +70,12 @@ void CreateForms() {
     create<reports::TReportF>();
     create<records::TStationary>();
     create<reports::TDateSpan>();
+    create<labels::TLabPrint>();
     create<reports::TMultGroup>();
     create<records::TPickPur>();
     create<records::TPurDef>();
     create<invoicing::TTaxDef>();
+    create<labels::TLabelDef>();
     create<records::TPickLab>();
     create<invoicing::TImportdir>();
 }

@@ -28,6 +28,7 @@
 #include "base/ReportOutput.h"
 #include "invoicing/ImportDirU.h"
 #include "invoicing/InvoiceCommandU.h"
+#include "labels/LabelCommandsU.h"
 #include "records/EditCommandsU.h"
 #include "records/StationaryU.h"
 #include "reports/ReportCommandsU.h"
@@ -59,8 +60,6 @@ constexpr QKeyCombination kUpgradeKey = Qt::CTRL | Qt::SHIFT | Qt::Key_U;
 // feature that arrives takes its own commands off the list; a pop-up button stays disabled while
 // every item of its menu is.
 const char* const kNotInThisVersion[] = {
-    "BtnInvLab", "BtnPrintBatch", "SelectedCustomers3", "InvoicesDated1", "PastDueBilling1",  // labels
-    "BalanceDueStatement1", "CustomerGroups1", "BtnLabForms",
     "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
     "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
 };
@@ -259,6 +258,8 @@ QWidget* TMain::buildInvoicesPage() {
     layoutPage(page, {BtnInvoice, BtnInvPrint, BtnInvLab, BtnPrintBatch, Button1}, helpButton(0));
     connect(BtnInvoice, &QToolButton::clicked, this, &TMain::BtnInvoiceClick);
     connect(BtnInvPrint, &QToolButton::clicked, this, &TMain::BtnInvPrintClick);
+    connect(BtnInvLab, &QToolButton::clicked, this, &TMain::BtnInvLabClick);
+    connect(BtnPrintBatch, &QToolButton::clicked, this, &TMain::BtnPrintBatchClick);
     // Present but never shown.
     BtnPrintBatch->hide();
     Button1->hide();
@@ -380,6 +381,7 @@ QWidget* TMain::buildPreferencesPage() {
 
     connect(BtnStationary, &QToolButton::clicked, this, &TMain::BtnStationaryClick);
     connect(BtnSTax, &QToolButton::clicked, this, &TMain::BtnSTaxClick);
+    connect(BtnLabForms, &QToolButton::clicked, this, &TMain::BtnLabFormsClick);
     connect(BtnFont, &QToolButton::clicked, this, &TMain::BtnFontClick);
     connect(BtnPSetup, &QToolButton::clicked, this, &TMain::BtnPSetupClick);
     connect(BtnDirectories, &QPushButton::clicked, this, &TMain::BtnDirectoriesClick);
@@ -477,6 +479,14 @@ void TMain::buildPopupMenus() {
     PastDueBilling1 = menuItem(PopupMenu5, "PastDueBilling1", QStringLiteral("&Past Due Billing"));
     BalanceDueStatement1 = menuItem(PopupMenu5, "BalanceDueStatement1", QStringLiteral("&Balance Due Statement"));
     CustomerGroups1 = menuItem(PopupMenu5, "CustomerGroups1", QStringLiteral("&Customer Group(s)"));
+    const std::pair<QAction*, void (TMain::*)()> labelItems[] = {
+        {SelectedCustomers3, &TMain::SelectedCustomers3Click},
+        {InvoicesDated1, &TMain::InvoicesDated1Click},
+        {PastDueBilling1, &TMain::PastDueBilling1Click},
+        {BalanceDueStatement1, &TMain::BalanceDueStatement1Click},
+        {CustomerGroups1, &TMain::CustomerGroups1Click},
+    };
+    for (const auto& [item, handler] : labelItems) connect(item, &QAction::triggered, this, handler);
 }
 
 void TMain::buildStatusBar() {
@@ -642,6 +652,17 @@ void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }
 void TMain::BtnRLabelsClick() { showPopup(PopupMenu5); }
 void TMain::BtnInvRptsClick() { showPopup(PopupMenu3); }
 void TMain::BtnMMergeClick() { MailMergeCommand(); }
+
+// ---------------------------------------------------------------- labels
+
+void TMain::BtnInvLabClick() { labels::PrintLabels(labels::LabelJob::InvoicesDated); }
+void TMain::BtnPrintBatchClick() { labels::PrintBatchLabels(); }
+void TMain::SelectedCustomers3Click() { labels::PrintLabels(labels::LabelJob::SelectedCustomers); }
+void TMain::InvoicesDated1Click() { labels::PrintLabels(labels::LabelJob::InvoicesDated); }
+void TMain::PastDueBilling1Click() { labels::PrintLabels(labels::LabelJob::PastDueBilling); }
+void TMain::BalanceDueStatement1Click() { labels::PrintLabels(labels::LabelJob::BalanceDueStatement); }
+void TMain::CustomerGroups1Click() { labels::PrintLabels(labels::LabelJob::CustomerGroups); }
+void TMain::BtnLabFormsClick() { labels::LabelFormsCommand(); }
 
 // ---------------------------------------------------------------- file maintenance
 

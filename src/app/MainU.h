@@ -173,6 +173,14 @@ public slots:
     void BtnRLabelsClick();
     void BtnInvRptsClick();
     void BtnMMergeClick();
+    void BtnInvLabClick();
+    void BtnPrintBatchClick();
+    void SelectedCustomers3Click();
+    void InvoicesDated1Click();
+    void PastDueBilling1Click();
+    void BalanceDueStatement1Click();
+    void CustomerGroups1Click();
+    void BtnLabFormsClick();
     void BtnFontClick();
     void BtnPSetupClick();
     void GroupBox1Exit();

@@ -15,14 +15,6 @@
 namespace records {
 namespace {
 
-using Launcher = bool (*)(bool allowNew, bool* created);
-
-struct Loop {
-    Launcher pick;
-    bool (*showWindow)();      // the record window for the chosen record
-    store::TableKey packed;  // the table packed when records were deleted
-};
-
 // Selects the tag a table is shown in and starts on the first record.
 void startAtFirst(xbase::Table* table, store::TagId tag, long* current) {
     store::SelectTag(table, tag);
@@ -30,11 +22,12 @@ void startAtFirst(xbase::Table* table, store::TagId tag, long* current) {
     *current = store::LastResult == xbase::kOk ? table->recNo() : 0;
 }
 
-// Pick list, record window, again until the pick list is cancelled. A record made through "New" was
-// shown by the launcher already; a cancelled new record ends the loop as the launcher reports it.
-// Only this command's deletions are packed here; deletions made earlier elsewhere stay pending, so that
-// the pack at exit still removes them.
-void run(const Loop& loop) {
+}  // namespace
+
+// A record made through "New" was shown by the launcher already; a cancelled new record ends the loop
+// as the launcher reports it. Only this command's deletions are packed here; deletions made earlier
+// elsewhere stay pending, so that the pack at exit still removes them.
+void RunEditLoop(const EditLoop& loop) {
     bool pendingElsewhere = store::PackPending;
     store::PackPending = false;
     for (;;) {
@@ -53,30 +46,28 @@ void run(const Loop& loop) {
     store::PackPending = pendingElsewhere;
 }
 
-}  // namespace
-
 void CustomerCommand() {
     if (!store::OpenCust() || !store::OpenGroups()) return store::CloseAll();
     startAtFirst(store::CustTable, store::CustomerOrderTag(), &store::CurCustRec);
-    run({PickCustomer, ui::ShowForm<TCustomer>, store::TableKey::Cust});
+    RunEditLoop({PickCustomer, ui::ShowForm<TCustomer>, store::TableKey::Cust});
 }
 
 void GroupCommand() {
     if (!store::OpenGroups() || !store::OpenCust()) return store::CloseAll();
     startAtFirst(store::GroupsTable, store::TagId::GroupName, &store::CurGroupRec);
-    run({PickGroup, ui::ShowForm<TGroupDef>, store::TableKey::Groups});
+    RunEditLoop({PickGroup, ui::ShowForm<TGroupDef>, store::TableKey::Groups});
 }
 
 void ProductCommand() {
     if (!store::OpenProd()) return store::CloseAll();
     startAtFirst(store::ProdTable, store::TagId::Prod, &store::CurProductRec);
-    run({PickProduct, ui::ShowForm<TProdDef>, store::TableKey::Prod});
+    RunEditLoop({PickProduct, ui::ShowForm<TProdDef>, store::TableKey::Prod});
 }
 
 void PurchaseCommand() {
     if (!store::OpenPur() || !store::OpenProd()) return store::CloseAll();
     startAtFirst(store::PurTable, store::TagId::Pur, &store::CurPurchaseRec);
-    run({PickPurchase, ui::ShowForm<TPurDef>, store::TableKey::Pur});
+    RunEditLoop({PickPurchase, ui::ShowForm<TPurDef>, store::TableKey::Pur});
 }
 
 }  // namespace records

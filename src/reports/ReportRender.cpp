@@ -174,12 +174,19 @@ bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStrin
     return painter.end();
 }
 
-bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,
-              QStringList* badPictures) {
+bool WritePdfPages(const QString& fileName, const QString& title,
+                   const std::function<bool(QPagedPaintDevice*)>& paint) {
     QPdfWriter writer(fileName);
     SetupPdfPage(writer);
-    writer.setTitle(DocumentName());
-    return PrintLines(&writer, font, lines, reportWidth, badPictures);
+    writer.setTitle(title);
+    return paint(&writer);
+}
+
+bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,
+              QStringList* badPictures) {
+    return WritePdfPages(fileName, DocumentName(), [&](QPagedPaintDevice* device) {
+        return PrintLines(device, font, lines, reportWidth, badPictures);
+    });
 }
 
 }  // namespace reports

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QStringList>
 
+#include <functional>
+
 class QPainter;
 class QPaintDevice;
 class QPagedPaintDevice;
@@ -65,6 +67,11 @@ void DrawLine(QPainter& painter, const RenderLayout& layout, const QStringList& 
 // are skipped and their file names returned in *badPictures. False when the device cannot be painted on.
 bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStringList>& lines,
                 int reportWidth, QStringList* badPictures = nullptr);
+
+// Writes a PDF file titled title on the page of SetupPdfPage, drawn by paint (the routine that also
+// paints the printer and the preview). False when the file cannot be written or paint fails.
+bool WritePdfPages(const QString& fileName, const QString& title,
+                   const std::function<bool(QPagedPaintDevice*)>& paint);
 
 // Writes the buffer as a PDF file, as it would print (on the page of SetupPdfPage), titled DocumentName().
 bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,

@@ -39,9 +39,11 @@ void setupPrinter(QPrinter& printer) {
     printer.setPageOrientation(base::ReportPrinter().landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+}  // namespace
+
 // The current printer as it prints: its paper, orientation and full resolution. Pages are laid out on
 // this device (the metrics below) and printed on one made the same way, so both measure alike.
-std::unique_ptr<QPrinter> newCurrentPrinter() {
+std::unique_ptr<QPrinter> NewCurrentPrinter() {
     const QPrinterInfo info = currentPrinterInfo();
     if (info.isNull()) return nullptr;
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
@@ -49,11 +51,37 @@ std::unique_ptr<QPrinter> newCurrentPrinter() {
     return printer;
 }
 
+void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter*)>& paint) {
+    std::unique_ptr<QPrinter> printer = NewCurrentPrinter();
+    if (!printer) {
+        // No printer: preview the PDF page the output is laid out for.
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setResolution(FallbackPdfPage()->logicalDpiY());
+        printer->setPageLayout(FallbackPdfPage()->pageLayout());
+    }
+    QPrintPreviewDialog preview(printer.get(), parent);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, paint);
+    base::dialogs().showModal(&preview);
+}
+
+QString AskPdfFile(const QString& caption, const QString& proposed) {
+    const QString previous = QDir::currentPath();
+    QString file = base::dialogs().saveFile(caption, proposed + QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
+    // The tables are opened by names relative to the start-up directory.
+    QDir::setCurrent(previous);
+    if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
+    return file;
+}
+
+namespace {
+
 // The page-metrics seam of the report unit, for the current printer.
 class QtPrinterMetrics : public PrinterMetrics {
 public:
     QPagedPaintDevice* selectPrinter() override {
-        m_printer = newCurrentPrinter();
+        m_printer = NewCurrentPrinter();
         m_selected = true;
         return m_printer.get();
     }
@@ -213,7 +241,7 @@ void TReportF::ScrollBar1Change() { m_canvas->update(); }
 void TReportF::mExitClick() { accept(); }
 
 void TReportF::mPrintClick() {
-    const std::unique_ptr<QPrinter> printer = newCurrentPrinter();
+    const std::unique_ptr<QPrinter> printer = NewCurrentPrinter();
     if (!printer) {
         if (base::ConfirmYesNo(kPrintToPdf)) Pdf1Click();
         return;
@@ -224,19 +252,7 @@ void TReportF::mPrintClick() {
 }
 
 void TReportF::mPreviewClick() {
-    std::unique_ptr<QPrinter> printer = newCurrentPrinter();
-    if (!printer) {
-        // No printer: preview the PDF page the report was laid out for.
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setResolution(FallbackPdfPage()->logicalDpiY());
-        printer->setPageLayout(FallbackPdfPage()->pageLayout());
-    }
-    QPrintPreviewDialog preview(printer.get(), this);
-    preview.setObjectName(QStringLiteral("PrintPreview"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [](QPrinter* p) { PrintLines(p, base::ReportFont, ReportLines, ReportWidth); });
-    base::dialogs().showModal(&preview);
+    ShowPrintPreview(this, [](QPrinter* p) { PrintLines(p, base::ReportFont, ReportLines, ReportWidth); });
 }
 
 void TReportF::exportAs(ExportKind kind) {
@@ -259,12 +275,8 @@ void TReportF::AsciiText1Click() { exportAs(ExportKind::Plain); }
 void TReportF::TabDelimited1Click() { exportAs(ExportKind::TabDelimited); }
 
 void TReportF::Pdf1Click() {
-    const QString previous = QDir::currentPath();
-    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), DocumentName() + QStringLiteral(".pdf"),
-                                            QStringLiteral("PDF files (*.pdf)"));
-    QDir::setCurrent(previous);
+    const QString file = AskPdfFile(QStringLiteral("Export Report"), DocumentName());
     if (file.isEmpty()) return;
-    if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
     QStringList bad;
     if (!WritePdf(file, base::ReportFont, ReportLines, ReportWidth, &bad)) {
         base::ShowMessage(kUnableToSave + file);

@@ -8,6 +8,9 @@
 #include <QMenuBar>
 #include <QScrollBar>
 
+#include <functional>
+#include <memory>
+
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 
@@ -65,6 +68,14 @@ private:
     int m_linesPerScreen = 1;
     QStringList m_badPictures;  // told once per showing
 };
+
+// What every printed output shares (reports and labels): the current printer as it prints (nullptr
+// when there is none); the print preview of paint on it, or on the PDF page without a printer; the
+// PDF file name asked for (proposed + ".pdf"; empty when cancelled), with ".pdf" added when typed
+// without an extension and the working directory kept.
+std::unique_ptr<QPrinter> NewCurrentPrinter();
+void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter*)>& paint);
+QString AskPdfFile(const QString& caption, const QString& proposed);
 
 // The page-metrics seam (reports::PrinterMetrics) for the current printer: pagination, the letterhead,
 // memo wrapping and the PDF export's page all measure on it. Installed at start-up.

@@ -330,12 +330,13 @@ private:
 
     int writeLabels() {
         // Label measures are printer points (1/72 inch).
+        using namespace base::literals;
         LabelBuffer sheet;
         sheet.Name = QStringLiteral("Sheet 3 x 10");
         sheet.TopM = 36;
-        sheet.LeftM = 13.5;
+        sheet.LeftM = 13.5_dec;
         sheet.BottomM = 36;
-        sheet.RightM = 13.5;
+        sheet.RightM = 13.5_dec;
         sheet.Width = 189;
         sheet.Height = 72;
         sheet.HGap = 9;
@@ -346,7 +347,7 @@ private:
         roll.Name = QStringLiteral("Continuous 1 across");
         roll.Width = 252;
         roll.Height = 72;
-        roll.VGap = 4.5;
+        roll.VGap = 4.5_dec;
         roll.NAcross = 1;
         roll.Continuous = true;
         for (const LabelBuffer& label : {sheet, roll}) {

@@ -103,9 +103,10 @@ struct ItmBuffer {
     bool operator==(const ItmBuffer&) const = default;
 };
 
+// Measures in printer points (1/72 inch), held exactly as stored (three decimals).
 struct LabelBuffer {
     QString Name;
-    double TopM = 0, LeftM = 0, BottomM = 0, RightM = 0, Width = 0, Height = 0, HGap = 0, VGap = 0;
+    base::Decimal TopM, LeftM, BottomM, RightM, Width, Height, HGap, VGap;
     int NAcross = 1;
     bool Continuous = false;
 

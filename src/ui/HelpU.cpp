@@ -30,6 +30,7 @@ const std::map<int, QString>& contextPages() {
         {500, QStringLiteral("reports.html")},
         {600, QStringLiteral("preferences.html")},
         {610, QStringLiteral("stationery.html")},
+        {620, QStringLiteral("labels.html")},
         {630, QStringLiteral("sales-tax.html")},
         {700, QStringLiteral("maintenance.html")},
         {1120, QStringLiteral("line-item.html")},

@@ -80,6 +80,9 @@ inline void PrepareForm(QWidget* window, const QString& dataDir) {
              reports::AddInvoiceDocument(reports::DocKind::Invoice);
          }},
         {"reports::TMultGroup", [](QWidget*) { openFirst({store::OpenGroups}, &store::CurGroupRec); }},
+        // The label windows show the demo's first stock.
+        {"labels::TLabelDef", [](QWidget*) { openFirst({store::OpenLabels}, &store::CurLabelRec); }},
+        {"labels::TLabPrint", [](QWidget*) { openFirst({store::OpenLabels}, &store::CurLabelRec); }},
     };
     const auto it = steps.find(QString::fromLatin1(window->metaObject()->className()));
     if (it != steps.end()) it->second(window);

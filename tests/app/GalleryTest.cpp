@@ -10,6 +10,8 @@
 #include "FormPreparation.h"
 #include "app/Forms.h"
 #include "app/MainU.h"
+#include "labels/LabPrintU.h"
+#include "reports/MultGroupU.h"
 
 namespace app_test {
 namespace {
@@ -80,6 +82,25 @@ TEST_F(GalleryTest, MainWindowDuringAReindex) {
     const QPoint bar = main->StatusPanel0->mapTo(main, QPoint(5, main->StatusPanel0->height() / 2));
     EXPECT_EQ(QColor(sink.picture.pixel(bar + QPoint(59, 0))), QColor(Qt::blue));
     EXPECT_EQ(QColor(sink.picture.pixel(bar + QPoint(61, 0))), QColor(0xc0, 0xc0, 0xc0));
+}
+
+TEST_F(GalleryTest, LabelSheetInThePrintPreview) {
+    app::CreateForms();
+    auto* main = app::Form<app::TMain>();
+    main->show();
+    // Labels for the customers of every group, on the demo's sheet stock, previewed.
+    dialogs->onModal<labels::TLabPrint>([](labels::TLabPrint& w) { QTest::mouseClick(w.BtnPreview, Qt::LeftButton); });
+    dialogs->onModal<reports::TMultGroup>([](reports::TMultGroup& groups) {
+        groups.ListBox1->selectAll();
+        QTest::mouseClick(groups.BtnRun, Qt::LeftButton);
+    });
+    dialogs->onModal([this](QDialog& preview) {
+        preview.resize(700, 900);
+        QApplication::processEvents();
+        save(&preview, QStringLiteral("LabelPreview"));
+    });
+    main->CustomerGroups1->trigger();
+    EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join('\n').toStdString();
 }
 
 }  // namespace

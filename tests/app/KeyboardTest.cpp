@@ -102,6 +102,7 @@ TEST_F(KeyboardTest, F1OpensTheWindowsOwnPageInFrontAndHelpStaysUsable) {
         {"records::TCustomer", "customer.html"},        {"records::TGroupDef", "customer-group.html"},
         {"records::TProdDef", "product.html"},          {"records::TPurDef", "purchase.html"},
         {"records::TStationary", "stationery.html"},    {"invoicing::TTaxDef", "sales-tax.html"},
+        {"labels::TLabelDef", "labels.html"},
     };
     std::vector<QWidget*> helped;
     for (QWidget* window : app::AllForms())

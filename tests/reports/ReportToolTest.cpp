@@ -1,6 +1,8 @@
 // corvane-report run as a user runs it: its exit codes and messages, and the PDF it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,8 @@
 #include <QProcessEnvironment>
 
 #include "base/Format.h"
+#include "labels/LabelJobs.h"
+#include "store/dbFiles.h"
 #include "store/DataDir.h"
 #include "support/TestSupport.h"
 
@@ -119,6 +123,63 @@ TEST_F(ReportToolTest, PdfsOfTheDemoHoldTitleHeadingsAndTotalsInOrder) {
         }
     }
     EXPECT_EQ(dataFiles(), before);  // the tool never writes to the data
+}
+
+TEST_F(ReportToolTest, LabelsOfTheDemoStandInTheirColumnsAndRows) {
+    writeData(true);
+    // The demo customers by postal code, as the job "all" takes them: twelve labels, four rows of three.
+    store::EngineInit(nullptr, dataDir().toStdString());
+    store::ReadSettings();
+    store::OpenCust();
+    const QList<QStringList> blocks = labels::AllCustomerLabels().blocks;
+    store::EngineEnd();
+    ASSERT_EQ(blocks.size(), 12);
+
+    const ToolRun r = run({"labels", "--stock", "Sheet 3 x 10", "--job", "all", "--format", "pdf", "-o", "labels.pdf"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {"-layout", path("labels.pdf"), "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString shown = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_EQ(shown.count(QLatin1Char('\f')), 1) << "one sheet";
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    int previousLine = -1;
+    // pdftotext shows one space between words.
+    auto label = [&](int i, int line) { return blocks[i][line].simplified(); };
+    for (int row = 0; row < 4; ++row) {
+        // The row's three names on one line, left to right, below the row before.
+        const QString first = label(row * 3, 0);
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(first); });
+        ASSERT_NE(line, lines.end()) << first.toStdString() << " in\n" << shown.toStdString();
+        qsizetype at = -1;
+        for (int column = 0; column < 3; ++column) {
+            const qsizetype found = line->indexOf(label(row * 3 + column, 0), at + 1);
+            EXPECT_GT(found, at) << row << ":" << column << " in " << line->toStdString();
+            at = found;
+        }
+        EXPECT_GT(int(line - lines.begin()), previousLine);
+        previousLine = int(line - lines.begin());
+        EXPECT_TRUE(shown.contains(label(row * 3, 1))) << label(row * 3, 1).toStdString();
+    }
+
+    const struct {
+        QStringList args;
+        int code;
+        const char* says;
+    } refused[] = {
+        {{"labels", "--stock", "No such", "--job", "all", "-o", "x.pdf"}, 1, "no label stock named No such"},
+        {{"labels", "--stock", "Sheet 3 x 10", "--job", "every", "-o", "x.pdf"}, 2, "labels needs --job"},
+        {{"labels", "--stock", "Sheet 3 x 10", "--job", "groups", "-o", "x.pdf"}, 2, "groups needs --groups"},
+        {{"labels", "--stock", "Sheet 3 x 10", "--job", "customers", "--customers", "1,x,999", "-o", "few.pdf"}, 0,
+         "2 customer numbers named no customer"},
+    };
+    for (const auto& c : refused) {
+        const ToolRun bad = run(c.args);
+        EXPECT_EQ(bad.exitCode, c.code) << c.says;
+        EXPECT_TRUE(bad.err.contains(c.says)) << bad.err.toStdString();
+    }
+    EXPECT_TRUE(QFile::exists(path("few.pdf")));
+    EXPECT_FALSE(QFile::exists(path("x.pdf")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 //   corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]
 //   corvane-report --list
 //   corvane-report [-C DIR] mail-merge --groups N,N,... -o FILE   (MailMergeTool.cpp)
+//   corvane-report [-C DIR] labels ... (see LabelsCommand.cpp)
 // Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage.
 #include <QDate>
 #include <QDir>
@@ -14,6 +15,7 @@
 
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
+#include "LabelsCommand.h"
 #include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
@@ -154,6 +156,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (IsMailMerge(app.arguments())) return MailMergeMain(app.arguments());
+    if (labels_tool::IsLabelsCommand(app.arguments())) return labels_tool::RunLabels(app.arguments());
     Request r;
     QString problem;
     if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
