@@ -55,8 +55,6 @@ const QString kRestoreOkCaption = QStringLiteral("Restore");
 const char* const kNotInThisVersion[] = {
     "BtnInvLab", "BtnPrintBatch", "SelectedCustomers3", "InvoicesDated1", "PastDueBilling1",  // labels
     "BalanceDueStatement1", "CustomerGroups1", "BtnLabForms",
-    "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
-    "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
     "BtnMMerge",  // mail-merge export
 };
 const QString kNotAvailable = QStringLiteral("Not available in this version");
@@ -275,6 +273,8 @@ QWidget* TMain::buildCustomersPage() {
     connect(BtnGroups, &QToolButton::clicked, this, &TMain::BtnGroupsClick);
     connect(BtnProd, &QToolButton::clicked, this, &TMain::BtnProdClick);
     connect(BtnPurchase, &QToolButton::clicked, this, &TMain::BtnPurchaseClick);
+    connect(Image4, &QToolButton::clicked, this, &TMain::Image4Click);
+    connect(Image5, &QToolButton::clicked, this, &TMain::Image5Click);
     layoutPage(page, {BtnCust, BtnGroups, BtnProd, BtnPurchase, Image4, Image5}, helpButton(1));
     return page;
 }
@@ -450,6 +450,7 @@ void TMain::buildPopupMenus() {
         {AgedReceivables1, &TMain::AgedReceivables1Click},
         {TaxSummary1, &TMain::TaxSummary1Click},
         {GSTVATIncomeandCollections1, &TMain::GSTVATIncomeandCollections1Click},
+        {ProductBuyers1, &TMain::ProductBuyers1Click},
     };
     for (const auto& [item, handler] : reportItems) connect(item, &QAction::triggered, this, handler);
 
@@ -457,10 +458,15 @@ void TMain::buildPopupMenus() {
     Inventory1 = menuItem(PopupMenu3, "Inventory1", QStringLiteral("&Inventory"));
     CostofGoodsSold1 = menuItem(PopupMenu3, "CostofGoodsSold1", QStringLiteral("&Cost of Goods Sold"));
     StockOnHand1 = menuItem(PopupMenu3, "StockOnHand1", QStringLiteral("&Stock On-Hand"));
+    connect(Inventory1, &QAction::triggered, this, &TMain::Inventory1Click);
+    connect(CostofGoodsSold1, &QAction::triggered, this, &TMain::CostofGoodsSold1Click);
+    connect(StockOnHand1, &QAction::triggered, this, &TMain::StockOnHand1Click);
 
     PopupMenu4 = popupMenu(this, "PopupMenu4");
     SelectedCustomers2 = menuItem(PopupMenu4, "SelectedCustomers2", QStringLiteral("Selected &Customers"));
     SelectedGroups1 = menuItem(PopupMenu4, "SelectedGroups1", QStringLiteral("Selected &Groups"));
+    connect(SelectedCustomers2, &QAction::triggered, this, &TMain::SelectedCustomers2Click);
+    connect(SelectedGroups1, &QAction::triggered, this, &TMain::SelectedGroups1Click);
 
     PopupMenu5 = popupMenu(this, "PopupMenu5");
     SelectedCustomers3 = menuItem(PopupMenu5, "SelectedCustomers3", QStringLiteral("&Selected Customers"));
@@ -627,6 +633,14 @@ void TMain::IncomeSummary1Click() { reports::RunReport(reports::ReportId::DailyI
 void TMain::GSTVATIncomeandCollections1Click() { reports::RunReport(reports::ReportId::GstIncome); }
 void TMain::ReceivableIncome1Click() { reports::RunReport(reports::ReportId::Receivables); }
 void TMain::AgedReceivables1Click() { reports::RunReport(reports::ReportId::AgedReceivables); }
+void TMain::ProductBuyers1Click() { reports::RunReport(reports::ReportId::ProductBuyers); }
+void TMain::Image4Click() { reports::RunReport(reports::ReportId::ProductListing); }
+void TMain::Image5Click() { reports::RunReport(reports::ReportId::Purchasing); }
+void TMain::Inventory1Click() { reports::RunReport(reports::ReportId::Inventory); }
+void TMain::CostofGoodsSold1Click() { reports::RunReport(reports::ReportId::CostOfGoods); }
+void TMain::StockOnHand1Click() { reports::RunReport(reports::ReportId::StockOnHand); }
+void TMain::SelectedCustomers2Click() { reports::PrintCustomerProfile(false); }
+void TMain::SelectedGroups1Click() { reports::PrintCustomerProfile(true); }
 void TMain::BtnStationaryClick() { base::dialogs().showModal(Form<records::TStationary>()); }
 void TMain::BtnRProfClick() { showPopup(PopupMenu4); }
 void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }
