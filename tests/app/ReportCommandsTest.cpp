@@ -18,6 +18,7 @@
 #include "records/PickProdU.h"
 #include "reports/DateSpanU.h"
 #include "reports/MultGroupU.h"
+#include "reports/ReportList.h"
 #include "reports/ReportU.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
@@ -156,9 +157,10 @@ TEST_F(ReportCommandsTest, InventoryAndCustomerCommandsAskTheirChoicesAndShowThe
         captureReport();
         c.command();
         EXPECT_TRUE(shownHas(QLatin1String(c.title))) << c.what << ": " << shown.value(2).toStdString();
-        if (c.blocks >= 0)
+        if (c.blocks >= 0) {
             EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [](const QString& l) { return l.contains("Cust#: "); }),
                       c.blocks) << c.what;
+        }
         EXPECT_TRUE(reports::ReportLines.isEmpty()) << c.what;
         EXPECT_EQ(store::ProdTable, nullptr) << c.what;
         EXPECT_EQ(store::CustTable, nullptr) << c.what;
