@@ -56,17 +56,18 @@ TEST_F(CustomerReportsTest, ProfileSetsTheAddressBlockBesideAllTheCustomerBought
     const QStringList expected = {
         "                             Customer Profile",
         "", "", "", " |U",
-        " Customer                              Date  Product            Qty  U-Price |U",
-        " Mr John Smith                       6/1/26  WIDGET            2.00     3.35",
-        " Acme Pty Ltd                        6/1/26  BOLT              1.00     0.50",
-        " 1 High St                          6/20/26  WIDGET            5.00     3.00",
-        "                                     7/1/26  WIDGET            1.00     3.35",
+        " Customer                              Date   Product         Qty  U-Price |U",
+        // The address block's name line, as on the documents, keeps the title's width.
+        " Mr  John Smith                      6/1/26   WIDGET         2.00     3.35",
+        " Acme Pty Ltd                        6/1/26   BOLT           1.00     0.50",
+        " 1 High St                          6/20/26   WIDGET         5.00     3.00",
+        "                                     7/1/26   WIDGET         1.00     3.35",
         " Springfield  ",
         " Cust#: 1  Group: Retail |U",
         // No purchases: the address lines and the customer's number alone.
         " Ann Lee  ",
-        "",
-        "",
+        " ",
+        " ",
         " Cust#: 2  Group: Trade |U",
     };
     EXPECT_EQ(shown(), expected);
@@ -104,7 +105,7 @@ TEST_F(CustomerReportsTest, ProfileRunsOnOverPagesWithTheAddressAtTheStartOfTheB
     }
     EXPECT_EQ(rows, 30);
     EXPECT_GE(pages, 2);
-    EXPECT_EQ(customerColumn, QStringList({"L01Mr John Smith", "L01Acme Pty Ltd", "L011 High St", "L01",
+    EXPECT_EQ(customerColumn, QStringList({"L01Mr  John Smith", "L01Acme Pty Ltd", "L011 High St", "L01",
                                            "L01Springfield  ", "L01Cust#: 1  Group: "}));
 }
 
@@ -113,14 +114,14 @@ TEST_F(CustomerReportsTest, ProductBuyersListsEverySaleOfTheSpanWithNameAndGroup
     SelectedProduct = QStringLiteral("WIDGET");
     BuildProductBuyers(kJune1, kJune30);
     const QStringList expected = {
-        "                     Buyers of WIDGET-Blue widget",
-        "                      from 6/1/26 through 6/30/26",
+        "                        Buyers of WIDGET-Blue widget",
+        "                         from 6/1/26 through 6/30/26",
         "", "", "", " |U",
-        " Customer                           MailGroup                Date  U-Price |U",
-        " Mr John Smith                      Retail                 6/1/26     3.35",
-        " Ms Zoe Adams                       Retail                6/15/26     3.50",
-        " Mr John Smith                      Retail                6/20/26     3.00",
-        " UNKNOWN                            UNKNOWN               6/25/26     3.35 |U",
+        " Customer                            MailGroup                Date   U-Price |U",
+        " Mr John Smith                       Retail                 6/1/26      3.35",
+        " Ms Zoe Adams                        Retail                6/15/26      3.50",
+        " Mr John Smith                       Retail                6/20/26      3.00",
+        " UNKNOWN                             UNKNOWN               6/25/26      3.35 |U",
     };
     EXPECT_EQ(shown(), expected);
     EXPECT_TRUE(dialogs->messages().isEmpty());

@@ -83,14 +83,14 @@ TEST_F(InventoryReportsTest, PurchasingListsTheSpanByProductWithMissingProductsN
     business();
     BuildPurchasing(kJune1, kJune30);
     const QStringList expected = {
-        "         Purchasing Report for 6/1/26 through 6/30/26",
+        "             Purchasing Report for 6/1/26 through 6/30/26",
         "", "", "", " |U",
-        "Product     Description                       Date   Quantity       Cost |U",
-        "BOLT        Hex bolt                        6/1/26      10.00      20.00",
-        "                                            6/5/26       5.00      15.00",
-        "GHOST       Not Found                       6/3/26       2.00       5.00",
-        "NUT         Hex nut                         6/1/26       8.00       8.00 |U",
-        "Total                                                              48.00",
+        "Product     Description                    Date   Quantity         Cost |U",
+        "BOLT        Hex bolt                     6/1/26      10.00        20.00",
+        "                                         6/5/26       5.00        15.00",
+        "GHOST       Not Found                    6/3/26       2.00         5.00",
+        "NUT         Hex nut                      6/1/26       8.00         8.00 |U",
+        "Total                                                             48.00",
     };
     EXPECT_EQ(shown(), expected);
     EXPECT_EQ(store::PurTable, nullptr);
@@ -100,14 +100,14 @@ TEST_F(InventoryReportsTest, ProductListingHasEveryProductWithItsComment) {
     business();
     BuildProductListing(0, 0);
     const QStringList expected = {
-        "                        Product Listing",
+        "                         Product Listing",
         "", "", "", " |U",
-        "Product     Description                  Unit Price     Reorder |U",
-        "BOLT        Hex bolt                           4.00       10.00",
+        "Product     Description                  Unit Price      Reorder |U",
+        "BOLT        Hex bolt                           4.00        10.00",
         "            Box of 100",
-        "GADGET      Gadget                            20.00        5.00",
-        "LABOUR      Labour hour                       50.00        0.00",
-        "NUT         Hex nut                            2.00       12.00 |U",
+        "GADGET      Gadget                            20.00         5.00",
+        "LABOUR      Labour hour                       50.00         0.00",
+        "NUT         Hex nut                            2.00        12.00 |U",
     };
     EXPECT_EQ(shown(), expected);
 }
@@ -118,15 +118,15 @@ TEST_F(InventoryReportsTest, InventoryAsOfADateValuesTheLotsLeftByEitherMethod) 
         store::SettingsRec.fifo = fifo;
         BuildInventory(kJune30, kJune30);
         const QStringList expected = {
-            "                    Inventory as of 6/30/26",
+            "                      Inventory as of 6/30/26",
             "", "", "", " |U",
-            "Product     Description                         Quantity           Cost |U",
-            fifo ? "BOLT        Hex bolt                                3.00           9.00"
-                 : "BOLT        Hex bolt                                3.00           6.00",
-            "GADGET      Gadget                                  0.00           0.00",
-            "NUT         Hex nut                                 8.00           8.00 |U",
-            fifo ? "                                                   Total          17.00"
-                 : "                                                   Total          14.00",
+            "Product     Description                     Quantity           Cost |U",
+            fifo ? "BOLT        Hex bolt                            3.00           9.00"
+                 : "BOLT        Hex bolt                            3.00           6.00",
+            "GADGET      Gadget                              0.00           0.00",
+            "NUT         Hex nut                             8.00           8.00 |U",
+            fifo ? "                                               Total          17.00"
+                 : "                                               Total          14.00",
         };
         EXPECT_EQ(shown(), expected) << fifo;
     }
@@ -139,14 +139,15 @@ TEST_F(InventoryReportsTest, StockOnHandSaysWhatToReorderAndIsOkExactlyAtTheLeve
     for (const QStringList& line : ReportLines)
         lines << ExportLine(line, ExportKind::Plain) + (IsBold(line.last()) ? " |B" : "") +
                      (IsUnderlined(line.last()) ? " |U" : "");
+    const QString title = "Stock On-Hand as of " + base::DateText(base::Today());  // centred on column 42
     const QStringList expected = {
-        "             Stock On-Hand as of " + base::DateText(base::Today()) + " |B",
+        QString(42 - title.size() / 2, QLatin1Char(' ')) + title + " |B",
         "", "", "", " |U",
-        "                                                Quantity     Quantity      Reorder   Need",
-        "Product     Description                          On-Hand     On-Order        Level  Stock |U",
-        "BOLT        Hex bolt                                3.00         0.00        10.00    YES |B",
-        "GADGET      Gadget                                  3.00         2.00         5.00     OK",
-        "NUT         Hex nut                                 5.00         0.00        12.00    YES |B |U",
+        "                                            Quantity     Quantity      Reorder   Need",
+        "Product     Description                      On-Hand     On-Order        Level  Stock |U",
+        "BOLT        Hex bolt                            3.00         0.00        10.00    YES |B",
+        "GADGET      Gadget                              3.00         2.00         5.00     OK",
+        "NUT         Hex nut                             5.00         0.00        12.00    YES |B |U",
     };
     EXPECT_EQ(lines.mid(2), expected);
 }
@@ -157,7 +158,7 @@ TEST_F(InventoryReportsTest, CostOfGoodsCountsAPurchaseOnTheFirstDayAmongThePurc
         store::SettingsRec.fifo = fifo;
         BuildCostOfGoods(kJune5, kJune30);
         const QStringList expected = {
-            "   Cost of Goods Sold from 6/5/26 through 6/30/26",
+            "  Cost of Goods Sold from 6/5/26 through 6/30/26",
             "", "", "", " |U",
             "Description                                 Amount |U",
             "Beginning Inventory                          28.00",

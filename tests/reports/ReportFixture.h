@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "base/Decimal.h"
 #include "base/Format.h"
@@ -25,6 +26,9 @@
 #include "store/dbFiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
+
+// Readable failure output for texts and lists of texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace report_testing {
 
