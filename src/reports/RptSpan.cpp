@@ -55,9 +55,12 @@ void ForEachLineOf(const QString& code, const std::function<void(xbase::Table*)>
     xbase::Table* itm = store::ItmTable;
     store::SelectTag(itm, store::TagId::ItmProd);
     const std::string key = store::ToTableText(TrimmedCode(code).leftJustified(store::FieldWidth(&store::ItmBuffer::PrID)));
+    // The code compared as stored, without a round trip through text, on every line of the walk.
+    const xbase::Field* prid = itm->field(store::BindingOfMember(&store::ItmBuffer::PrID).field);
+    if (!prid) return;
     // Found (0) only: a greater key (2) belongs to another code.
     for (int rc = itm->seek(key); rc == xbase::kOk && !itm->eof(); rc = itm->skip(1)) {
-        if (store::ToTableText(store::ReadField(itm, &store::ItmBuffer::PrID)) != key) return;
+        if (prid->text() != key) return;
         fn(itm);
     }
 }
