@@ -1,6 +1,8 @@
 // Every report of the report table over the large data set of invoice_save_bench (BenchDataSet.h), for
-// one month, one year and the whole span (reports without a span run once), with the time of a run
-// and the records and index pages it read from the engine's I/O counters.
+// one month, one year and the whole span (reports without a span run once; the inventory as of the
+// month's first day), with the time of a run and the records and index pages it read from the engine's
+// I/O counters. The customer profile runs for one customer and for one group, the product buyers for
+// one product.
 //   report_bench [runs [REPORT]]   (runs default 3, the best time shown; REPORT: only that report)
 #include <QElapsedTimer>
 #include <QFont>
@@ -8,12 +10,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "BenchDataSet.h"
 #include "base/ConsoleDialogs.h"
 #include "base/ReportOutput.h"
 #include "reports/ReportList.h"
 #include "reports/RptUtil.h"
+#include "reports/Selection.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 
@@ -23,6 +27,17 @@ struct Span {
     const char* name;
     QDate from, to;
 };
+
+// The choices of the reports that ask for more than a span.
+struct Choice {
+    const char* name;
+    QList<long> customers;
+    QList<int> groups;
+};
+
+long records(store::TableKey key) {
+    return store::OpenByKey(key) ? store::TableHandle(key)->recCount() : 0;
+}
 
 }  // namespace
 
@@ -39,12 +54,23 @@ int main(int argc, char** argv) {
     const Span spans[] = {{"month", QDate(2026, 6, 1), QDate(2026, 6, 30)},
                           {"year", QDate(2025, 7, 1), QDate(2026, 6, 30)},
                           {"whole", QDate(1900, 1, 1), QDate(2099, 12, 31)}};
+    std::printf("data set: %ld invoices, %ld lines, %ld products, %ld purchases\n", records(store::TableKey::Inv),
+                records(store::TableKey::Itm), records(store::TableKey::Prod), records(store::TableKey::Pur));
+    store::CloseAll();
+    reports::SelectedProduct = QStringLiteral("PAPER-A4");
+    const Choice profiles[] = {{"one", {7}, {}}, {"group", {}, {1}}};
     std::printf("%-18s %-6s %10s %8s %14s %16s\n", "report", "span", "best ms", "lines", "records read",
                 "index pages read");
     const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     for (const reports::ReportEntry& report : reports::Reports()) {
         if (!only.isEmpty() && only != QLatin1String(report.name)) continue;
-        for (const Span& span : spans) {
+        const bool byCustomers = report.asks == reports::Asks::Customers;
+        for (int k = 0; k < (byCustomers ? int(std::size(profiles)) : int(std::size(spans))); ++k) {
+            const Span& span = spans[byCustomers ? 0 : k];
+            if (byCustomers) {
+                reports::SelectedCustomers = profiles[k].customers;
+                reports::SelectedGroups = profiles[k].groups;
+            }
             qint64 best = -1;
             xbase::IoCounters io;
             int lines = 0;
@@ -59,10 +85,11 @@ int main(int argc, char** argv) {
                 reports::EndReport();
                 if (best < 0 || ms < best) best = ms;
             }
-            std::printf("%-18s %-6s %10lld %8d %14llu %16llu\n", report.name, report.takesSpan ? span.name : "-",
+            std::printf("%-18s %-6s %10lld %8d %14llu %16llu\n", report.name,
+                        byCustomers ? profiles[k].name : report.takesSpan ? span.name : "-",
                         static_cast<long long>(best), lines, static_cast<unsigned long long>(io.recordsRead),
                         static_cast<unsigned long long>(io.indexPagesRead));
-            if (!report.takesSpan) break;
+            if (!report.takesSpan && !byCustomers) break;
         }
     }
     store::EngineEnd();

@@ -56,23 +56,6 @@ const QString kUpgradeOkCaption = QStringLiteral("Upgrade");
 // The upgrade of old data has no button or menu item: administrators reach it with this key.
 constexpr QKeyCombination kUpgradeKey = Qt::CTRL | Qt::SHIFT | Qt::Key_U;
 
-// The commands whose feature this version does not have yet: disabled, with a hint that says so. A
-// feature that arrives takes its own commands off the list; a pop-up button stays disabled while
-// every item of its menu is.
-const char* const kNotInThisVersion[] = {
-    "Image4", "Image5", "Inventory1", "CostofGoodsSold1", "StockOnHand1",  // inventory reports
-    "SelectedCustomers2", "SelectedGroups1", "ProductBuyers1",  // customer profile, product buyers
-};
-const QString kNotAvailable = QStringLiteral("Not available in this version");
-
-// A menu item or a button.
-template <class Command>
-void markNotAvailable(Command* command) {
-    command->setEnabled(false);
-    command->setToolTip(kNotAvailable);
-    command->setStatusTip(kNotAvailable);
-}
-
 // The size of the client area as designed.
 constexpr QSize kClientSize(539, 311);
 
@@ -211,7 +194,6 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     buildMenus();
     buildPopupMenus();
     buildStatusBar();
-    disableCommandsNotInThisVersion();
 
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this,
@@ -284,6 +266,8 @@ QWidget* TMain::buildCustomersPage() {
     connect(BtnGroups, &QToolButton::clicked, this, &TMain::BtnGroupsClick);
     connect(BtnProd, &QToolButton::clicked, this, &TMain::BtnProdClick);
     connect(BtnPurchase, &QToolButton::clicked, this, &TMain::BtnPurchaseClick);
+    connect(Image4, &QToolButton::clicked, this, &TMain::Image4Click);
+    connect(Image5, &QToolButton::clicked, this, &TMain::Image5Click);
     layoutPage(page, {BtnCust, BtnGroups, BtnProd, BtnPurchase, Image4, Image5}, helpButton(1));
     return page;
 }
@@ -461,6 +445,7 @@ void TMain::buildPopupMenus() {
         {AgedReceivables1, &TMain::AgedReceivables1Click},
         {TaxSummary1, &TMain::TaxSummary1Click},
         {GSTVATIncomeandCollections1, &TMain::GSTVATIncomeandCollections1Click},
+        {ProductBuyers1, &TMain::ProductBuyers1Click},
     };
     for (const auto& [item, handler] : reportItems) connect(item, &QAction::triggered, this, handler);
 
@@ -468,10 +453,15 @@ void TMain::buildPopupMenus() {
     Inventory1 = menuItem(PopupMenu3, "Inventory1", QStringLiteral("&Inventory"));
     CostofGoodsSold1 = menuItem(PopupMenu3, "CostofGoodsSold1", QStringLiteral("&Cost of Goods Sold"));
     StockOnHand1 = menuItem(PopupMenu3, "StockOnHand1", QStringLiteral("&Stock On-Hand"));
+    connect(Inventory1, &QAction::triggered, this, &TMain::Inventory1Click);
+    connect(CostofGoodsSold1, &QAction::triggered, this, &TMain::CostofGoodsSold1Click);
+    connect(StockOnHand1, &QAction::triggered, this, &TMain::StockOnHand1Click);
 
     PopupMenu4 = popupMenu(this, "PopupMenu4");
     SelectedCustomers2 = menuItem(PopupMenu4, "SelectedCustomers2", QStringLiteral("Selected &Customers"));
     SelectedGroups1 = menuItem(PopupMenu4, "SelectedGroups1", QStringLiteral("Selected &Groups"));
+    connect(SelectedCustomers2, &QAction::triggered, this, &TMain::SelectedCustomers2Click);
+    connect(SelectedGroups1, &QAction::triggered, this, &TMain::SelectedGroups1Click);
 
     PopupMenu5 = popupMenu(this, "PopupMenu5");
     SelectedCustomers3 = menuItem(PopupMenu5, "SelectedCustomers3", QStringLiteral("&Selected Customers"));
@@ -501,25 +491,6 @@ void TMain::buildStatusBar() {
     StatusBar1->addWidget(StatusPanel0);
     StatusBar1->addWidget(StatusPanel1, 1);
     setStatusBar(StatusBar1);
-}
-
-void TMain::disableCommandsNotInThisVersion() {
-    for (const char* name : kNotInThisVersion) {
-        if (auto* action = findChild<QAction*>(QLatin1String(name)))
-            markNotAvailable(action);
-        else if (auto* control = findChild<QWidget*>(QLatin1String(name)))
-            markNotAvailable(control);
-    }
-    const std::pair<QToolButton*, QMenu*> popups[] = {{BtnRInv, PopupMenu1},    {BtnRProf, PopupMenu4},
-                                                      {BtnRSales, PopupMenu2},  {BtnRLabels, PopupMenu5},
-                                                      {BtnInvRpts, PopupMenu3}};
-    for (const auto& [button, menu] : popups) {
-        menu->setToolTipsVisible(true);
-        const QList<QAction*> items = menu->actions();
-        const bool nothingAvailable = std::none_of(items.begin(), items.end(),
-                                                   [](const QAction* a) { return a->isEnabled() && !a->isSeparator(); });
-        if (nothingAvailable) markNotAvailable(button);
-    }
 }
 
 // ---------------------------------------------------------------- status sink
@@ -646,6 +617,14 @@ void TMain::IncomeSummary1Click() { reports::RunReport(reports::ReportId::DailyI
 void TMain::GSTVATIncomeandCollections1Click() { reports::RunReport(reports::ReportId::GstIncome); }
 void TMain::ReceivableIncome1Click() { reports::RunReport(reports::ReportId::Receivables); }
 void TMain::AgedReceivables1Click() { reports::RunReport(reports::ReportId::AgedReceivables); }
+void TMain::ProductBuyers1Click() { reports::RunReport(reports::ReportId::ProductBuyers); }
+void TMain::Image4Click() { reports::RunReport(reports::ReportId::ProductListing); }
+void TMain::Image5Click() { reports::RunReport(reports::ReportId::Purchasing); }
+void TMain::Inventory1Click() { reports::RunReport(reports::ReportId::Inventory); }
+void TMain::CostofGoodsSold1Click() { reports::RunReport(reports::ReportId::CostOfGoods); }
+void TMain::StockOnHand1Click() { reports::RunReport(reports::ReportId::StockOnHand); }
+void TMain::SelectedCustomers2Click() { reports::PrintCustomerProfile(false); }
+void TMain::SelectedGroups1Click() { reports::PrintCustomerProfile(true); }
 void TMain::BtnStationaryClick() { base::dialogs().showModal(Form<records::TStationary>()); }
 void TMain::BtnRProfClick() { showPopup(PopupMenu4); }
 void TMain::BtnRSalesClick() { showPopup(PopupMenu2); }

@@ -167,6 +167,14 @@ public slots:
     void GSTVATIncomeandCollections1Click();
     void ReceivableIncome1Click();
     void AgedReceivables1Click();
+    void ProductBuyers1Click();
+    void Image4Click();
+    void Image5Click();
+    void Inventory1Click();
+    void CostofGoodsSold1Click();
+    void StockOnHand1Click();
+    void SelectedCustomers2Click();
+    void SelectedGroups1Click();
     void BtnStationaryClick();
     void BtnRProfClick();
     void BtnRSalesClick();
@@ -205,7 +213,6 @@ private:
     void buildMenus();
     void buildPopupMenus();
     void buildStatusBar();
-    void disableCommandsNotInThisVersion();
     QWidget* buildInvoicesPage();
     QWidget* buildCustomersPage();
     QWidget* buildReportsPage();

@@ -23,7 +23,6 @@ const QString kNoPayments = QStringLiteral("No Payments within selected dates.")
 const QString kNoInvoices = QStringLiteral("No Invoices within selected dates.");
 const QString kProcessingPayments = QStringLiteral("Processing Payments");
 const QString kProcessingReceivables = QStringLiteral("Processing Receivables");
-const QString kUnknownCustomer = QStringLiteral("UNKNOWN");
 
 using base::Decimal;
 
@@ -161,17 +160,6 @@ void BuildGstIncome(double start, double end) {
 
 namespace {
 
-// The customer's name as the receivables name it: by person with ByCust, else the company.
-QString customerName(long cuno) {
-    xbase::Table* cust = store::CustTable;
-    if (cust->seek(store::ToTableText(base::PadNumber(cuno, 6))) != xbase::kOk) return kUnknownCustomer;
-    using C = store::CustBuffer;
-    if (!store::SettingsRec.ByCust) return store::ReadField(cust, &C::addr1).trimmed();
-    return (store::ReadField(cust, &C::title).trimmed() + QLatin1Char(' ') + store::ReadField(cust, &C::first).trimmed() +
-            QLatin1Char(' ') + store::ReadField(cust, &C::last))
-        .trimmed();
-}
-
 // Whole days from the invoice date to today; negative for an invoice dated in the future.
 long daysOutstanding(double invoiceDay) { return long(std::trunc(base::Today() - invoiceDay)); }
 
@@ -211,7 +199,7 @@ void BuildReceivables(double, double) {
         Decimal total;
         walkBalances(store::TagId::Inv, [&](xbase::Table* inv, const Decimal& due) {
             const long ivNo = store::ReadField(inv, &store::InvBuffer::IvNo);
-            const QString name = customerName(store::ReadField(inv, &store::InvBuffer::CuNo));
+            const QString name = CustomerName(store::ReadField(inv, &store::InvBuffer::CuNo));
             CheckPageBreak(LinesOnPage + 1, true);
             NewLineWith({"V00", "R07" + QString::number(ivNo), "V08", "L10" + name, "V50",
                          "R55" + QString::number(daysOutstanding(store::ReadField(inv, &store::InvBuffer::IDate))),
@@ -275,7 +263,7 @@ void BuildAgedReceivables(double, double) {
             for (const Decimal& d : owed) any = any || !d.isZero();
             if (current >= 0 && any) {
                 CheckPageBreak(LinesOnPage + 1, true);
-                NewLineWith(agedCells(QString::number(current), customerName(current), owed));
+                NewLineWith(agedCells(QString::number(current), CustomerName(current), owed));
                 for (int b = 0; b < kBuckets; ++b) grand[b] += owed[b];
             }
             for (Decimal& d : owed) d = Decimal();

@@ -1,8 +1,11 @@
 #include "reports/ReportCommandsU.h"
 
 #include "records/PickU.h"
+#include "base/Format.h"
 #include "reports/DateSpanU.h"
+#include "reports/MultGroupU.h"
 #include "reports/ReportU.h"
+#include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
 #include "store/dbFiles.h"
@@ -11,9 +14,27 @@
 namespace reports {
 namespace {
 
+const QString kInventoryAsOf = QStringLiteral("Inventory as Of:");
+
 bool askDateSpan() {
     TDateSpan* span = ui::Form<TDateSpan>();
     return span && span->askSpan();
+}
+
+// Today offered; the date chosen is in StartDate.
+bool askAsOfDate() {
+    StartDate = base::Today();
+    TDateSpan* span = ui::Form<TDateSpan>();
+    return span && span->askSingleDate(kInventoryAsOf);
+}
+
+// The product picked from the product list, as SelectedProduct; false when none was picked.
+bool askProduct() {
+    bool picked = store::OpenProd() && records::PickProduct(false);
+    picked = picked && store::ProdTable->go(store::CurProductRec) == xbase::kOk;
+    if (picked) SelectedProduct = TrimmedCode(store::ReadField(store::ProdTable, &store::ProdBuffer::PrID));
+    store::CloseAll();
+    return picked;
 }
 
 }  // namespace
@@ -57,11 +78,33 @@ void PrintStatements(bool byPicking) {
 
 void RunReport(ReportId id) {
     const ReportEntry& report = Report(id);
+    if (report.asks == Asks::Product && !askProduct()) return;
+    if (report.asks == Asks::AsOfDate && !askAsOfDate()) return;
     if (report.takesSpan) {
         SetCurrentMonth();
         if (!askDateSpan()) return store::CloseAll();
     }
     report.build(StartDate, EndDate);
+    ShowReport();
+}
+
+void PrintCustomerProfile(bool byGroups) {
+    SelectedCustomers.clear();
+    SelectedGroups.clear();
+    if (byGroups) {
+        if (store::OpenGroups()) ui::ShowForm<TMultGroup>();
+    } else if (store::OpenCust() && store::OpenGroups()) {
+        // The pick list opens on the first customer by name.
+        xbase::Table* cust = store::CustTable;
+        store::SelectTag(cust, store::TagId::CustName);
+        store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : -1;
+        while (records::PickCustomer(false))
+            if (cust->go(store::CurCustRec) == xbase::kOk)
+                SelectedCustomers.append(store::ReadField(cust, &store::CustBuffer::cuno));
+    }
+    store::CloseAll();
+    if (SelectedCustomers.isEmpty() && SelectedGroups.isEmpty()) return;
+    Report(ReportId::CustomerProfile).build(0, 0);
     ShowReport();
 }
 

@@ -16,8 +16,13 @@ void PrintStatements(bool byPicking);
 // window's tables stay open.
 void PrintCurrentInvoice();
 
-// A report of the table: its span asked first (the current month offered) when it takes one.
+// A report of the table, its choices asked first: the product (the product pick list), the date
+// (today offered) or the span (the current month offered), as the report asks.
 void RunReport(ReportId id);
+
+// The customer profile of the groups chosen in TMultGroup, or of customers picked one by one from the
+// customer pick list until it is cancelled.
+void PrintCustomerProfile(bool byGroups);
 
 // Shows the report window on the buffer when it has lines, then discards the buffer.
 void ShowReport();

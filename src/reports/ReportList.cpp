@@ -1,5 +1,7 @@
 #include "reports/ReportList.h"
 
+#include "reports/CustomerRpt.h"
+#include "reports/InventoryRpt.h"
 #include "reports/SalesRpt.h"
 
 namespace reports {
@@ -15,6 +17,19 @@ const std::vector<ReportEntry>& Reports() {
         {ReportId::Receivables, "receivables", "every invoice with a balance and its age", false, &BuildReceivables},
         {ReportId::AgedReceivables, "aged-receivables", "balances per customer by age", false,
          &BuildAgedReceivables},
+        {ReportId::Purchasing, "purchasing", "purchases by product with their cost", true, &BuildPurchasing},
+        {ReportId::ProductListing, "product-listing", "every product with its price and reorder level", false,
+         &BuildProductListing},
+        {ReportId::StockOnHand, "stock-on-hand", "stock on hand today, on order, and what to reorder", false,
+         &BuildStockOnHand},
+        {ReportId::Inventory, "inventory", "quantity and cost of the stock as of a date", false, &BuildInventory,
+         Asks::AsOfDate},
+        {ReportId::CostOfGoods, "cost-of-goods", "stock at the start, purchases, stock at the end", true,
+         &BuildCostOfGoods},
+        {ReportId::CustomerProfile, "customer-profile", "each customer's address beside all they bought", false,
+         &BuildCustomerProfile, Asks::Customers},
+        {ReportId::ProductBuyers, "product-buyers", "who bought a product, with their group", true,
+         &BuildProductBuyers, Asks::Product},
     };
     return list;
 }

@@ -7,7 +7,18 @@
 
 namespace reports {
 
-enum class ReportId { SalesSummary, SalesByProduct, TaxSummary, DailyIncome, GstIncome, Receivables, AgedReceivables };
+enum class ReportId {
+    SalesSummary, SalesByProduct, TaxSummary, DailyIncome, GstIncome, Receivables, AgedReceivables,
+    Purchasing, ProductListing, StockOnHand, Inventory, CostOfGoods, CustomerProfile, ProductBuyers,
+};
+
+// What a report asks for besides a span of dates.
+enum class Asks {
+    Nothing,
+    AsOfDate,   // one date (TDateSpan with one picker; the tool's --as-of), handed in as start
+    Customers,  // customers or groups (the pick list or TMultGroup; --customers, --groups)
+    Product,    // one product (the product pick list; --product)
+};
 
 struct ReportEntry {
     ReportId id;
@@ -16,6 +27,7 @@ struct ReportEntry {
     bool takesSpan;       // asks for a span of dates (TDateSpan; the tool's --from and --to)
     // Opens its tables, fills the report buffer (or shows why it has nothing) and closes every table.
     void (*build)(double start, double end);
+    Asks asks = Asks::Nothing;
 };
 
 const std::vector<ReportEntry>& Reports();

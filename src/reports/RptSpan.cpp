@@ -1,8 +1,13 @@
 #include "reports/RptSpan.h"
 
+#include <algorithm>
+
 #include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/RecordAccess.h"
+#include "store/Settings.h"
+#include "store/dbFiles.h"
+#include "xbase/AsciiCase.h"
 
 namespace reports {
 
@@ -27,6 +32,70 @@ int DateSpanWalk::count() {
 }
 
 std::string NumberKey(long n) { return store::ToTableText(base::PadNumber(n, 6)); }
+
+std::string FoldedCodeKey(const QString& code, int width) {
+    return xbase::upperAscii(store::ToTableText(code.leftJustified(width)));
+}
+
+QString TrimmedCode(const QString& stored) { return base::TrimRight(stored); }
+
+bool FindProduct(const QString& code, QString* description) {
+    bool found = false;
+    ForEachOfCode(store::ProdTable, store::TagId::Prod,
+                  [](xbase::Table* t) { return store::ReadField(t, &store::ProdBuffer::PrID); },
+                  store::FieldWidth(&store::ProdBuffer::PrID), code, [&](xbase::Table* prod) {
+                      *description = store::ReadField(prod, &store::ProdBuffer::PDesc);
+                      found = true;
+                      return false;
+                  });
+    return found;
+}
+
+void ForEachLineOf(const QString& code, const std::function<void(xbase::Table*)>& fn) {
+    xbase::Table* itm = store::ItmTable;
+    store::SelectTag(itm, store::TagId::ItmProd);
+    const std::string key = store::ToTableText(TrimmedCode(code).leftJustified(store::FieldWidth(&store::ItmBuffer::PrID)));
+    // The code compared as stored, without a round trip through text, on every line of the walk.
+    const xbase::Field* prid = itm->field(store::BindingOfMember(&store::ItmBuffer::PrID).field);
+    if (!prid) return;
+    // Found (0) only: a greater key (2) belongs to another code.
+    for (int rc = itm->seek(key); rc == xbase::kOk && !itm->eof(); rc = itm->skip(1)) {
+        if (prid->text() != key) return;
+        fn(itm);
+    }
+}
+
+namespace {
+long invoiceNumber(xbase::Table* t) { return store::ReadField(t, &store::InvBuffer::IvNo); }
+}  // namespace
+
+QHash<long, InvoiceFacts> ReadInvoices(QList<long> numbers) {
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    QHash<long, InvoiceFacts> found;
+    found.reserve(numbers.size());
+    ForEachOfNumbers(
+        store::InvTable, store::TagId::Inv, &invoiceNumber, numbers,
+        [&](int i, xbase::Table* inv) {
+            if (!found.contains(numbers[i]))
+                found.insert(numbers[i], {store::ReadField(inv, &store::InvBuffer::IDate),
+                                          store::ReadField(inv, &store::InvBuffer::CuNo), inv->recNo()});
+        },
+        [](int) {});
+    return found;
+}
+
+const QString kUnknownCustomer = QStringLiteral("UNKNOWN");
+
+QString CustomerName(long cuno) {
+    xbase::Table* cust = store::CustTable;
+    if (cust->seek(NumberKey(cuno)) != xbase::kOk) return kUnknownCustomer;
+    using C = store::CustBuffer;
+    if (!store::SettingsRec.ByCust) return store::ReadField(cust, &C::addr1).trimmed();
+    return (store::ReadField(cust, &C::title).trimmed() + QLatin1Char(' ') + store::ReadField(cust, &C::first).trimmed() +
+            QLatin1Char(' ') + store::ReadField(cust, &C::last))
+        .trimmed();
+}
 
 const QString& DayText::operator()(double day) {
     if (day != m_day) {

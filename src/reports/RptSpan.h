@@ -1,11 +1,14 @@
 #pragma once
 // What the span reports share: the records dated within a span, found through a date tag (never by
 // walking the whole table), and the progress shown while they are worked through.
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include "store/Catalogue.h"
 #include "xbase/Engine.h"
+
+#include <functional>
 
 namespace reports {
 
@@ -59,6 +62,53 @@ void ForEachOfNumbers(xbase::Table* table, store::TagId numberTag, long (*number
         done(i);
     }
 }
+
+// The key of a code in a tag over Upper(code): blank-padded to the field's width, ASCII letters folded
+// as the engine folds them.
+std::string FoldedCodeKey(const QString& code, int width);
+QString TrimmedCode(const QString& stored);
+
+// The records whose code field holds exactly code (trailing blanks aside), found through a tag over the
+// upper-cased code: the codes that differ from it only in case stand among them and are passed over.
+// fn(table) on each, in the tag's order; fn returns false to stop.
+template <class CodeOf, class Fn>
+void ForEachOfCode(xbase::Table* table, store::TagId tag, CodeOf codeOf, int width, const QString& code, Fn fn) {
+    const QString wanted = TrimmedCode(code);
+    if (wanted.isEmpty()) return;
+    store::SelectTag(table, tag);
+    const std::string key = FoldedCodeKey(wanted, width);
+    // Found (0) only: a greater key (2) belongs to another code.
+    for (int rc = table->seek(key); rc == xbase::kOk && !table->eof(); rc = table->skip(1)) {
+        const QString id = codeOf(table);
+        if (FoldedCodeKey(id, width) != key) return;
+        if (TrimmedCode(id) == wanted && !fn(table)) return;
+    }
+}
+
+// The description of the product whose code is code; false when the product table has none.
+// REQUIRES: Prod5 open.
+bool FindProduct(const QString& code, QString* description);
+
+// The lines of the product with exactly this code, through the line table's product tag ("ItmP": the
+// code, then the invoice number), which is left selected. fn(table) on each. REQUIRES: ITM5 open.
+void ForEachLineOf(const QString& code, const std::function<void(xbase::Table*)>& fn);
+
+// What the reports read of an invoice found by its number.
+struct InvoiceFacts {
+    double date = 0;
+    long cuNo = 0;
+    long recNo = 0;
+};
+// The invoices with these numbers (in any order, repeats allowed), each read once in number order;
+// a number no invoice has is absent. REQUIRES: INV5 open.
+QHash<long, InvoiceFacts> ReadInvoices(QList<long> numbers);
+
+// Customers are named "UNKNOWN" where no customer has the number.
+extern const QString kUnknownCustomer;
+// The customer's name as the reports name it: by person with ByCust ("Mr John Smith"), else the
+// company; kUnknownCustomer when no customer has the number. CUST5 stands on the customer found.
+// REQUIRES: CUST5 open with its number tag ("CCNO") selected.
+QString CustomerName(long cuno);
 
 // A day's text in the short date format, made once for a run of lines of the same day.
 class DayText {

@@ -174,24 +174,6 @@ QStringList productCells(const QString& code, const QString& description, const 
             "R49" + amount("%10.2f", row.qty), "V51", "R63" + amount("%10.2f", row.sales), "V65"};
 }
 
-// The description of the product whose code is the item's code; false when the product table has
-// none. The tag orders by the upper-case code, so the codes that differ only in case are looked through.
-bool findProduct(const QString& code, QString* description) {
-    xbase::Table* prod = store::ProdTable;
-    store::SelectTag(prod, store::TagId::Prod);
-    const QString wanted = base::TrimRight(code);
-    if (wanted.isEmpty()) return false;
-    const QString key = wanted.toUpper().leftJustified(store::FieldWidth(&store::ProdBuffer::PrID));
-    for (int rc = prod->seek(store::ToTableText(key)); rc == xbase::kOk && !prod->eof(); rc = prod->skip(1)) {
-        const QString id = base::TrimRight(store::ReadField(prod, &store::ProdBuffer::PrID));
-        if (id.toUpper() != wanted.toUpper()) break;
-        if (id != wanted) continue;
-        *description = store::ReadField(prod, &store::ProdBuffer::PDesc);
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void BuildSalesByProduct(double start, double end) {
@@ -229,7 +211,7 @@ void BuildSalesByProduct(double start, double end) {
     QList<int> unknown;
     for (int i = 0; i < rows.size(); ++i) {
         QString description;
-        if (findProduct(rows[i].code, &description))
+        if (FindProduct(rows[i].code, &description))
             known.append({store::ToTableText(base::TrimRight(rows[i].code).toUpper()), description, i});
         else
             unknown.append(i);

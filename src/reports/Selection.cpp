@@ -8,6 +8,8 @@ double StartDate = 0;
 double EndDate = 0;
 bool DateSpanCancelled = false;
 QList<int> SelectedGroups;
+QList<long> SelectedCustomers;
+QString SelectedProduct;
 
 void SetCurrentMonth() {
     const QDate today = base::DateFromDay(base::Today());

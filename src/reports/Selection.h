@@ -1,6 +1,7 @@
 #pragma once
 // The selection values that the report dialogs set and the generators read.
 #include <QList>
+#include <QString>
 
 namespace reports {
 
@@ -8,6 +9,8 @@ extern double StartDate;  // day numbers
 extern double EndDate;
 extern bool DateSpanCancelled;
 extern QList<int> SelectedGroups;  // group numbers
+extern QList<long> SelectedCustomers;  // customer numbers, in the order picked
+extern QString SelectedProduct;        // a product code
 
 // StartDate := the first day of the current month, EndDate := its last day.
 void SetCurrentMonth();

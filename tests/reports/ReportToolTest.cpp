@@ -75,6 +75,17 @@ TEST_F(ReportToolTest, BadUsageAndMissingDataGiveTheirCodesAndSayWhy) {
         {{"sales-summary", "--format", "pdf"}, 2, "pdf needs -o FILE"},
         {{"sales-summary", "--format", "csv"}, 2, "unknown format csv"},
         {{"sales-summary", "--colour"}, 2, "unknown option --colour"},
+        {{"inventory", "--as-of", "2026-02-30"}, 2, "malformed date 2026-02-30"},
+        {{"stock-on-hand", "--as-of", "2026-01-01"}, 2, "stock-on-hand takes no --as-of"},
+        {{"inventory", "--groups", "1"}, 2, "inventory takes no --customers or --groups"},
+        {{"sales-summary", "--product", "X"}, 2, "sales-summary takes no --product"},
+        {{"customer-profile"}, 2, "customer-profile needs --customers or --groups"},
+        {{"customer-profile", "--customers", "1", "--groups", "1"}, 2, "needs --customers or --groups (one of them)"},
+        {{"customer-profile", "--customers", "1,x"}, 2, "malformed list 1,x"},
+        {{"customer-profile", "--customers", "999"}, 2, "unknown customer 999"},
+        {{"customer-profile", "--groups", "77"}, 2, "unknown group 77"},
+        {{"product-buyers"}, 2, "product-buyers needs --product CODE"},
+        {{"product-buyers", "--product", "NOPE"}, 2, "unknown product NOPE"},
         {{"-C", noData, "receivables"}, 1, "no data directory"},
         {{"receivables"}, 1, "Unable to open file INV5.DBF"},
     };
@@ -92,7 +103,8 @@ TEST_F(ReportToolTest, BadUsageAndMissingDataGiveTheirCodesAndSayWhy) {
     const ToolRun list = run({"--list"});
     EXPECT_EQ(list.exitCode, 0);
     for (const char* name : {"sales-summary", "sales-by-product", "tax-summary", "daily-income", "gst-income",
-                             "receivables", "aged-receivables"})
+                             "receivables", "aged-receivables", "purchasing", "product-listing", "stock-on-hand",
+                             "inventory", "cost-of-goods", "customer-profile", "product-buyers"})
         EXPECT_TRUE(list.out.contains(name)) << name;
 }
 

@@ -19,88 +19,17 @@ using namespace reports;
 
 namespace {
 
-// The status bar's calls, "S:<text>" and "P:<percent>" in order.
-class StatusCalls : public base::StatusSink {
-public:
-    StatusCalls() : m_previous(base::setStatusSink(this)) {}
-    ~StatusCalls() override { base::setStatusSink(m_previous); }
-    void showStatus(const QString& text) override { calls << "S:" + text; }
-    void showProgress(int percent) override { calls << QStringLiteral("P:%1").arg(percent); }
-    void showResult(const QString&) override {}
-    QStringList calls;
+using report_testing::day;
+using report_testing::StatusCalls;
 
-private:
-    base::StatusSink* m_previous;
-};
-
-double day(int y, int m, int d) { return base::DayFromDate(QDate(y, m, d)); }
 const double kJune1 = day(2026, 6, 1), kJune30 = day(2026, 6, 30);
 
-class SalesReportsTest : public testing_support::DataDirTest {
+class SalesReportsTest : public report_testing::BusinessReportTest {
 protected:
     void SetUp() override {
-        DataDirTest::SetUp();
-        QString error;
-        ASSERT_EQ(store::WriteDataDir(dataDir(), store::DataDirOptions{}, &error), 0) << error.toStdString();
-        store::EngineInit();
-        store::ReadSettings();
+        BusinessReportTest::SetUp();
         store::SettingsRec.ShipLine = QStringLiteral("Freight  ");
         store::SettingsRec.TaxLine = QStringLiteral("GST");
-        base::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
-        dialogs = std::make_unique<testing_support::ScriptedDialogs>();
-        SetPrinterMetrics(&m_printer);
-    }
-    void TearDown() override {
-        EndReport();
-        SetPrinterMetrics(nullptr);
-        dialogs.reset();
-        store::EngineEnd();
-        DataDirTest::TearDown();
-    }
-
-    static void invoice(long ivNo, long cuNo, double date, base::Decimal ship, base::Decimal tax, base::Decimal due,
-                        const QString& memo = {}) {
-        if (!store::InvTable) store::OpenInv();
-        ASSERT_EQ(store::InvTable->appendBlank(), 0);
-        store::InvRec = {ivNo, cuNo, {}, date, memo, ship, tax, due, {}};
-        EXPECT_TRUE(store::StoreInv().ok());
-    }
-    static void item(long ivNo, const char* code, base::Decimal qty, base::Decimal price, bool tax1, bool tax2) {
-        if (!store::ItmTable) store::OpenItm();
-        ASSERT_EQ(store::ItmTable->appendBlank(), 0);
-        store::ItmRec = store::ItmBuffer{};
-        store::ItmRec.IvNo = ivNo;
-        store::ItmRec.PrID = QLatin1String(code);
-        store::ItmRec.Qty = qty;
-        store::ItmRec.UPR = price;
-        store::ItmRec.LTax1 = tax1;
-        store::ItmRec.LTax2 = tax2;
-        EXPECT_TRUE(store::StoreItm().ok());
-    }
-    static void payment(long ivNo, double date, base::Decimal amount, base::Decimal gst) {
-        if (!store::PmtTable) store::OpenPmt();
-        ASSERT_EQ(store::PmtTable->appendBlank(), 0);
-        store::PmtRec = {ivNo, date, amount, gst, false};
-        EXPECT_TRUE(store::StorePmt().ok());
-    }
-    static void product(const char* code, const char* description) {
-        if (!store::ProdTable) store::OpenProd();
-        ASSERT_EQ(store::ProdTable->appendBlank(), 0);
-        store::ProdRec = store::ProdBuffer{};
-        store::ProdRec.PrID = QLatin1String(code);
-        store::ProdRec.PDesc = QLatin1String(description);
-        EXPECT_TRUE(store::StoreProd().ok());
-    }
-    static void customer(long cuno, const char* title, const char* first, const char* last, const char* company) {
-        if (!store::CustTable) store::OpenCust();
-        ASSERT_EQ(store::CustTable->appendBlank(), 0);
-        store::CustRec = store::CustBuffer{};
-        store::CustRec.cuno = cuno;
-        store::CustRec.title = QLatin1String(title);
-        store::CustRec.first = QLatin1String(first);
-        store::CustRec.last = QLatin1String(last);
-        store::CustRec.addr1 = QLatin1String(company);
-        EXPECT_TRUE(store::StoreCust().ok());
     }
 
     // The helpers append to the tables left open; each report opens them anew and closes them all.
@@ -132,20 +61,6 @@ protected:
         payment(1002, kJune30, 2.00_dec, 0.18_dec);
         payment(1003, day(2026, 7, 1), 7.00_dec, 0.64_dec);
     }
-
-    // The buffer as the plain export writes it, from the title on (the page line holds today).
-    static QStringList shown() {
-        QStringList lines;
-        for (const QStringList& line : ReportLines)
-            lines << ExportLine(line, ExportKind::Plain) + (IsUnderlined(line.last()) ? " |U" : "");
-        EXPECT_TRUE(lines.value(0).startsWith(QLatin1String("Page 1"))) << lines.value(0).toStdString();
-        return lines.mid(2);
-    }
-
-    std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
-
-private:
-    report_testing::PagePrinter m_printer;
 };
 
 TEST_F(SalesReportsTest, SalesSummaryHasTheInvoicesFromStartToEndDateAndExactTotals) {

@@ -1,6 +1,7 @@
 // corvane-report: runs a report of the program's report table without the windows, with the same
 // generators and report buffer, and writes what the report window's exports write.
 //   corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]
+//                  [--as-of YYYY-MM-DD] [--customers N,N,...] [--groups N,N,...] [--product CODE]
 //   corvane-report --list
 //   corvane-report [-C DIR] mail-merge --groups N,N,... -o FILE   (MailMergeTool.cpp)
 //   corvane-report [-C DIR] labels ... (see LabelsCommand.cpp)
@@ -20,9 +21,11 @@
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/ReportOutput.h"
+#include "reports/CustomerRpt.h"
 #include "reports/ReportList.h"
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
+#include "reports/Selection.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 
@@ -34,10 +37,12 @@ constexpr int kBadUsage = 2;
 
 constexpr const char* kUsage =
     "usage: corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]\n"
+    "                      [--as-of YYYY-MM-DD] [--customers N,N,...] [--groups N,N,...] [--product CODE]\n"
     "       corvane-report --list\n"
     "DIR is the data directory (default: the current directory). A report over a span of dates covers\n"
     "the current month unless --from or --to says otherwise. text and tsv go to standard output without\n"
-    "-o; pdf needs -o.\n";
+    "-o; pdf needs -o. inventory values the stock as of today unless --as-of says otherwise;\n"
+    "customer-profile needs --customers or --groups, product-buyers needs --product.\n";
 
 void say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
 
@@ -70,7 +75,49 @@ struct Request {
     QString format = QStringLiteral("text");
     QString output;
     bool list = false;
+    QDate asOf;
+    QString customers, groups;  // as given: numbers separated by commas
+    QString product;
 };
+
+// "N,N,..." as whole numbers above 0; false for anything else.
+template <class Number>
+bool numberList(const QString& text, QList<Number>* out) {
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const long n = part.trimmed().toLong(&ok);
+        if (!ok || n <= 0) return false;
+        out->append(Number(n));
+    }
+    return true;
+}
+
+// The choices besides the span that the report asks for, checked against what it asks, into the
+// selection values; the usage problem in *problem.
+bool takeChoices(const QString& name, const Request& r, QString* problem) {
+    using reports::Asks;
+    const Asks asks = r.report->asks;
+    auto refuse = [&](const char* option) { return *problem = name + QStringLiteral(" takes no ") + QLatin1String(option), false; };
+    if (r.asOf.isValid() && asks != Asks::AsOfDate) return refuse("--as-of");
+    if ((!r.customers.isNull() || !r.groups.isNull()) && asks != Asks::Customers) return refuse("--customers or --groups");
+    if (!r.product.isNull() && asks != Asks::Product) return refuse("--product");
+    reports::SelectedCustomers.clear();
+    reports::SelectedGroups.clear();
+    reports::SelectedProduct = r.product;
+    if (asks == Asks::Customers) {
+        if (r.customers.isNull() == r.groups.isNull())
+            return *problem = name + QStringLiteral(" needs --customers or --groups (one of them)"), false;
+        const bool byCustomers = !r.customers.isNull();
+        const bool ok = byCustomers ? numberList(r.customers, &reports::SelectedCustomers)
+                                    : numberList(r.groups, &reports::SelectedGroups);
+        if (!ok)
+            return *problem = QStringLiteral("malformed list %1 (use numbers separated by commas)")
+                                  .arg(byCustomers ? r.customers : r.groups),
+                   false;
+    }
+    if (asks == Asks::Product && r.product.trimmed().isEmpty()) return *problem = name + QStringLiteral(" needs --product CODE"), false;
+    return true;
+}
 
 // The request, or the usage problem in *problem.
 bool parse(const QStringList& args, Request* r, QString* problem) {
@@ -100,6 +147,10 @@ bool parse(const QStringList& args, Request* r, QString* problem) {
         else if (arg == QLatin1String("--format")) ok = value(&i, &r->format);
         else if (arg == QLatin1String("-o")) ok = value(&i, &r->output);
         else if (arg == QLatin1String("--list")) r->list = true;
+        else if (arg == QLatin1String("--as-of")) ok = date(&i, &r->asOf);
+        else if (arg == QLatin1String("--customers")) ok = value(&i, &r->customers);
+        else if (arg == QLatin1String("--groups")) ok = value(&i, &r->groups);
+        else if (arg == QLatin1String("--product")) ok = value(&i, &r->product);
         else if (arg.startsWith(QLatin1Char('-'))) *problem = QStringLiteral("unknown option ") + arg, ok = false;
         else if (name.isEmpty()) name = arg;
         else *problem = QStringLiteral("more than one report named: ") + arg, ok = false;
@@ -119,12 +170,18 @@ bool parse(const QStringList& args, Request* r, QString* problem) {
     if (!r->from.isValid()) r->from = QDate(today.year(), today.month(), 1);
     if (!r->to.isValid()) r->to = QDate(today.year(), today.month(), today.daysInMonth());
     if (r->from > r->to) return *problem = QStringLiteral("--from is after --to"), false;
+    if (!takeChoices(name, *r, problem)) return false;
+    if (!r->asOf.isValid()) r->asOf = today;
     return true;
 }
 
 int listReports() {
     for (const reports::ReportEntry& e : reports::Reports())
-        std::printf("%-18s %s%s\n", e.name, e.summary, e.takesSpan ? " (--from, --to)" : "");
+        std::printf("%-18s %s%s%s\n", e.name, e.summary, e.takesSpan ? " (--from, --to)" : "",
+                    e.asks == reports::Asks::AsOfDate    ? " (--as-of)"
+                    : e.asks == reports::Asks::Customers ? " (--customers or --groups)"
+                    : e.asks == reports::Asks::Product   ? " (--product)"
+                                                         : "");
     return kDone;
 }
 
@@ -172,7 +229,13 @@ int main(int argc, char** argv) {
     store::EngineInit();
     store::ReadSettings();
     app::ApplySettingsFont(QGuiApplication::font());
-    r.report->build(base::DayFromDate(r.from), base::DayFromDate(r.to));
+    // Customers, groups and products named are looked for before the report runs.
+    if (const QString unknown = reports::UnknownSelection(); !unknown.isEmpty()) {
+        store::EngineEnd();
+        return usageError(QStringLiteral("unknown ") + unknown);
+    }
+    const QDate start = r.report->asks == reports::Asks::AsOfDate ? r.asOf : r.from;
+    r.report->build(base::DayFromDate(start), base::DayFromDate(r.to));
     const int rc = reports::LastLine() >= 0 ? writeReport(r) : kDone;
     reports::EndReport();
     store::EngineEnd();
