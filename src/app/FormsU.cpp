@@ -12,6 +12,8 @@
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PickPmtU.h"
 #include "invoicing/PmtDefU.h"
+#include "mail/EMailU.h"
+#include "mail/MailServerU.h"
 #include "records/CustomerU.h"
 #include "records/GroupDefU.h"
 #include "records/PickCustU.h"
@@ -74,6 +76,8 @@ void CreateForms() {
     create<invoicing::TTaxDef>();
     create<records::TPickLab>();
     create<invoicing::TImportdir>();
+    create<mail::TEMail>();
+    create<mail::TMailServer>();  // the mail server's preferences, after the window that sends
 }
 
 void DestroyForms() {

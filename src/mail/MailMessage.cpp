@@ -10,7 +10,7 @@ namespace mail {
 namespace {
 
 constexpr int kLineLimit = 76;          // encoded lines, as MIME asks (SMTP allows 998)
-constexpr int kEncodedWordChunk = 45;   // UTF-8 bytes per encoded word: 60 base64 characters
+constexpr int kEncodedWordChunk = 39;   // UTF-8 bytes per encoded word: 52 base64 characters, 64 in all
 const QByteArray kCrLf = "\r\n";
 
 bool isAscii(const QString& text) {

@@ -15,7 +15,7 @@ struct Upload {
     const QByteArray* data;
     qsizetype at = 0;
     const std::atomic<bool>* cancel;
-    QByteArray lastReply;  // the server's last answer line, for the message (never what we sent)
+    QByteArray lastRefusal;  // the server's last 4xx or 5xx answer, for the message (never what we sent)
 };
 
 size_t readMime(char* buffer, size_t size, size_t count, void* user) {
@@ -32,10 +32,9 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 // Only the server's answers are kept: what the program sends includes the login.
 int debug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
-    if (type == CURLINFO_HEADER_IN) {
-        QByteArray line(data, qsizetype(size));
-        static_cast<Upload*>(user)->lastReply = line.trimmed();
-    }
+    const QByteArray line = QByteArray(data, qsizetype(size)).trimmed();
+    if (type == CURLINFO_HEADER_IN && (line.startsWith('4') || line.startsWith('5')))
+        static_cast<Upload*>(user)->lastRefusal = line;
     return 0;
 }
 
@@ -141,7 +140,7 @@ SendOutcome SendMail(const ServerSettings& s, const QString& password, const QSt
     curl_slist_free_all(rcpt);
     curl_easy_cleanup(curl);
     if (code == CURLE_OK) return {true, {}};
-    return {false, outcomeText(code, error, up.lastReply, s), code == CURLE_LOGIN_DENIED};
+    return {false, outcomeText(code, error, up.lastRefusal, s), code == CURLE_LOGIN_DENIED};
 }
 
 MailJob::MailJob(QObject* parent) : QObject(parent) { qRegisterMetaType<mail::SendOutcome>(); }

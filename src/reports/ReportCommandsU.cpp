@@ -1,6 +1,9 @@
 #include "reports/ReportCommandsU.h"
 
+#include "base/Dialogs.h"
+#include "mail/EMailU.h"
 #include "records/PickU.h"
+#include "reports/DocumentMail.h"
 #include "reports/DateSpanU.h"
 #include "reports/ReportU.h"
 #include "reports/RptUtil.h"
@@ -69,6 +72,23 @@ void PrintCurrentInvoice() {
     SetupDocumentTable();
     AddInvoiceDocument(DocKind::Invoice);
     ShowReport();
+}
+
+void EmailCurrentInvoice() {
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    EmailReport();
+    EndReport();
+}
+
+void EmailReport() {
+    mail::Draft draft;
+    QString error;
+    if (!DraftForBuffer(&draft, &error)) return base::ShowMessage(error);
+    if (auto* window = ui::Form<mail::TEMail>()) {
+        window->setDraft(draft);
+        base::dialogs().showModal(window);
+    }
 }
 
 }  // namespace reports

@@ -121,7 +121,7 @@ TEST(MailSendTest, TheServerReceivesTheMessageAsComposed) {
 }
 
 TEST(MailSendTest, LogsInWhereTheServerAsks) {
-    SmtpServer server({QStringLiteral("clerk:s3cret")});
+    SmtpServer server(ServerOptions::login(QStringLiteral("clerk:s3cret")));
     mail::ServerSettings settings = localServer(server.port());
     settings.user = QStringLiteral("clerk");
     const mail::SendOutcome outcome = sendTo(settings, invoiceMessage(), QStringLiteral("s3cret"));
@@ -137,10 +137,10 @@ TEST(MailSendTest, FailuresEndWithOneClearTextAndNothingSent) {
         const char* password;
         const char* says;
     } cases[] = {
-        {"connection refused", {}, true, "", "refused the connection"},
-        {"login refused", {"clerk:s3cret"}, false, "wrong", "refused the user name or the password"},
-        {"recipient refused", {{}, "bob@y.org"}, false, "", "refused a recipient. The server said: 550"},
-        {"no answer", {{}, {}, true}, false, "", "did not answer within 2 seconds"},
+        {"connection refused", ServerOptions{}, true, "", "refused the connection"},
+        {"login refused", ServerOptions::login("clerk:s3cret"), false, "wrong", "refused the user name or the password"},
+        {"recipient refused", ServerOptions::refusing("bob@y.org"), false, "", "refused a recipient. The server said: 550"},
+        {"no answer", ServerOptions::mute(), false, "", "did not answer within 2 seconds"},
     };
     for (const auto& c : cases) {
         SmtpServer server(c.server);
@@ -169,7 +169,7 @@ TEST(MailSendTest, WithoutSecurityOnlyToThisComputer) {
 }
 
 TEST(MailSendTest, AJobSendsOnAWorkerAndCancelStopsIt) {
-    SmtpServer silent({{}, {}, true});
+    SmtpServer silent(ServerOptions::mute());
     mail::ServerSettings settings = localServer(silent.port());
     settings.timeoutSeconds = 60;
     mail::MailJob job;

@@ -19,14 +19,21 @@
 
 namespace mail_test {
 
+struct ServerOptions {
+    QString auth;    // "user:password": the server requires this login
+    QString refuse;  // a recipient the server refuses
+    bool silent = false;  // accepts connections and never answers
+
+    static ServerOptions login(const QString& auth) { return {auth, {}, false}; }
+    static ServerOptions refusing(const QString& address) { return {{}, address, false}; }
+    static ServerOptions mute() { return {{}, {}, true}; }
+};
+
 class SmtpServer {
 public:
-    struct Options {
-        QString auth;    // "user:password": the server requires this login
-        QString refuse;  // a recipient the server refuses
-        bool silent = false;  // accepts connections and never answers
-    };
-    explicit SmtpServer(const Options& options = {}) {
+    using Options = ServerOptions;
+    SmtpServer() : SmtpServer(Options{}) {}
+    explicit SmtpServer(const Options& options) {
         QStringList args = {QStringLiteral(CORVANE_SOURCE_DIR "/tests/mail/smtp_server.py"), m_dir.path()};
         if (!options.auth.isEmpty()) args << QStringLiteral("--auth") << options.auth;
         if (!options.refuse.isEmpty()) args << QStringLiteral("--refuse") << options.refuse;

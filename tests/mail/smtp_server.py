@@ -81,7 +81,7 @@ class Handler:
 def authenticator(user, password):
     def check(server, session, envelope, mechanism, auth_data):
         ok = isinstance(auth_data, LoginPassword) and auth_data.login == user and auth_data.password == password
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)  # the server answers 535 itself
     return check
 
 
