@@ -12,6 +12,7 @@ import email
 import email.policy
 import email.utils
 import json
+import logging
 import os
 import re
 import socket
@@ -102,6 +103,7 @@ def silent_server():
 
 def main():
     warnings.simplefilter("ignore")  # AUTH without TLS is the point of --auth here
+    logging.getLogger("mail.log").setLevel(logging.ERROR)  # and so on the test's output
     args = sys.argv[1:]
     outdir = args[0]
     auth = args[args.index("--auth") + 1] if "--auth" in args else None
