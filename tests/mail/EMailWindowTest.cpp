@@ -1,6 +1,7 @@
 // The e-mail window on the user's road: "Email" on the invoice window, the message typed into and sent
 // to a real server on 127.0.0.1, read back there; the roads on which it is not sent; the mail server
 // window and its test message; the report window's Email for one customer's documents.
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -165,7 +166,10 @@ TEST_F(EMailWindowTest, WhatTheServerRefusesLeavesTheWindowOpenWithTheUsersText)
         withEmail(QStringLiteral("ada@okafor.test"), [&](TEMail& m) {
             if (m.Edit4->isVisible()) QTest::keyClicks(m.Edit4, "wrong");
             QTest::keyClicks(m.Edit3, " (copy)");
+            QElapsedTimer clock;
+            clock.start();
             ASSERT_TRUE(sendAndWait(m)) << c.road;
+            EXPECT_LT(clock.elapsed(), 8000) << c.road << ": gives up within the timeout";
             EXPECT_TRUE(m.isVisible()) << c.road;
             EXPECT_EQ(m.Edit3->text(), QStringLiteral("Invoice 1001 from Harbour Stationers (copy)")) << c.road;
             EXPECT_EQ(m.Label7->text(), QStringLiteral("Not sent.")) << c.road;

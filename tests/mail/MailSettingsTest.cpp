@@ -1,5 +1,5 @@
 // The mail settings in the user's settings file and the password in the secret store (a fake one: no
-// real keyring is touched), or only in memory on a desktop without a store.
+// real keyring is touched). A desktop without a store is the e-mail window's test.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -72,17 +72,6 @@ TEST_F(MailSettingsTest, ThePasswordGoesToTheSecretStoreNeverTheFile) {
     mail::ServerSettings other = account();
     other.user = QStringLiteral("boss@example.com");
     EXPECT_EQ(mail::FindPassword(other), QString());
-}
-
-TEST_F(MailSettingsTest, WithoutASecretStoreThePasswordLastsTheSession) {
-    FakeSecretStore none(false);
-    QString why;
-    EXPECT_EQ(mail::KeepPassword(account(), QStringLiteral("pa55word"), &why), mail::Kept::InMemoryOnly);
-    EXPECT_EQ(why, QStringLiteral("This desktop has no secret store"));
-    EXPECT_EQ(mail::FindPassword(account()), QStringLiteral("pa55word"));
-    EXPECT_FALSE(settingsText().contains("pa55word"));
-    mail::ForgetSessionPasswords();  // the next run asks again
-    EXPECT_EQ(mail::FindPassword(account()), QString());
 }
 
 }  // namespace
