@@ -14,6 +14,8 @@
 #include "invoicing/PmtDefU.h"
 #include "labels/LabPrintU.h"
 #include "labels/LabelDefU.h"
+#include "mail/EMailU.h"
+#include "mail/MailServerU.h"
 #include "records/CustomerU.h"
 #include "records/GroupDefU.h"
 #include "records/PickCustU.h"
@@ -78,6 +80,8 @@ void CreateForms() {
     create<labels::TLabelDef>();
     create<records::TPickLab>();
     create<invoicing::TImportdir>();
+    create<mail::TEMail>();
+    create<mail::TMailServer>();  // the mail server's preferences, after the window that sends
 }
 
 void DestroyForms() {

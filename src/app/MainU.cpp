@@ -22,6 +22,7 @@
 #include "app/ArtU.h"
 #include "app/Forms.h"
 #include "app/Preferences.h"
+#include "mail/MailServerU.h"
 #include "app/PrinterU.h"
 #include "app/Startup.h"
 #include "base/Dialogs.h"
@@ -333,6 +334,8 @@ QWidget* TMain::buildPreferencesPage() {
                                    "accessories-calculator"});
     BtnLabForms = commandButton(page, {"BtnLabForms", QStringLiteral("Label Forms"),
                                        QStringLiteral("Define Address Label Stock"), "mail-message"});
+    BtnMailServer = commandButton(page, {"BtnMailServer", QStringLiteral("Mail Server"),
+                                         QStringLiteral("Set up the mail server e-mail is sent through"), "mail-send"});
     BtnFont = commandButton(page, {"BtnFont", QStringLiteral("Report Font"),
                                    QStringLiteral("Select a Font for printing reports"), "preferences-desktop-font"});
     BtnPSetup = commandButton(page, {"BtnPSetup", QStringLiteral("Printer Setup"),
@@ -359,13 +362,15 @@ QWidget* TMain::buildPreferencesPage() {
     grid->addWidget(Edit2, 1, 2);
     grid->addWidget(GroupBox1, 2, 1, 2, 1);
     grid->addWidget(GroupBox2, 2, 2, 2, 1);
-    grid->setRowStretch(4, 1);
-    grid->addWidget(helpButton(3), 5, 2, Qt::AlignRight);
+    grid->addWidget(BtnMailServer, 4, 0);
+    grid->setRowStretch(5, 1);
+    grid->addWidget(helpButton(3), 6, 2, Qt::AlignRight);
     BtnDirectories->hide();  // present but never shown
 
     connect(BtnStationary, &QToolButton::clicked, this, &TMain::BtnStationaryClick);
     connect(BtnSTax, &QToolButton::clicked, this, &TMain::BtnSTaxClick);
     connect(BtnLabForms, &QToolButton::clicked, this, &TMain::BtnLabFormsClick);
+    connect(BtnMailServer, &QToolButton::clicked, this, &TMain::BtnMailServerClick);
     connect(BtnFont, &QToolButton::clicked, this, &TMain::BtnFontClick);
     connect(BtnPSetup, &QToolButton::clicked, this, &TMain::BtnPSetupClick);
     connect(BtnDirectories, &QPushButton::clicked, this, &TMain::BtnDirectoriesClick);
@@ -676,6 +681,7 @@ void TMain::BtnGroupsClick() { records::GroupCommand(); }
 void TMain::BtnProdClick() { records::ProductCommand(); }
 void TMain::BtnPurchaseClick() { records::PurchaseCommand(); }
 void TMain::BtnSTaxClick() { invoicing::TaxDefinitionCommand(); }
+void TMain::BtnMailServerClick() { base::dialogs().showModal(Form<mail::TMailServer>()); }
 
 void TMain::BtnDirectoriesClick() {
     auto* dirs = Form<invoicing::TImportdir>();

@@ -78,6 +78,7 @@ public:
     // Preferences
     QToolButton* BtnStationary;
     QToolButton* BtnSTax;
+    QToolButton* BtnMailServer;  // the mail server e-mail goes out through
     QToolButton* BtnLabForms;
     QToolButton* BtnFont;
     QToolButton* BtnPSetup;
@@ -151,6 +152,7 @@ public slots:
     void BtnProdClick();
     void BtnPurchaseClick();
     void BtnSTaxClick();
+    void BtnMailServerClick();
     void BtnDirectoriesClick();  // the import directories, not modal
     void BtnRInvClick();
     void BtnInvPrintClick();

@@ -10,6 +10,7 @@
 #include "app/MainU.h"
 #include "base/Dialogs.h"
 #include "base/Version.h"
+#include "mail/Keychain.h"
 #include "reports/ReportU.h"
 #include "ui/QtDialogs.h"
 
@@ -50,6 +51,8 @@ int main(int argc, char* argv[]) {
 
     ui::QtDialogs qtDialogs;
     base::setDialogs(&qtDialogs);
+    mail::KeychainStore keychain;  // the mail password's home, when the desktop has a secret store
+    mail::setSecretStore(&keychain);
     app::DataLock lock;  // held until the program ends
     if (!app::EnterDataDirectory(request, app::DataHomePlaces::standard(), &lock)) return 1;
     reports::InstallPrinterMetrics();

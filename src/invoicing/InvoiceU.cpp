@@ -54,6 +54,7 @@ const QString kPaymentsCaption = QStringLiteral("Payments:");
 const QString kAmountDue = QStringLiteral("Amount Due:");
 const QString kSave = QStringLiteral("Save");
 const QString kPrint = QStringLiteral("Print");
+const QString kEmail = QStringLiteral("Email");
 const QString kDelete = QStringLiteral("Delete");
 const QString kCancel = QStringLiteral("Cancel");
 const QString kImport = QStringLiteral("IMPORT");
@@ -67,6 +68,7 @@ const QString kCustomerRequired = QStringLiteral("Customer selection required be
 const QString kAddAnother = QStringLiteral("Add another invoice?");
 const QString kConfirmDelete = QStringLiteral("Are you sure you want to delete this invoice?");
 const QString kPrintNeedsCustomer = QStringLiteral("Customer must be selected to print");
+const QString kEmailNeedsCustomer = QStringLiteral("Customer must be selected to email");
 const QString kDirectoriesFirst = QStringLiteral(
     "Directories containing Info and Order files must be selected proir to using the Import function. See "
     "Preferences/Import Dir's");
@@ -166,6 +168,7 @@ void TInvoice::buildControls() {
     Memo2 = named(new QPlainTextEdit(this), "Memo2");
     BtnSave = button(this, "BtnSave", kSave);
     BtnPrint = button(this, "BtnPrint", kPrint);
+    Button1 = button(this, "Button1", kEmail);
     BtnDelete = button(this, "BtnDelete", kDelete);
     BtnCancel = button(this, "BtnCancel", kCancel);
     BtnImport = button(this, "BtnImport", kImport);
@@ -187,7 +190,7 @@ void TInvoice::buildControls() {
 
     const QList<QWidget*> tabOrder = {BtnCust, Edit4,    DateTimePicker1, Edit2,     Edit3,   StringGrid1,
                                       BAddItm, BEditItm, BAddPmt,         BEditPmt,  MaskEdit3, MaskEdit4,
-                                      Memo2,   BtnSave,  BtnPrint,        BtnDelete, BtnCancel};
+                                      Memo2,   BtnSave,  BtnPrint,        Button1,   BtnDelete, BtnCancel};
     for (int i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Memo2->setTabChangesFocus(true);
 
@@ -202,6 +205,7 @@ void TInvoice::buildControls() {
     connect(MaskEdit4, &ui::MaskEdit::exited, this, &TInvoice::MaskEdit4Exit);
     connect(BtnSave, &QPushButton::clicked, this, &TInvoice::BtnSaveClick);
     connect(BtnPrint, &QPushButton::clicked, this, &TInvoice::BtnPrintClick);
+    connect(Button1, &QPushButton::clicked, this, &TInvoice::Button1Click);
     connect(BtnDelete, &QPushButton::clicked, this, &TInvoice::BtnDeleteClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TInvoice::BtnCancelClick);
     connect(BtnImport, &QPushButton::clicked, this, &TInvoice::BtnImportClick);
@@ -260,7 +264,7 @@ void TInvoice::buildLayout() {
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {BtnImport, BtnExport, BtnBatchLab}) buttons->addWidget(b);
     buttons->addStretch();
-    for (QPushButton* b : {BtnSave, BtnPrint, BtnDelete, BtnCancel}) buttons->addWidget(b);
+    for (QPushButton* b : {BtnSave, BtnPrint, Button1, BtnDelete, BtnCancel}) buttons->addWidget(b);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(header);
@@ -569,13 +573,20 @@ void TInvoice::BtnDeleteClick() {
     accept();
 }
 
-void TInvoice::BtnPrintClick() {
+bool TInvoice::readyAsDocument(const QString& needsCustomer) {
     if (store::InvRec.CuNo == 0) {
-        base::ShowMessage(kPrintNeedsCustomer);
-        return;
+        base::ShowMessage(needsCustomer);
+        return false;
     }
-    if (!readBack()) return;
-    reports::PrintCurrentInvoice();
+    return readBack();
+}
+
+void TInvoice::BtnPrintClick() {
+    if (readyAsDocument(kPrintNeedsCustomer)) reports::PrintCurrentInvoice();
+}
+
+void TInvoice::Button1Click() {
+    if (readyAsDocument(kEmailNeedsCustomer)) reports::EmailCurrentInvoice();
 }
 
 void TInvoice::BtnCancelClick() { reject(); }

@@ -47,6 +47,7 @@ public:
     QPlainTextEdit* Memo2;      // invoice note
     QPushButton* BtnSave;
     QPushButton* BtnPrint;
+    QPushButton* Button1;       // "Email": the invoice as a PDF to the customer
     QPushButton* BtnDelete;
     QPushButton* BtnCancel;
     QPushButton* BtnImport;     // never shown
@@ -89,6 +90,7 @@ public slots:
     void BtnSaveClick();
     void BtnDeleteClick();
     void BtnPrintClick();
+    void Button1Click();
     void BtnCancelClick();
     // The order import and export (their buttons are never shown).
     void BtnImportClick();
@@ -110,6 +112,9 @@ private:
     // Save and Print step 2: the window's fields into the working set; false (and nothing read) while
     // the date is no date.
     bool readBack();
+    // Print and Email: the invoice as a document needs its customer (else needsCustomer is shown) and
+    // the fields read back.
+    bool readyAsDocument(const QString& needsCustomer);
     // Import: the customer found or created for the order just read.
     void importCustomer();
     // Export and Batch Label: the line at the end of the file or, when the user answers No to

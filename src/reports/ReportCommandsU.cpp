@@ -1,7 +1,10 @@
 #include "reports/ReportCommandsU.h"
 
+#include "base/Dialogs.h"
+#include "mail/EMailU.h"
 #include "records/PickU.h"
 #include "base/Format.h"
+#include "reports/DocumentMail.h"
 #include "reports/DateSpanU.h"
 #include "reports/MultGroupU.h"
 #include "reports/ReportU.h"
@@ -112,6 +115,23 @@ void PrintCurrentInvoice() {
     SetupDocumentTable();
     AddInvoiceDocument(DocKind::Invoice);
     ShowReport();
+}
+
+void EmailCurrentInvoice() {
+    SetupDocumentTable();
+    AddInvoiceDocument(DocKind::Invoice);
+    EmailReport();
+    EndReport();
+}
+
+void EmailReport() {
+    mail::Draft draft;
+    QString error;
+    if (!DraftForBuffer(&draft, &error)) return base::ShowMessage(error);
+    if (auto* window = ui::Form<mail::TEMail>()) {
+        window->setDraft(draft);
+        base::dialogs().showModal(window);
+    }
 }
 
 }  // namespace reports

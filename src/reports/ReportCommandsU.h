@@ -15,6 +15,10 @@ void PrintStatements(bool byPicking);
 // The invoice window's "Print": the invoice being edited (the working set) as a tax invoice. The
 // window's tables stay open.
 void PrintCurrentInvoice();
+// The invoice window's "Email": the same document, its PDF attached, in the e-mail window.
+void EmailCurrentInvoice();
+// The e-mail window on the documents of the buffer (the report window's "Email").
+void EmailReport();
 
 // A report of the table, its choices asked first: the product (the product pick list), the date
 // (today offered) or the span (the current month offered), as the report asks.

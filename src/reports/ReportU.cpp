@@ -6,7 +6,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -14,6 +16,8 @@
 
 #include "base/Dialogs.h"
 #include "base/ReportOutput.h"
+#include "reports/DocumentMail.h"
+#include "reports/ReportCommandsU.h"
 
 namespace reports {
 
@@ -134,6 +138,9 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     TabDelimited1->setObjectName(QStringLiteral("TabDelimited1"));
     Pdf1 = mExport->addAction(QStringLiteral("&PDF"));
     Pdf1->setObjectName(QStringLiteral("Pdf1"));
+    mEmail = MainMenu1->addAction(QStringLiteral("E&mail"));
+    mEmail->setObjectName(QStringLiteral("mEmail"));
+    MainMenu1->installEventFilter(this);
 
     m_canvas = new ReportCanvas(this);
     m_canvas->setObjectName(QStringLiteral("Canvas"));
@@ -157,6 +164,7 @@ TReportF::TReportF(QWidget* parent) : QDialog(parent) {
     connect(AsciiText1, &QAction::triggered, this, &TReportF::AsciiText1Click);
     connect(TabDelimited1, &QAction::triggered, this, &TReportF::TabDelimited1Click);
     connect(Pdf1, &QAction::triggered, this, &TReportF::Pdf1Click);
+    connect(mEmail, &QAction::triggered, this, &TReportF::mEmailClick);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TReportF::ScrollBar1Change);
     resize(800, 600);
 }
@@ -167,6 +175,10 @@ void TReportF::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     setWindowState(windowState() | Qt::WindowMaximized);
     m_badPictures.clear();
+    const QString blocker = EmailBlocker();
+    mEmail->setEnabled(blocker.isEmpty());
+    mEmail->setToolTip(blocker.isEmpty() ? QStringLiteral("Send the document to the customer as a PDF") : blocker);
+    mEmail->setStatusTip(mEmail->toolTip());
     ScrollBar1->setValue(0);
     LayoutScreen();
 }
@@ -270,6 +282,21 @@ void TReportF::exportAs(ExportKind kind) {
     else if (result.firstUnfitLine > 0)
         base::ShowMessage(kUnfitCharacters.arg(result.firstUnfitLine) + file);
 }
+
+bool TReportF::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MainMenu1 && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QAction* action = MainMenu1->actionAt(help->pos());
+        if (action && !action->toolTip().isEmpty() && action->toolTip() != action->iconText())
+            QToolTip::showText(help->globalPos(), action->toolTip(), MainMenu1);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TReportF::mEmailClick() { EmailReport(); }
 
 void TReportF::AsciiText1Click() { exportAs(ExportKind::Plain); }
 void TReportF::TabDelimited1Click() { exportAs(ExportKind::TabDelimited); }

@@ -34,6 +34,7 @@ public:
     QAction* AsciiText1;
     QAction* TabDelimited1;
     QAction* Pdf1;
+    QAction* mEmail;  // the documents to their customer; disabled, with the reason as its hint, otherwise
     QScrollBar* ScrollBar1;
 
     const RenderLayout& layout() const { return m_layout; }
@@ -50,6 +51,7 @@ public slots:
     void AsciiText1Click();
     void TabDelimited1Click();
     void Pdf1Click();
+    void mEmailClick();
     void ScrollBar1Change();
 
 protected:
@@ -58,6 +60,8 @@ protected:
     // The report is read with the keys as with the scroll bar: the arrows a line, Page Up and Down
     // and Space (Shift+Space back) a screen, Home and End to the top and the end.
     void keyPressEvent(QKeyEvent* event) override;
+    // The menu bar shows the hint of the command under the mouse, disabled ones included.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void exportAs(ExportKind kind);

@@ -237,6 +237,10 @@ void AddInvoiceDocument(DocKind kind) {
     }
     NewLine();
     Cell(10) = QStringLiteral("H6073");
+    const QString title = DocumentTitle(kind, inv.Due);
+    ReportDocuments.append({inv.CuNo, store::CustRec.email.trimmed(),
+                            kind == DocKind::Invoice ? QStringLiteral("Invoice") : title, QString::number(inv.IvNo),
+                            inv.IDate, subtotal + inv.Ship + inv.Tax, inv.Due});
 
     if (kind == DocKind::Invoice) {
         for (const QStringList& row : store::ItemRows) addMemoLines(row.value(8));
@@ -369,6 +373,9 @@ void AddStatement(const QList<QStringList>& rows) {
     for (int i = 0; i < totals.size(); ++i) Cell(i + 1) = ColumnDirectives[i + kStatementDateCell] + totals[i];
     NewLine();
     Cell(10) = QStringLiteral("H") + ColumnDirectives[kStatementDateCell + 1].mid(1) + ColumnDirectives.last().mid(1);
+    // The customer of the rows, as their invoices loaded it.
+    ReportDocuments.append({store::CustRec.cuno, store::CustRec.email.trimmed(), QStringLiteral("Statement"), QString(),
+                            base::Today(), charges, due});
 }
 
 namespace {

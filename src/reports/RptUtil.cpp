@@ -24,6 +24,7 @@ int PageNumber = 0;
 int LinesOnPage = -1;
 int LinesPerPage = kDefaultLinesPerPage;
 QString ReportName;
+QList<ReportDocument> ReportDocuments;
 
 const QString kNoPrinterMessage = QStringLiteral("Default Printer Not Found. Printing 60 Lines per page");
 
@@ -104,6 +105,7 @@ QString& Attribute() { return ReportLines.last()[CellsPerLine - 1]; }
 void BeginReport() {
     ReportLines.clear();
     ReportName.clear();
+    ReportDocuments.clear();
     LinesOnPage = -1;
     PageNumber = 0;
     HeaderRows = {emptyLine()};
@@ -172,6 +174,7 @@ bool CheckPageBreak(int needed, bool withHeadings) {
 void EndReport() {
     ReportLines.clear();
     ReportName.clear();
+    ReportDocuments.clear();
     TitleLines.clear();
     ColumnDirectives.clear();
     HeaderRows.clear();

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/Decimal.h"
+
 class QIODevice;
 class QPaintDevice;
 class QPagedPaintDevice;
@@ -28,6 +30,17 @@ extern int LinesPerPage;
 // What the buffer holds, as its PDF is named and titled ("Invoice-1302", "Statement-Ann Lee"); empty
 // leaves the name to the first title line. Set by the generator, cleared by BeginReport and EndReport.
 extern QString ReportName;
+// The customer documents the buffer holds, in order: whom the report window's Email sends them to.
+// Added by the document generators, cleared by BeginReport and EndReport.
+struct ReportDocument {
+    long cuno = 0;
+    QString email;   // the customer's
+    QString kind;    // "Invoice", "Bill", "Statement"
+    QString number;  // the invoice number; empty for a statement
+    double date = 0;
+    base::Decimal total, due;
+};
+extern QList<ReportDocument> ReportDocuments;
 // The name a PDF of the buffer is proposed under and titled with: ReportName, else the first title
 // line, else "Report"; characters a file name cannot hold become "-".
 QString DocumentName();

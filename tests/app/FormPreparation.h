@@ -13,7 +13,11 @@
 #include "invoicing/InvoiceU.h"
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PmtDefU.h"
+#include "mail/EMailU.h"
+#include "mail/MailSettings.h"
+#include "reports/DocumentMail.h"
 #include "reports/RptGen.h"
+#include "reports/RptUtil.h"
 #include "store/dbFiles.h"
 #include "ui/DriveDirU.h"
 
@@ -34,6 +38,18 @@ inline void openDemoInvoice() {
     const long ivNo = store::RecordAccess(store::PmtTable).asLong("IVNO");
     if (store::InvTable->seek(store::ToTableText(base::PadNumber(ivNo, 6))) == 0)
         store::CurInvoiceRec = store::InvTable->recNo();
+}
+
+// The mail settings of a small business sending through its provider, in a settings file of the data
+// directory (never the user's own).
+inline void useSampleMailSettings(const QString& dataDir) {
+    mail::SettingsFile = dataDir + QStringLiteral("/corvane.conf");
+    mail::ServerSettings s;
+    s.host = QStringLiteral("smtp.example.com");
+    s.user = QStringLiteral("office@example.com");
+    s.fromAddress = s.user;
+    s.fromName = QStringLiteral("Harbour Stationers");
+    mail::SaveServerSettings(s);
 }
 
 // Gets a window of the demo business ready to be shown, by its class name: the record windows and
@@ -79,6 +95,20 @@ inline void PrepareForm(QWidget* window, const QString& dataDir) {
              reports::SetupDocumentTable();
              reports::AddInvoiceDocument(reports::DocKind::Invoice);
          }},
+        // The e-mail window holds the demo invoice as the invoice window's Email makes it.
+        {"mail::TEMail",
+         [dataDir](QWidget* w) {
+             useSampleMailSettings(dataDir);
+             openDemoInvoice();
+             store::LoadInvoice();
+             reports::SetupDocumentTable();
+             reports::AddInvoiceDocument(reports::DocKind::Invoice);
+             mail::Draft draft;
+             QString error;
+             if (reports::DraftForBuffer(&draft, &error)) static_cast<mail::TEMail*>(w)->setDraft(draft);
+             reports::EndReport();
+         }},
+        {"mail::TMailServer", [dataDir](QWidget*) { useSampleMailSettings(dataDir); }},
         {"reports::TMultGroup", [](QWidget*) { openFirst({store::OpenGroups}, &store::CurGroupRec); }},
         // The label windows show the demo's first stock.
         {"labels::TLabelDef", [](QWidget*) { openFirst({store::OpenLabels}, &store::CurLabelRec); }},

@@ -54,7 +54,8 @@ check "the desktop entry starts the per-user data folder" \
   grep -qx 'Exec=corvane --data-home' "$root/usr/share/applications/org.corvane.Invoicing.desktop"
 check "appstreamcli validate" appstreamcli validate --no-net "$root/usr/share/metainfo/org.corvane.Invoicing.metainfo.xml"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for library in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libstdc++6 libc6 qt6-qpa-plugins; do
+for library in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libstdc++6 libc6 qt6-qpa-plugins \
+               libcurl4 libqt6keychain1; do
   check "Depends names $library ($depends)" grep -q "$library" <<<"$depends"
 done
 
