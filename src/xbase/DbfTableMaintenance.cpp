@@ -153,11 +153,19 @@ int DbfTable::finishSwap() {
 // table open, so no pack of it is running.
 void DbfTable::removeLeftovers() {
     FileSystem& fs = *m_ctx.fs;
-    std::vector<std::string> paths{m_dbfPath + ".tmp"};
-    if (m_dbt) paths.push_back(m_memoPath + ".tmp");
-    for (const TagSlot& t : m_tags) paths.push_back(t.index->fileName() + ".tmp");
-    for (const std::string& p : paths)
-        if (fs.exists(p)) fs.remove(p);
+    std::vector<std::string> targets{m_dbfPath};
+    if (m_dbt) targets.push_back(m_memoPath);
+    for (const TagSlot& t : m_tags) targets.push_back(t.index->fileName());
+    const std::string dir = dirOf(m_dbfPath);
+    std::vector<std::string> names;
+    const std::string listed = dir.empty() ? "." : dir.size() == 1 ? dir : dir.substr(0, dir.size() - 1);
+    if (!fs.list(listed, &names).ok()) return;
+    for (const std::string& name : names)
+        for (const std::string& target : targets)
+            if (FileSystem::isTempName(name, target)) {
+                fs.remove(dir + name);
+                break;
+            }
 }
 
 int DbfTable::needExclusive(const char* what) {
