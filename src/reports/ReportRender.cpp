@@ -1,6 +1,7 @@
 #include "reports/ReportRender.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLocale>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "base/OwnerOnly.h"
 #include "reports/RptUtil.h"
 
 namespace reports {
@@ -176,10 +178,12 @@ bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStrin
 
 bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,
               QStringList* badPictures) {
-    QPdfWriter writer(fileName);
+    QFile file(fileName);
+    if (!base::OpenOwnerOnly(file, QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QPdfWriter writer(&file);
     SetupPdfPage(writer);
     writer.setTitle(DocumentName());
-    return PrintLines(&writer, font, lines, reportWidth, badPictures);
+    return PrintLines(&writer, font, lines, reportWidth, badPictures) && file.flush();
 }
 
 }  // namespace reports

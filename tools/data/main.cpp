@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "base/OwnerOnly.h"
 #include "store/DataDir.h"
 
 namespace {
@@ -76,7 +77,7 @@ int main(int argc, char* argv[]) {
     Arguments a;
     if (!parse(QCoreApplication::arguments(), &a)) return 2;
 
-    if (!QDir().mkpath(a.dir)) {
+    if (!base::MakeOwnerOnlyPath(a.dir)) {
         std::fprintf(stderr, "corvane-data: cannot create %s\n", qPrintable(a.dir));
         return 1;
     }
