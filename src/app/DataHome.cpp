@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "base/OwnerOnly.h"
 #include "store/DataDir.h"
 #include "store/dbFiles.h"
 
@@ -78,7 +79,7 @@ QString NoDataFilesIn(const QString& dir) {
 
 NewBusiness StartBusiness(const QString& dir, bool demo, QString* error) {
     if (store::DataDirExists(dir)) return NewBusiness::TablesPresent;
-    if (!QDir().mkpath(dir)) {
+    if (!base::MakeOwnerOnlyPath(dir)) {
         if (error) *error = QStringLiteral("Cannot create %1").arg(dir);
         return NewBusiness::Failed;
     }

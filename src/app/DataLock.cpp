@@ -19,6 +19,9 @@ bool DataLock::acquire(const QString& dir) {
     if (m_lock->tryLock(0)) return true;
     const QString where = QDir::toNativeSeparators(QDir(dir).absolutePath());
     if (m_lock->error() != QLockFile::LockFailedError) {
+        // A folder this user may only read cannot hold the lock, and a copy that can change nothing
+        // in it needs none: its tables open for reading, and a save says that the data are read-only.
+        if (!QFileInfo(dir).isWritable()) return true;
         m_message = kCannotLock.arg(where) + QStringLiteral("the folder is not writable");
         return false;
     }

@@ -11,6 +11,7 @@ namespace app {
 class DataLock {
 public:
     // Takes the lock of dir; false when another copy holds it or it cannot be written (message() says).
+    // True without a lock in a folder this user may not write (the data open read-only there).
     bool acquire(const QString& dir);
     bool held() const { return m_lock && m_lock->isLocked(); }
     // Why acquire() failed, in the words shown to the user.

@@ -5,6 +5,7 @@
 
 #include "base/Cp1252.h"
 #include "base/Format.h"
+#include "base/OwnerOnly.h"
 
 namespace invoicing {
 namespace {
@@ -47,13 +48,11 @@ QString BatchinRecord(const QString& cardNumber, const QString& expiry, const QS
 QString BatchLabLine(long cuNo) { return base::PadNumber(cuNo, kCustomerWidth); }
 
 bool WriteBatchLine(const QString& fileName, const QString& line, bool append, bool ownerOnly) {
-    constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QFile file(fileName);
     const QIODevice::OpenMode mode = QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
-    const bool opened = ownerOnly ? file.open(mode, kOwnerOnly) : file.open(mode);
-    if (!opened) return false;
+    if (!base::OpenOwnerOnly(file, mode)) return false;
     // A file that was there already keeps its mode through open: set it before the card is written.
-    if (ownerOnly && !file.setPermissions(kOwnerOnly)) return false;
+    if (ownerOnly && !file.setPermissions(base::kOwnerOnly)) return false;
     const QByteArray bytes = base::Cp1252::fromUnicode(line) + "\r\n";
     return file.write(bytes) == bytes.size() && file.flush();
 }

@@ -23,9 +23,9 @@ QString BatchinRecord(const QString& cardNumber, const QString& expiry, const QS
 QString BatchLabLine(long cuNo);
 
 // Writes the line and CR LF (Windows-1252) at the end of the file, or, without append, as the
-// file's only line. ownerOnly: the file, new or replaced, is readable and writable by its owner
-// only, whatever the umask, before anything is written to it. False when the file cannot be created
-// or written.
+// file's only line. A new file is readable and writable by its owner only; ownerOnly: an existing
+// one is made so too, before anything is written to it. False when the file cannot be created or
+// written.
 bool WriteBatchLine(const QString& fileName, const QString& line, bool append, bool ownerOnly);
 
 }  // namespace invoicing

@@ -1,6 +1,7 @@
 #include "reports/ReportRender.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLocale>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "base/OwnerOnly.h"
 #include "reports/RptUtil.h"
 
 namespace reports {
@@ -176,10 +178,12 @@ bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStrin
 
 bool WritePdfPages(const QString& fileName, const QString& title,
                    const std::function<bool(QPagedPaintDevice*)>& paint) {
-    QPdfWriter writer(fileName);
+    QFile file(fileName);
+    if (!base::OpenOwnerOnly(file, QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QPdfWriter writer(&file);
     SetupPdfPage(writer);
     writer.setTitle(title);
-    return paint(&writer);
+    return paint(&writer) && file.flush();
 }
 
 bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,

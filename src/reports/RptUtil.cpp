@@ -9,6 +9,7 @@
 #include "base/Cp1252.h"
 #include "base/Dialogs.h"
 #include "base/Format.h"
+#include "base/OwnerOnly.h"
 #include "base/ReportOutput.h"
 #include "reports/ReportRender.h"
 
@@ -258,7 +259,7 @@ ExportResult ExportReport(QIODevice& out, ExportKind kind) {
 ExportResult ExportReport(const QString& fileName, ExportKind kind) {
     QFile file(fileName);
     if (file.exists()) file.remove();
-    if (!file.open(QIODevice::WriteOnly)) return {};
+    if (!base::OpenOwnerOnly(file, QIODevice::WriteOnly)) return {};
     ExportResult result = ExportReport(file, kind);
     file.close();
     result.written = result.written && file.error() == QFileDevice::NoError;

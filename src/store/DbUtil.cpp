@@ -291,7 +291,7 @@ namespace {
 int systemCopy(const QString& from, const QString& to) {
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return errno;
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (out < 0) {
         const int error = errno;
         ::close(in);
@@ -335,9 +335,17 @@ QString resolveIn(const QString& dir, const QString& name) {
     return directory.filePath(name);
 }
 
-// Copies to a temporary name beside the target and renames it over the target.
+// Copies to a temporary name beside the target and renames it over the target. The engine's file
+// system makes the temporary file: on a name nobody can plant a link at, owner-only, or with the mode
+// and group of the file it replaces where the directory is shared by a group.
 int copyReplacing(const QString& from, const QString& to) {
-    const QString temporary = to + QStringLiteral(".part");
+    std::unique_ptr<xbase::File> made;
+    std::string name;
+    const xbase::Status st = xbase::posixFileSystem()->createTemp(QFile::encodeName(to).toStdString(),
+                                                                    xbase::Share::Shared, &made, &name);
+    if (!st.ok()) return st.osError != 0 ? st.osError : EIO;
+    made.reset();
+    const QString temporary = QFile::decodeName(QByteArray::fromStdString(name));
     int error = g_fileOps.copy(from, temporary);
     if (error == 0 && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(to).constData()) != 0)
         error = errno;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "AppFixture.h"
@@ -52,11 +53,16 @@ protected:
 TEST_F(BackupTest, BackupThenRestoreRoundTripsEveryFileByteForByte) {
     const auto original = workingSet();
     RecordingSink sink;
+    const mode_t umask = ::umask(022);
     store::BackupCommand(target(), dataDir());
+    ::umask(umask);
     EXPECT_TRUE(dialogs->log().isEmpty()) << dialogs->log().join(QLatin1Char('\n')).toStdString();
     for (const auto& [name, content] : original) {
         EXPECT_FALSE(content.isEmpty()) << name.toStdString();
         EXPECT_EQ(bytes(targetFile(name)), content) << name.toStdString();
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(targetFile(name)).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name.toStdString();  // whatever the umask
     }
     EXPECT_EQ(sink.calls, (QStringList{"S:Copying Data Files", "P:10", "P:20", "P:30", "P:35", "P:45", "P:55",
                                        "P:70", "P:75", "P:85", "P:95", "P:100", "S:",
@@ -73,7 +79,7 @@ TEST_F(BackupTest, BackupThenRestoreRoundTripsEveryFileByteForByte) {
     store::RestoreCommand(target() + QLatin1Char('/'), dataDir());
     EXPECT_EQ(workingSet(), original);
     EXPECT_TRUE(sink.calls.contains(QStringLiteral("S:Rebuilding Indexes")));
-    EXPECT_TRUE(QDir(dataDir()).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(dataDir()).entryList({QStringLiteral("*.part"), QStringLiteral("*.tmp")}, QDir::Files).isEmpty());
     ASSERT_TRUE(store::OpenCust());
     EXPECT_GT(store::CustTable->recCount(), 0);
     store::CloseAll();

@@ -379,6 +379,8 @@ TEST_F(OrderImportTest, ExportWritesTheCardRecordOwnerOnlyAndAsksToAppend) {
     QFile labels(path("BatchLab.dat"));
     ASSERT_TRUE(labels.open(QIODevice::ReadOnly));
     EXPECT_EQ(labels.readAll(), "    42\r\n    42\r\n");
+    ASSERT_EQ(::stat(path("BatchLab.dat").toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "every export is created owner-only";
     EXPECT_EQ(dialogs->log().filter("Confirmation YesNo: APPEND RECORD TO FILE? Batchin.dat").size(), 2);
     EXPECT_EQ(dialogs->log().filter("Confirmation YesNo: APPEND ADDRESS TO FILE? BatchLab.dat").size(), 1);
     for (const QString& message : dialogs->messages()) EXPECT_FALSE(message.contains("1234")) << "no card number shown";

@@ -46,6 +46,8 @@ protected:
 
     // Every later write fails as on a write-protected disk (appends included).
     void writeProtect(bool on) { m_faults->setReadOnly(on); }
+    // Files open for reading only from now, as another user's files the user may only read.
+    void readOnlyFiles(bool on) { m_faults->setReadOnlyFiles(on); }
     // The next write fails with code (kErrWrite, kErrDiskFull); the ones after it go through.
     void failNextWrite(int code) { m_faults->failWrite(1, code); }
 

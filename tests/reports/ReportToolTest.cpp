@@ -10,6 +10,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
 #include "base/Format.h"
 #include "labels/LabelJobs.h"
 #include "store/dbFiles.h"
@@ -44,8 +49,10 @@ protected:
         }
         return all;
     }
-    ToolRun run(const QStringList& args) {
+    // inChild runs in the tool's process before it starts (a umask, another user).
+    ToolRun run(const QStringList& args, const std::function<void()>& inChild = {}) {
         QProcess p;
+        if (inChild) p.setChildProcessModifier(inChild);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -192,6 +199,34 @@ TEST_F(ReportToolTest, LabelsOfTheDemoStandInTheirColumnsAndRows) {
     }
     EXPECT_TRUE(QFile::exists(path("few.pdf")));
     EXPECT_FALSE(QFile::exists(path("x.pdf")));
+}
+
+// Files the tool writes are its user's alone whatever the umask; and a data directory the user may
+// only read still prints. The tests run as root, whom modes do not stop, so the tool then runs as
+// nobody (the files readable by all, writable by root only); as another user, everything is made
+// read-only for the owner too.
+TEST_F(ReportToolTest, ExportsAreOwnerOnlyAndReadOnlyDataStillPrints) {
+    writeData(true);
+    const ToolRun pdf = run({"--format", "pdf", "receivables", "-o", "receivables.pdf"}, [] { ::umask(022); });
+    ASSERT_EQ(pdf.exitCode, 0) << pdf.err.toStdString();
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path("receivables.pdf")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_TRUE(QFile::remove(path("receivables.pdf")));
+
+    const bool root = ::geteuid() == 0;
+    for (const QFileInfo& f : QDir(dataDir()).entryInfoList(QDir::Files))
+        ASSERT_EQ(::chmod(QFile::encodeName(f.filePath()).constData(), root ? 0644 : 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dataDir()).constData(), root ? 0755 : 0555), 0);
+    const QByteArray before = dataFiles();
+    const ToolRun r = run({"receivables"}, [root] {
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+    });
+    ::chmod(QFile::encodeName(dataDir()).constData(), 0700);  // for the clean-up
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("RECEIVABLES")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Total Receivables")) << r.out.toStdString();
+    EXPECT_EQ(dataFiles(), before);
 }
 
 }  // namespace

@@ -10,36 +10,14 @@
 #include "XbaseTestUtil.h"
 #include "xbase/Bytes.h"
 #include "xbase/GroupFile.h"
-#include "xbase/NtxBuild.h"
 
 using namespace xbase;
 
 namespace {
 
-// An index whose branch pages each send every child pointer to the same page, four levels deep, over
-// one leaf; every key is equal, so no order check notices. A walk in key order would enter the leaf
-// 51^4 times. Seven pages in all.
-std::string sharedChildrenIndex() {
-    NtxDefinition def{"CNAME", "LAST", 10, 0, false, false};
-    ntx::Header h = ntx::headerFor(def);
-    const ntx::Geometry g{h.keySize, h.itemSize, h.maxKeys, h.descending};
-    constexpr int kLevels = 5;
-    std::string bytes(size_t(kLevels + 1) * ntx::kPageSize, '\0');
-    h.root = ntx::kPageSize;
-    ntx::encodeHeader(h, reinterpret_cast<uint8_t*>(bytes.data()));
-    for (int level = 0; level < kLevels; ++level) {
-        ntx::Page p(h.keySize);
-        const uint32_t below = level + 1 < kLevels ? uint32_t(level + 2) * ntx::kPageSize : 0;
-        for (int i = 0; i < h.maxKeys; ++i) p.insert(i, below, 1, std::string(10, 'A'));
-        p.right = below;
-        ntx::encodePage(p, g, reinterpret_cast<uint8_t*>(bytes.data()) + size_t(level + 1) * ntx::kPageSize);
-    }
-    return bytes;
-}
-
 TEST(HostileFiles, BranchPagesSharingChildrenAreADamagedIndexNotAnEndlessWalk) {
     auto fs = newMemoryFileSystem();
-    test::writeFsFile(*fs, "c.ntx", sharedChildrenIndex());
+    test::writeFsFile(*fs, "c.ntx", ntxtest::sharedChildrenIndex({"CNAME", "LAST", 10, 0, false, false}));
     std::unique_ptr<NtxIndex> index;
     Status st;
     ASSERT_EQ(NtxIndex::open(*fs, "c.ntx", Share::Shared, true, 0, nullptr, &index, &st), 0) << st.message;

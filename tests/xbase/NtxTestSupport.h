@@ -12,6 +12,7 @@
 #include "xbase/FileSystem.h"
 #include "xbase/KeyExpr.h"
 #include "xbase/Ntx.h"
+#include "xbase/NtxBuild.h"
 #include "xbase/NtxFormat.h"
 
 namespace ntxtest {
@@ -114,6 +115,27 @@ inline TreeShape shapeOf(const std::vector<uint8_t>& bytes) {
 }
 
 inline TreeShape shapeOf(xbase::FileSystem& fs, const std::string& name) { return shapeOf(getFile(fs, name)); }
+
+// A hostile index of def's geometry: every branch page sends every child pointer to the same page,
+// four levels deep, over one leaf, and every key is equal, so no order check notices. A walk in key
+// order would enter the leaf (maxKeys+1)^4 times. Six pages after the header.
+inline std::string sharedChildrenIndex(const xbase::NtxDefinition& def) {
+    namespace ntx = xbase::ntx;
+    ntx::Header h = ntx::headerFor(def);
+    const ntx::Geometry g{h.keySize, h.itemSize, h.maxKeys, h.descending};
+    constexpr int kLevels = 5;
+    std::string bytes(size_t(kLevels + 1) * ntx::kPageSize, '\0');
+    h.root = ntx::kPageSize;
+    ntx::encodeHeader(h, reinterpret_cast<uint8_t*>(bytes.data()));
+    for (int level = 0; level < kLevels; ++level) {
+        ntx::Page p(h.keySize);
+        const uint32_t below = level + 1 < kLevels ? uint32_t(level + 2) * ntx::kPageSize : 0;
+        for (int i = 0; i < h.maxKeys; ++i) p.insert(i, below, 1, std::string(size_t(h.keySize), 'A'));
+        p.right = below;
+        ntx::encodePage(p, g, reinterpret_cast<uint8_t*>(bytes.data()) + size_t(level + 1) * ntx::kPageSize);
+    }
+    return bytes;
+}
 
 // ---- expected.txt ----
 

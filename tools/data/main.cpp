@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "Upgrade.h"
+#include "base/OwnerOnly.h"
 #include "store/DataDir.h"
 
 namespace {
@@ -88,7 +89,7 @@ int main(int argc, char* argv[]) {
     Arguments a;
     if (!parse(QCoreApplication::arguments(), &a)) return 2;
 
-    if (!QDir().mkpath(a.dir)) {
+    if (!base::MakeOwnerOnlyPath(a.dir)) {
         std::fprintf(stderr, "corvane-data: cannot create %s\n", qPrintable(a.dir));
         return 1;
     }

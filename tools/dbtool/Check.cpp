@@ -93,6 +93,9 @@ void checkMemos(xbase::Context& ctx, xbase::Table& table, const TableRef& ref, F
     if (dbt.nextFree < blocksHeld) {
         faults.add(memoPath + ": next free block " + std::to_string(dbt.nextFree) + " lies inside the " +
                    std::to_string(blocksHeld) + " blocks in use: new memos would overwrite old ones");
+    } else if (dbt.nextFree > blocksHeld) {
+        faults.add(memoPath + ": next free block " + std::to_string(dbt.nextFree) + " lies past the end of the " +
+                   std::to_string(blocksHeld) + " blocks of the file");
     }
     for (long r = 1; r <= table.recCount(); ++r) {
         const int rc = table.go(r);

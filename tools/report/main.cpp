@@ -20,6 +20,7 @@
 #include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
+#include "base/OwnerOnly.h"
 #include "base/ReportOutput.h"
 #include "reports/CustomerRpt.h"
 #include "reports/ReportList.h"
@@ -194,7 +195,7 @@ int writeReport(const Request& r) {
     }
     const auto kind = r.format == QLatin1String("tsv") ? reports::ExportKind::TabDelimited : reports::ExportKind::Plain;
     QFile out(r.output);
-    const bool opened = r.output.isEmpty() ? out.open(stdout, QIODevice::WriteOnly) : out.open(QIODevice::WriteOnly);
+    const bool opened = r.output.isEmpty() ? out.open(stdout, QIODevice::WriteOnly) : base::OpenOwnerOnly(out, QIODevice::WriteOnly);
     if (!opened) {
         say(QStringLiteral("cannot write ") + r.output);
         return kDataFault;
