@@ -54,6 +54,7 @@ public:
     bool isDeleted() const override;
     int flush(bool sync = false) override;
     int revert() override;
+    void setWalking(bool on) override;
 
     int pack() override;
     int compressMemo() override;
