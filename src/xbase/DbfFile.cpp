@@ -285,6 +285,7 @@ void DbfFile::setWalking(bool on) {
     if (!on) releaseHeld();
     m_walking = on && !exclusive();
     m_refusedBlock = UINT64_MAX;
+    m_lastBlock = UINT64_MAX;
 }
 
 void DbfFile::releaseHeld() {
@@ -292,14 +293,18 @@ void DbfFile::releaseHeld() {
     m_heldCount = 0;
 }
 
-// False: the record is to be read on its own (its block's lock was refused, or it lies past the
-// records the file held when its block was read).
+// False: the record is to be read on its own (the first of its block in a row, its block's lock
+// was refused, or it lies past the records the file held when its block was read).
 bool DbfFile::readHeld(uint32_t recno, uint8_t* buf) {
     const size_t recLen = size_t(m_recLen);
     if (recno < m_heldFirst || recno - m_heldFirst >= m_heldCount) {
         const uint32_t perBlock = uint32_t(std::max<uint64_t>(1, kBlockSize / recLen));
         const uint64_t block = (recno - 1) / perBlock;
-        if (block == m_refusedBlock) return false;
+        // An order that jumps about the file would read a block for every record: a block is read
+        // for the second record of it in a row.
+        const bool again = block == m_lastBlock;
+        m_lastBlock = block;
+        if (!again || block == m_refusedBlock) return false;
         releaseHeld();
         const uint32_t first = uint32_t(block * perBlock) + 1;
         // Locked before it is read: what is read under the lock cannot change until it is released.

@@ -115,6 +115,7 @@ private:
     uint32_t m_heldCount = 0;
     std::vector<uint8_t> m_held;
     uint64_t m_refusedBlock = UINT64_MAX;
+    uint64_t m_lastBlock = UINT64_MAX;  // the block of the record read last
 };
 
 }  // namespace xbase

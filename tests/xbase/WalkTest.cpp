@@ -76,6 +76,7 @@ TEST_F(WalkTest, WritersWaitOutsideTheBlockInHandAndTheWalkSeesWhatTheyWrote) {
         SCOPED_TRACE("walk at " + std::to_string(c.walkAt) + ", write " + std::to_string(c.written));
         const std::string name = "New" + std::to_string(++round);
         m_reader->setWalking(true);
+        lastAt(m_reader, c.walkAt + 1);  // a block is held from its second record read in a row
         ASSERT_EQ(m_reader->go(c.walkAt), 0);
         ASSERT_EQ(m_reader->field("CUNO")->asLong(), c.walkAt);
         EXPECT_EQ(rename(c.written, name), c.waits ? kErrLock : 0);
@@ -96,11 +97,13 @@ TEST_F(WalkTest, ALockedBlockIsReadRecordByRecordAndTheWalksOwnWritesGoThrough) 
     ASSERT_TRUE(raw->lock(kLockBase + 10, 1, LockKind::Write, false).ok());  // another user's record lock
     m_reader->setWalking(true);
     EXPECT_EQ(lastAt(m_reader, 11).substr(0, 6), "Name11");
+    EXPECT_EQ(lastAt(m_reader, 13).substr(0, 6), "Name13");
     ASSERT_EQ(rename(12, "Changed"), 0) << "a block that could not be locked is not held";
     EXPECT_EQ(lastAt(m_reader, 12).substr(0, 7), "Changed");
     raw->unlock(kLockBase + 10, 1);
 
     // The walk's own change is written and its record read back; the block is let go with it.
+    lastAt(m_reader, 2001);
     ASSERT_EQ(m_reader->go(2000), 0);
     ASSERT_EQ(m_reader->field("LAST")->assignText("Mine"), 0);
     ASSERT_EQ(m_reader->flush(), 0);
