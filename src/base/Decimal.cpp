@@ -167,17 +167,23 @@ QString Decimal::toFixed(int places, QChar separator) const {
     Units value = divideRounded(m_units, step, Rounding::HalfAwayFromZero);
     const bool negative = value < 0;
     Units magnitude = negative ? -value : value;
-    QString digits;
+    // The digits from the last one back, at least one before the separator; reports format many
+    // amounts, so no text is made until the number's own.
+    char16_t buffer[64];
+    qsizetype count = 0;
     do {
-        digits.prepend(QChar(char16_t('0' + int(magnitude % 10))));
+        buffer[63 - count++] = char16_t('0' + int(magnitude % 10));
         magnitude /= 10;
     } while (magnitude != 0);
-    if (digits.size() <= places) digits = QString(places + 1 - digits.size(), QLatin1Char('0')) + digits;
-    QString text = negative ? QStringLiteral("-") : QString();
-    text += digits.left(digits.size() - places);
+    while (count <= places) buffer[63 - count++] = u'0';
+    const QStringView digits(buffer + 64 - count, count);
+    QString text;
+    text.reserve(count + 2);
+    if (negative) text += QLatin1Char('-');
+    text += digits.first(count - places);
     if (places > 0) {
         text += separator;
-        text += digits.right(places);
+        text += digits.last(places);
     }
     return text;
 }

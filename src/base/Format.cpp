@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <string>
 
 #include "base/Cp1252.h"
 
@@ -128,10 +129,30 @@ QString formatFixed(const Stem& stem, const Decimal& value, int places, QChar se
     return QString(pad, QLatin1Char(' ')) + sign + number;
 }
 
+// A report formats many numbers with a few formats: the last one read is kept (per thread, by its
+// text, so a format in a reused buffer is read again when it changes).
+struct ReadFormat {
+    std::string text;
+    PrintfFormat format;
+    Stem stem;
+};
+
+const ReadFormat& readFormat(const char* format) {
+    thread_local ReadFormat last{"", parseFormat(""), Stem{}};
+    if (format && last.text != format) {
+        last.text = format;
+        last.format = parseFormat(format);
+        last.stem = parseStem(last.format.stem);
+    }
+    return last;
+}
+
 QString formatWith(const char* format, const Decimal& value, QChar separator) {
-    const PrintfFormat f = parseFormat(format);
+    if (!format) return {};
+    const ReadFormat& read = readFormat(format);
+    const PrintfFormat& f = read.format;
     if (!f.valid) return {};
-    const Stem stem = parseStem(f.stem);
+    const Stem& stem = read.stem;
     QString number;
     switch (f.conversion) {
     case 'd':

@@ -178,6 +178,7 @@ void walkBalances(store::TagId tag, PerInvoice perInvoice) {
     base::ShowStatus(kProcessingReceivables);
     ProgressSteps progress(inv->recCount());
     store::SelectTag(inv, tag);
+    WalkScope walk(inv);
     for (int rc = inv->top(); rc == xbase::kOk && !inv->eof(); rc = inv->skip(1)) {
         const Decimal due = store::ReadField(inv, &store::InvBuffer::Due);
         if (!due.isZero()) perInvoice(inv, due);

@@ -16,14 +16,20 @@ bool DateSpanWalk::inSpan() const {
     return m_dateOf(m_table) <= m_end;
 }
 
-bool DateSpanWalk::first() {
-    store::SelectTag(m_table, m_tag);
-    // Found (0) or stopped on the next greater key (2): the span starts here.
-    const int rc = m_table->seek(store::ToTableText(base::DateToKey(m_start)));
-    return (rc == xbase::kOk || rc == 2) && inSpan();
+bool DateSpanWalk::settle(bool on) {
+    if (!on) m_table->setWalking(false);
+    return on;
 }
 
-bool DateSpanWalk::next() { return m_table->skip(1) == xbase::kOk && inSpan(); }
+bool DateSpanWalk::first() {
+    store::SelectTag(m_table, m_tag);
+    m_table->setWalking(true);
+    // Found (0) or stopped on the next greater key (2): the span starts here.
+    const int rc = m_table->seek(store::ToTableText(base::DateToKey(m_start)));
+    return settle((rc == xbase::kOk || rc == 2) && inSpan());
+}
+
+bool DateSpanWalk::next() { return settle(m_table->skip(1) == xbase::kOk && inSpan()); }
 
 int DateSpanWalk::count() {
     int n = 0;

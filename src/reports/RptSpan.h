@@ -12,13 +12,30 @@
 
 namespace reports {
 
+// A table read record after record for the scope's length: its records come a block at a time
+// (xbase::Table::setWalking). Nothing in the scope may wait for the user.
+class WalkScope {
+public:
+    explicit WalkScope(xbase::Table* table) : m_table(table) { m_table->setWalking(true); }
+    ~WalkScope() { m_table->setWalking(false); }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+private:
+    xbase::Table* m_table;
+};
+
 // The records of a table whose date lies start to end, in the order of the date tag. The tag is
-// selected; first() seeks the start's key again, so other tables may be moved in between.
+// selected; first() seeks the start's key again, so other tables may be moved in between. The table is
+// read as a walk from first() until a move finds no record of the span.
 class DateSpanWalk {
 public:
     using DateOf = double (*)(xbase::Table*);
     DateSpanWalk(xbase::Table* table, store::TagId dateTag, DateOf dateOf, double start, double end)
         : m_table(table), m_tag(dateTag), m_dateOf(dateOf), m_start(start), m_end(end) {}
+    ~DateSpanWalk() { m_table->setWalking(false); }
+    DateSpanWalk(const DateSpanWalk&) = delete;
+    DateSpanWalk& operator=(const DateSpanWalk&) = delete;
 
     // How many records lie in the span (walks only them).
     int count();
@@ -29,6 +46,7 @@ public:
 
 private:
     bool inSpan() const;
+    bool settle(bool on);  // on: still in the span; off ends the walk
     xbase::Table* m_table;
     store::TagId m_tag;
     DateOf m_dateOf;
@@ -45,6 +63,7 @@ template <class Fn, class Done>
 void ForEachOfNumbers(xbase::Table* table, store::TagId numberTag, long (*numberOf)(xbase::Table*),
                       const QList<long>& ascending, Fn fn, Done done) {
     store::SelectTag(table, numberTag);
+    WalkScope walk(table);
     bool positioned = false, atEnd = false;
     long here = 0;  // the number the cursor stands on
     auto settle = [&](bool moved) {

@@ -1,13 +1,37 @@
 #include "store/Binding.h"
 
+#include <QDate>
+
 #include "base/Format.h"
 #include "store/RecordAccess.h"
 
 namespace store::detail {
 
+namespace {
+
+// Reads without the temporaries a text would need: a walk reads fields of many records.
+constexpr size_t kNumberChars = 32;  // wider than any N field
+
+// The yyyymmdd of a D field as a day number; false when the field holds anything but eight digits.
+bool readDigitsDate(std::string_view bytes, double* day) {
+    if (bytes.size() != 8) return false;
+    int parts[3] = {0, 0, 0};
+    for (size_t i = 0; i < 8; ++i) {
+        if (bytes[i] < '0' || bytes[i] > '9') return false;
+        int& part = parts[i < 4 ? 0 : i < 6 ? 1 : 2];
+        part = part * 10 + (bytes[i] - '0');
+    }
+    const QDate date(parts[0], parts[1], parts[2]);
+    *day = date.isValid() ? base::DayFromDate(date) : 0.0;
+    return true;
+}
+
+}  // namespace
+
 void ReadValue(const xbase::Field* field, QString* value) {
     if (!field) *value = QString();
-    else *value = FromTableText(field->type() == 'M' ? field->memoText() : field->text());
+    else if (field->type() == 'M') *value = FromTableText(field->memoText());
+    else *value = FromTableBytes(field->view());
 }
 
 void ReadValue(const xbase::Field* field, long* value) { *value = field ? field->asLong() : 0; }
@@ -16,14 +40,22 @@ void ReadValue(const xbase::Field* field, int* value) { *value = field ? field->
 
 void ReadValue(const xbase::Field* field, double* value) {
     if (!field) *value = 0;
-    else if (field->type() == 'D') *value = base::KeyToDate(QString::fromLatin1(field->text()));
-    else *value = field->asDouble();
+    else if (field->type() != 'D') *value = field->asDouble();
+    else if (!readDigitsDate(field->view(), value)) *value = base::KeyToDate(QString::fromLatin1(field->text()));
 }
 
 void ReadValue(const xbase::Field* field, base::Decimal* value) {
     *value = base::Decimal();
     // A blank or unreadable number reads as 0, as the engine reads it.
-    if (field) base::Decimal::parse(QString::fromLatin1(field->text()).trimmed(), QLatin1Char('.'), value);
+    if (!field) return;
+    const std::string_view bytes = field->view();
+    if (bytes.size() > kNumberChars) {
+        base::Decimal::parse(QString::fromLatin1(bytes.data(), qsizetype(bytes.size())).trimmed(), QLatin1Char('.'), value);
+        return;
+    }
+    char16_t wide[kNumberChars];  // the bytes as Latin-1, as a text of them would hold them
+    for (size_t i = 0; i < bytes.size(); ++i) wide[i] = static_cast<unsigned char>(bytes[i]);
+    base::Decimal::parse(QStringView(wide, qsizetype(bytes.size())).trimmed(), QLatin1Char('.'), value);
 }
 
 void ReadValue(const xbase::Field* field, bool* value) { *value = field && field->isTrue(); }

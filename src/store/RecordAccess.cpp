@@ -9,8 +9,11 @@ namespace store {
 
 std::string ToTableText(const QString& text) { return base::Cp1252::fromUnicode(text).toStdString(); }
 
-QString FromTableText(const std::string& bytes) {
-    return base::Cp1252::toUnicode(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+QString FromTableText(const std::string& bytes) { return FromTableBytes(bytes); }
+
+QString FromTableBytes(std::string_view bytes) {
+    // Converted where they lie: no copy of the bytes is made.
+    return base::Cp1252::toUnicode(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 bool FitsTableText(const QString& text) { return base::Cp1252::fits(text); }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 #include "base/Decimal.h"
 #include "xbase/Engine.h"
@@ -17,6 +18,7 @@ namespace store {
 // windows refuse such characters before they reach a table).
 std::string ToTableText(const QString& text);
 QString FromTableText(const std::string& bytes);
+QString FromTableBytes(std::string_view bytes);
 // True when every character of text has a Windows-1252 byte.
 bool FitsTableText(const QString& text);
 // Text cut to 59 characters, as every store writes it.

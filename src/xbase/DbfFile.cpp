@@ -347,8 +347,57 @@ const DbfFile::Block* DbfFile::cachedBlock(uint64_t block, Status* s) {
     return &it->second;
 }
 
+void DbfFile::setWalking(bool on) {
+    if (!on) releaseHeld();
+    m_walking = on && !exclusive();
+    m_refusedBlock = UINT64_MAX;
+    m_lastBlock = UINT64_MAX;
+}
+
+void DbfFile::releaseHeld() {
+    if (m_heldCount > 0) m_file->unlock(kLockBase + m_heldFirst, m_heldCount);
+    m_heldCount = 0;
+}
+
+// False: the record is to be read on its own (the first of its block in a row, its block's lock
+// was refused, or it lies past the records the file held when its block was read).
+bool DbfFile::readHeld(uint32_t recno, uint8_t* buf) {
+    const size_t recLen = size_t(m_recLen);
+    if (recno < m_heldFirst || recno - m_heldFirst >= m_heldCount) {
+        const uint32_t perBlock = uint32_t(std::max<uint64_t>(1, kBlockSize / recLen));
+        const uint64_t block = (recno - 1) / perBlock;
+        // An order that jumps about the file would read a block for every record: a block is read
+        // for the second record of it in a row.
+        const bool again = block == m_lastBlock;
+        m_lastBlock = block;
+        if (!again || block == m_refusedBlock) return false;
+        releaseHeld();
+        const uint32_t first = uint32_t(block * perBlock) + 1;
+        // Locked before it is read: what is read under the lock cannot change until it is released.
+        if (!m_file->lock(kLockBase + first, perBlock, LockKind::Read, false).ok()) {
+            m_refusedBlock = block;
+            return false;
+        }
+        m_held.resize(size_t(perBlock) * recLen);
+        size_t got = 0;
+        const Status s = m_file->read(uint64_t(m_hdrLen) + uint64_t(first - 1) * recLen, m_held.data(), m_held.size(), &got);
+        const uint32_t whole = s.ok() ? uint32_t(got / recLen) : 0;
+        // Records not there yet stay free for those who append them.
+        if (whole < perBlock) m_file->unlock(kLockBase + first + whole, perBlock - whole);
+        m_heldFirst = first;
+        m_heldCount = whole;
+        if (recno - first >= whole) return false;
+    }
+    std::memcpy(buf, m_held.data() + size_t(recno - m_heldFirst) * recLen, recLen);
+    return true;
+}
+
 Status DbfFile::readRecord(uint32_t recno, uint8_t* buf) {
     auto missing = [&] { return makeStatus(kErrRead, m_path, "Record " + std::to_string(recno) + " is missing"); };
+    if (m_walking && recno >= 1 && readHeld(recno, buf)) {
+        if (m_counters) ++m_counters->recordsRead;
+        return Status::Ok();
+    }
     if (exclusive()) {
         if (recno < 1 || recno > m_count) return missing();
         if (recno >= m_tailFirst) {
@@ -385,6 +434,7 @@ Status DbfFile::readRecord(uint32_t recno, uint8_t* buf) {
 }
 
 Status DbfFile::writeRecord(uint32_t recno, const uint8_t* buf) {
+    releaseHeld();
     if (exclusive() && recno >= m_tailFirst && recno <= m_count) {
         std::memcpy(m_tail.data() + size_t(recno - m_tailFirst) * size_t(m_recLen), buf, size_t(m_recLen));
         if (m_counters) ++m_counters->pagesWritten;
@@ -411,7 +461,12 @@ Status DbfFile::writeRecord(uint32_t recno, const uint8_t* buf) {
     return s;
 }
 
-Status DbfFile::lockRecord(uint32_t recno) { return acquireLock(*m_file, kLockBase + recno, m_lockTimeoutMs); }
+// A held block is let go first: this description's lock on the record would otherwise be turned into
+// the write lock and then removed with it, leaving the rest of the block held without its record.
+Status DbfFile::lockRecord(uint32_t recno) {
+    releaseHeld();
+    return acquireLock(*m_file, kLockBase + recno, m_lockTimeoutMs);
+}
 Status DbfFile::unlockRecord(uint32_t recno) { return m_file->unlock(kLockBase + recno, 1); }
 
 Status DbfFile::writeCountAndDate(uint32_t count) {
@@ -453,6 +508,7 @@ Status DbfFile::flushBuffers() {
 }
 
 Status DbfFile::append(const uint8_t* buf, uint32_t* recno) {
+    releaseHeld();
     const bool shared = m_share == Share::Shared;
     if (shared) {
         Status s = acquireLock(*m_file, kLockBase, m_lockTimeoutMs);
@@ -508,6 +564,7 @@ Status DbfFile::append(const uint8_t* buf, uint32_t* recno) {
 }
 
 Status DbfFile::finish() {
+    releaseHeld();
     const bool shared = m_share == Share::Shared;
     if (shared) {
         Status s = acquireLock(*m_file, kLockBase, m_lockTimeoutMs);

@@ -81,6 +81,12 @@ public:
     }
     ~DbfFile();
 
+    // Walks on shared opens: on, records are read a block at a time under a shared lock on the lock
+    // bytes of the block's records, so that nobody changes them while the block is in hand; another
+    // user's record lock in the block waits until the walk leaves it. Off releases the lock, as does
+    // every write through this file.
+    void setWalking(bool on);
+
     void blankRecord(std::vector<uint8_t>* buf) const;
     void setLockTimeout(int ms) { m_lockTimeoutMs = ms; }
     void setCounters(IoCounters* c) { m_counters = c; }
@@ -118,6 +124,17 @@ private:
     std::vector<uint8_t> m_tail;
     bool m_headerStale = false;  // the header count/date and 0x1A are behind m_count
     std::unordered_map<uint64_t, Block> m_blocks;
+
+    // The block a shared walk holds: records m_heldFirst.. (m_heldCount of them) in m_held, their lock
+    // bytes read-locked. A block whose lock was refused is read record by record until the walk moves on.
+    bool readHeld(uint32_t recno, uint8_t* buf);
+    void releaseHeld();
+    bool m_walking = false;
+    uint32_t m_heldFirst = 0;
+    uint32_t m_heldCount = 0;
+    std::vector<uint8_t> m_held;
+    uint64_t m_refusedBlock = UINT64_MAX;
+    uint64_t m_lastBlock = UINT64_MAX;  // the block of the record read last
 };
 
 }  // namespace xbase

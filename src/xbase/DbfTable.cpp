@@ -492,6 +492,11 @@ int DbfTable::finishSync(bool synced) {
     return endUpdate();
 }
 
+void DbfTable::setWalking(bool on) {
+    if (m_dbf) m_dbf->setWalking(on);
+    for (TagSlot& t : m_tags) t.index->setWalking(on);
+}
+
 // ---- positioning ----
 
 long DbfTable::recCount() const {
@@ -686,8 +691,18 @@ int DbfTable::goPosition(double fraction) {
 }
 
 Field* DbfTable::field(std::string_view name) const {
-    for (Field* f : m_fieldList)
-        if (equalsNoCase(f->name(), name)) return f;
+    // Every field read of the program finds its field here: the stored names are upper-case ASCII, so
+    // the name asked for is folded inline rather than through the C library for each character.
+    auto matches = [&](const std::string& upper) {
+        if (upper.size() != name.size()) return false;
+        for (size_t i = 0; i < name.size(); ++i) {
+            const char c = name[i] >= 'a' && name[i] <= 'z' ? char(name[i] - 'a' + 'A') : name[i];
+            if (c != upper[i]) return false;
+        }
+        return true;
+    };
+    for (const auto& f : m_fieldObjects)
+        if (matches(f->name())) return f.get();
     fail(makeStatus(kErrFieldNotFound, m_dbfPath, "No field " + std::string(name)));
     return nullptr;
 }

@@ -60,6 +60,7 @@ public:
     int prepareSync(std::vector<File*>* files);
     int finishSync(bool synced);
     int revert() override;
+    void setWalking(bool on) override;
 
     int pack() override;
     int compressMemo() override;

@@ -177,6 +177,12 @@ public:
     virtual const std::vector<Field*>& fields() const = 0;
     // Finds a field by name without regard to case; nullptr when none.
     virtual Field* field(std::string_view name) const = 0;
+    // For a walk over many records (a report's): on, a shared table reads its records a block at a
+    // time under a shared lock on the block's record locks, so nobody changes them while they are in
+    // hand (another user's write to one of them waits until the walk leaves its block or ends). Off
+    // ends the walk and releases the lock; writing through the table releases it too. Keep walks short
+    // and never wait for the user during one. Exclusive opens read in blocks anyway.
+    virtual void setWalking(bool on) { (void)on; }
 };
 
 class Field {
@@ -206,6 +212,9 @@ public:
     // Memo text is appended to the memo file and the record pointed at it; "" clears the reference.
     virtual int assignMemo(std::string_view value) = 0;
     virtual int assignMemoN(const char* value, size_t length) = 0;
+    // The field's bytes as stored, without a copy: valid until the table moves or the record changes.
+    // For walks that read a field of many records.
+    virtual std::string_view view() const = 0;
 };
 
 }  // namespace xbase

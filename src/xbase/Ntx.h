@@ -47,6 +47,11 @@ public:
 
     virtual const NtxDefinition& definition() const = 0;
 
+    // Walks on shared opens (Table::setWalking): on, a read keeps the shared index lock after it ends,
+    // so that the steps within the leaf at hand need no look at the header; the next operation lets it
+    // go first, and so does off.
+    virtual void setWalking(bool on) = 0;
+
     // Cursor. Each call returns 0 and sets *recno, or kEof when there is no such entry (the cursor is
     // then off the end), or a negative Error (kErrCorruptIndex for a damaged structure).
     virtual int first(uint32_t* recno) = 0;

@@ -70,6 +70,7 @@ public:
 
     int walk(const std::function<void(std::string_view key, uint32_t recno)>& visit, Status* status) override;
     int depth() override;
+    void setWalking(bool on) override { m_pager.setWalking(on); }
     const Status& lastStatus() const override { return m_pager.status(); }
 
 private:
@@ -426,7 +427,7 @@ bool NtxFile::stepInLeaf(int direction) {
     Step& top = m_path.back();
     const int slot = top.slot + direction;
     if (!top.page->leaf() || slot < 0 || slot >= top.page->count()) return false;
-    if (!m_pager.undisturbed() && !m_pager.unchangedWithoutLock()) return false;
+    if (!m_pager.undisturbed() && !m_pager.holding() && !m_pager.unchangedWithoutLock()) return false;
     top.slot = slot;
     standOn(*top.page, slot);
     return true;

@@ -92,8 +92,20 @@ int Pager::open() {
     return end(false, rc);
 }
 
+void Pager::setWalking(bool on) {
+    m_walking = on && m_share == Share::Shared;
+    if (!on) releaseHold();
+}
+
+void Pager::releaseHold() {
+    if (m_holding) m_file->unlock(kLockOffset, 1);
+    m_holding = false;
+}
+
 int Pager::begin(bool write, bool* othersChanged) {
     *othersChanged = false;
+    // Every operation takes the lock afresh, so a held one never outlasts a step off the leaf.
+    releaseHold();
     if (m_broken) return corrupt("a change was not completely written; rebuild the index");
     if (write && m_readOnly) return fail(kErrReadOnly, "Index opened for reading only");
     if (m_share == Share::Shared) {
@@ -153,7 +165,11 @@ int Pager::end(bool write, int rc) {
         m_freed.clear();
         m_allocated.clear();
     }
-    if (m_locked) m_file->unlock(kLockOffset, 1);
+    if (m_locked && m_walking && !write && rc >= 0) {
+        m_holding = true;
+    } else if (m_locked) {
+        m_file->unlock(kLockOffset, 1);
+    }
     m_locked = false;
     return rc;
 }

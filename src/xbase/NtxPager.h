@@ -32,6 +32,10 @@ public:
     // shared and re-reads the header's counters. *othersChanged: another user changed the file since
     // the last operation, and every cached page was dropped.
     int begin(bool write, bool* othersChanged);
+    // Walks: a read that succeeded keeps the index lock after end() (holding()), until the next
+    // begin() or setWalking(false) releases it. Nobody can change the file meanwhile.
+    void setWalking(bool on);
+    bool holding() const { return m_holding; }
     // Ends it. A write that succeeded writes its changed pages, then bytes 0..11 of the header with the
     // update counter + 1; a failed one forgets its changes. Releases the lock. Returns rc or the
     // write's error.
@@ -88,6 +92,9 @@ private:
     Geometry m_g;
     uint64_t m_fileSize = 0;
     bool m_locked = false;
+    bool m_walking = false;
+    bool m_holding = false;  // the shared index lock is kept from the last read
+    void releaseHold();
     bool m_changed = false;
     Status m_status;
 

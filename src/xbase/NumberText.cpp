@@ -1,6 +1,7 @@
 #include "xbase/NumberText.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 
@@ -63,9 +64,42 @@ int formatWhole(long v, int len, int dec, std::string* out) {
     return fit(text, len, out);
 }
 
+namespace {
+
+// The stored form, "-123.45" and the like with at most 15 digits, read without strtod: both parts
+// are exact doubles, so one division gives the correctly rounded value strtod gives. False for any
+// other text.
+bool parsePlain(std::string_view s, double* v) {
+    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    size_t i = s.empty() || s[0] != '-' ? 0 : 1;
+    int64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (++count > 15) return false;
+            digits = digits * 10 + (c - '0');
+            decimals += point ? 1 : 0;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0) return false;
+    const double magnitude = double(digits) / kPowers[decimals];
+    *v = s[0] == '-' ? -magnitude : magnitude;
+    return true;
+}
+
+}  // namespace
+
 double parseNumber(std::string_view text) {
     const size_t b = text.find_first_not_of(' ');
     if (b == std::string_view::npos) return 0;
+    double plain = 0;
+    if (parsePlain(text.substr(b), &plain)) return plain;
     const std::string s(text.substr(b));
     char* end = nullptr;
     const double v = std::strtod(s.c_str(), &end);

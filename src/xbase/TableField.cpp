@@ -21,9 +21,11 @@ bool allDigits(std::string_view s) {
 
 }  // namespace
 
-std::string TableField::text() const {
-    return std::string(reinterpret_cast<const char*>(m_table.record()) + m_layout.offset, size_t(m_layout.len));
+std::string_view TableField::view() const {
+    return {reinterpret_cast<const char*>(m_table.record()) + m_layout.offset, size_t(m_layout.len)};
 }
+
+std::string TableField::text() const { return std::string(view()); }
 
 std::string TableField::memoText() const {
     if (m_layout.type != 'M') return {};
@@ -34,7 +36,7 @@ std::string TableField::memoText() const {
 
 double TableField::asDouble() const {
     if (m_layout.type != 'N' && m_layout.type != 'C') return 0;
-    return parseNumber(text());
+    return parseNumber(view());
 }
 
 long TableField::asLong() const {

@@ -9,7 +9,7 @@ namespace xbase {
 
 class DbfTable;
 
-class TableField : public Field {
+class TableField final : public Field {
 public:
     TableField(DbfTable& table, const FieldLayout& layout) : m_table(table), m_layout(layout) {}
 
@@ -19,6 +19,7 @@ public:
     int decimals() const override { return m_layout.dec; }
 
     std::string text() const override;
+    std::string_view view() const override;
     std::string memoText() const override;
     long asLong() const override;
     int asInt() const override;
