@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "store/WriteResult.h"
+#include "xbase/Engine.h"
 
 namespace store {
 
@@ -18,6 +19,12 @@ namespace store {
 
 // Rebuilds the index groups. quick: only the tables with an index or group file missing, silently.
 bool RebuildIndexes(bool quick);
+// Rebuilds one table's indexes, with "Rebuilding Indexes" in the status bar: an open found them behind
+// the table after an interrupted change, or damaged. Tells the user when it could not.
+bool RepairIndexes(TableKey key);
+// Opens a table in the context's current mode; indexes the open finds behind the table or damaged
+// are rebuilt first (RepairIndexes). nullptr when it cannot be opened (the context holds why).
+xbase::Table* OpenRepairing(TableKey key);
 // Packs every table (memo files of CUST5, INV5 and Prod5 compacted); clears PackPending when all were.
 bool PackAll();
 // Packs one table opened exclusively, closing it on every road.
