@@ -8,6 +8,7 @@
 #include "base/Dialogs.h"
 #include "base/Version.h"
 #include "store/DbUtil.h"
+#include "store/SaveJournal.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 
@@ -61,6 +62,7 @@ StartupResult StartUp() {
     }
     store::EngineInit();
     store::RebuildIndexes(true);
+    store::UndoInterruptedSave();
     store::ReadSettings();
     store::PackPending = false;
     return StartupResult::Ready;

@@ -8,6 +8,7 @@
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/DbUtil.h"
+#include "store/SaveJournal.h"
 #include "store/dbFiles.h"
 
 namespace invoicing {
@@ -71,14 +72,28 @@ Restore keepRecord(xbase::Table* table) {
 }
 
 // What one save changed, so that a failed write can put every record back.
+// Each step also goes to the durable journal, before the table, for a save a kill or power cut ends.
 class Journal {
 public:
-    void appended(store::TableKey key, long recNo) { m_steps.push_back({Kind::Appended, key, recNo, {}}); }
+    void appended(store::TableKey key, long recNo) {
+        m_durable.appended(key, recNo);
+        m_steps.push_back({Kind::Appended, key, recNo, {}});
+    }
+    // REQUIRES: the table stands on the record, as stored.
     void overwritten(store::TableKey key, long recNo, Restore restore) {
+        m_durable.overwriting(key, store::TableHandle(key));
         m_steps.push_back({Kind::Overwritten, key, recNo, std::move(restore)});
     }
-    void marked(store::TableKey key, long recNo) { m_steps.push_back({Kind::Marked, key, recNo, {}}); }
-    void recalled(store::TableKey key, long recNo) { m_steps.push_back({Kind::Recalled, key, recNo, {}}); }
+    void marked(store::TableKey key, long recNo) {
+        m_durable.marked(key, recNo);
+        m_steps.push_back({Kind::Marked, key, recNo, {}});
+    }
+    void recalled(store::TableKey key, long recNo) {
+        m_durable.recalled(key, recNo);
+        m_steps.push_back({Kind::Recalled, key, recNo, {}});
+    }
+    // The save stands once this returns written: every table it touched is on the disk.
+    [[nodiscard]] store::WriteResult commit(store::TableKey key) { return m_durable.commit(key); }
 
     // Undoes every step, newest first; appended records are marked deleted and packed away.
     // True when every step was undone.
@@ -109,6 +124,8 @@ public:
             ok = ok && rc == xbase::kOk;
         }
         m_steps.clear();
+        // Put back in this run: the next start has nothing to undo (a step that failed it tries again).
+        if (ok) m_durable.discard();
         for (store::TableKey key : toPack) {
             store::PackPending = true;
             ok = PackOpenTable(key) && ok;
@@ -127,6 +144,7 @@ private:
         Restore restore;
     };
     std::vector<Step> m_steps;
+    store::SaveJournal m_durable;
 };
 
 // How the records of one kind (lines or payments) are written from the working set.
@@ -343,14 +361,16 @@ SaveResult SaveInvoice() {
     if (store::WriteResult w = replaceRecords(paymentRecords(), store::InvRec.IvNo, &journal, &paymentsDeleted); !w)
         return failed(SaveStatus::PaymentsFailed, w);
     if (store::WriteResult w = storeCustomerNote(&journal); !w) return failed(SaveStatus::NoteFailed, w);
+    if (store::WriteResult w = journal.commit(store::TableKey::Inv); !w) return failed(SaveStatus::InvoiceFailed, w);
 
     // The save stands. A pack that fails leaves the records marked, and PackPending has the pack at
     // exit try again.
     if (linesDeleted || paymentsDeleted) store::PackPending = true;
     if (linesDeleted) PackOpenTable(store::TableKey::Itm);
     if (paymentsDeleted) PackOpenTable(store::TableKey::Pmt);
-    // The header's table stands on the saved invoice for the caller.
-    store::InvTable->go(result.recNo);
+    // The header's table stands on the saved invoice for the caller (a pack whose table could not be
+    // opened again has ended the program: no table is left).
+    if (store::InvTable) store::InvTable->go(result.recNo);
     ClearWorkingSet();
     return result;
 }
@@ -377,6 +397,7 @@ store::WriteResult DeleteInvoice() {
         journal.marked(store::TableKey::Inv, inv->recNo());
         if (store::WriteResult w = store::CommitRecord(inv, store::TableKey::Inv); !w) return undone(w);
     }
+    if (store::WriteResult w = journal.commit(store::TableKey::Inv); !w) return undone(w);
     store::PackPending = true;
     // The invoice is gone once marked; a pack that fails leaves it marked for the pack at exit.
     if (linesDeleted) PackOpenTable(store::TableKey::Itm);

@@ -143,15 +143,17 @@ WriteResult openFailure(TableKey key) {
     return WriteResult::EngineFailure(code < 0 ? code : int(xbase::kErrOpen), key);
 }
 
-// Creates the table's index group afresh and closes the table on every road.
+// Creates the table's index group afresh (from the catalogue, so a damaged index never stands in the
+// way) and closes the table on every road.
 WriteResult rebuildTable(const TableEntry& table) {
     xbase::Context& context = Engine();
     context.errorCode();
     xbase::Table* handle = context.openTable(table.name);
     if (!handle) return openFailure(table.key);
     const int built = handle->createIndex(table.name, TagDefs(table));
-    const WriteResult result = built < 0 ? WriteResult::EngineFailure(built, table.key) : WriteResult();
-    CloseAll();
+    WriteResult result = built < 0 ? WriteResult::EngineFailure(built, table.key) : WriteResult();
+    const int closed = handle->close();
+    if (closed < 0) result &= WriteResult::EngineFailure(closed, table.key);
     return result;
 }
 
@@ -167,6 +169,7 @@ void tellTableFailure(const QString& what, const WriteResult& result) {
 
 bool RebuildIndexes(bool quick) {
     bool all = true;
+    CloseAll();  // each table is opened exclusively, which this run's own opens would refuse
     {
         OptionScope options(/*accessMode=*/1, /*autoOpen=*/0, /*safety=*/0);
         if (!quick) {
@@ -215,14 +218,42 @@ int RebuildIndexesIn(xbase::Context& context, const std::vector<TableKey>& table
     return rc;
 }
 
+bool RepairIndexes(TableKey key) {
+    const TableEntry& table = Table(key);
+    base::ShowStatus(kRebuilding);
+    WriteResult result;
+    {
+        OptionScope options(/*accessMode=*/1, /*autoOpen=*/0, /*safety=*/0);
+        result = rebuildTable(table);
+    }
+    base::ShowStatus(QString());
+    if (!result.ok())
+        tellTableFailure(QStringLiteral("The indexes of %1 could not be rebuilt").arg(table.fileName), result);
+    return result.ok();
+}
+
+xbase::Table* OpenRepairing(TableKey key) {
+    const TableEntry& desc = Table(key);
+    xbase::Context& context = Engine();
+    xbase::Table* table = context.openTable(desc.name);
+    const int why = context.lastStatus().code;
+    if (!table && desc.hasIndex() && context.autoOpen() == 1 &&
+        (why == xbase::kErrStaleIndex || why == xbase::kErrCorruptIndex)) {
+        context.errorCode();
+        if (RepairIndexes(key)) table = context.openTable(desc.name);
+    }
+    return table;
+}
+
 WriteResult PackTable(TableKey key, bool compactMemo) {
     OptionScope options(/*accessMode=*/1);
     xbase::Context& context = Engine();
     context.errorCode();
-    xbase::Table* table = context.openTable(Table(key).name);
+    xbase::Table* table = OpenRepairing(key);
     if (!table) return openFailure(key);
     int rc = table->pack();
     if (rc >= 0 && compactMemo) rc = table->compressMemo();
+    if (rc >= 0) rc = table->flush(true);
     WriteResult result = rc < 0 ? WriteResult::EngineFailure(rc, key) : WriteResult();
     const int closed = table->close();
     if (closed < 0) result &= WriteResult::EngineFailure(closed, key);
@@ -271,6 +302,7 @@ bool EraseAll() {
             base::ShowProgress(step.progressAfterEmptying);
             if (rc == 0) rc = table->compressMemo();
         }
+        if (rc == 0) rc = table->flush(true);
         if (rc < 0) {
             all = false;
             tellTableFailure(QStringLiteral("%1 could not be erased").arg(Table(step.table).fileName),

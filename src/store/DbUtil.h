@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/WriteResult.h"
+#include "xbase/Engine.h"
 
 namespace store {
 
@@ -23,6 +24,12 @@ bool RebuildIndexes(bool quick);
 // directory of context (the upgrade builds its converted tables' indexes where it stages them). 0, or
 // the first failure's engine code with its detail in context.lastStatus() and *failed its table.
 int RebuildIndexesIn(xbase::Context& context, const std::vector<TableKey>& tables, TableKey* failed);
+// Rebuilds one table's indexes, with "Rebuilding Indexes" in the status bar: an open found them behind
+// the table after an interrupted change, or damaged. Tells the user when it could not.
+bool RepairIndexes(TableKey key);
+// Opens a table in the context's current mode; indexes the open finds behind the table or damaged
+// are rebuilt first (RepairIndexes). nullptr when it cannot be opened (the context holds why).
+xbase::Table* OpenRepairing(TableKey key);
 // Packs every table (memo files of CUST5, INV5 and Prod5 compacted); clears PackPending when all were.
 bool PackAll();
 // Packs one table opened exclusively, closing it on every road.

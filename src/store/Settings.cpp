@@ -40,7 +40,8 @@ WriteResult StoreSettings() {
 
 WriteResult SaveSettings() {
     if (!OpenSettings()) return WriteResult::EngineFailure(xbase::kErrOpen, TableKey::Settings);
-    const WriteResult result = StoreSettings();
+    WriteResult result = StoreSettings();
+    if (result) result = SyncData(TableKey::Settings);
     CloseTable(SettingsTable);
     return result;
 }

@@ -16,6 +16,14 @@ WriteResult WriteResult::EngineFailure(int code, TableKey table) {
     return r;
 }
 
+WriteResult WriteResult::FileFailure(const xbase::Status& status, TableKey table) {
+    WriteResult r;
+    r.m_code = status.code < 0 ? status.code : xbase::kErrWrite;
+    r.m_file = QString::fromLatin1(Table(table).fileName);
+    r.m_detail = QString::fromStdString(status.message);
+    return r;
+}
+
 WriteResult WriteResult::Refused(TableKey table, const QString& reason) {
     WriteResult r;
     r.m_code = xbase::kErrArgument;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "store/Catalogue.h"
+#include "xbase/Status.h"
 
 namespace store {
 
@@ -15,6 +16,8 @@ public:
     // The failure of an engine call on a table: takes the code and detail the context holds and clears
     // the context's code, so that no later routine mistakes this failure for its own.
     static WriteResult EngineFailure(int code, TableKey table);
+    // The failure of a file the record layer writes itself (a save's journal), with the engine's code.
+    static WriteResult FileFailure(const xbase::Status& status, TableKey table);
     // A failure with a reason of the program's own (no engine code).
     static WriteResult Refused(TableKey table, const QString& reason);
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/Dialogs.h"
+#include "store/DbUtil.h"
 
 namespace store {
 
@@ -59,7 +60,8 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
     ctx.errorCode();
     const int autoOpen = ctx.autoOpen();
     if (!desc.hasIndex()) ctx.setAutoOpen(0);
-    xbase::Table* table = ctx.openTable(desc.name);
+    // Indexes left behind by an interrupted change, or damaged, are rebuilt rather than refused.
+    xbase::Table* table = OpenRepairing(desc.key);
     if (!desc.hasIndex()) ctx.setAutoOpen(autoOpen);
     if (ctx.errorCode() < 0 || !table) {
         FatalOpenError(QString::fromLatin1(desc.fileName));
@@ -187,6 +189,11 @@ WriteResult CommitRecord(xbase::Table* table, TableKey key) {
     const int rc = table->flush(false);
     if (rc < 0) table->revert();
     LastResult = table->eof() ? xbase::kEof : xbase::kOk;
+    return rc < 0 ? WriteResult::EngineFailure(rc, key) : WriteResult();
+}
+
+WriteResult SyncData(TableKey key) {
+    const int rc = Engine().sync();
     return rc < 0 ? WriteResult::EngineFailure(rc, key) : WriteResult();
 }
 

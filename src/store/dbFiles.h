@@ -254,6 +254,9 @@ void LoadPur();
 // record in the same order, and LastResult is 0 when it stands on a record. A failed write drops the
 // record's unwritten change (so that no later move writes it) and returns why.
 [[nodiscard]] WriteResult CommitRecord(xbase::Table* table, TableKey key);
+// Makes what every open table holds durable, in one flush of the disk: the end of each save, so that
+// a power cut after the program said it saved loses nothing. key: the save's table, for the message.
+[[nodiscard]] WriteResult SyncData(TableKey key);
 
 // The steps the record windows' saves and deletes share. PlaceRecord goes to record *current, or for a
 // new record (*current not above 0) appends a blank one and sets *current. DropAppended marks a record
@@ -273,6 +276,7 @@ Outcome<Verdict> SaveRecord(TableKey key, long* current, WriteResult (*storeBuff
     if (WriteResult placed = PlaceRecord(key, current); !placed) return {appendFailed, placed};
     if (recall && TableHandle(key)->isDeleted()) TableHandle(key)->recall();
     WriteResult stored = storeBuffer();
+    if (stored) stored = SyncData(key);
     if (stored) return saved;
     if (before <= 0) {
         DropAppended(key);

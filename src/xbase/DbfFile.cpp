@@ -251,7 +251,8 @@ Status DbfFile::parseHeader() {
     m_hdrLen = int(hdrLen);
     m_recLen = int(recLen);
     const uint64_t bySize = (size - hdrLen) / recLen;
-    m_countMismatch = bySize != getU32(hdr + kOffCount);
+    // A record written in part (a write cut short by a kill) counts as a mismatch too: finish() cuts it.
+    m_countMismatch = bySize != getU32(hdr + kOffCount) || (size - hdrLen) % recLen > 1;
     m_markFound = hdr[kOffUpdating] != 0;
     m_count = uint32_t(bySize);
     m_tailFirst = m_count + 1;
@@ -283,22 +284,35 @@ Status DbfFile::beginUpdate() {
         Status s = m_file->lock(kUpdateLockOffset, 1, LockKind::Read, true);
         if (!s.ok()) return makeStatus(kErrLock, m_path, "Update lock failed", s.osError);
     }
+    Status s = writeUpdateMark(1);
+    if (!s.ok()) {
+        if (!exclusive()) m_file->unlock(kUpdateLockOffset, 1);
+        return s;
+    }
     m_updating = true;
-    return writeUpdateMark(1);
+    return s;
 }
 
 Status DbfFile::endUpdate(bool clear) {
     if (!m_updating) return Status::Ok();
-    m_updating = false;
     Status s;
     if (exclusive()) {
         if (clear) s = writeUpdateMark(0);
+        if (!s.ok()) return s;  // still updating: the next end tries again
+        m_updating = false;
         m_markFound = m_markFound && !clear;
         return s;
     }
     // Another writer still inside its change keeps its read lock: the mark stays for it to clear.
-    if (clear && m_file->lock(kUpdateLockOffset, 1, LockKind::Write, false).ok()) s = writeUpdateMark(0);
+    if (clear && m_file->lock(kUpdateLockOffset, 1, LockKind::Write, false).ok()) {
+        s = writeUpdateMark(0);
+        if (!s.ok()) {
+            m_file->lock(kUpdateLockOffset, 1, LockKind::Read, false);  // still updating: try again later
+            return s;
+        }
+    }
     m_file->unlock(kUpdateLockOffset, 1);
+    m_updating = false;
     return s;
 }
 

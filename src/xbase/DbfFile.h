@@ -37,7 +37,8 @@ public:
     int headerLength() const { return m_hdrLen; }
     bool hasMemoField() const;
     bool exclusive() const { return m_share == Share::Exclusive; }
-    // The record count in the header differed from the one the file size gives (warned, not fatal).
+    // The record count in the header differed from the one the file size gives, or the file ends in
+    // part of a record (warned, not fatal).
     bool headerCountMismatch() const { return m_countMismatch; }
 
     // Record count from the file size: (size - header length) / record length. A trailing 0x1A or a

@@ -316,6 +316,8 @@ int DbfTable::beginUpdate() {
 }
 
 // Clears the mark once everything written has reached the files (exclusive opens buffer pages).
+// Clears the mark once everything written has reached the files (exclusive opens buffer pages). A
+// mark that could not be cleared is tried again at the next flush.
 int DbfTable::endUpdate() {
     if (!m_dbf) return kOk;
     Status s = m_dbf->endUpdate(!m_updateBroken);
@@ -342,7 +344,13 @@ int DbfTable::commitRecord() {
     Status s = m_dbf->writeRecord(m_recno, m_rec.data());
     if (shared) m_dbf->unlockRecord(m_recno);
     if (!s.ok()) {
-        m_updateBroken = true;  // part of the record may be written
+        // Part of the record may be written: the mark stays until the record is written whole again,
+        // unless it still reads as before.
+        std::vector<uint8_t> now(m_rec.size());
+        if (!m_dbf->readRecord(m_recno, now.data()).ok() || now != m_orig) {
+            m_updateBroken = true;
+            m_brokenRecno = m_recno;
+        }
         return fail(s);
     }
     m_modified = true;
@@ -361,14 +369,18 @@ int DbfTable::commitRecord() {
         }
         if (rc < 0) {
             const int failed = failIndex(*t.index, rc, "Index update failed");
-            m_updateBroken = true;  // the repair below may not succeed either
-            undoCommit(i);
+            // The repair below puts the tags straight; if it cannot, the mark stays for the next open.
+            if (!undoCommit(i)) {
+                m_updateBroken = true;
+                m_brokenRecno = 0;
+            }
             return failed;
         }
     }
     m_orig = m_rec;
     m_dirty = m_new = false;
     m_cursorValid = false;
+    if (m_updateBroken && m_brokenRecno == m_recno) m_updateBroken = false;  // written whole again
     return kOk;
 }
 
@@ -376,8 +388,9 @@ int DbfTable::commitRecord() {
 // that the table and its tags never disagree: the tags before failedTag get their old keys again, the
 // failed one is set straight whatever part of its change reached the disk, and the record is written
 // back. The change stays in the record buffer for the caller to retry or revert.
-void DbfTable::undoCommit(size_t failedTag) {
+bool DbfTable::undoCommit(size_t failedTag) {
     const Status kept = m_ctx.last;
+    bool ok = true;
     std::string oldKey, newKey;
     for (size_t i = 0; i <= failedTag && i < m_tags.size(); ++i) {
         TagSlot& t = m_tags[i];
@@ -385,23 +398,26 @@ void DbfTable::undoCommit(size_t failedTag) {
         t.expr->evaluate(m_orig.data(), &oldKey);
         if (!m_new && oldKey == newKey) continue;
         if (i < failedTag) {
-            if (m_new) t.index->remove(newKey, m_recno);
-            else t.index->replace(newKey, oldKey, m_recno);
+            if (m_new) ok = t.index->remove(newKey, m_recno) >= 0 && ok;
+            else ok = t.index->replace(newKey, oldKey, m_recno) >= 0 && ok;
             continue;
         }
         // Either key may or may not be in the tag now: leave exactly the old one, where it stood.
-        if (t.index->locate(newKey, m_recno) == kOk) t.index->remove(newKey, m_recno);
-        if (!m_new && t.index->locate(oldKey, m_recno) != kOk) t.index->insert(oldKey, m_recno);
+        if (t.index->locate(newKey, m_recno) == kOk) ok = t.index->remove(newKey, m_recno) >= 0 && ok;
+        if (!m_new && t.index->locate(oldKey, m_recno) != kOk) ok = t.index->insert(oldKey, m_recno) >= 0 && ok;
     }
     const bool shared = !exclusive();
     if (!shared || m_dbf->lockRecord(m_recno).ok()) {
-        m_dbf->writeRecord(m_recno, m_orig.data());
+        ok = m_dbf->writeRecord(m_recno, m_orig.data()).ok() && ok;
         if (shared) m_dbf->unlockRecord(m_recno);
+    } else {
+        ok = false;
     }
     m_cursorValid = false;
     // What the caller is told is the first failure, not what the repair met.
     m_ctx.last = kept;
     m_ctx.error = kept.code;
+    return ok;
 }
 
 bool DbfTable::isDeleted() const { return !m_eof && record()[0] == kDeletedFlag; }

@@ -95,7 +95,8 @@ private:
     // nothing to write.
     int commit() { return m_dbf && (!m_dirty || m_eof || m_recno == 0) ? int(kOk) : commitRecord(); }
     int commitRecord();
-    void undoCommit(size_t failedTag);
+    // True when the table and every tag are as before the commit.
+    bool undoCommit(size_t failedTag);
     int countRecords(uint32_t* n) const;
     // The table's update mark around a change (see DbfFile::beginUpdate).
     int beginUpdate();
@@ -158,6 +159,7 @@ private:
     bool m_readOnly = false;      // the table's files may only be read
     bool m_unread = false;        // m_recno is current but m_rec and m_orig do not hold it yet
     bool m_updateBroken = false;  // a change failed part-way: the update mark stays for the next open
+    uint32_t m_brokenRecno = 0;   // the record whose write failed (0: a tag's), cleared by its next write
     bool m_unsynced = false;      // written since the last durable flush
 };
 

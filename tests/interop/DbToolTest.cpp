@@ -216,6 +216,34 @@ TEST_F(DbToolTest, DamagedIndexPageIsFoundAndRebuilt) {
     EXPECT_EQ(r.out.toStdString(), "OK\n") << diagnose(r);
 }
 
+TEST_F(DbToolTest, ReindexRebuildsAnInterruptedOrDamagedIndexFromTheExpressionItsHeaderNames) {
+    struct Case {
+        const char* what;
+        const char* file;
+        qint64 offset;
+        QByteArray bytes;
+        const char* checkSays;
+    };
+    const Case cases[] = {
+        {"an index marked as cut short", "cname.ntx", 1023, QByteArray(1, '\x01'), "cname"},
+        {"a root beyond the end of the index", "cname.ntx", 4, QByteArray("\x00\xFC\xFF\x7F", 4), "cname"},
+        {"a table whose change was interrupted", "FIXT.dbf", 30, QByteArray(1, '\x01'), "update mark"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(interop::copyFixtureSet("small", dataDir()));
+        patchFile(path(c.file), c.offset, c.bytes);
+        ProcessResult r = runDbTool({"check", table()});
+        EXPECT_EQ(r.exitCode, 1) << diagnose(r);
+        EXPECT_TRUE((r.out + r.err).contains(c.checkSays)) << diagnose(r);
+        r = runDbTool({"reindex", table()});
+        ASSERT_EQ(r.exitCode, 0) << diagnose(r);
+        EXPECT_TRUE(anyLineHas(linesOf(r.out), {"rebuilt", "cname.ntx", "Upper(LAST+FIRST)"})) << diagnose(r);
+        r = runDbTool({"check", table()});
+        EXPECT_EQ(r.out.toStdString(), "OK\n") << diagnose(r);
+    }
+}
+
 TEST_F(DbToolTest, UnreadableIndexHeaderIsNotRebuiltBlindly) {
     ASSERT_TRUE(QFile::resize(path("ccno.ntx"), 100));
     for (const char* command : {"order", "check", "reindex"}) {
