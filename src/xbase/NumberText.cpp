@@ -31,16 +31,10 @@ int fit(const std::string& text, int len, std::string* out) {
 
 }  // namespace
 
-int formatNumber(double v, int len, int dec, std::string* out) {
-    if (!std::isfinite(v)) return kErrBadValue;
-    char buf[512];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed);
-    if (res.ec != std::errc()) return kErrValueTooWide;
-    const std::string shortest(buf, res.ptr);
-    const size_t point = shortest.find('.');
-    std::string intPart = shortest.substr(0, point);
-    std::string frac = point == std::string::npos ? std::string() : shortest.substr(point + 1);
+namespace {
 
+// Rounds the digits intPart.frac half away from zero to dec decimals and fits them in len.
+int formatDigits(bool negative, std::string intPart, std::string frac, int len, int dec, std::string* out) {
     if (frac.size() > size_t(dec)) {
         const bool up = frac[size_t(dec)] >= '5';
         std::string digits = intPart + frac.substr(0, size_t(dec));
@@ -53,9 +47,41 @@ int formatNumber(double v, int len, int dec, std::string* out) {
     const size_t nz = intPart.find_first_not_of('0');
     intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
     const bool zero = intPart == "0" && frac.find_first_not_of('0') == std::string::npos;
-    std::string text = (v < 0 && !zero ? "-" : "") + intPart;
+    std::string text = (negative && !zero ? "-" : "") + intPart;
     if (dec > 0) text += "." + frac;
     return fit(text, len, out);
+}
+
+}  // namespace
+
+int formatNumber(double v, int len, int dec, std::string* out) {
+    if (!std::isfinite(v)) return kErrBadValue;
+    char buf[512];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed);
+    if (res.ec != std::errc()) return kErrValueTooWide;
+    const std::string shortest(buf, res.ptr);
+    const size_t point = shortest.find('.');
+    return formatDigits(v < 0, shortest.substr(0, point),
+                        point == std::string::npos ? std::string() : shortest.substr(point + 1), len, dec, out);
+}
+
+int formatNumberText(std::string_view text, int len, int dec, std::string* out) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    std::string intPart, frac;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            (point ? frac : intPart) += c;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return kErrBadValue;
+    }
+    if (intPart.empty() && frac.empty()) return kErrBadValue;
+    return formatDigits(negative, intPart.empty() ? "0" : intPart, frac, len, dec, out);
 }
 
 int formatWhole(long v, int len, int dec, std::string* out) {

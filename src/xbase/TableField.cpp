@@ -79,6 +79,12 @@ int TableField::assignText(std::string_view value) {
     case 'N': {
         if (isBlank(value)) return store(std::string(len, ' '));
         const std::string trimmed(value.substr(value.find_first_not_of(' ')));
+        std::string bytes;
+        const int rc = formatNumberText(trimmed.substr(0, trimmed.find_last_not_of(' ') + 1), m_layout.len,
+                                        m_layout.dec, &bytes);
+        if (rc == kOk) return store(bytes);
+        if (rc == kErrValueTooWide) return m_table.fail(kErrValueTooWide, "Value does not fit field " + m_layout.name);
+        // Other forms (an exponent) as the C library reads them.
         char* end = nullptr;
         const double v = std::strtod(trimmed.c_str(), &end);
         if (end == trimmed.c_str() || !isBlank(std::string_view(end)))
