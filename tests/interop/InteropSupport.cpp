@@ -15,7 +15,8 @@ namespace {
 
 const char* const kPython = "/usr/bin/python3";  // Debian's, with python3-dbfread and python3-dbf
 
-QString scriptDir() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath(); }
+// The scripts lie beside this file in the source tree (__FILE__ may be relative to the build).
+QString scriptDir() { return QStringLiteral(CORVANE_SOURCE_DIR "/tests/interop"); }
 
 }  // namespace
 
