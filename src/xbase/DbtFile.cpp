@@ -79,8 +79,27 @@ Status DbtFile::open(FileSystem& fs, const std::string& path, Share share, std::
     s = dbt->m_file->size(&size);
     if (!s.ok()) return s;
     if (size < 4) return makeStatus(kErrCorruptMemo, path, "Damaged memo file (no header)");
+    if (!readOnly) dbt->trimNextFree();
     *out = std::move(dbt);
     return Status::Ok();
+}
+
+// An append interrupted between its next-free pointer and its blocks leaves the pointer past the end
+// of the file. This engine appends at the end anyway; the pointer is set back so that other engines,
+// which trust it, do not leave a gap. Best effort: a held lock or a failed write leaves it for later.
+void DbtFile::trimNextFree() {
+    if (!m_exclusive && !acquireLock(*m_file, kMemoLockOffset, 0).ok()) return;
+    uint8_t hdr[4];
+    size_t got = 0;
+    uint64_t size = 0;
+    if (m_file->read(kOffNextFree, hdr, sizeof hdr, &got).ok() && got == sizeof hdr && m_file->size(&size).ok()) {
+        const uint64_t held = std::max<uint64_t>((size + kBlockSize - 1) / kBlockSize, 1);
+        if (getU32(hdr) > held) {
+            putU32(hdr, uint32_t(held));
+            m_file->write(kOffNextFree, hdr, sizeof hdr);
+        }
+    }
+    if (!m_exclusive) m_file->unlock(kMemoLockOffset, 1);
 }
 
 DbtFile::~DbtFile() {

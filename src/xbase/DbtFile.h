@@ -40,6 +40,7 @@ public:
 private:
     DbtFile() = default;
     Status appendLocked(std::string_view text, uint32_t* block);
+    void trimNextFree();
 
     std::unique_ptr<File> m_file;
     std::string m_path;

@@ -281,7 +281,11 @@ void checkTags(xbase::Context& ctx, xbase::Table& table, Faults& faults) {
 
 int runCheck(const TableRef& ref, std::ostream& out, std::ostream& err) {
     (void)err;  // every finding, the engine's refusals included, is a fault line on out
-    xbase::Context ctx(nullptr, ref.dir);
+    // A check never writes: the repairs an open makes (an interrupted append's memo pointer set
+    // back, say) would hide the very faults it is there to report.
+    xbase::FaultFileSystem readOnlyFiles(xbase::posixFileSystem());
+    readOnlyFiles.setReadOnlyFiles(true);
+    xbase::Context ctx(&readOnlyFiles, ref.dir);
     Faults faults(out);
     const std::string file = ctx.fileSystem().resolve(ref.path(".dbf"));
     DbfHeader header;
