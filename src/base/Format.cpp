@@ -113,20 +113,24 @@ Stem parseStem(const QByteArray& stem) {
 // and a value that rounds to zero carries no sign.
 QString formatFixed(const Stem& stem, const Decimal& value, int places, QChar separator) {
     QString number = value.toFixed(places, separator);
-    QString sign;
-    if (number.startsWith(QLatin1Char('-'))) {
-        sign = QStringLiteral("-");
-        number.remove(0, 1);
-    } else if (stem.plus) {
-        sign = QStringLiteral("+");
-    } else if (stem.space) {
-        sign = QStringLiteral(" ");
-    }
-    const qsizetype pad = stem.width - sign.size() - number.size();
-    if (pad <= 0) return sign + number;
-    if (stem.left) return sign + number + QString(pad, QLatin1Char(' '));
-    if (stem.zero) return sign + QString(pad, QLatin1Char('0')) + number;
-    return QString(pad, QLatin1Char(' ')) + sign + number;
+    const bool negative = number.startsWith(QLatin1Char('-'));
+    const QChar sign = negative      ? QLatin1Char('-')
+                       : stem.plus  ? QLatin1Char('+')
+                       : stem.space ? QLatin1Char(' ')
+                                    : QChar();
+    const qsizetype digits = number.size() - (negative ? 1 : 0);
+    const qsizetype signSize = sign.isNull() ? 0 : 1;
+    const qsizetype pad = std::max<qsizetype>(0, stem.width - signSize - digits);
+    if (pad == 0 && signSize == (negative ? 1 : 0)) return number;  // as toFixed wrote it
+    // Reports format many amounts: the padded text is made in one piece.
+    QString text;
+    text.reserve(pad + signSize + digits);
+    if (!stem.left && !stem.zero) text.resize(pad, QLatin1Char(' '));
+    if (signSize) text += sign;
+    if (stem.zero && !stem.left) text.resize(text.size() + pad, QLatin1Char('0'));
+    text += QStringView(number).sliced(negative ? 1 : 0);
+    if (stem.left) text.resize(text.size() + pad, QLatin1Char(' '));
+    return text;
 }
 
 // A report formats many numbers with a few formats: the last one read is kept (per thread, by its

@@ -93,7 +93,8 @@ QList<SpanPayment> readPayments(double start, double end, const QString& title, 
 // A payment line: date (or none), invoice number, memo, amount; the last column is the caller's.
 QStringList paymentCells(const SpanPayment& p, const QString& date) {
     return {"V00", date.isEmpty() ? QString() : "L01" + date, "V10", "R16" + QString::number(p.ivNo), "V17",
-            "L18" + p.memo, "V48", "R58" + amount("%10.2f", p.amount), "V59", QString(), "V72"};
+            "L18" + p.memo, "V48", "R58" + amount("%10.2f", p.amount), "V59", QString(), "V72",
+            QString()};  // the attribute: the line is made once
 }
 
 QString spanText(double start, double end) {
@@ -141,7 +142,7 @@ void BuildGstIncome(double start, double end) {
         CheckPageBreak(LinesOnPage + 2, true);
         QStringList cells = paymentCells(p, dayText(p.date));
         cells[9] = "R71" + amount("%10.2f", p.gst);
-        NewLineWith(cells);
+        NewLineWith(std::move(cells));
         paid += p.amount;
         tax += p.gst;
         progress.step();

@@ -35,11 +35,7 @@ PrinterMetrics* g_metrics = nullptr;
 // The missing printer is told once a session (until a printer is found), not before every report.
 bool g_noPrinterTold = false;
 
-QStringList emptyLine() {
-    QStringList line;
-    for (int i = 0; i < CellsPerLine; ++i) line.append(QString());
-    return line;
-}
+QStringList emptyLine() { return QStringList(CellsPerLine); }
 
 // Trunc(page height / line height) for the report font on a page of device, with the line height the
 // renderer advances by (the font's full height: the glyph height of "A" would count a third more lines
@@ -121,9 +117,12 @@ void NewLine() {
     ++LinesOnPage;
 }
 
-void NewLineWith(const QStringList& cells) {
-    NewLine();
-    for (int i = 0; i < cells.size() && i < CellsPerLine - 1; ++i) Cell(i) = cells[i];
+void NewLineWith(QStringList cells) {
+    // The drawing cells given, the others empty, the attribute empty.
+    if (cells.size() >= CellsPerLine) cells.resize(CellsPerLine - 1);
+    cells.resize(CellsPerLine);
+    ReportLines.append(std::move(cells));
+    ++LinesOnPage;
 }
 
 void SetHeadings(const QStringList& directives, const QStringList& headings) {

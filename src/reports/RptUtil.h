@@ -81,7 +81,7 @@ QString& Attribute();      // the attribute cell of the last line
 void BeginReport();
 void NewLine();
 // A new line whose drawing cells are cells, from cell 0 on.
-void NewLineWith(const QStringList& cells);
+void NewLineWith(QStringList cells);
 // ColumnDirectives := directives; HeaderRows := a rule, then the headings, each after its directive,
 // ruled under.
 void SetHeadings(const QStringList& directives, const QStringList& headings);

@@ -2,10 +2,13 @@
 // the line table's invoice-number tag, each read once.
 #include "reports/SalesRpt.h"
 
-#include <QHash>
 #include <QList>
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
@@ -35,28 +38,24 @@ double invoiceDate(xbase::Table* t) { return store::ReadField(t, &store::InvBuff
 
 // One line item as the reports read it.
 struct Item {
-    QString code;
+    std::string code;      // as stored (Windows-1252, blank-padded): short enough to need no allocation
     Decimal qty, product;  // product: quantity x unit price, unrounded
     bool tax1 = false, tax2 = false;
 };
 
-Item readItem(xbase::Table* itm) {
-    Item item;
-    item.code = store::ReadField(itm, &store::ItmBuffer::PrID);
-    // The fields hold two decimals, as the item rows' texts do: the product is the rows' product.
-    item.qty = store::ReadField(itm, &store::ItmBuffer::Qty);
-    item.product = item.qty * store::ReadField(itm, &store::ItmBuffer::UPR);
-    item.tax1 = store::ReadField(itm, &store::ItmBuffer::LTax1);
-    item.tax2 = store::ReadField(itm, &store::ItmBuffer::LTax2);
-    return item;
-}
-
-// An invoice of the span with its lines.
+// An invoice of the span with the sums of its lines.
 struct SpanInvoice {
     long ivNo = 0;
     double date = 0;
     Decimal ship, tax;
-    QList<Item> items;
+    Decimal items, taxable1, taxable2;  // the lines' products: all, taxed by the first, by the second tax
+};
+
+// The span's invoices in date order; the lines in the order of sale (the invoices' date order, each
+// invoice's lines as stored) when they were asked for.
+struct Span {
+    QList<SpanInvoice> invoices;
+    std::vector<Item> items;
 };
 
 long invoiceNumber(xbase::Table* t) { return store::ReadField(t, &store::InvBuffer::IvNo); }
@@ -66,13 +65,14 @@ long itemInvoice(xbase::Table* t) { return store::ReadField(t, &store::ItmBuffer
 // status shown; none (the message shown) when the span holds no invoice. The invoices are read in one
 // walk of the date tag, their lines then in invoice-number order with one cursor, so that every line
 // is read once; progress counts the invoices whose lines are read.
-QList<SpanInvoice> readSpan(double start, double end, void (*setup)(double, double)) {
+Span readSpan(double start, double end, void (*setup)(double, double), bool withItems = false) {
     xbase::Table* inv = store::InvTable;
-    QList<SpanInvoice> invoices;
+    Span span;
+    QList<SpanInvoice>& invoices = span.invoices;
     DateSpanWalk walk(inv, store::TagId::InvDate, &invoiceDate, start, end);
     for (bool on = walk.first(); on; on = walk.next())
         invoices.append({invoiceNumber(inv), invoiceDate(inv), store::ReadField(inv, &store::InvBuffer::Ship),
-                         store::ReadField(inv, &store::InvBuffer::Tax), {}});
+                         store::ReadField(inv, &store::InvBuffer::Tax), {}, {}, {}});
     if (invoices.isEmpty()) {
         base::ShowMessage(kNoInvoices);
         return {};
@@ -84,13 +84,40 @@ QList<SpanInvoice> readSpan(double start, double end, void (*setup)(double, doub
     std::stable_sort(byNumber.begin(), byNumber.end(),
                      [&](int a, int b) { return invoices[a].ivNo < invoices[b].ivNo; });
     QList<long> numbers;
+    numbers.reserve(byNumber.size());
     for (int i : byNumber) numbers.append(invoices[i].ivNo);
+    // The lines come in invoice-number order; each is tagged with its invoice's place in date order.
+    std::vector<std::pair<int, Item>> read;
+    const xbase::Field* code = store::ItmTable->field(store::BindingOfMember(&store::ItmBuffer::PrID).field);
     ProgressSteps progress(invoices.size());
     ForEachOfNumbers(
         store::ItmTable, store::TagId::Itm, &itemInvoice, numbers,
-        [&](int i, xbase::Table* itm) { invoices[byNumber[i]].items.append(readItem(itm)); },
+        [&](int i, xbase::Table* itm) {
+            Item item;
+            // The fields hold two decimals, as the item rows' texts do: the product is the rows' product.
+            item.qty = store::ReadField(itm, &store::ItmBuffer::Qty);
+            item.product = item.qty * store::ReadField(itm, &store::ItmBuffer::UPR);
+            item.tax1 = store::ReadField(itm, &store::ItmBuffer::LTax1);
+            item.tax2 = store::ReadField(itm, &store::ItmBuffer::LTax2);
+            SpanInvoice& invoice = invoices[byNumber[i]];
+            invoice.items += item.product;
+            if (item.tax1) invoice.taxable1 += item.product;
+            if (item.tax2) invoice.taxable2 += item.product;
+            if (withItems) {
+                if (code) item.code = code->text();
+                read.emplace_back(byNumber[i], std::move(item));
+            }
+        },
         [&](int) { progress.step(); });
-    return invoices;
+    if (withItems) {
+        // Into the order of sale: a counting sort by the invoice's place, stable within an invoice.
+        std::vector<int> first(invoices.size() + 1, 0);
+        for (const auto& [at, item] : read) ++first[at + 1];
+        for (size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+        span.items.resize(read.size());
+        for (auto& [at, item] : read) span.items[first[at]++] = std::move(item);
+    }
+    return span;
 }
 
 bool openSalesTables() { return store::OpenInv() && store::OpenItm() && store::OpenProd(); }
@@ -112,9 +139,10 @@ void setupSummary(double start, double end) {
 
 // The directives with a text after each right-aligned one, in order.
 QStringList summaryCells(const QStringList& texts) {
-    QStringList cells = kSummaryDirectives;
-    for (int i = 0, t = 0; i < cells.size(); ++i)
-        if (cells[i].startsWith(QLatin1Char('R'))) cells[i] += texts.value(t++);
+    QStringList cells;
+    cells.reserve(kSummaryDirectives.size() + 1);  // room for the attribute: the line is made once
+    for (int t = 0; const QString& directive : kSummaryDirectives)
+        cells.append(directive.startsWith(QLatin1Char('R')) ? directive + texts.value(t++) : directive);
     return cells;
 }
 
@@ -124,9 +152,8 @@ void BuildSalesSummary(double start, double end) {
     if (openSalesTables()) {
         Decimal items, ship, tax;
         DayText dayText;
-        for (const SpanInvoice& inv : readSpan(start, end, &setupSummary)) {
-            Decimal invItems;
-            for (const Item& item : inv.items) invItems += item.product;
+        for (const SpanInvoice& inv : readSpan(start, end, &setupSummary).invoices) {
+            const Decimal& invItems = inv.items;
             CheckPageBreak(LinesOnPage + 1, true);
             NewLineWith(summaryCells({base::PadNumber(inv.ivNo, 6), dayText(inv.date), amount("%10.2f", invItems),
                                       amount("%10.2f", inv.ship), amount("%10.2f", inv.tax),
@@ -178,22 +205,19 @@ QStringList productCells(const QString& code, const QString& description, const 
 
 void BuildSalesByProduct(double start, double end) {
     QList<ProductRow> rows;  // in order of first sale
-    QHash<QString, int> rowOf;
-    const QList<SpanInvoice> invoices = openSalesTables() ? readSpan(start, end, &setupByProduct) : QList<SpanInvoice>();
-    for (const SpanInvoice& inv : invoices) {
-        for (const Item& item : inv.items) {
-            const auto found = rowOf.constFind(item.code);
-            if (found == rowOf.constEnd()) {
-                rowOf.insert(item.code, int(rows.size()));
-                rows.append({item.code, base::RoundMoney(item.qty), base::RoundMoney(item.product)});
-                continue;
-            }
-            ProductRow& row = rows[*found];
-            row.qty = base::RoundMoney(row.qty + item.qty);
-            row.sales = base::RoundMoney(row.sales + item.product);
+    std::unordered_map<std::string, int> rowOf;  // by the code as stored
+    const Span span = openSalesTables() ? readSpan(start, end, &setupByProduct, true) : Span();
+    for (const Item& item : span.items) {
+        const auto [found, added] = rowOf.try_emplace(item.code, int(rows.size()));
+        if (added) {
+            rows.append({store::FromTableText(item.code), base::RoundMoney(item.qty), base::RoundMoney(item.product)});
+            continue;
         }
+        ProductRow& row = rows[found->second];
+        row.qty = base::RoundMoney(row.qty + item.qty);
+        row.sales = base::RoundMoney(row.sales + item.product);
     }
-    const bool walked = !invoices.isEmpty();
+    const bool walked = !span.invoices.isEmpty();
     if (walked && rows.isEmpty()) base::ShowMessage(kNoInvoices);
     if (rows.isEmpty()) {
         base::ShowStatus(QString());
@@ -244,13 +268,11 @@ void BuildTaxSummary(double start, double end) {
         TitleLines = {QStringLiteral("Tax report for ") + spanText(from, to)};
         ColumnDirectives = {"L00", "R38", "R50"};
     };
-    const QList<SpanInvoice> invoices = openSalesTables() ? readSpan(start, end, +setup) : QList<SpanInvoice>();
+    const QList<SpanInvoice> invoices = openSalesTables() ? readSpan(start, end, +setup).invoices : QList<SpanInvoice>();
     for (const SpanInvoice& inv : invoices) {
-        for (const Item& item : inv.items) {
-            net += item.product;
-            if (item.tax1) taxable1 += item.product;
-            if (item.tax2) taxable2 += item.product;
-        }
+        net += inv.items;
+        taxable1 += inv.taxable1;
+        taxable2 += inv.taxable2;
         // The first charge line is itself taxed by the second: always (2), or where tax was charged (3).
         if (s.ShipTax == 2 || (s.ShipTax == 3 && inv.tax > Decimal())) taxable2 += inv.ship;
         charged1 += inv.ship;

@@ -80,3 +80,18 @@ TEST(Decimal, FormatsLikePrintfWithoutNegativeZero) {
     testing_support::LocaleScope german(testing_support::commaLocale());
     EXPECT_EQ(FormatNumber("%9.2f", -1234.5_dec), QStringLiteral(" -1234,50"));
 }
+
+TEST(Decimal, PadsAndSignsAsPrintfDoesForEveryFlag) {
+    // Values with no tie at these precisions, where printf's binary rounding and ours agree.
+    const double values[] = {0, 1.25, -1.25, 123.75, -3.75, 1234567.75};
+    for (const char* flags : {"", "-", "+", " ", "0", "+0", "- ", "-0", "-+"})
+        for (int width : {0, 1, 6, 12})
+            for (int places : {0, 2})
+                for (double value : values) {
+                    const QByteArray format = QByteArray("%") + flags + QByteArray::number(width) + '.' +
+                                              QByteArray::number(places) + 'f';
+                    EXPECT_EQ(FormatNumber(format.constData(), Decimal::fromDouble(value)),
+                              QString::asprintf(format.constData(), value))
+                        << format.constData() << " " << value;
+                }
+}
