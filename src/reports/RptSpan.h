@@ -9,6 +9,7 @@
 #include "xbase/Engine.h"
 
 #include <functional>
+#include <optional>
 
 namespace reports {
 
@@ -63,7 +64,9 @@ template <class Fn, class Done>
 void ForEachOfNumbers(xbase::Table* table, store::TagId numberTag, long (*numberOf)(xbase::Table*),
                       const QList<long>& ascending, Fn fn, Done done) {
     store::SelectTag(table, numberTag);
-    WalkScope walk(table);
+    // One number's few records are not worth a block each: only a run of numbers is read as a walk.
+    std::optional<WalkScope> walk;
+    if (ascending.size() > 1) walk.emplace(table);
     bool positioned = false, atEnd = false;
     long here = 0;  // the number the cursor stands on
     auto settle = [&](bool moved) {
