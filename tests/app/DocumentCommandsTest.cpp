@@ -119,7 +119,7 @@ TEST_F(DocumentCommandsTest, StationeryKeepsTheLogoOnCancelAndRefusesAPathTooLon
     QDir(dataDir()).mkpath(QString(60, 'd'));
     for (const QString& file : {logo, tooLong}) QFile(file).open(QIODevice::WriteOnly);
     store::SettingsRec.LogoFile = logo;
-    store::SaveSettings();
+    ASSERT_TRUE(store::SaveSettings().ok());
     dialogs->answerOpenFile(QString());  // cancelled
     dialogs->answerOpenFile(tooLong);
     dialogs->onModal<records::TStationary>([&](records::TStationary& w) {

@@ -57,7 +57,7 @@ TEST_F(KeyboardTest, TabLeavesEveryGridTheArrowsStayInIt) {
                 QTest::keyClick(grid, Qt::Key_Tab, modifier);
                 EXPECT_FALSE(grid->hasFocus()) << name << (modifier ? " Shift+Tab" : " Tab");
                 EXPECT_EQ(grid->currentIndex(), row) << name;
-                if (name == "invoicing::TInvoice" && !modifier) EXPECT_EQ(QApplication::focusWidget()->objectName(), "BAddItm");
+                if (name == "invoicing::TInvoice" && !modifier) { EXPECT_EQ(QApplication::focusWidget()->objectName(), "BAddItm"); }
             }
             grid->setFocus();
             QTest::keyClick(grid, Qt::Key_Down);

@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, PagesCommandsAndHintsAreInPlace) {
     for (const auto& [name, hint] : hints) {
         auto* button = main->findChild<QToolButton*>(QLatin1String(name));
         ASSERT_NE(button, nullptr) << name;
-        if (button->isEnabled()) EXPECT_EQ(button->toolTip(), QLatin1String(hint)) << name;
+        if (button->isEnabled()) { EXPECT_EQ(button->toolTip(), QLatin1String(hint)) << name; }
         EXPECT_FALSE(button->icon().isNull()) << name;
     }
     EXPECT_EQ(main->BtnStationary->text(), QStringLiteral("Stationery"));
@@ -141,8 +141,9 @@ TEST_F(MainWindowTest, EveryCommandOfTheWindowIsAvailable) {
         for (const QAction* item : menu->actions())
             EXPECT_TRUE(item->isSeparator() || item->isEnabled()) << item->objectName().toStdString();
     for (const QAbstractButton* button : main->findChildren<QAbstractButton*>())
-        if (!qobject_cast<const QTabBar*>(button->parent()))  // not the tab bar's own scroll arrows
+        if (!qobject_cast<const QTabBar*>(button->parent())) {  // not the tab bar's own scroll arrows
             EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+        }
 }
 
 TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
@@ -161,7 +162,7 @@ TEST_F(MainWindowTest, FirstShowingAppliesTheSettings) {
     EXPECT_EQ(base::ReportFont.family(), QStringLiteral("DejaVu Serif"));
     EXPECT_TRUE(main->RadioButton2->isChecked());
     EXPECT_TRUE(main->RadioButton4->isChecked());
-    if (QPrinterInfo::defaultPrinter().isNull()) EXPECT_EQ(main->Edit2->text(), QStringLiteral("No printer"));
+    if (QPrinterInfo::defaultPrinter().isNull()) { EXPECT_EQ(main->Edit2->text(), QStringLiteral("No printer")); }
     EXPECT_FALSE(app::Form<app::TAboutForm>()->isVisible()) << "the splash is closed";
     EXPECT_FALSE(app::SplashMode);
     EXPECT_TRUE(store::Engine().tables().empty());

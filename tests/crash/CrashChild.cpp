@@ -37,11 +37,6 @@ std::string memoFor(long id, long version, size_t pad) {
     return "record " + std::to_string(id) + " version " + std::to_string(version) + " " + std::string(pad, 'x');
 }
 
-std::string trimmed(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
-
 // One line per committed change, appended with a single write so that a kill never leaves half.
 class Log {
 public:

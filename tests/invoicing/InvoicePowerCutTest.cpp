@@ -116,7 +116,7 @@ TEST_F(InvoicePowerCutTest, APowerCutAtAnyWriteLeavesTheInvoiceWholeOldOrWholeNe
         EXPECT_EQ(exits, 0);
         const Lines lines = linesOf1001();
         EXPECT_TRUE(lines == oldLines || lines == newLines);
-        if (saved) EXPECT_EQ(lines, newLines) << "a confirmed save was lost";
+        if (saved) { EXPECT_EQ(lines, newLines) << "a confirmed save was lost"; }
         store::SelectTag(store::CustTable, store::TagId::CustNumber);
         ASSERT_EQ(store::CustTable->seek(store::ToTableText(base::PadNumber(7, 6))), xbase::kOk);
         store::ReadRecord(store::CustTable, &store::CustRec);

@@ -80,7 +80,7 @@ TEST_F(CustomerWindowTest, DeletingACustomerWithInvoicesAsksNamingHowMany) {
     for (long cuno : {7L, 12L, 7L, 8L, 7L}) {
         ASSERT_EQ(store::InvTable->appendBlank(), 0);
         store::InvRec = store::InvBuffer{store::InvTable->recNo(), cuno};
-        store::StoreInv();
+        ASSERT_TRUE(store::StoreInv().ok());
     }
     markDeleted(store::InvTable, 5);
     store::CloseTable(store::InvTable);
@@ -95,7 +95,7 @@ TEST_F(CustomerWindowTest, DeletingACustomerWithInvoicesAsksNamingHowMany) {
         testing_support::ScriptedDialogs script;
         const long rec = store::CurCustRec = addCustomer(cuno, 1, QStringLiteral("Abernethy"));
         store::CustRec.first = QStringLiteral("Wendell");
-        store::StoreCust();
+        ASSERT_TRUE(store::StoreCust().ok());
         if (!question.isEmpty()) script.answer(answer);
         script.onModal<TCustomer>([&](TCustomer& w) {
             QTest::mouseClick(w.BtnDelete, Qt::LeftButton);

@@ -92,8 +92,8 @@ TEST(PickCostTest, CustomerListReadsThePageAndThePlacingWalkNeverTheTable) {
         const uint64_t walkReads = s.placesOnRecord ? 1 + 2 * uint64_t(walk.longSkips) + 2 * uint64_t(walk.probes) : 0;
         EXPECT_LE(io.recordsRead, 10 + 2 + 4 + walkReads) << s.name;
         EXPECT_LT(io.recordsRead, 200u) << s.name;
-        if (s.placesOnRecord) EXPECT_LE(walk.probes, 64) << s.name;
-        if (s.pageTop >= 0) EXPECT_EQ(pick.pager().pageTop(), s.pageTop) << s.name;
+        if (s.placesOnRecord) { EXPECT_LE(walk.probes, 64) << s.name; }
+        if (s.pageTop >= 0) { EXPECT_EQ(pick.pager().pageTop(), s.pageTop) << s.name; }
     }
     // The search landed on a name starting with SM, or the next greater one.
     store::CustTable->go(pick.pager().selectedRecNo());

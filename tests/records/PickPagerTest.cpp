@@ -87,7 +87,7 @@ TEST_F(PickPagerTest, ShowingPlacesThePageOnTheCurrentRecord) {
         EXPECT_EQ(customers.pageTop(), c.pageTop) << c.position;
         EXPECT_EQ(customers.selectedRow(), c.row) << c.position;
         EXPECT_EQ(names(customers).first(), name(int(c.pageTop) + 1)) << c.position;
-        if (c.position > 0) EXPECT_EQ(customers.selectedRecNo(), recs[size_t(c.position - 1)]);
+        if (c.position > 0) { EXPECT_EQ(customers.selectedRecNo(), recs[size_t(c.position - 1)]); }
     }
 }
 

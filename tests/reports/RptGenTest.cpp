@@ -166,8 +166,9 @@ TEST_F(RptGenTest, StatementDatesKeepClearOfTheRuleBeforeThem) {
             const int dateLeft = layout.columnX(ParseCell(row[3]).column) -
                                  QFontMetrics(layout.font, PageDevice()).horizontalAdvance(date);
             EXPECT_GT(dateLeft, layout.columnX(ParseCell(row[2]).column)) << locale.name().toStdString() << family;
-            if (locale == testing_support::pinnedLocale() && family == std::string("DejaVu Sans"))
+            if (locale == testing_support::pinnedLocale() && family == std::string("DejaVu Sans")) {
                 EXPECT_EQ(ReportWidth, 59) << "a date that fits keeps the designed columns";
+            }
             EndReport();
         }
     }

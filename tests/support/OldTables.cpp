@@ -56,8 +56,9 @@ void writeTable(xbase::Context& context, const QString& dir, const QString& file
     ASSERT_EQ(table->close(), 0);
     if (!upperCase) return;
     for (const QString& entry : QDir(dir).entryList(QDir::Files))
-        if (entry.section('.', 0, 0).compare(QString::fromStdString(stem), Qt::CaseInsensitive) == 0)
+        if (entry.section('.', 0, 0).compare(QString::fromStdString(stem), Qt::CaseInsensitive) == 0) {
             ASSERT_TRUE(QFile::rename(QDir(dir).filePath(entry), QDir(dir).filePath(entry.toUpper())));
+        }
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(DateEditTest, TypedDatesAreTheDatesMeantAndNoDateIsRefused) {
         EXPECT_EQ(shown(), date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : typed) << typed.toStdString();
         EXPECT_EQ(field->isAcceptable(), date.isValid()) << typed.toStdString();
         EXPECT_EQ(field->palette().color(QPalette::Text) == normal, date.isValid()) << typed.toStdString();
-        if (date.isValid()) EXPECT_EQ(field->date(), date) << typed.toStdString();
+        if (date.isValid()) { EXPECT_EQ(field->date(), date) << typed.toStdString(); }
     }
     LocaleScope german(QLocale(QLocale::German, QLocale::Germany));  // the day first
     testing_support::typeDate(field, "3.2.26");

@@ -27,7 +27,7 @@ void createCustomers(PowerCutFileSystem& fs) {
     for (long i = 1; i <= 5; ++i) {
         ASSERT_EQ(test::addCustomer(t, i, names[i - 1]), 0);
         ASSERT_EQ(t->field("NOTES")->assignMemo(memoOf(i)), 0);
-        if (i % 2 == 0) ASSERT_EQ(t->markDeleted(), 0);
+        if (i % 2 == 0) { ASSERT_EQ(t->markDeleted(), 0); }
     }
     ASSERT_EQ(t->createIndex("CUST", kTags), 0);
     ASSERT_EQ(ctx.closeAll(), 0);
@@ -170,7 +170,7 @@ TEST(CrashSafetyTest, EveryKillOrPowerCutOfAPackLeavesTheOldOrTheNewTable) {
             const Outcome out = openAndCheck(*fs);
             if (HasFailure()) return;
             EXPECT_TRUE(out.records == old || out.records == packed);
-            if (rc == kOk) EXPECT_EQ(out.records, packed);
+            if (rc == kOk) { EXPECT_EQ(out.records, packed); }
             rebuilt += out.rebuilt;
         }
     }

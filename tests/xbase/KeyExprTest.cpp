@@ -94,7 +94,7 @@ TEST(KeyExpr, NumericKeysSortLikeTheirValues) {
         const std::string rec = record({{"DUE", v}});
         std::string key;
         expr->evaluate(reinterpret_cast<const uint8_t*>(rec.data()), &key);
-        if (!prev.empty()) EXPECT_LT(prev, key) << v;
+        if (!prev.empty()) { EXPECT_LT(prev, key) << v; }
         prev = key;
     }
 }

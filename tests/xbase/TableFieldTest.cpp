@@ -152,7 +152,7 @@ TEST_F(FieldTest, MemoRoundTrips) {
         EXPECT_EQ(f("M")->memoText(), text) << "before the write";
         reopen();
         EXPECT_EQ(f("M")->memoText(), text);
-        if (text.empty()) EXPECT_EQ(f("M")->text(), std::string(10, ' '));
+        if (text.empty()) { EXPECT_EQ(f("M")->text(), std::string(10, ' ')); }
     }
     const std::string withLength("ab\0cd", 5);
     ASSERT_EQ(f("M")->assignMemoN(withLength.data(), 3), 0);
