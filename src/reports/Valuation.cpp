@@ -1,5 +1,11 @@
 #include "reports/Valuation.h"
 
+#include <algorithm>
+#include <ranges>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
 #include "base/Format.h"
 #include "reports/RptSpan.h"
 #include "store/Settings.h"
@@ -85,25 +91,83 @@ void readPurchases(const QString& code, QList<StockPurchase>* out) {
 
 }  // namespace
 
-QHash<QString, StockHistory> ReadStockHistories(const QStringList& codes, ProgressSteps* progress) {
-    struct Sale {
-        long ivNo;
-        Decimal qty;
+namespace {
+
+struct Sale {
+    long ivNo;
+    Decimal qty;
+};
+
+// Reading lines through the product tag costs a seek per product and a read per line, the lines of a
+// product lying all over the file. Read in record order as a walk they come a block at a time, so
+// when many products are asked for, every line is read once that way and those of the codes kept.
+// The cost of a seek against that of a record read in a block walk: about this many records.
+constexpr qsizetype kRecordsPerSeek = 64;
+
+// sales[code] := the code's lines in the product tag's order (invoice number, then as stored); the
+// tag is selected again afterwards. progress steps once per code, spread over the walk.
+void readSalesInRecordOrder(const QStringList& codes, QHash<QString, QList<Sale>>* sales, ProgressSteps* progress) {
+    xbase::Table* itm = store::ItmTable;
+    const int width = store::FieldWidth(&store::ItmBuffer::PrID);
+    // The codes as the line table stores them (blank-padded, case kept), as the product tag's keys.
+    struct Lines {
+        QString code;
+        QList<Sale> sales;
     };
+    std::unordered_map<std::string, Lines> wanted;
+    for (const QString& code : codes) wanted.emplace(store::ToTableText(code.leftJustified(width)), Lines{code, {}});
+    const xbase::Field* prid = itm->field(store::BindingOfMember(&store::ItmBuffer::PrID).field);
+    if (!prid) return;
+    const long perStep = std::max<long>(1, itm->recCount() / long(codes.size()));
+    qsizetype stepped = 0;
+    store::SelectTag(itm, store::TagId::None);
+    {
+        WalkScope walk(itm);
+        long n = 0;
+        for (int rc = itm->top(); rc == xbase::kOk && !itm->eof(); rc = itm->skip(1)) {
+            const auto found = wanted.find(prid->text());
+            if (found != wanted.end())
+                found->second.sales.append({store::ReadField(itm, &store::ItmBuffer::IvNo), store::ReadField(itm, &store::ItmBuffer::Qty)});
+            if (progress && ++n % perStep == 0 && stepped < codes.size()) {
+                progress->step();
+                ++stepped;
+            }
+        }
+    }
+    for (; progress && stepped < codes.size(); ++stepped) progress->step();
+    store::SelectTag(itm, store::TagId::ItmProd);
+    for (Lines& lines : wanted | std::views::values) {
+        std::stable_sort(lines.sales.begin(), lines.sales.end(), [](const Sale& a, const Sale& b) { return a.ivNo < b.ivNo; });
+        sales->insert(lines.code, std::move(lines.sales));
+    }
+}
+
+}  // namespace
+
+QHash<QString, StockHistory> ReadStockHistories(const QStringList& codes, ProgressSteps* progress) {
     QHash<QString, StockHistory> histories;
     QHash<QString, QList<Sale>> sales;
-    QList<long> numbers;
+    QStringList distinct;
     for (const QString& given : codes) {
         const QString code = TrimmedCode(given);
         if (histories.contains(code)) continue;
         readPurchases(code, &histories[code].purchases);
-        QList<Sale>& own = sales[code];
-        ForEachLineOf(code, [&](xbase::Table* itm) {
-            own.append({store::ReadField(itm, &store::ItmBuffer::IvNo), store::ReadField(itm, &store::ItmBuffer::Qty)});
-            numbers.append(own.last().ivNo);
-        });
-        if (progress) progress->step();
+        distinct.append(code);
     }
+    if (distinct.size() * kRecordsPerSeek >= store::ItmTable->recCount()) {
+        readSalesInRecordOrder(distinct, &sales, progress);
+    } else {
+        for (const QString& code : distinct) {
+            QList<Sale>& own = sales[code];
+            ForEachLineOf(code, [&](xbase::Table* itm) {
+                own.append({store::ReadField(itm, &store::ItmBuffer::IvNo), store::ReadField(itm, &store::ItmBuffer::Qty)});
+            });
+            if (progress) progress->step();
+        }
+    }
+    QList<long> numbers;
+    for (const QList<Sale>& own : std::as_const(sales))
+        for (const Sale& sale : own) numbers.append(sale.ivNo);
     const QHash<long, InvoiceFacts> invoices = ReadInvoices(numbers);
     for (auto it = sales.cbegin(); it != sales.cend(); ++it) {
         StockHistory& history = histories[it.key()];

@@ -17,17 +17,20 @@ class ProgressSteps;
 struct StockPurchase {
     double date = 0;
     base::Decimal qty, cost;  // cost: of the whole purchase
+    friend bool operator==(const StockPurchase&, const StockPurchase&) = default;
 };
 
 struct StockSale {
     double date = 0;  // its invoice's date
     base::Decimal qty;
+    friend bool operator==(const StockSale&, const StockSale&) = default;
 };
 
 // One product's purchases in date order and its sales in invoice-number order.
 struct StockHistory {
     QList<StockPurchase> purchases;
     QList<StockSale> sales;
+    friend bool operator==(const StockHistory&, const StockHistory&) = default;
 };
 
 struct StockValue {
@@ -44,9 +47,10 @@ StockValue ValueStock(const StockHistory& history, double asOf, bool fifo);
 // ---- From the tables. REQUIRES: Pur5, ITM5 and INV5 open; ITM5's tag is left on "ItmP". ----
 
 // The histories of the products with these codes (trailing blanks aside), keyed by the code as given.
-// Each product costs one seek into the purchase tag and one into the line table's product tag, then
-// the invoices of all their sales are read once each, in number order; a sale whose invoice is missing
-// is left out. progress (optional) steps once per code.
+// Each product costs one seek into the purchase tag; its lines are found through the line table's
+// product tag, or, when so many products are asked for that seeks would cost more, the line table is
+// read once in record order. The invoices of all their sales are then read once each, in number
+// order; a sale whose invoice is missing is left out. progress (optional) steps once per code.
 QHash<QString, StockHistory> ReadStockHistories(const QStringList& codes, ProgressSteps* progress = nullptr);
 
 // The stock of one product as of date, when the current product (ProdRec) is kept in stock (lInven);

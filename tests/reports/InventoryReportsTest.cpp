@@ -219,4 +219,41 @@ TEST_F(ValuationCostTest, ValuingAllProductsReadsEachRecordAboutOnce) {
     }
 }
 
+// Many products' lines are read in record order, one product's through the product tag: both give the
+// same histories, sales in invoice-number order, a product twice on an invoice (a return among them)
+// kept as stored, and a code in other letters kept apart.
+TEST_F(ValuationCostTest, ManyProductsReadInRecordOrderHaveTheHistoriesOneProductHas) {
+    ASSERT_TRUE(store::OpenProd() && store::OpenPur() && store::OpenItm() && store::OpenInv());
+    ASSERT_EQ(store::ItmTable->go(1), 0);
+    const long ivNo = store::ReadField(store::ItmTable, &store::ItmBuffer::IvNo);
+    const QString code = store::ReadField(store::ItmTable, &store::ItmBuffer::PrID).trimmed();
+    const std::pair<QString, Decimal> added[] = {{code, 2.5_dec}, {code, -1_dec}, {code.toLower(), 5_dec}};
+    for (const auto& [lineCode, qty] : added) {
+        ASSERT_EQ(store::ItmTable->appendBlank(), 0);
+        store::ItmRec = {};
+        store::ItmRec.IvNo = ivNo;
+        store::ItmRec.PrID = lineCode;
+        store::ItmRec.Qty = qty;
+        ASSERT_TRUE(store::StoreItm().ok());
+    }
+    QStringList codes = {code.toLower()};
+    store::SelectTag(store::ProdTable, store::TagId::Prod);
+    for (int rc = store::ProdTable->top(); rc == xbase::kOk && !store::ProdTable->eof(); rc = store::ProdTable->skip(1))
+        codes.append(store::ReadField(store::ProdTable, &store::ProdBuffer::PrID));
+    const uint64_t lines = store::ItmTable->recCount();
+    store::Engine().counters().reset();
+    const QHash<QString, StockHistory> all = ReadStockHistories(codes);
+    EXPECT_GE(store::Engine().counters().recordsRead, lines) << "every line read once in record order";
+    EXPECT_EQ(all.value(code.toLower()).sales.size(), 1);
+    EXPECT_GE(all.value(code).sales.size(), 3);
+    for (const QString& one : codes) {
+        const QString trimmed = one.trimmed();
+        store::Engine().counters().reset();
+        const StockHistory alone = ReadStockHistories({one}).value(trimmed);
+        EXPECT_LT(store::Engine().counters().recordsRead, lines / 4) << "through the tags";
+        EXPECT_EQ(alone, all.value(trimmed)) << trimmed.toStdString();
+    }
+    store::CloseAll();
+}
+
 }  // namespace
