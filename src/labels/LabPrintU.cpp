@@ -44,6 +44,7 @@ TLabPrint::TLabPrint(QWidget* parent) : ui::EditWindow(parent) {
     using namespace records::parts;
     setObjectName(QStringLiteral("TLabPrint"));
     setWindowTitle(kCaption);
+    setHelpContext(kHelpContext);
     Label1 = label(this, "Label1", kStockLabel);
     ComboBox1 = named(new QComboBox(this), "ComboBox1");
     Label2 = label(this, "Label2", kColumnLabel);

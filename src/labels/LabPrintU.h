@@ -20,6 +20,7 @@ enum class LabelOutput { Printer, Preview, Pdf };
 class TLabPrint : public ui::EditWindow {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 620;  // F1: the labels page
     explicit TLabPrint(QWidget* parent = nullptr);
 
     QLabel* Label1;         // "Label Stock:"

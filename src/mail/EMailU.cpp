@@ -32,6 +32,7 @@ const QString kBadAddress = QStringLiteral("\"%1\" is not an e-mail address. Sep
 TEMail::TEMail(QWidget* parent) : ui::EditWindow(parent), m_job(new MailJob(this)) {
     setObjectName(QStringLiteral("EMail"));
     setWindowTitle(kCaption);
+    setHelpContext(kHelpContext);
     Edit1 = named(new QLineEdit(this), "Edit1");
     Edit2 = named(new QLineEdit(this), "Edit2");
     Edit3 = named(new QLineEdit(this), "Edit3");

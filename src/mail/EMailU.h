@@ -18,6 +18,7 @@ namespace mail {
 class TEMail : public ui::EditWindow {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 640;  // F1: the e-mail page
     explicit TEMail(QWidget* parent = nullptr);
 
     // The window's contents at its next showing.

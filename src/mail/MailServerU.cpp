@@ -41,6 +41,7 @@ const struct {
 TMailServer::TMailServer(QWidget* parent) : ui::EditWindow(parent), m_job(new MailJob(this)) {
     setObjectName(QStringLiteral("MailServer"));
     setWindowTitle(kCaption);
+    setHelpContext(kHelpContext);
     Edit1 = named(new QLineEdit(this), "Edit1");
     SpinEdit1 = named(new QSpinBox(this), "SpinEdit1");
     SpinEdit1->setRange(1, 65535);

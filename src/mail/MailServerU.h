@@ -18,6 +18,7 @@ namespace mail {
 class TMailServer : public ui::EditWindow {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 640;  // F1: the e-mail page
     explicit TMailServer(QWidget* parent = nullptr);
 
     bool sending() const { return m_job->running(); }

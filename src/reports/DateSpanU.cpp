@@ -36,6 +36,7 @@ QLabel* boldLabel(QWidget* parent, const char* name, const QString& text) {
 TDateSpan::TDateSpan(QWidget* parent) : ui::EditWindow(parent) {
     setObjectName(QStringLiteral("DateSpan"));
     setWindowTitle(QStringLiteral("DateSpan"));
+    setHelpContext(kHelpContext);
     Label1 = boldLabel(this, "Label1", kBeginning);
     DateTimePicker1 = datePicker(this, "DateTimePicker1");
     Label2 = boldLabel(this, "Label2", QStringLiteral("Ending:"));

@@ -12,6 +12,7 @@ namespace reports {
 class TDateSpan : public ui::EditWindow {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 500;  // F1: the reports page
     explicit TDateSpan(QWidget* parent = nullptr);
 
     QLabel* Label1;

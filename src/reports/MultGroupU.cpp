@@ -12,6 +12,7 @@ namespace reports {
 TMultGroup::TMultGroup(QWidget* parent) : ui::EditWindow(parent) {
     setObjectName(QStringLiteral("MultGroup"));
     setWindowTitle(QStringLiteral("Select One or More Groups"));
+    setHelpContext(kHelpContext);
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles

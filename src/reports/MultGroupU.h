@@ -11,6 +11,7 @@ namespace reports {
 class TMultGroup : public ui::EditWindow {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 500;  // F1: the reports page
     explicit TMultGroup(QWidget* parent = nullptr);
 
     QListWidget* ListBox1;

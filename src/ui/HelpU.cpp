@@ -32,6 +32,7 @@ const std::map<int, QString>& contextPages() {
         {610, QStringLiteral("stationery.html")},
         {620, QStringLiteral("labels.html")},
         {630, QStringLiteral("sales-tax.html")},
+        {640, QStringLiteral("email.html")},
         {700, QStringLiteral("maintenance.html")},
         {1120, QStringLiteral("line-item.html")},
     };

@@ -102,7 +102,9 @@ TEST_F(KeyboardTest, F1OpensTheWindowsOwnPageInFrontAndHelpStaysUsable) {
         {"records::TCustomer", "customer.html"},        {"records::TGroupDef", "customer-group.html"},
         {"records::TProdDef", "product.html"},          {"records::TPurDef", "purchase.html"},
         {"records::TStationary", "stationery.html"},    {"invoicing::TTaxDef", "sales-tax.html"},
-        {"labels::TLabelDef", "labels.html"},
+        {"labels::TLabelDef", "labels.html"},           {"labels::TLabPrint", "labels.html"},
+        {"mail::TEMail", "email.html"},                 {"mail::TMailServer", "email.html"},
+        {"reports::TDateSpan", "reports.html"},         {"reports::TMultGroup", "reports.html"},
     };
     std::vector<QWidget*> helped;
     for (QWidget* window : app::AllForms())

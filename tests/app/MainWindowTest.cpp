@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, HelpOpensAtThePagesContext) {
 }
 
 TEST(HelpPages, EveryContextHasAWrittenPage) {
-    for (int context : {TMain::kHelpContext, 300, 310, 400, 410, 420, 430, 450, 500, 600, 610, 630, 700, 1120}) {
+    for (int context : {TMain::kHelpContext, 300, 310, 400, 410, 420, 430, 450, 500, 600, 610, 620, 630, 640, 700, 1120}) {
         const QString page = ui::HelpPageFor(context);
         EXPECT_NE(page, QStringLiteral("index.html")) << context;
         EXPECT_TRUE(QFileInfo::exists(QDir(ui::HelpDirectory()).filePath(page))) << page.toStdString();
