@@ -95,6 +95,8 @@ Status writeIntent(FileSystem& fs, const std::string& path, const std::vector<st
     Status s = fs.create(path, Share::Exclusive, out);
     if (s.ok()) s = (*out)->write(0, text.data(), text.size());
     if (s.ok()) s = (*out)->sync();
+    // The record is found by its name: the name too must be on the disk before the first rename.
+    if (s.ok()) s = fs.syncDirectory(dirOf(path));
     return s;
 }
 

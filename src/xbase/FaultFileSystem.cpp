@@ -145,6 +145,8 @@ Status FaultFileSystem::rename(const std::string& from, const std::string& to) {
     return m_base->rename(from, to);
 }
 
+Status FaultFileSystem::syncDirectory(const std::string& dir) { return m_base->syncDirectory(dir); }
+
 Status FaultFileSystem::list(const std::string& dir, std::vector<std::string>* names) {
     return m_base->list(dir, names);
 }

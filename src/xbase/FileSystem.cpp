@@ -61,6 +61,8 @@ bool FileSystem::isTempName(const std::string& name, const std::string& targetNa
     return name.compare(name.size() - suffix, suffix, kTempSuffix) == 0;
 }
 
+Status FileSystem::syncDirectory(const std::string&) { return Status::Ok(); }
+
 Status FileSystem::syncFiles(const std::vector<File*>& files) {
     for (File* f : files) {
         Status s = f->sync();

@@ -66,7 +66,12 @@ public:
     static bool isTempName(const std::string& name, const std::string& targetName);
     virtual bool exists(const std::string& path) = 0;
     virtual Status remove(const std::string& path) = 0;
+    // Renames a file over another. Durable when it returns (the directory is synced), so a swap the
+    // engine reports done stays done after a power cut.
     virtual Status rename(const std::string& from, const std::string& to) = 0;
+    // Makes the entries of a directory ("" the current one) durable: files created, renamed or
+    // removed in it. Default: nothing to do (a file system in memory).
+    virtual Status syncDirectory(const std::string& dir);
     // Names of the entries of a directory (files only).
     virtual Status list(const std::string& dir, std::vector<std::string>* names) = 0;
     // Makes the writes of several files durable, as one step where the platform can: a durable commit
@@ -130,6 +135,7 @@ public:
     bool exists(const std::string& path) override;
     Status remove(const std::string& path) override;
     Status rename(const std::string& from, const std::string& to) override;
+    Status syncDirectory(const std::string& dir) override;
     Status list(const std::string& dir, std::vector<std::string>* names) override;
 
     struct State;

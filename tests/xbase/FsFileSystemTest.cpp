@@ -146,6 +146,10 @@ TEST_P(FsTest, RenameReplacesAndListShowsFiles) {
     EXPECT_EQ(names, std::vector<std::string>{"a.dbf"});
     EXPECT_TRUE(m_fs->remove(path("a.dbf")).ok());
     EXPECT_EQ(m_fs->open(path("a.dbf"), Share::Shared, false, nullptr).code, kErrOpen);
+    // The entries made durable: of the folder, of the current directory; a missing folder is an error.
+    EXPECT_TRUE(m_fs->syncDirectory(m_dir).ok());
+    EXPECT_TRUE(m_fs->syncDirectory("").ok());
+    if (GetParam().posix) { EXPECT_EQ(m_fs->syncDirectory(path("missing/")).code, kErrWrite); }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFileSystems, FsTest, ::testing::Values(FsCase{"memory", false}, FsCase{"posix", true}),
