@@ -98,6 +98,10 @@ struct Sale {
     Decimal qty;
 };
 
+Sale saleOf(xbase::Table* itm) {
+    return {store::ReadField(itm, &store::ItmBuffer::IvNo), store::ReadField(itm, &store::ItmBuffer::Qty)};
+}
+
 // Reading lines through the product tag costs a seek per product and a read per line, the lines of a
 // product lying all over the file. Read in record order as a walk they come a block at a time, so
 // when many products are asked for, every line is read once that way and those of the codes kept.
@@ -126,8 +130,7 @@ void readSalesInRecordOrder(const QStringList& codes, QHash<QString, QList<Sale>
         long n = 0;
         for (int rc = itm->top(); rc == xbase::kOk && !itm->eof(); rc = itm->skip(1)) {
             const auto found = wanted.find(prid->text());
-            if (found != wanted.end())
-                found->second.sales.append({store::ReadField(itm, &store::ItmBuffer::IvNo), store::ReadField(itm, &store::ItmBuffer::Qty)});
+            if (found != wanted.end()) found->second.sales.append(saleOf(itm));
             if (progress && ++n % perStep == 0 && stepped < codes.size()) {
                 progress->step();
                 ++stepped;
@@ -154,14 +157,13 @@ QHash<QString, StockHistory> ReadStockHistories(const QStringList& codes, Progre
         readPurchases(code, &histories[code].purchases);
         distinct.append(code);
     }
+    if (distinct.isEmpty()) return histories;
     if (distinct.size() * kRecordsPerSeek >= store::ItmTable->recCount()) {
         readSalesInRecordOrder(distinct, &sales, progress);
     } else {
         for (const QString& code : distinct) {
             QList<Sale>& own = sales[code];
-            ForEachLineOf(code, [&](xbase::Table* itm) {
-                own.append({store::ReadField(itm, &store::ItmBuffer::IvNo), store::ReadField(itm, &store::ItmBuffer::Qty)});
-            });
+            ForEachLineOf(code, [&](xbase::Table* itm) { own.append(saleOf(itm)); });
             if (progress) progress->step();
         }
     }

@@ -191,6 +191,17 @@ TEST_F(InventoryReportsTest, InventoryAsOfAnswersForTheCurrentProductOnly) {
     store::CloseAll();
 }
 
+TEST_F(InventoryReportsTest, AnEmptyBusinessValuesNothing) {
+    ASSERT_TRUE(store::OpenPur() && store::OpenItm() && store::OpenInv());
+    EXPECT_TRUE(ReadStockHistories({}).isEmpty());
+    store::CloseAll();
+    for (ReportId id : {ReportId::StockOnHand, ReportId::Inventory, ReportId::CostOfGoods}) {
+        Report(id).build(kJune1, kJune30);
+        EXPECT_EQ(store::ItmTable, nullptr) << Report(id).name;
+        EndReport();
+    }
+}
+
 // A generated business: products, their purchases and some thousands of lines.
 class ValuationCostTest : public report_testing::DemoReportTest {
 protected:
