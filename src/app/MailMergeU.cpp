@@ -7,6 +7,7 @@
 #include "base/Dialogs.h"
 #include "reports/MultGroupU.h"
 #include "reports/Selection.h"
+#include "store/DataLocation.h"
 #include "ui/Forms.h"
 
 namespace app {
@@ -20,10 +21,7 @@ const QString kUnableToSave = QStringLiteral("Unable to save to: ");
 // The file the user names, with ".doc" added to a name typed without an extension; empty when the
 // dialog was cancelled.
 QString chooseFile() {
-    const QString previous = QDir::currentPath();
-    QString file = base::dialogs().saveFile(kSaveCaption, QString(), kFilter);
-    // The tables are opened by names relative to the working directory.
-    QDir::setCurrent(previous);
+    QString file = base::dialogs().saveFile(kSaveCaption, store::DataDir(), kFilter);
     if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) file += kDefaultExtension;
     return file;
 }
