@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/MailMerge.h"
 #include "base/Dialogs.h"
+#include "reports/MailMerge.h"
 #include "reports/MultGroupU.h"
 #include "reports/Selection.h"
 #include "store/DataLocation.h"
@@ -34,7 +34,7 @@ void MailMergeCommand() {
     const QList<int> groups = shown ? reports::SelectedGroups : QList<int>();
     const QString file = groups.isEmpty() ? QString() : chooseFile();
     if (!file.isEmpty()) {
-        const MailMergeResult result = WriteMailMerge(file, groups);
+        const reports::MailMergeResult result = reports::WriteMailMerge(file, groups);
         if (!result.written) base::ShowMessage(kUnableToSave + file + QLatin1Char('\n') + result.error);
     }
     store::CloseAll();
