@@ -6,7 +6,7 @@
 #include "app/ArtU.h"
 #include "app/FirstStartU.h"
 #include "base/Dialogs.h"
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
 #include "ui/HelpU.h"
 
 namespace app {

@@ -7,6 +7,8 @@
 #include "base/Dialogs.h"
 #include "reports/MultGroupU.h"
 #include "reports/Selection.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "ui/Forms.h"
 
 namespace app {

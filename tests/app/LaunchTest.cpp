@@ -14,6 +14,9 @@
 #include "app/FirstStartU.h"
 #include "app/LaunchU.h"
 #include "store/Catalogue.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/TableHandles.h"
 
 namespace app_test {
 namespace {

@@ -11,7 +11,11 @@
 
 #include "invoicing/InvoiceStore.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/SaveJournal.h"
+#include "store/TableHandles.h"
 
 using namespace invoicing;
 using invoice_test::InvoiceTablesTest;

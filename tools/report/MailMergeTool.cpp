@@ -12,7 +12,10 @@
 #include "app/MailMerge.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/TableHandles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;

@@ -1,0 +1,14 @@
+#pragma once
+// Whether a directory holds the program's data tables.
+#include <QString>
+
+namespace store {
+
+// True when the nine data tables exist in the current directory (names compared without regard to case).
+bool DataFilesPresent();
+// The same for another directory.
+bool DataFilesPresent(const QString& dir);
+// The first of the nine data tables missing from the current directory (or dir); empty when none is missing.
+QString MissingDataFile(const QString& dir = QString());
+
+}  // namespace store
