@@ -15,10 +15,16 @@
 #include <cstdlib>
 
 #include "base/Format.h"
+#include "BenchDataSet.h"
 #include "invoicing/InvoiceStore.h"
 #include "store/DataDir.h"
-#include "store/dbFiles.h"
-#include "BenchDataSet.h"
+#include "store/EngineContext.h"
+#include "store/InvoiceLoad.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace {
 

@@ -14,8 +14,11 @@
 
 #include "records/PickCustU.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 #include "xbase/Engine.h"
 
 namespace {

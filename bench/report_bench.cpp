@@ -14,14 +14,16 @@
 #include <ctime>
 #include <iterator>
 
-#include "BenchDataSet.h"
 #include "base/ConsoleDialogs.h"
 #include "base/ReportOutput.h"
+#include "BenchDataSet.h"
 #include "reports/ReportList.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace {
 

@@ -8,8 +8,15 @@
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/SaveJournal.h"
-#include "store/dbFiles.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 namespace {

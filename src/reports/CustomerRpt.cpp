@@ -14,7 +14,15 @@
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
-#include "store/dbFiles.h"
+#include "store/Customers.h"
+#include "store/EngineContext.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace reports {
 

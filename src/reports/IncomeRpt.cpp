@@ -12,8 +12,11 @@
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/SalesRpt.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 

@@ -5,9 +5,9 @@
 #include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
-#include "xbase/AsciiCase.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 
@@ -40,7 +40,7 @@ int DateSpanWalk::count() {
 std::string NumberKey(long n) { return store::ToTableText(base::PadNumber(n, 6)); }
 
 std::string FoldedCodeKey(const QString& code, int width) {
-    return xbase::upperAscii(store::ToTableText(code.leftJustified(width)));
+    return store::ToFoldedTableText(code.leftJustified(width));
 }
 
 QString TrimmedCode(const QString& stored) { return base::TrimRight(stored); }

@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "store/Catalogue.h"
-#include "xbase/Engine.h"
+#include "store/TableHandles.h"
 
 #include <functional>
 #include <optional>

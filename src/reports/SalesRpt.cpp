@@ -16,8 +16,12 @@
 #include "base/StatusSink.h"
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 

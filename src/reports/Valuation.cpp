@@ -8,8 +8,10 @@
 
 #include "base/Format.h"
 #include "reports/RptSpan.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 

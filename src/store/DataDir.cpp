@@ -9,7 +9,6 @@
 #include "base/Format.h"
 #include "store/Catalogue.h"
 #include "store/DemoData.h"
-#include "store/dbFiles.h"
 
 namespace store {
 namespace {

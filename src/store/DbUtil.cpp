@@ -13,12 +13,15 @@
 #include <unistd.h>
 
 #include "base/Dialogs.h"
-#include "base/RemovableMedia.h"
 #include "base/Format.h"
+#include "base/RemovableMedia.h"
 #include "base/StatusSink.h"
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace store {
 namespace {

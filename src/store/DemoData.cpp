@@ -9,7 +9,7 @@
 
 #include "base/Format.h"
 #include "base/Money.h"
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
 
 namespace store {
 namespace {

@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "base/Dialogs.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace store {
 namespace {

@@ -1,3 +1,4 @@
+#include "store/RecordAccess.h"
 #include "store/Upgrade.h"
 
 #include <QDir>
@@ -17,7 +18,8 @@
 #include "base/StatusSink.h"
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/RecordBuffers.h"
 
 namespace store {
 namespace {

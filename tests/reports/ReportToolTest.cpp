@@ -17,8 +17,9 @@
 
 #include "base/Format.h"
 #include "labels/LabelJobs.h"
-#include "store/dbFiles.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "support/TestSupport.h"
 
 namespace {

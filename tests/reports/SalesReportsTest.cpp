@@ -12,7 +12,7 @@
 #include "reports/SalesRpt.h"
 #include "store/DataDir.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 using namespace base::literals;
 using namespace reports;

@@ -25,8 +25,11 @@
 #include "labels/LabelGen.h"
 #include "labels/LabelJobs.h"
 #include "labels/LabelStock.h"
+#include "store/DataFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 
 namespace labels_tool {
 namespace {

@@ -12,7 +12,10 @@
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "reports/MailMerge.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/TableHandles.h"
 
 namespace {
 

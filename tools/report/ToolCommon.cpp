@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "base/ReportOutput.h"
+#include "store/DataFiles.h"
 #include "store/DataLocation.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;

@@ -14,20 +14,24 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "LabelsCommand.h"
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
-#include "LabelsCommand.h"
+#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/OwnerOnly.h"
 #include "base/ReportOutput.h"
+#include "LabelsCommand.h"
+#include "MailMergeTool.h"
 #include "reports/CustomerRpt.h"
 #include "reports/ReportList.h"
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
+#include "store/EngineContext.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "ToolCommon.h"
 
 namespace {
 

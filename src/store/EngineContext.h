@@ -1,0 +1,42 @@
+#pragma once
+// The engine context of the run: making and ending it, closing tables through the record layer, the
+// program's exit path on a fatal open error, and the context's error code.
+#include <QString>
+
+#include <functional>
+#include <string>
+
+#include "xbase/Engine.h"
+
+namespace store {
+
+// Creates the context of the run with the run's settings (read buffering on, write buffering for
+// exclusive opens, auto-open on, shared access, safety on) and wires the engine's own exit path to
+// EngineExit. fs: the file system (nullptr: POSIX); dir: where bare names resolve, and from then on
+// the run's data directory ("": the one set before, store::DataDir()). Replaces a context made earlier.
+xbase::Context& EngineInit(xbase::FileSystem* fs = nullptr, const std::string& dir = "");
+// Closes every table and ends the context.
+void EngineEnd();
+// The context of the run. REQUIRES: EngineInit was called.
+xbase::Context& Engine();
+bool EngineActive();
+// Closes every open table of the context and clears the record layer's handles. Close through this
+// (or CloseTable), not through the context, so that no handle outlives its table.
+void CloseAll();
+// Closes one table and clears the record layer's handle to it.
+void CloseTable(xbase::Table*& table);
+// Closes every table and ends the program through the installed exit hook.
+void EngineExit();
+// What ending the program means: the program installs one (the default calls std::exit(1)); tests
+// install one that records the call and returns. When it returns, the routine that failed returns too.
+void SetProgramExitHook(std::function<void()> hook);
+
+// Shows "Unable to open file <fileName>" / "Program will now terminate." and calls EngineExit.
+void FatalOpenError(const QString& fileName);
+
+// The context's error code, reset as it is read: negative after a failed open or tag selection. The
+// open routines read it before they open, so a failure left by an earlier command is never taken for
+// theirs.
+int ErrorCode();
+
+}  // namespace store
