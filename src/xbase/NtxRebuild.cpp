@@ -70,6 +70,7 @@ int NtxFile::rebuild(KeySource& source) {
         if (st.ok() && got != raw.size()) return corrupt("header cut short");
         const uint8_t mark = 1;
         if (st.ok()) st = file.write(ntx::kHdrIncomplete, &mark, 1);
+        if (st.ok()) st = file.sync();  // on the disk before any page it covers
         uint32_t root = 0;
         uint64_t end = 0;
         int rc = st.ok() ? 0 : st.code;

@@ -52,6 +52,14 @@ TEST(FileModes, NewFilesAreOwnerOnlyWhateverTheUmask) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
 
+TEST(FileModes, PackKeepsTheModeTheOwnerSet) {
+    test::TempDir dir;
+    makeAndPack(dir.path(), true);
+    for (const char* name : kTableFiles) ASSERT_EQ(::chmod(dir.file(name).c_str(), 0640), 0);
+    makeAndPack(dir.path(), false);
+    for (const char* name : kTableFiles) EXPECT_EQ(modeOf(dir.file(name)).bits, 0640u) << name;
+}
+
 TEST(FileModes, PackInAGroupSharedDirectoryKeepsGroupAndMode) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving files another group needs root";
     constexpr gid_t kStaff = 50;
