@@ -177,8 +177,10 @@ void DbfTable::closeTags() {
 
 int DbfTable::close() {
     // The update mark may go only once what it covers is on the disk: a table changed since its last
-    // durable flush is synced here, once for all the changes of the session.
-    int first = flush(m_unsynced && marked());
+    // durable flush (the pending record included) is synced here, once for all the session's changes.
+    int first = commit();
+    const int flushed = flush(m_unsynced && marked());
+    if (first == kOk) first = flushed;
     if (m_modified && m_dbf) {
         Status s = m_dbf->finish();
         if (first == kOk && !s.ok()) first = fail(s);

@@ -126,16 +126,7 @@ TEST(FileModes, SymbolicLinksAtNewFileNamesAreNeverFollowed) {
 // of another user's files does): the table opens for reading, reads, and refuses each write clearly.
 TEST(FileModes, TablesTheUserMayOnlyReadOpenForReading) {
     auto memory = newMemoryFileSystem();
-    {
-        Context ctx(memory.get());
-        ctx.setAccessMode(1);
-        Table* t = ctx.createTable("cust", test::customerFields());
-        ASSERT_NE(t, nullptr);
-        ASSERT_EQ(t->createIndex("cust", {{"LAST", "LAST", "last.ntx"}}), 0);
-        ASSERT_EQ(test::addCustomer(t, 1, "Smith"), 0);
-        ASSERT_EQ(t->field("NOTES")->assignMemo("a note"), 0);
-        ASSERT_EQ(t->close(), 0);
-    }
+    test::makeTaggedCustomer(memory.get(), "");
     FaultFileSystem fs(memory.get());
     fs.setReadOnlyFiles(true);
     for (const int mode : {0, 1}) {

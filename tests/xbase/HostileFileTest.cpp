@@ -98,21 +98,12 @@ TEST(HostileFiles, ATablesOwnNamesAreRegularFilesNeverLinksDirectoriesPipesOrEmp
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " planted as kind " + std::to_string(c.plant));
         test::TempDir dir, outside;
-        {
-            Context ctx(nullptr, dir.path());
-            ctx.setAccessMode(1);
-            Table* t = ctx.createTable("cust", test::customerFields());
-            ASSERT_NE(t, nullptr);
-            ASSERT_EQ(t->createIndex("cust", {{"LAST", "LAST", "last.ntx"}}), 0);
-            ASSERT_EQ(test::addCustomer(t, 1, "Smith"), 0);
-            ASSERT_EQ(t->field("NOTES")->assignMemo("a note"), 0);
-            ASSERT_EQ(ctx.closeAll(), 0);
-        }
+        test::makeTaggedCustomer(nullptr, dir.path());
         const std::string real = dir.file(c.name), victim = outside.file(c.name);
         std::filesystem::rename(real, victim);
-        if (c.plant == Link) ASSERT_EQ(::symlink(victim.c_str(), real.c_str()), 0);
+        if (c.plant == Link) { ASSERT_EQ(::symlink(victim.c_str(), real.c_str()), 0); }
         if (c.plant == Directory) std::filesystem::create_directory(real);
-        if (c.plant == Pipe) ASSERT_EQ(::mkfifo(real.c_str(), 0600), 0);
+        if (c.plant == Pipe) { ASSERT_EQ(::mkfifo(real.c_str(), 0600), 0); }
         if (c.plant == Empty) test::writeWholeFile(real, "");
         const std::string before = test::readWholeFile(victim);
         for (const int mode : {0, 1}) {
