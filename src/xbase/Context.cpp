@@ -34,6 +34,8 @@ void Context::setWriteBuffering(int on) { m_impl->writeBuffering = on; }
 void Context::setAutoOpen(int on) { m_impl->autoOpen = on; }
 void Context::setAccessMode(int mode) { m_impl->accessMode = mode; }
 void Context::setSafety(int on) { m_impl->safety = on; }
+void Context::setReadOnly(int on) { m_impl->readOnly = on; }
+int Context::readOnly() const { return m_impl->readOnly; }
 int Context::readBuffering() const { return m_impl->readBuffering; }
 int Context::writeBuffering() const { return m_impl->writeBuffering; }
 int Context::autoOpen() const { return m_impl->autoOpen; }

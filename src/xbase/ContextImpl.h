@@ -21,6 +21,7 @@ struct Context::Impl {
     int autoOpen = 1;
     int accessMode = 0;
     int safety = 1;
+    int readOnly = 0;
     // How long a record, header or memo lock is retried before kErrLock.
     int lockTimeoutMs = 2000;
 

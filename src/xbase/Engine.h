@@ -58,6 +58,11 @@ public:
     void setAutoOpen(int on);        // 1: opening a table opens its group file and every tag in it
     void setAccessMode(int mode);    // 0: open shared; 1: open exclusively (nobody else may write)
     void setSafety(int on);          // 1: createIndex refuses to replace existing files
+    // 1: tables open for reading only. An open then repairs nothing (an interrupted change or pack,
+    // a header count behind the records, files left by an interruption are reported or left as they
+    // are), and every write is refused with kErrReadOnly. For commands that only read.
+    void setReadOnly(int on);
+    int readOnly() const;
     int readBuffering() const;
     int writeBuffering() const;
     int autoOpen() const;

@@ -273,7 +273,22 @@ private:
         return true;
     }
 
+    // Each level of parentheses or function calls takes a level of this parser's recursion: a text of
+    // thousands of "(" would run the stack out. No key an index header can hold nests this deep.
+    static constexpr int kMaxNesting = 64;
+
     NodePtr expression() {
+        if (m_depth >= kMaxNesting) {
+            fail("nested more than " + std::to_string(kMaxNesting) + " levels deep");
+            return nullptr;
+        }
+        ++m_depth;
+        NodePtr n = sum();
+        --m_depth;
+        return n;
+    }
+
+    NodePtr sum() {
         std::vector<NodePtr> parts;
         parts.push_back(term());
         while (m_error.empty() && accept('+')) parts.push_back(term());
@@ -340,6 +355,7 @@ private:
     std::string_view m_s;
     const std::vector<FieldLayout>& m_fields;
     size_t m_pos = 0;
+    int m_depth = 0;
     std::string m_error;
 };
 

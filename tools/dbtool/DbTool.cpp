@@ -85,6 +85,10 @@ std::string escapeBytes(std::string_view bytes) {
 xbase::Table* openTable(xbase::Context& ctx, const TableRef& ref, int accessMode, bool autoOpen,
                         std::ostream& err) {
     ctx.setAccessMode(accessMode);
+    // Shared opens are the reading commands' (dump, order, seek, check): they open for reading only,
+    // so that what they find stays as it is for check to report and for the program or reindex and
+    // pack to repair.
+    ctx.setReadOnly(accessMode == 0 ? 1 : 0);
     ctx.setAutoOpen(autoOpen ? 1 : 0);
     xbase::Table* table = ctx.openTable(ref.name);
     const int code = ctx.errorCode();
