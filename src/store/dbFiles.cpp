@@ -64,7 +64,10 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
     xbase::Table* table = OpenRepairing(desc.key);
     if (!desc.hasIndex()) ctx.setAutoOpen(autoOpen);
     if (ctx.errorCode() < 0 || !table) {
-        FatalOpenError(QString::fromLatin1(desc.fileName));
+        // A damaged table says what is wrong, so that it is restored rather than opened again.
+        const xbase::Status& why = ctx.lastStatus();
+        FatalOpenError(QString::fromLatin1(desc.fileName),
+                       why.code == xbase::kErrCorruptTable ? QString::fromStdString(why.message) : QString());
         return nullptr;
     }
     if (desc.defaultTag != TagId::None) {
@@ -132,8 +135,9 @@ void EngineExit() {
         std::exit(EXIT_FAILURE);
 }
 
-void FatalOpenError(const QString& fileName) {
+void FatalOpenError(const QString& fileName, const QString& reason) {
     base::ShowMessage(QStringLiteral("Unable to open file ") + fileName +
+                      (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason) +
                       QStringLiteral("\nProgram will now terminate."));
     EngineExit();
 }

@@ -42,8 +42,9 @@ void EngineExit();
 // install one that records the call and returns. When it returns, the routine that failed returns too.
 void SetProgramExitHook(std::function<void()> hook);
 
-// Shows "Unable to open file <fileName>" / "Program will now terminate." and calls EngineExit.
-void FatalOpenError(const QString& fileName);
+// Shows "Unable to open file <fileName>" / "Program will now terminate." and calls EngineExit; a
+// reason (a damaged table's) stands between the two lines.
+void FatalOpenError(const QString& fileName, const QString& reason = {});
 
 // ---- Table handles (valid from the open routine until the table is closed) -------------------------
 
