@@ -1,6 +1,8 @@
 #include "reports/RptUtil.h"
 
+#include <QDate>
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QPagedPaintDevice>
 
@@ -171,6 +173,46 @@ bool CheckPageBreak(int needed, bool withHeadings) {
     return true;
 }
 
+int WidestDateText() {
+    // A leap year whose twos and eights make the widest digits; once per locale and format.
+    static QString known;
+    static int widest = 0;
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat) + QLocale().name();
+    if (format != known) {
+        known = format;
+        widest = 0;
+        const QDate first(2088, 1, 1);
+        for (QDate d = first; d.year() == first.year(); d = d.addDays(1))
+            widest = std::max(widest, int(base::DateText(base::DayFromDate(d)).size()));
+    }
+    return widest;
+}
+
+namespace {
+
+// The cell moved right by by columns when it stands at or after from; others as they are.
+QString shifted(const QString& cell, int from, int by) {
+    const ParsedCell p = ParseCell(cell);
+    const bool moves = p.kind == CellKind::Left || p.kind == CellKind::Right || p.kind == CellKind::Center ||
+                       p.kind == CellKind::VRule;
+    if (!moves || p.column < from) return cell;
+    const int to = p.column + (p.kind == CellKind::Center ? by / 2 : by);
+    return cell.left(1) + base::PadNumber(to, 2) + cell.mid(3);
+}
+
+}  // namespace
+
+void WidenDateColumn(int from) {
+    constexpr int kDesigned = 8;
+    const int by = WidestDateText() - kDesigned;
+    if (by <= 0) return;
+    for (QList<QStringList>* lines : {&ReportLines, &HeaderRows})
+        for (QStringList& line : *lines)
+            for (qsizetype i = 0; i + 1 < line.size(); ++i) line[i] = shifted(line[i], from, by);
+    for (QString& directive : ColumnDirectives) directive = shifted(directive, from, by);
+    ReportWidth += by;
+}
+
 void EndReport() {
     ReportLines.clear();
     ReportName.clear();
@@ -236,6 +278,9 @@ QString ExportLine(const QStringList& line, ExportKind kind) {
         if (cell.kind == CellKind::Right) target = cell.column - int(cell.text.size());
         else if (cell.kind == CellKind::Center) target = cell.column - int(cell.text.size()) / 2;
         if (text.size() < target) text += QString(target - text.size(), QLatin1Char(' '));
+        // A figure wider than its column keeps a blank before it rather than joining its neighbour.
+        else if (!text.isEmpty() && !text.endsWith(QLatin1Char(' ')) && !cell.text.startsWith(QLatin1Char(' ')))
+            text += QLatin1Char(' ');
         text += cell.text;
     }
     return text;

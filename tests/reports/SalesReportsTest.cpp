@@ -97,6 +97,23 @@ TEST_F(SalesReportsTest, SalesByProductFollowsTheProductTableThenUnknownCodes) {
     EXPECT_EQ(shown(), expected);
 }
 
+// The product tag folds ASCII letters only: "\xDF" (sharp s) sorts after every ASCII code, not as "SS".
+TEST_F(SalesReportsTest, SalesByProductOrdersCodesAsTheProductTagDoes) {
+    product("SZ", "Strap");
+    product("\xDF" "A", "Sharp");
+    product("abc", "Lower");
+    invoice(1, 1, kJune1, 0, 0, 0);
+    item(1, "\xDF" "A", 1, 1);
+    item(1, "SZ", 1, 1);
+    item(1, "abc", 1, 1);
+    BuildSalesByProduct(kJune1, kJune30);
+    const QStringList lines = shown().mid(6, 3);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("  abc ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("  SZ ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QString::fromLatin1("  \xDF" "A "))) << lines[2].toStdString();
+}
+
 TEST_F(SalesReportsTest, TaxSummaryFollowsTheChargeLineRules) {
     business();
     const struct {
@@ -132,7 +149,7 @@ TEST_F(SalesReportsTest, DailyIncomeTotalsEachDayUnderItsLastPayment) {
     const QStringList expected = {
         "                Daily Income from 6/1/26 through 6/30/26",
         "", "", "", " |U",
-        " Pmt DateInv No.  Check - Credit Card No.           Amount  Daily Total |U",
+        " Pmt Date Inv No. Check - Credit Card No.           Amount  Daily Total |U",
         " 6/1/26     1002  VISA 4111                          10.00",
         "            1003                                      5.45        15.45 |U",
         // A day that starts with 0.00 shows its date again; a payment without an invoice has no memo.
@@ -157,7 +174,7 @@ TEST_F(SalesReportsTest, GstIncomeShowsTheTaxPartUnderTheGstCaption) {
             continue;
         }
         EXPECT_EQ(lines[0], "           GST Income/Collections from 6/1/26 through 6/30/26");
-        EXPECT_EQ(lines[5], " Pmt DateInv No.  Check - Credit Card No.           Amount          GST |U");
+        EXPECT_EQ(lines[5], " Pmt Date Inv No. Check - Credit Card No.           Amount          GST |U");
         EXPECT_EQ(lines[6], " 6/1/26     1002  VISA 4111                          10.00         0.91");
         EXPECT_EQ(lines[11], " Total Income                                        20.45         1.86 |U");
     }
