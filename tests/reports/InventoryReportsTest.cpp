@@ -108,8 +108,7 @@ TEST_F(InventoryReportsTest, PurchasingFindsTheProductWhateverTheCaseOfItsCode) 
     purchase("NUT", kJune1, 8, 8);
     purchase("Nut", kJune5, 1, 1);
     BuildPurchasing(kJune1, kJune30);
-    const QStringList lines = shown().mid(6, 3);
-    EXPECT_EQ(lines, QStringList({"bolt        Hex bolt                     6/1/26      10.00        20.00",
+    EXPECT_EQ(shown().mid(6, 3), QStringList({"bolt        Hex bolt                     6/1/26      10.00        20.00",
                                   "NUT         Hex nut                      6/1/26       8.00         8.00",
                                   "Nut         Hex nut                      6/5/26       1.00         1.00 |U"}));
 }

