@@ -129,6 +129,7 @@ void BuildDailyIncome(double start, double end) {
     if (!payments.isEmpty()) {
         NewLineWith({"V00", "L01Total Payments", {}, {}, {}, {}, {}, {}, "V59", "R71" + amount("%12.2f", grand), "V72"});
         Attribute() = QStringLiteral("U");
+        WidenDateColumn(2);
         base::ShowStatus(QString());
     }
     store::CloseAll();
@@ -155,6 +156,7 @@ void BuildGstIncome(double start, double end) {
         NewLineWith({"V00", "L01Total Income", {}, {}, {}, {}, "V48", "R58" + amount("%11.2f", paid), "V59",
                      "R71" + amount("%11.2f", tax), "V72"});
         Attribute() = QStringLiteral("U");
+        WidenDateColumn(2);
         base::ShowStatus(QString());
     }
     store::CloseAll();

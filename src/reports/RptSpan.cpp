@@ -45,15 +45,17 @@ std::string FoldedCodeKey(const QString& code, int width) {
 
 QString TrimmedCode(const QString& stored) { return base::TrimRight(stored); }
 
-bool FindProduct(const QString& code, QString* description) {
+bool FindProduct(const QString& code, QString* description, bool anyCase) {
     bool found = false;
-    ForEachOfCode(store::ProdTable, store::TagId::Prod,
-                  [](xbase::Table* t) { return store::ReadField(t, &store::ProdBuffer::PrID); },
-                  store::FieldWidth(&store::ProdBuffer::PrID), code, [&](xbase::Table* prod) {
-                      *description = store::ReadField(prod, &store::ProdBuffer::PDesc);
-                      found = true;
-                      return false;
-                  });
+    ForEachOfCode(
+        store::ProdTable, store::TagId::Prod, [](xbase::Table* t) { return store::ReadField(t, &store::ProdBuffer::PrID); },
+        store::FieldWidth(&store::ProdBuffer::PrID), code,
+        [&](xbase::Table* prod) {
+            *description = store::ReadField(prod, &store::ProdBuffer::PDesc);
+            found = true;
+            return false;
+        },
+        anyCase);
     return found;
 }
 
@@ -93,9 +95,11 @@ QHash<long, InvoiceFacts> ReadInvoices(QList<long> numbers) {
 
 const QString kUnknownCustomer = QStringLiteral("UNKNOWN");
 
-QString CustomerName(long cuno) {
+QString CustomerName(long cuno, bool* found) {
     xbase::Table* cust = store::CustTable;
-    if (cust->seek(NumberKey(cuno)) != xbase::kOk) return kUnknownCustomer;
+    const bool known = cust->seek(NumberKey(cuno)) == xbase::kOk;
+    if (found) *found = known;
+    if (!known) return kUnknownCustomer;
     using C = store::CustBuffer;
     if (!store::SettingsRec.ByCust) return store::ReadField(cust, &C::addr1).trimmed();
     return (store::ReadField(cust, &C::title).trimmed() + QLatin1Char(' ') + store::ReadField(cust, &C::first).trimmed() +

@@ -76,8 +76,9 @@ void EngineExit() {
         std::exit(EXIT_FAILURE);
 }
 
-void FatalOpenError(const QString& fileName) {
+void FatalOpenError(const QString& fileName, const QString& reason) {
     base::ShowMessage(QStringLiteral("Unable to open file ") + fileName +
+                      (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason) +
                       QStringLiteral("\nProgram will now terminate."));
     EngineExit();
 }

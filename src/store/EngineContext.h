@@ -31,8 +31,9 @@ void EngineExit();
 // install one that records the call and returns. When it returns, the routine that failed returns too.
 void SetProgramExitHook(std::function<void()> hook);
 
-// Shows "Unable to open file <fileName>" / "Program will now terminate." and calls EngineExit.
-void FatalOpenError(const QString& fileName);
+// Shows "Unable to open file <fileName>" / "Program will now terminate." and calls EngineExit; a
+// reason (a damaged table's) stands between the two lines.
+void FatalOpenError(const QString& fileName, const QString& reason = {});
 
 // The context's error code, reset as it is read: negative after a failed open or tag selection. The
 // open routines read it before they open, so a failure left by an earlier command is never taken for

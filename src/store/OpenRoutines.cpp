@@ -34,7 +34,10 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
     xbase::Table* table = OpenRepairing(desc.key);
     if (!desc.hasIndex()) ctx.setAutoOpen(autoOpen);
     if (ctx.errorCode() < 0 || !table) {
-        FatalOpenError(QString::fromLatin1(desc.fileName));
+        // A damaged table says what is wrong, so that it is restored rather than opened again.
+        const xbase::Status& why = ctx.lastStatus();
+        FatalOpenError(QString::fromLatin1(desc.fileName),
+                       why.code == xbase::kErrCorruptTable ? QString::fromStdString(why.message) : QString());
         return nullptr;
     }
     if (desc.defaultTag != TagId::None) {

@@ -251,6 +251,12 @@ Status DbfFile::parseHeader() {
     m_hdrLen = int(hdrLen);
     m_recLen = int(recLen);
     const uint64_t bySize = (size - hdrLen) / recLen;
+    // Appends grow the file before they count the record, and a cut writes the smaller count first:
+    // a file shorter than its count has lost records. Reading on would show them as never written.
+    if (const uint32_t counted = getU32(hdr + kOffCount); bySize < counted)
+        return makeStatus(kErrCorruptTable, m_path,
+                          "Damaged table (the file holds " + std::to_string(bySize) + " records, its header counts " +
+                              std::to_string(counted) + "; restore it from a backup)");
     // A record written in part (a write cut short by a kill) counts as a mismatch too: finish() cuts it.
     m_countMismatch = bySize != getU32(hdr + kOffCount) || (size - hdrLen) % recLen > 1;
     m_markFound = hdr[kOffUpdating] != 0;
@@ -644,7 +650,9 @@ Status DbfFile::truncateRecords(uint32_t count) {
     if (!s.ok()) return s;
     const uint64_t end = uint64_t(m_hdrLen) + uint64_t(count) * uint64_t(m_recLen);
     dropBlocksFrom(end);
-    s = m_file->truncate(end);
+    // The count first: cut short between the two, the file still holds every record it counts.
+    s = writeCountAndDate(count);
+    if (s.ok()) s = m_file->truncate(end);
     if (!s.ok()) return s;
     if (exclusive()) {
         m_count = std::min(m_count, count);

@@ -70,7 +70,9 @@ TEST_F(FormatTest, TableWithoutMemoHasVersion3AndNoMemoFile) {
 
 TEST_F(FormatTest, RecordCountComesFromTheFileSize) {
     makeTable();
-    damage(4, std::string("\x0A\x00\x00\x00", 4));  // header claims 10 records
+    // An append cut short after its record, before its count: the header claims 1 record. (A header
+    // claiming more than the file holds is damage, refused at open.)
+    damage(4, std::string("\x01\x00\x00\x00", 4));
     std::string b = bytes();
     b.pop_back();                                      // no 0x1A
     b += std::string(kRecLen / 2, 'x');                // half a record left by a crash
@@ -146,6 +148,8 @@ TEST_F(FormatTest, DamagedHeadersAreRefusedNamingTheFile) {
         {"field name not text", 32, "\x01\x02", 0},
         {"no terminator", kHdrLen - 2, "  ", 0},
         {"truncated in the header", 0, "", 100},
+        {"fewer records than the header counts", 0, "", kHdrLen + kRecLen},
+        {"the last record cut in part", 0, "", kHdrLen + 2 * kRecLen - 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
