@@ -97,7 +97,11 @@ Table* PgDriver::createTable(const std::string& name, const std::vector<FieldDef
     const int rc = atomically(name, [&] {
         Result r = m_conn->exec("DROP TABLE IF EXISTS " + table);
         if (r.ok()) r = m_conn->exec("DELETE FROM xb_tags WHERE tbl = $1", {bare});
+        if (r.ok()) r = m_conn->exec("DELETE FROM xb_fields WHERE tbl = $1", {bare});
         if (r.ok()) r = m_conn->exec(sql);
+        for (size_t i = 0; r.ok() && i < fields.size(); ++i)
+            r = m_conn->exec("INSERT INTO xb_fields (tbl, pos, name) VALUES ($1, $2, upper($3))",
+                             {bare, std::to_string(i), fields[i].name});
         return r.ok() ? kOk : failed(r, name, "Cannot create the table");
     });
     if (rc != kOk) return nullptr;
@@ -180,6 +184,10 @@ int prepareDatabase(Context& context) {
     if (r.ok())
         r = c.exec("CREATE TABLE IF NOT EXISTS xb_tags (tbl text NOT NULL, pos integer NOT NULL, name text NOT NULL, "
                    "expression text NOT NULL, index text NOT NULL, PRIMARY KEY (tbl, name))");
+    // The fields each table was made with, so that an open notices a column dropped since.
+    if (r.ok())
+        r = c.exec("CREATE TABLE IF NOT EXISTS xb_fields (tbl text NOT NULL, pos integer NOT NULL, name text NOT NULL, "
+                   "PRIMARY KEY (tbl, name))");
     return r.ok() ? kOk : driver->failed(r, "", "Cannot prepare the database");
 }
 

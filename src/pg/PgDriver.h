@@ -2,8 +2,9 @@
 // The database server driver: a context's tables as tables of a PostgreSQL database. Each table has
 // a column per field, a record number column (xb_recno, the number the program shows and goes to)
 // and a deleted mark (xb_deleted); each tag is an expression index ordering as the NTX tag does, its
-// name and expression kept in xb_tags. The database's encoding is WIN1252 (or SQL_ASCII), so that
-// text keeps its bytes and the byte order of the keys is the tags' order.
+// name and expression kept in xb_tags (and each table's fields in xb_fields). The database's
+// encoding is WIN1252 (or SQL_ASCII), so that text keeps its bytes and the byte order of the keys is
+// the tags' order.
 #include <functional>
 #include <memory>
 #include <string>

@@ -184,7 +184,15 @@ int PgTable::open(bool withTags) {
         m_columns += ", " + columnName(f.name);
     }
     if (!hasRecno || !hasDeleted)
-        return fail(kErrCorruptTable, "Table " + m_name + " lacks the column " + (hasRecno ? "xb_deleted" : "xb_recno"));
+        return fail(kErrOpen, "Table " + m_name + " lacks the column " + (hasRecno ? "xb_deleted" : "xb_recno"));
+    // The fields the table was made with must all be there: a column dropped since is refused by name.
+    Result made = c.exec("SELECT name FROM xb_fields WHERE tbl = $1 ORDER BY pos", {bare});
+    if (!made.ok()) return m_driver.failed(made, m_name, "Cannot read the table's fields");
+    for (int i = 0; i < made.rows(); ++i) {
+        const std::string want(made.value(i, 0));
+        if (std::none_of(m_layouts.begin(), m_layouts.end(), [&](const FieldLayout& f) { return f.name == want; }))
+            return fail(kErrOpen, "Table " + m_name + " lacks the column " + columnName(want) + " of field " + want);
+    }
     for (size_t i = 0; i < m_layouts.size(); ++i) {
         m_fields.push_back(std::make_unique<PgField>(*this, m_layouts[i], int(i)));
         m_fieldList.push_back(m_fields.back().get());
@@ -215,7 +223,7 @@ int PgTable::loadTags() {
     for (int i = 0; i < r.rows(); ++i) {
         const std::string name(r.value(i, 0)), expression(r.value(i, 1)), index(r.value(i, 2));
         if (r.value(i, 3) != "t")
-            return fail(kErrCorruptIndex, "The database lacks the index " + index + " of tag " + name + " of table " +
+            return fail(kErrOpen, "The database lacks the index " + index + " of tag " + name + " of table " +
                                               m_name);
         std::unique_ptr<KeyExpr> expr;
         std::string why, sql;
@@ -318,7 +326,9 @@ int PgTable::fetch(Fetch kind, const std::vector<Param>& params, std::vector<Row
             fromColumn(m_layouts[f], r, i, kFirstField + int(f), row.image.data() + m_layouts[f].offset, &row.memos[f]);
         rows->push_back(std::move(row));
     }
+    // A batch is this driver's page: one round trip to the server.
     m_driver.counters().recordsRead += uint64_t(r.rows());
+    m_driver.counters().indexPagesRead++;
     return kOk;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/Dialogs.h"
+#include "pg/PgDriver.h"
 #include "store/DbUtil.h"
 
 namespace store {
@@ -81,9 +82,9 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
 
 // ---- Engine context -------------------------------------------------------------------------------
 
-xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
-    EngineEnd();
-    g_context = std::make_unique<xbase::Context>(fs, dir);
+namespace {
+
+xbase::Context& runSettings() {
     g_context->setReadBuffering(1);
     g_context->setWriteBuffering(-1);
     g_context->setAutoOpen(1);
@@ -94,6 +95,36 @@ xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
         EngineExit();
     });
     return *g_context;
+}
+
+}  // namespace
+
+xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
+    EngineEnd();
+    g_context = std::make_unique<xbase::Context>(fs, dir);
+    return runSettings();
+}
+
+bool IsServerLocation(const QString& location) { return pg::isServerLocation(location.toStdString()); }
+
+std::unique_ptr<xbase::Context> NewContext(const QString& location, QString* error) {
+    if (!IsServerLocation(location)) return std::make_unique<xbase::Context>(nullptr, location.toStdString());
+    xbase::Status status;
+    std::unique_ptr<xbase::Context> context = pg::openServerContext(location.toStdString(), &status);
+    if (!context && error) *error = QString::fromStdString(status.message);
+    return context;
+}
+
+bool EngineInitAt(const QString& location, QString* error) {
+    if (!IsServerLocation(location)) {
+        EngineInit(nullptr, location.toStdString());
+        return true;
+    }
+    EngineEnd();
+    g_context = NewContext(location, error);
+    if (!g_context) return false;
+    runSettings();
+    return true;
 }
 
 void EngineEnd() {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "PgCluster.h"
+#include "support/PgCluster.h"
 #include "pg/PgDriver.h"
 
 namespace pgtest {

@@ -8,6 +8,8 @@
 // which is said), 1 the data or the stock cannot be used, 2 bad usage.
 #include "LabelsCommand.h"
 
+#include "ToolCommon.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -163,13 +165,15 @@ int RunLabels(const QStringList& args) {
     base::setDialogs(&dialogs);
     r.output = QDir::current().absoluteFilePath(r.output);
     if (!r.batch.isEmpty()) r.batch = QDir::current().absoluteFilePath(r.batch);
-    if (!QDir::setCurrent(r.dir) || !store::DataFilesPresent()) {
+    if (store::IsServerLocation(r.dir)) {
+        if (!EnterDataDirectory(r.dir)) return kDataFault;
+    } else if (!QDir::setCurrent(r.dir) || !store::DataFilesPresent()) {
         say(QStringLiteral("no data directory ") + r.dir);
         return kDataFault;
     }
     // A table that cannot be opened was named by the open routine's message; the run ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
+    if (!store::EngineActive()) store::EngineInit();
     store::ReadSettings();
     app::ApplySettingsFont(QGuiApplication::font());
     const int rc = writeLabels(r);

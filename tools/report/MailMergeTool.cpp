@@ -83,7 +83,6 @@ int MailMergeMain(const QStringList& args) {
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-report: "));
     base::setDialogs(&dialogs);
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
     if (!store::OpenCust() || !store::OpenGroups()) return kDataFault;
     int rc = kDone;
     if (const int unknown = unknownGroup(r.groups); unknown >= 0) {

@@ -227,7 +227,6 @@ int main(int argc, char** argv) {
     // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
     store::ReadSettings();
     app::ApplySettingsFont(QGuiApplication::font());
     // Customers, groups and products named are looked for before the report runs.

@@ -1,4 +1,4 @@
-#include "PgCluster.h"
+#include "support/PgCluster.h"
 
 #include <stdlib.h>
 #include <unistd.h>
