@@ -134,6 +134,16 @@ Result Connection::execPrepared(const std::string& name, const std::string& sql,
     return Result(PQexecPrepared(m_conn, name.c_str(), int(p.size()), p.data(), nullptr, nullptr, 0));
 }
 
+Result Connection::copyIn(const std::string& sql, const std::string& rows) {
+    Result start(PQexec(m_conn, sql.c_str()));
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN) return start;
+    const bool sent = PQputCopyData(m_conn, rows.data(), int(rows.size())) == 1;
+    PQputCopyEnd(m_conn, sent ? nullptr : "the rows could not be sent");
+    Result end(PQgetResult(m_conn));
+    while (PGresult* more = PQgetResult(m_conn)) PQclear(more);
+    return end;
+}
+
 xbase::Status Connection::status(const Result& r, const std::string& table, const std::string& what) const {
     using namespace xbase;
     Status s;

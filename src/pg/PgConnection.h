@@ -52,6 +52,9 @@ public:
     // Prepares sql under name the first time the name is used on this connection.
     Result execPrepared(const std::string& name, const std::string& sql, const std::vector<Param>& params);
 
+    // Runs a COPY ... FROM STDIN with rows already in COPY's text form.
+    Result copyIn(const std::string& sql, const std::string& rows);
+
     bool broken() const { return PQstatus(m_conn) != CONNECTION_OK; }
     const std::string& location() const { return m_location; }
     std::string database() const { return PQdb(m_conn); }

@@ -105,7 +105,9 @@ Table* PgDriver::createTable(const std::string& name, const std::vector<FieldDef
         return r.ok() ? kOk : failed(r, name, "Cannot create the table");
     });
     if (rc != kOk) return nullptr;
-    return openTable(name);
+    Table* made = openTable(name);
+    if (made && m_inTransaction) static_cast<PgTable*>(made)->appendInBlocks();
+    return made;
 }
 
 void PgDriver::closed(PgTable* table) {

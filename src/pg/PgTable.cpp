@@ -246,7 +246,7 @@ PgTable::Row PgTable::blankRow() const {
 }
 
 int PgTable::close() {
-    const int rc = commit();
+    const int rc = flush(false);
     m_driver.closed(this);  // destroys this table
     return rc;
 }
@@ -291,6 +291,7 @@ void PgTable::setWalking(bool on) {
 
 // Statements are prepared once per connection, named after their text.
 Result PgTable::run(const std::string& sql, const std::vector<Param>& params) {
+    if (!m_block.empty() && sendBlock() != kOk) return Result();
     return m_driver.connection().execPrepared("xb" + std::to_string(std::hash<std::string>{}(sql)), sql, params);
 }
 
@@ -625,6 +626,23 @@ int PgTable::commit() {
         values += ", " + p;
         sets += ", " + columnName(m_layouts[f].name) + " = " + p;
     }
+    if (m_new && m_blocks) {
+        m_cur.recno = ++m_count;
+        for (const Param& p : rowParams(m_cur)) {
+            if (!p) m_block += "\\N";
+            for (const char c : p ? *p : std::string()) {
+                if (c == '\\' || c == '\t' || c == '\n' || c == '\r') m_block += '\\';
+                m_block += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : c;
+            }
+            m_block += '\t';
+        }
+        m_block.back() = '\n';
+        m_orig = m_cur;
+        m_dirty = m_new = false;
+        m_windowValid = false;
+        constexpr size_t kBlockBytes = 1 << 20;
+        return m_block.size() >= kBlockBytes ? sendBlock() : kOk;
+    }
     Result r;
     if (m_new) {
         // $1 is not used here: the number is the next free one on the server.
@@ -650,7 +668,17 @@ int PgTable::commit() {
     return kOk;
 }
 
-int PgTable::flush(bool) { return commit(); }
+int PgTable::flush(bool) {
+    const int rc = commit();
+    return rc == kOk && !m_block.empty() ? sendBlock() : rc;
+}
+
+int PgTable::sendBlock() {
+    std::string rows;
+    rows.swap(m_block);
+    Result r = m_driver.connection().copyIn("COPY " + m_sqlName + " (" + m_columns + ") FROM STDIN", rows);
+    return r.ok() ? kOk : m_driver.failed(r, m_name, "Write failed");
+}
 
 int PgTable::revert() {
     if (m_eof) return kOk;
@@ -704,7 +732,7 @@ int PgTable::renumber() {
 }
 
 int PgTable::pack() {
-    int rc = commit();
+    int rc = flush(false);
     if (rc != kOk) return rc;
     if (!m_exclusive) return fail(kErrNotExclusive, "Pack needs table " + m_name + " opened exclusively");
     if ((rc = needWritable("Pack")) != kOk) return rc;
@@ -718,7 +746,7 @@ int PgTable::pack() {
 }
 
 int PgTable::zap(long first, long count) {
-    int rc = commit();
+    int rc = flush(false);
     if (rc != kOk) return rc;
     if (!m_exclusive) return fail(kErrNotExclusive, "Zap needs table " + m_name + " opened exclusively");
     if ((rc = needWritable("Zap")) != kOk) return rc;
@@ -734,7 +762,7 @@ int PgTable::zap(long first, long count) {
 }
 
 int PgTable::createIndex(const std::string&, const std::vector<TagDef>& defs) {
-    int rc = commit();
+    int rc = flush(false);
     if (rc != kOk) return rc;
     if ((rc = needWritable("Index creation")) != kOk) return rc;
     const std::string bare = m_sqlName.substr(1, m_sqlName.size() - 2);
