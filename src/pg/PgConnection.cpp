@@ -146,14 +146,15 @@ Result Connection::copyIn(const std::string& sql, const std::string& rows) {
 
 xbase::Status Connection::status(const Result& r, const std::string& table, const std::string& what) const {
     using namespace xbase;
+    // As the engine words its failures: "<what> (<why>): <table>".
     Status s;
     s.file = table;
-    if (broken()) {
+    const std::string state = r.state();
+    if (broken() || state.rfind("08", 0) == 0 || state.rfind("57P", 0) == 0) {
         s.code = kErrWrite;
-        s.message = what + " (" + table + "): the connection to the database server was lost (" + m_location + ")";
+        s.message = what + " (the connection to the database server was lost, " + m_location + "): " + table;
         return s;
     }
-    const std::string state = r.state();
     int code = kErrWrite;
     if (state == "42501") code = kErrReadOnly;                                         // no privilege
     else if (state == "55P03" || state == "40001" || state == "40P01") code = kErrLock;  // lock, serialization
@@ -163,7 +164,7 @@ xbase::Status Connection::status(const Result& r, const std::string& table, cons
     else if (state == "42P01") code = kErrOpen;
     else if (state == "42703") code = kErrFieldNotFound;
     s.code = code;
-    s.message = what + " (" + table + "): " + r.message();
+    s.message = what + " (" + r.message() + "): " + table;
     return s;
 }
 
