@@ -38,8 +38,11 @@ int copyTable(const TableEntry& desc, xbase::Context& src, xbase::Context& dst, 
     if (!out) return failed(dst, dst.errorCode(), QStringLiteral("Cannot create %1").arg(file), error);
     in->setWalking(true);
     const long total = in->recCount();
+    // In record order (no tag selected), a step at a time: a server hands the records over in batches.
+    if (in->selectTag(nullptr) < 0) return failed(src, xbase::kErrRead, QStringLiteral("Cannot read %1").arg(file), error);
     for (long r = 1; r <= total; ++r) {
-        if (in->go(r) != xbase::kOk) return failed(src, xbase::kErrRead, QStringLiteral("Cannot read %1").arg(file), error);
+        if ((r == 1 ? in->top() : in->skip(1)) != xbase::kOk || in->recNo() != r)
+            return failed(src, xbase::kErrRead, QStringLiteral("Cannot read %1").arg(file), error);
         int rc = out->appendBlank();
         for (size_t i = 0; rc == xbase::kOk && i < desc.fields.size(); ++i) {
             xbase::Field* from = in->fields()[i];
@@ -72,8 +75,14 @@ int compareTable(const TableEntry& desc, xbase::Context& a, xbase::Context& b, Q
         *error = QStringLiteral("The copy of %1 does not read back as its source").arg(file);
         rc = xbase::kErrRead;
     }
+    if (rc == 0 && (x->selectTag(nullptr) < 0 || y->selectTag(nullptr) < 0)) rc = xbase::kErrRead;
+    if (rc == 0) {
+        x->setWalking(true);
+        y->setWalking(true);
+    }
     for (long r = 1; rc == 0 && r <= x->recCount(); ++r)
-        if (x->go(r) != 0 || y->go(r) != 0 || recordText(x) != recordText(y)) {
+        if ((r == 1 ? x->top() : x->skip(1)) != 0 || (r == 1 ? y->top() : y->skip(1)) != 0 || x->recNo() != r ||
+            y->recNo() != r || recordText(x) != recordText(y)) {
             *error = QStringLiteral("Record %1 of %2 differs in the copy").arg(r).arg(file);
             rc = xbase::kErrRead;
         }
@@ -84,8 +93,11 @@ int compareTable(const TableEntry& desc, xbase::Context& a, xbase::Context& b, Q
             if (p != q || x->recNo() != y->recNo()) rc = xbase::kErrRead;
         if (rc != 0) *error = QStringLiteral("Tag %1 of %2 orders differently in the copy").arg(desc.tags[t].name, file);
     }
-    if (x) x->close();
-    if (y) y->close();
+    for (xbase::Table* t : {x, y}) {
+        if (!t) continue;
+        t->setWalking(false);
+        t->close();
+    }
     return rc;
 }
 
