@@ -662,9 +662,19 @@ int PgTable::commit() {
                                     " is no longer in the database");
     }
     m_driver.counters().pagesWritten++;
+    // A record that keeps its place in the order keeps the batch in hand (a save overwriting lines in
+    // a row reads them in one batch); one whose key changed may have moved: the next move starts afresh.
+    bool stays = !m_new && m_windowValid && m_at < m_window.size() && m_window[m_at].recno == m_cur.recno;
+    if (stays && m_tag) {
+        std::string before, after;
+        m_tag->expr().evaluate(reinterpret_cast<const uint8_t*>(m_orig.image.data()), &before);
+        m_tag->expr().evaluate(reinterpret_cast<const uint8_t*>(m_cur.image.data()), &after);
+        stays = before == after;
+    }
+    if (stays) m_window[m_at] = m_cur;
+    else m_windowValid = false;
     m_orig = m_cur;
     m_dirty = m_new = false;
-    m_windowValid = false;  // its key may have moved it: the next move starts from it afresh
     return kOk;
 }
 
