@@ -11,6 +11,7 @@
 
 #include "base/Dialogs.h"
 #include "pg/PgDriver.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 
 namespace store {
@@ -101,7 +102,8 @@ xbase::Context& runSettings() {
 
 xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
     EngineEnd();
-    g_context = std::make_unique<xbase::Context>(fs, dir);
+    if (!dir.empty()) SetDataDir(QString::fromStdString(dir));
+    g_context = std::make_unique<xbase::Context>(fs, DataDir().toStdString());
     return runSettings();
 }
 
@@ -274,7 +276,7 @@ WriteResult SaveImportDirs() {
 // ---- Data files ---------------------------------------------------------------------------------------
 
 QString MissingDataFile(const QString& where) {
-    const QString dir = where.isEmpty() ? QDir::currentPath() : where;
+    const QString dir = where.isEmpty() ? DataDir() : where;
     QSet<QString> present;
     const QStringList entries = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : entries) present.insert(name.toUpper());

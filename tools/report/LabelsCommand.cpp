@@ -7,7 +7,6 @@
 // drawing as the printed labels. Exit codes as the tool's: 0 done (also when the job chose nobody,
 // which is said), 1 the data or the stock cannot be used, 2 bad usage.
 #include "LabelsCommand.h"
-
 #include "ToolCommon.h"
 
 #include <QDate>
@@ -20,7 +19,6 @@
 #include <functional>
 #include <map>
 
-#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/ReportOutput.h"
@@ -167,15 +165,14 @@ int RunLabels(const QStringList& args) {
     if (!r.batch.isEmpty()) r.batch = QDir::current().absoluteFilePath(r.batch);
     if (store::IsServerLocation(r.dir)) {
         if (!EnterDataDirectory(r.dir)) return kDataFault;
-    } else if (!QDir::setCurrent(r.dir) || !store::DataFilesPresent()) {
+    } else if (!QFileInfo(r.dir).isDir() || !store::DataFilesPresent(r.dir)) {
         say(QStringLiteral("no data directory ") + r.dir);
         return kDataFault;
     }
     // A table that cannot be opened was named by the open routine's message; the run ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    if (!store::EngineActive()) store::EngineInit();
-    store::ReadSettings();
-    app::ApplySettingsFont(QGuiApplication::font());
+    if (!store::EngineActive()) store::EngineInit(nullptr, r.dir.toStdString());
+    ReadReportSettings();
     const int rc = writeLabels(r);
     store::EngineEnd();
     return rc;

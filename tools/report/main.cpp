@@ -17,7 +17,6 @@
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
 #include "LabelsCommand.h"
-#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/OwnerOnly.h"
@@ -227,8 +226,8 @@ int main(int argc, char** argv) {
     // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::ReadSettings();
-    app::ApplySettingsFont(QGuiApplication::font());
+    if (!store::EngineActive()) store::EngineInit();  // a server's was started by EnterDataDirectory
+    ReadReportSettings();
     // Customers, groups and products named are looked for before the report runs.
     if (const QString unknown = reports::UnknownSelection(); !unknown.isEmpty()) {
         store::EngineEnd();
