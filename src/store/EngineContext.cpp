@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/Dialogs.h"
+#include "pg/PgDriver.h"
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
 #include "store/TableHandles.h"
@@ -21,12 +22,7 @@ void clearHandles() {
     for (const TableEntry& desc : Catalogue()) TableHandle(desc.key) = nullptr;
 }
 
-}  // namespace
-
-xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
-    EngineEnd();
-    if (!dir.empty()) SetDataDir(QString::fromStdString(dir));
-    g_context = std::make_unique<xbase::Context>(fs, DataDir().toStdString());
+xbase::Context& runSettings() {
     g_context->setReadBuffering(1);
     g_context->setWriteBuffering(-1);
     g_context->setAutoOpen(1);
@@ -37,6 +33,37 @@ xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
         EngineExit();
     });
     return *g_context;
+}
+
+}  // namespace
+
+xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
+    EngineEnd();
+    if (!dir.empty()) SetDataDir(QString::fromStdString(dir));
+    g_context = std::make_unique<xbase::Context>(fs, DataDir().toStdString());
+    return runSettings();
+}
+
+bool IsServerLocation(const QString& location) { return pg::isServerLocation(location.toStdString()); }
+
+std::unique_ptr<xbase::Context> NewContext(const QString& location, QString* error) {
+    if (!IsServerLocation(location)) return std::make_unique<xbase::Context>(nullptr, location.toStdString());
+    xbase::Status status;
+    std::unique_ptr<xbase::Context> context = pg::openServerContext(location.toStdString(), &status);
+    if (!context && error) *error = QString::fromStdString(status.message);
+    return context;
+}
+
+bool EngineInitAt(const QString& location, QString* error) {
+    if (!IsServerLocation(location)) {
+        EngineInit(nullptr, location.toStdString());
+        return true;
+    }
+    EngineEnd();
+    g_context = NewContext(location, error);
+    if (!g_context) return false;
+    runSettings();
+    return true;
 }
 
 void EngineEnd() {

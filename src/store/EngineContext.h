@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "xbase/Engine.h"
@@ -15,6 +16,13 @@ namespace store {
 // EngineExit. fs: the file system (nullptr: POSIX); dir: where bare names resolve, and from then on
 // the run's data directory ("": the one set before, store::DataDir()). Replaces a context made earlier.
 xbase::Context& EngineInit(xbase::FileSystem* fs = nullptr, const std::string& dir = "");
+// The same on a data location: a directory, or a database server's URI ("postgresql://..."). False
+// with *error naming the server when the server cannot be reached or its database not used.
+bool EngineInitAt(const QString& location, QString* error);
+// True when the location names a database server rather than a directory.
+bool IsServerLocation(const QString& location);
+// A context of its own on a location (for tools that write a whole business). nullptr with *error.
+std::unique_ptr<xbase::Context> NewContext(const QString& location, QString* error);
 // Closes every table and ends the context.
 void EngineEnd();
 // The context of the run. REQUIRES: EngineInit was called.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "xbase/Driver.h"
 #include "xbase/Engine.h"
 
 namespace xbase {
@@ -30,6 +31,7 @@ struct Context::Impl {
     std::function<void(const Status&)> exitHook;
     IoCounters counters;
 
+    std::unique_ptr<Driver> driver;  // nullptr: DBF files in dir
     std::vector<std::unique_ptr<DbfTable>> owned;
     std::vector<Table*> tables;
 

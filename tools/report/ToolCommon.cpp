@@ -12,6 +12,13 @@
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;
+    if (store::IsServerLocation(dir)) {
+        if (!store::EngineInitAt(dir, &problem)) {
+            std::fprintf(stderr, "corvane-report: %s\n", qPrintable(problem));
+            return false;
+        }
+        return true;
+    }
     if (!QFileInfo(dir).isDir()) {
         problem = QStringLiteral("no data directory ") + dir;
     } else {

@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
     // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
+    if (!store::EngineActive()) store::EngineInit();  // a server's was started by EnterDataDirectory
     ReadReportSettings();
     // Customers, groups and products named are looked for before the report runs.
     if (const QString unknown = reports::UnknownSelection(); !unknown.isEmpty()) {
