@@ -2,6 +2,7 @@
 
 #include "base/Format.h"
 #include "base/Money.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 #include "xbase/Engine.h"
@@ -64,13 +65,6 @@ bool ComputeIncludedTax(const Decimal& rate, const Decimal& amount, bool include
     if (rate <= Decimal()) return false;
     *taxPart = included ? base::IncludedTax(rate, amount) : Decimal();
     return true;
-}
-
-long NextInvoiceNumber() {
-    xbase::Table* inv = store::InvTable;
-    if (!inv || inv->bottom() != xbase::kOk) return 1;
-    const xbase::Field* ivNo = inv->field("IvNo");
-    return ivNo ? ivNo->asLong() + 1 : 1;
 }
 
 void NewInvoice() {

@@ -47,9 +47,6 @@ void UpdateTotals();
 bool ComputeIncludedTax(const base::Decimal& rate, const base::Decimal& amount, bool included,
                         base::Decimal* taxPart);
 
-// The number a new invoice gets: the last invoice's number + 1 in the selected order of the open
-// invoice table (1 for an empty table).
-long NextInvoiceNumber();
 // Starts a blank invoice in the working set with the next number and today's date.
 void NewInvoice();
 

@@ -5,7 +5,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
-#include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/DbUtil.h"
 #include "store/SaveJournal.h"
@@ -14,12 +14,6 @@
 namespace invoicing {
 namespace {
 
-const QString kFirstInvoiceCaption = QStringLiteral("FIRST INVOICE");
-const QString kFirstInvoicePrompt = QStringLiteral("What invoice number would you like to start with?");
-const QString kFirstInvoiceDefault = QStringLiteral("1");
-const QString kNumberOutOfRange = QStringLiteral("The invoice number must be a whole number from 1 to 999999.");
-const QString kNumbersUsedUp =
-    QStringLiteral("The invoice was not saved: invoice numbers end at 999999 and the last one has been used.");
 const QString kInvoiceFailed = QStringLiteral("Unable to add invoice at this time. Please try again later");
 const QString kItemsFailed = QStringLiteral("Unable to add invoice Items at this time. Please try again later");
 const QString kPaymentsFailed = QStringLiteral("Unable to add Payments at this time. Please try again later");
@@ -31,29 +25,6 @@ const QString kPartlySaved =
 QString invoiceKey(long ivNo) { return base::PadNumber(ivNo, 6); }
 
 long storedIvNo(xbase::Table* table) { return store::ReadField(table, &store::InvBuffer::IvNo); }
-
-// A sign and digits, however many: a whole number, whether or not it fits a long.
-bool writtenAsWholeNumber(const QString& text) {
-    qsizetype i = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
-    if (i == text.size()) return false;
-    for (; i < text.size(); ++i)
-        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9')) return false;
-    return true;
-}
-
-// The highest invoice number of 0 or above in INV5 (ordered by number), 0 when there is none. The
-// keys are the numbers right-justified, so for these the key order is the numeric order; a negative
-// number, which this program never gives but another tool may have stored, can sort after them and
-// is passed over.
-long highestStoredNumber() {
-    xbase::Table* inv = store::InvTable;
-    if (!inv || inv->bottom() != xbase::kOk) return 0;
-    do {
-        const long number = storedIvNo(inv);
-        if (number >= 0) return number;
-    } while (inv->skip(-1) == xbase::kOk);
-    return 0;
-}
 
 // How a record looked before the save overwrote it, and how to put it back.
 using Restore = std::function<bool(xbase::Table*)>;
@@ -297,34 +268,6 @@ QString SaveMessage(const SaveResult& result) {
         text += QLatin1Char('\n') + why + QLatin1Char('.');
     }
     return text + QLatin1Char('\n') + (result.restored ? kNothingSaved : kPartlySaved);
-}
-
-long AskFirstInvoiceNumber() {
-    for (;;) {
-        QString answer = kFirstInvoiceDefault;
-        if (!base::dialogs().input(kFirstInvoiceCaption, kFirstInvoicePrompt, &answer)) return 1;
-        const QString text = answer.trimmed();
-        if (!writtenAsWholeNumber(text)) return 1;
-        // Too many digits for a long is out of range like any other number above the last.
-        bool fits = false;
-        const long number = text.toLong(&fits);
-        if (fits && number >= 1 && number <= kMaxInvoiceNumber) return number;
-        base::ShowMessage(kNumberOutOfRange);
-    }
-}
-
-long NumberForNewInvoice() {
-    xbase::Table* inv = store::InvTable;
-    store::SelectTag(inv, store::TagId::Inv);
-    long next = NextInvoiceNumber();
-    // A negative last number says nothing of the numbers used: go by the highest one that is not.
-    if (next < 1) next = highestStoredNumber() + 1;
-    if (next == 1) return AskFirstInvoiceNumber();
-    if (next > kMaxInvoiceNumber) {
-        base::ShowMessage(kNumbersUsedUp);
-        return 0;
-    }
-    return next;
 }
 
 SaveResult SaveInvoice() {

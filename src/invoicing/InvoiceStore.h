@@ -15,9 +15,6 @@
 
 namespace invoicing {
 
-// Invoice numbers are stored in six places.
-inline constexpr long kMaxInvoiceNumber = 999999;
-
 enum class SaveStatus {
     Saved,          // header, lines, payments and note written; the working set is emptied
     NoCustomer,     // CuNo is 0: nothing written
@@ -37,14 +34,6 @@ struct SaveResult {
 
 // The message a failed save shows (empty for Saved), with the account of what is in the tables.
 QString SaveMessage(const SaveResult& result);
-
-// The number a new invoice gets when it is saved: the next number, after asking for the starting
-// number when the table holds no invoice yet. 0 when no number up to kMaxInvoiceNumber is left (the
-// user has been told). REQUIRES: INV5 open.
-long NumberForNewInvoice();
-// The first-invoice prompt: a whole number from 1 to kMaxInvoiceNumber; an answer that is not a whole
-// number, and Cancel, give 1; a whole number out of range is refused and asked again.
-long AskFirstInvoiceNumber();
 
 // Writes the invoice in the working set (InvRec, ItemRows, PaymentRows; CustRec.note) to the tables.
 // A new invoice (CurInvoiceRec 0) is numbered and appended; an edited one overwrites the record INV5

@@ -16,6 +16,7 @@
 #include "base/Format.h"
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceEntry.h"
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/InvoiceStore.h"
 #include "invoicing/ItemDefU.h"
@@ -81,8 +82,6 @@ const QString kAppendAddress = QStringLiteral("APPEND ADDRESS TO FILE? ");
 const QString kUnableToSave = QStringLiteral("Unable to save to: ");
 const QString kBadCard = QStringLiteral("Improperly Formatted Credit Card Information");
 const QString kBatchNeedsCustomer = QStringLiteral("Customer Not Selected");
-// The import directories are needed with at least this many characters.
-constexpr int kShortestDir = 3;
 
 constexpr int kGridColumns = 5;
 constexpr int kGridColumnWidths[kGridColumns] = {80, 216, 64, 72, 80};
@@ -306,11 +305,7 @@ void TInvoice::FormShow() {
     Label5->setText(store::SettingsRec.ShipLine.trimmed() + QLatin1Char(':'));
     Label6->setText(store::SettingsRec.TaxLine.trimmed() + QLatin1Char(':'));
     resetGrid();
-    ClearWorkingSet();
-    if (store::CurInvoiceRec <= 0)
-        NewInvoice();
-    else
-        store::LoadInvoice();  // the saved amounts, not recomputed
+    OpenInvoice();
     ShowInvoice();
     ShowCustomer();
     // An import makes a new invoice: it never replaces a saved one.
@@ -385,17 +380,9 @@ void TInvoice::ShowPayments() {
 // ---- customer -------------------------------------------------------------------------------------------
 
 void TInvoice::BtnCustClick() {
-    xbase::Table* cust = store::CustTable;
-    if (store::InvRec.CuNo == 0 && cust) {
-        store::SelectTag(cust, store::CustomerOrderTag());
-        store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : 0;
-    }
+    PrepareCustomerPick();
     if (!records::PickCustomer(true)) return;
-    cust = store::CustTable;
-    cust->go(store::CurCustRec);
-    store::LoadCust();
-    store::InvRec.CuNo = store::CustRec.cuno;
-    store::BuildAddressBlock();
+    TakePickedCustomer();
     ShowCustomer();
 }
 
@@ -404,15 +391,10 @@ void TInvoice::BtnCustEditClick() {
         base::ShowMessage(kCustomerNotSelected);
         return;
     }
-    xbase::Table* cust = store::CustTable;
-    store::SelectTag(cust, store::TagId::CustNumber);
-    if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) != xbase::kOk) return;
-    store::CurCustRec = cust->recNo();
+    if (!FindInvoiceCustomer()) return;
     ui::ShowForm<records::TCustomer>();
     if (store::CurCustRec <= 0) return;
-    store::CustTable->go(store::CurCustRec);
-    store::LoadCust();
-    store::BuildAddressBlock();
+    ReloadCustomer();
     ShowCustomer();
 }
 
@@ -451,11 +433,9 @@ bool TInvoice::eventFilter(QObject* watched, QEvent* event) {
 // ---- line items -----------------------------------------------------------------------------------------
 
 void TInvoice::BAddItmClick() {
-    xbase::Table* prod = store::ProdTable;
-    store::CurProductRec = prod && prod->top() == xbase::kOk ? prod->recNo() : 0;
+    PrepareProductPick();
     if (!records::PickProduct(true)) return;
-    store::ProdTable->go(store::CurProductRec);
-    store::LoadProd();
+    LoadPickedProduct();
     TItemDef* item = ui::Form<TItemDef>();
     if (!item) return;
     item->showProduct(store::ProdRec);
@@ -496,11 +476,7 @@ void TInvoice::StringGrid1DblClick() { EditItem(); }
 void TInvoice::BAddPmtClick() {
     TPmtDef* payment = ui::Form<TPmtDef>();
     if (!payment) return;
-    const int gstField = store::SettingsRec.GSTField;
-    const base::Decimal zero;
-    const bool includesTax =
-        (gstField == 1 && MaskEdit3->value() > zero) || (gstField == 2 && MaskEdit4->value() > zero);
-    payment->showNew(includesTax);
+    payment->showNew(NewPaymentIncludesTax(MaskEdit3->value(), MaskEdit4->value()));
     base::dialogs().showModal(payment);
     if (PmtAction != kActionSave) return;
     AppendPaymentRow(payment->paymentCells());
@@ -595,29 +571,23 @@ void TInvoice::BtnCancelClick() { reject(); }
 
 void TInvoice::BtnImportClick() {
     if (store::CurInvoiceRec >= 1 || !mayDiscardChanges()) return;
-    store::LoadImportDirs();
     NewInvoice();
     ShowInvoice();
     ShowCustomer();
-    QString infoDir = store::InfoDir;
-    QString orderDir = store::OrderDir;
-    if (infoDir.size() < kShortestDir || orderDir.size() < kShortestDir) {
+    QString infoDir, orderDir;
+    if (!ReadImportDirs(&infoDir, &orderDir)) {
         base::ShowMessage(kDirectoriesFirst);
         return;
     }
-    for (QString* dir : {&infoDir, &orderDir})
-        if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
     // The tables are found relative to the working directory, whatever the dialog did to it.
     const QString current = QDir::currentPath();
     const QString chosen = base::dialogs().openFile(kOpenCaption, infoDir, QString());
     QDir::setCurrent(current);
     const QString name = QFileInfo(chosen).fileName();
     if (name.isEmpty()) return;
-    for (const QString& path : {infoDir + name, orderDir + name}) {
-        if (!QFileInfo::exists(path)) {
-            base::ShowMessage(path + kNotFound);
-            return;
-        }
+    if (const QString missing = MissingOrderFile(infoDir + name, orderDir + name); !missing.isEmpty()) {
+        base::ShowMessage(missing + kNotFound);
+        return;
     }
     ParsedOrder order;
     if (const QString bad = ReadOrderPair(infoDir + name, orderDir + name, &order); !bad.isEmpty()) {
@@ -649,8 +619,7 @@ void TInvoice::importCustomer() {
     }
     // No customer: the user chooses one before saving.
     Memo1->clear();
-    store::InvRec.CuNo = 0;
-    store::CustRec.cuno = 0;
+    DropImportedCustomer();
 }
 
 void TInvoice::BtnExportClick() {
@@ -672,7 +641,7 @@ void TInvoice::BtnBatchLabClick() {
 }
 
 void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
-    const bool append = QFileInfo::exists(fileName) && base::ConfirmYesNo(question + fileName);
+    const bool append = BatchFileExists(fileName) && base::ConfirmYesNo(question + fileName);
     if (!WriteBatchLine(fileName, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
 }
 

@@ -14,6 +14,9 @@
 namespace invoicing {
 namespace {
 
+// The import directories are needed with at least this many characters.
+constexpr int kShortestDir = 3;
+
 const QString kInfoFile = QStringLiteral("Info file");
 const QString kOrderFile = QStringLiteral("Order file");
 const QString kCountryNotImported = QStringLiteral("Could not import full address: Country = ");
@@ -186,6 +189,22 @@ QString ReadOrderPair(const QString& infoPath, const QString& orderPath, ParsedO
     return {};
 }
 
+bool ReadImportDirs(QString* infoDir, QString* orderDir) {
+    store::LoadImportDirs();
+    *infoDir = store::InfoDir;
+    *orderDir = store::OrderDir;
+    if (infoDir->size() < kShortestDir || orderDir->size() < kShortestDir) return false;
+    for (QString* dir : {infoDir, orderDir})
+        if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
+    return true;
+}
+
+QString MissingOrderFile(const QString& infoPath, const QString& orderPath) {
+    for (const QString& path : {infoPath, orderPath})
+        if (!QFileInfo::exists(path)) return path;
+    return {};
+}
+
 QList<ImportNotice> FillFromOrder(const ParsedOrder& order) {
     const QStringList& f = order.info;
     QList<ImportNotice> notices;
@@ -265,6 +284,11 @@ store::WriteResult CreateImportedCustomer() {
     store::CurCustRec = current;
     store::InvRec.CuNo = store::CustRec.cuno;
     return {};
+}
+
+void DropImportedCustomer() {
+    store::InvRec.CuNo = 0;
+    store::CustRec.cuno = 0;
 }
 
 }  // namespace invoicing

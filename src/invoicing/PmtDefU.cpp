@@ -85,14 +85,9 @@ void TPmtDef::FormCreate() {
 }
 
 void TPmtDef::FormShow() {
-    const store::SettingsBuffer& s = store::SettingsRec;
-    if (s.GSTField == 1) {
-        GstRate = s.TaxRate1;
-        GstLabel = s.ShipLine.trimmed();
-    } else {
-        GstRate = s.TaxRate2;
-        GstLabel = s.TaxLine.trimmed();
-    }
+    const store::GstLine gst = store::GstLineOf();
+    GstRate = gst.rate;
+    GstLabel = gst.caption;
     CheckBox1->setText(ui::dataCaption(GstLabel + kIncluded));
     Label3->setText(GstLabel);
     PmtAction = kActionCancel;

@@ -3,6 +3,7 @@
 #include "InvoiceFixture.h"
 
 #include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "invoicing/InvoiceStore.h"
 #include "support/LockHolder.h"
 #include "support/TableSnapshot.h"
