@@ -17,7 +17,7 @@
 #include "base/Format.h"
 #include "invoicing/InvoiceStore.h"
 #include "store/DataDir.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 #include "BenchDataSet.h"
 
 namespace {
@@ -35,11 +35,9 @@ void newInvoice(int lines) {
     store::InvRec.IDate = base::Today();
     store::ItemRows.clear();
     for (int i = 0; i < lines; ++i)
-        store::ItemRows.append({QStringLiteral("PEN-B"), base::FormatNumber("%9.2f", i + 1), "    2.50", "t", "f",
+        store::ItemRows.append({QStringLiteral("PEN-B"), base::FormatNumber("%9.2f", i + 1), "    2.50", true, false,
                                 QStringLiteral("line %1").arg(i), QString(), QString(), QString()});
-    store::LastItemRow = lines - 1;
     store::PaymentRows.clear();
-    store::LastPmtRow = -1;
 }
 
 void report(benchmark::State& state, const xbase::IoCounters& io) {
@@ -75,7 +73,6 @@ void resave(benchmark::State& state, int keep) {
         store::CurInvoiceRec = store::InvTable->recNo();
         store::LoadInvoice();
         store::ItemRows = store::ItemRows.mid(0, keep);
-        store::LastItemRow = keep - 1;
         state.ResumeTiming();
         store::Engine().counters().reset();
         const invoicing::SaveResult r = invoicing::SaveInvoice();

@@ -5,12 +5,12 @@
 #include "invoicing/InvoiceStore.h"
 #include "invoicing/OrderImport.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 
 void OpenInvoice() {
-    ClearWorkingSet();
+    store::CurrentInvoice.clearRows();
     if (store::CurInvoiceRec <= 0)
         NewInvoice();
     else

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "store/Catalogue.h"
+#include "store/WorkingSet.h"
 #include "store/WriteResult.h"
 #include "xbase/Engine.h"
 
@@ -35,22 +36,19 @@ struct SaveResult {
 // The message a failed save shows (empty for Saved), with the account of what is in the tables.
 QString SaveMessage(const SaveResult& result);
 
-// Writes the invoice in the working set (InvRec, ItemRows, PaymentRows; CustRec.note) to the tables.
+// Writes the invoice of a working set (its buffer, lines and payments; CustRec.note) to the tables.
 // A new invoice (CurInvoiceRec 0) is numbered and appended; an edited one overwrites the record INV5
 // stands on. Lines and payments overwrite the invoice's stored records in order, the surplus is
-// deleted and packed, further ones appended. On success the working set is emptied.
+// deleted and packed, further ones appended. On success the working set's rows are emptied.
 // REQUIRES: CUST5, INV5, ITM5 and GSTPMT open.
-SaveResult SaveInvoice();
+SaveResult SaveInvoice(store::InvoiceWorkingSet& invoice = store::CurrentInvoice);
 
-// Deletes the invoice in the working set: its lines and payments, and its INV5 record when it was
+// Deletes the invoice of a working set: its lines and payments, and its INV5 record when it was
 // loaded (CurInvoiceRec >= 1); packs what was deleted and INV5; empties the working set; leaves
 // CurCustRec and CurInvoiceRec on the last customer and the last invoice (0 for an empty table).
 // All or nothing: when a mark cannot be written the marks made are taken back, the working set is
 // kept and the failure returned. REQUIRES: CUST5, INV5, ITM5 and GSTPMT open.
-[[nodiscard]] store::WriteResult DeleteInvoice();
-
-// Empties ItemRows and PaymentRows and leaves one empty address line.
-void ClearWorkingSet();
+[[nodiscard]] store::WriteResult DeleteInvoice(store::InvoiceWorkingSet& invoice = store::CurrentInvoice);
 
 // Packs an open table: closes the record layer's handle, packs the file and reopens it with the same
 // order, at the top. True when the pack ran.

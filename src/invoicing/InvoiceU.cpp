@@ -28,7 +28,7 @@
 #include "records/PickU.h"
 #include "reports/ReportCommandsU.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 #include "ui/Forms.h"
 #include "ui/HelpU.h"
 
@@ -97,8 +97,10 @@ struct BusyCursor {
 
 QString amount(const base::Decimal& value) { return base::FormatNumber(kAmountFormat, value); }
 
-// Where the grid shows each cell of an item row (column 4 is the line total).
-constexpr int kGridCell[kGridColumns - 1] = {0, 5, 2, 1};
+// What the grid's first columns show of a line; the last shows its total and tax letters.
+QStringList gridTexts(const store::ItemRow& row) {
+    return {row.code, row.description, row.price, row.quantity};
+}
 
 QFrame* headingPanel(QWidget* parent, const char* name, QLabel* heading) {
     auto* panel = named(new QFrame(parent), name);
@@ -315,8 +317,8 @@ void TInvoice::FormShow() {
 
 QString TInvoice::heldWork() const {
     QStringList held{QString::number(store::InvRec.CuNo)};
-    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) held << store::ItemRows[r];
-    for (int p = 0; p <= store::LastPmtRow && p < store::PaymentRows.size(); ++p) held << store::PaymentRows[p];
+    for (const store::ItemRow& row : store::ItemRows) held << row.cells();
+    for (const store::PaymentRow& payment : store::PaymentRows) held << payment.cells();
     return held.join(QLatin1Char('\x1f'));
 }
 
@@ -334,17 +336,18 @@ void TInvoice::ShowInvoice() {
     MaskEdit7->setText(amount(inv.Due));
     StringGrid1->clearContents();
     // The grid grows with the lines and never shrinks while the window is open.
-    if (StringGrid1->rowCount() < store::LastItemRow + 1) StringGrid1->setRowCount(store::LastItemRow + 1);
-    for (int r = 0; r <= store::LastItemRow; ++r) {
-        const QStringList& row = store::ItemRows[r];
-        for (int c = 0; c < kGridColumns - 1; ++c)
-            StringGrid1->setItem(r, c, new QTableWidgetItem(withoutTrailingBlanks(row.value(kGridCell[c]))));
+    const int lastRow = store::LastItemRow();
+    if (StringGrid1->rowCount() < lastRow + 1) StringGrid1->setRowCount(lastRow + 1);
+    for (int r = 0; r <= lastRow; ++r) {
+        const store::ItemRow& row = store::ItemRows[r];
+        const QStringList texts = gridTexts(row);
+        for (int c = 0; c < texts.size(); ++c)
+            StringGrid1->setItem(r, c, new QTableWidgetItem(withoutTrailingBlanks(texts[c])));
         StringGrid1->setItem(r, kGridColumns - 1, new QTableWidgetItem(LineTotalText(row)));
     }
     // Once the invoice has lines the grid always has a current one, so "Edit Item" has a line to edit.
     const int current = StringGrid1->currentRow();
-    if (store::LastItemRow >= 0 && (current < 0 || current > store::LastItemRow))
-        StringGrid1->setCurrentCell(current < 0 ? 0 : store::LastItemRow, 0);
+    if (lastRow >= 0 && (current < 0 || current > lastRow)) StringGrid1->setCurrentCell(current < 0 ? 0 : lastRow, 0);
     SumLines();
     MaskEdit2->setText(amount(SubTotal));
     MaskEdit5->setText(amount(InvoiceTotal));
@@ -441,25 +444,25 @@ void TInvoice::BAddItmClick() {
     item->showProduct(store::ProdRec);
     base::dialogs().showModal(item);
     const bool added = ItemAction == kActionSave;
-    if (added) AppendItemRow(item->lineCells(), store::ProdRec.RCode, store::ProdRec.PMemo);
+    if (added) AppendItemRow(item->line(), store::ProdRec.RCode, store::ProdRec.PMemo);
     ComputeTaxes(true);
     ShowInvoice();
     // "Edit Item" right after adding works on the line just added.
     if (added) {
-        StringGrid1->setCurrentCell(store::LastItemRow, 0);
-        StringGrid1->scrollToItem(StringGrid1->item(store::LastItemRow, 0));
+        StringGrid1->setCurrentCell(store::LastItemRow(), 0);
+        StringGrid1->scrollToItem(StringGrid1->item(store::LastItemRow(), 0));
     }
 }
 
 void TInvoice::EditItem() {
     const int index = StringGrid1->currentRow();
-    if (index < 0 || index > store::LastItemRow) return;
+    if (index < 0 || index > store::LastItemRow()) return;
     TItemDef* item = ui::Form<TItemDef>();
     if (!item) return;
     item->showLine(store::ItemRows[index]);
     base::dialogs().showModal(item);
     if (ItemAction == kActionSave)
-        ReplaceItemRow(index, item->lineCells());
+        ReplaceItemRow(index, item->line());
     else if (ItemAction == kActionDelete)
         RemoveItemRow(index);
     else
@@ -479,12 +482,12 @@ void TInvoice::BAddPmtClick() {
     payment->showNew(NewPaymentIncludesTax(MaskEdit3->value(), MaskEdit4->value()));
     base::dialogs().showModal(payment);
     if (PmtAction != kActionSave) return;
-    AppendPaymentRow(payment->paymentCells());
+    AppendPaymentRow(payment->payment());
     ShowPayments();
 }
 
 void TInvoice::BEditPmtClick() {
-    if (store::LastPmtRow < 0) return;
+    if (store::LastPmtRow() < 0) return;
     ui::ShowForm<TPickPmt>();
     ShowPayments();
 }
@@ -511,7 +514,7 @@ void TInvoice::BtnSaveClick() {
         return;
     }
     if (!readBack()) return;
-    const SaveResult result = SaveInvoice();
+    const SaveResult result = SaveInvoice(store::CurrentInvoice);
     if (result.status != SaveStatus::Saved) {
         const QString message = SaveMessage(result);
         if (!message.isEmpty()) base::ShowMessage(message);
@@ -538,7 +541,7 @@ void TInvoice::BtnDeleteClick() {
     store::WriteResult deleted;
     {
         BusyCursor busy;
-        deleted = DeleteInvoice();
+        deleted = DeleteInvoice(store::CurrentInvoice);
     }
     // The invoice stays shown when it could not be deleted.
     if (!deleted) {
@@ -558,11 +561,11 @@ bool TInvoice::readyAsDocument(const QString& needsCustomer) {
 }
 
 void TInvoice::BtnPrintClick() {
-    if (readyAsDocument(kPrintNeedsCustomer)) reports::PrintCurrentInvoice();
+    if (readyAsDocument(kPrintNeedsCustomer)) reports::PrintCurrentInvoice(store::CurrentInvoice);
 }
 
 void TInvoice::Button1Click() {
-    if (readyAsDocument(kEmailNeedsCustomer)) reports::EmailCurrentInvoice();
+    if (readyAsDocument(kEmailNeedsCustomer)) reports::EmailCurrentInvoice(store::CurrentInvoice);
 }
 
 void TInvoice::BtnCancelClick() { reject(); }

@@ -9,7 +9,7 @@
 #include "invoicing/CsvLine.h"
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 namespace {
@@ -134,8 +134,8 @@ QString invoiceNote(const QStringList& f, const QString& fileName) {
 // Finds the line's product in Prod5. A code that only begins a stored code is tried once more with
 // the first letter of the comment added (SHIRT with the comment "Red" is the product SHIRTR). On a
 // match the row takes the product's code, description and comment. *code: the code last tried.
-bool matchProduct(QStringList* row, const QString& comment, QString* code) {
-    *code = upperTrimmed(row->value(0));
+bool matchProduct(store::ItemRow* row, const QString& comment, QString* code) {
+    *code = upperTrimmed(row->code);
     store::CurProductRec = 0;
     xbase::Table* prod = store::ProdTable;
     if (!prod) return false;
@@ -145,9 +145,9 @@ bool matchProduct(QStringList* row, const QString& comment, QString* code) {
         if (upperTrimmed(store::ReadField(prod, &store::ProdBuffer::PrID)) == *code) {
             store::CurProductRec = prod->recNo();
             store::LoadProd();
-            (*row)[0] = store::ProdRec.PrID;
-            (*row)[5] = store::ProdRec.PDesc;
-            (*row)[6] = store::ProdRec.IComm;
+            row->code = store::ProdRec.PrID;
+            row->description = store::ProdRec.PDesc;
+            row->comment = store::ProdRec.IComm;
             return true;
         }
         const QString extension = comment.trimmed();
@@ -216,18 +216,20 @@ QList<ImportNotice> FillFromOrder(const ParsedOrder& order) {
     inv.Ship = order.ship;
     inv.Tax = order.tax;
 
-    const QString subjectToLine2 = ItemFlag(!order.tax.isZero());
     for (const OrderLine& line : order.lines) {
         const QStringList& g = line.fields;
-        QStringList row = {g[Code],    base::FormatNumber("%9.2f", line.quantity),
-                           base::FormatNumber("%9.2f", line.price), ItemFlag(false), subjectToLine2,
-                           g[Description], g[Comment], QString(), QString()};
+        store::ItemRow row;
+        row.code = g[Code];
+        row.quantity = base::FormatNumber("%9.2f", line.quantity);
+        row.price = base::FormatNumber("%9.2f", line.price);
+        row.tax2 = !order.tax.isZero();
+        row.description = g[Description];
+        row.comment = g[Comment];
         QString code;
         if (!matchProduct(&row, g[Comment], &code))
             notices.append({base::MsgKind::Warning, kItem + code + QStringLiteral(" - ") + g[Description] + kNotFound});
         store::ItemRows << row;
     }
-    store::LastItemRow = int(store::ItemRows.size()) - 1;
     return notices;
 }
 

@@ -13,7 +13,7 @@
 #include "base/StatusSink.h"
 #include "invoicing/OrderExport.h"
 #include "reports/RptSpan.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 
 namespace labels {
 namespace {

@@ -14,7 +14,7 @@
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 
 namespace reports {
 

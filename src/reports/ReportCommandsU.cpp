@@ -111,15 +111,15 @@ void PrintCustomerProfile(bool byGroups) {
     ShowReport();
 }
 
-void PrintCurrentInvoice() {
+void PrintCurrentInvoice(const store::InvoiceWorkingSet& invoice) {
     SetupDocumentTable();
-    AddInvoiceDocument(DocKind::Invoice);
+    AddInvoiceDocument(DocKind::Invoice, invoice);
     ShowReport();
 }
 
-void EmailCurrentInvoice() {
+void EmailCurrentInvoice(const store::InvoiceWorkingSet& invoice) {
     SetupDocumentTable();
-    AddInvoiceDocument(DocKind::Invoice);
+    AddInvoiceDocument(DocKind::Invoice, invoice);
     EmailReport();
     EndReport();
 }

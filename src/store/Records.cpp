@@ -1,13 +1,13 @@
 // The record buffers with their load and store routines, and the lookups over customers and groups.
 #include "base/Format.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 
 namespace store {
 
 CustBuffer CustRec;
 GroupBuffer GroupRec;
-InvBuffer InvRec;
+InvBuffer& InvRec = CurrentInvoice.invoice;
 ItmBuffer ItmRec;
 LabelBuffer LabelRec;
 PmtBuffer PmtRec;

@@ -1,7 +1,7 @@
 #pragma once
 // The record layer: the engine context of the run, one record buffer per table with members named after
 // the table's fields, the open routines, the load and store routines, the selection variables and the
-// invoice working set. Every window and report reaches the tables through these.
+// invoice working set (store/WorkingSet.h). Every window and report reaches the tables through these.
 //
 // Texts are held as read (blank-padded to the field's width) and cut to 59 characters when stored;
 // memos are held whole; dates are day numbers (0 = none); logicals are bool.
@@ -168,7 +168,8 @@ std::vector<std::string> RecordLayerFaults();
 
 extern CustBuffer CustRec;
 extern GroupBuffer GroupRec;
-extern InvBuffer InvRec;
+// The invoice buffer of the invoice window's working set (store/WorkingSet.h).
+extern InvBuffer& InvRec;
 extern ItmBuffer ItmRec;
 extern LabelBuffer LabelRec;
 extern PmtBuffer PmtRec;
@@ -183,29 +184,6 @@ extern long CurCustRec, CurGroupRec, CurInvoiceRec, CurLabelRec, CurProductRec, 
 extern int LastResult;
 // Set by every delete; cleared by the commands that pack.
 extern bool PackPending;
-
-// ---- Invoice working set ------------------------------------------------------------------------------
-
-// One row per line item, 9 cells: 0 product code as stored, 1 quantity "%9.2f", 2 unit price "%8.2f",
-// 3 and 4 "t"/"f" for tax 1 and 2, 5 description, 6 comment trimmed, 7 the product's RCode and
-// 8 its PMemo (trimmed; empty when the product is not in the product table).
-extern QList<QStringList> ItemRows;
-extern int LastItemRow;  // -1 when there are no lines
-// One row per payment, 4 cells: 0 date in the short date format, 1 amount "%10.2f", 2 tax part
-// "%10.2f", 3 "T"/"F".
-extern QList<QStringList> PaymentRows;
-extern int LastPmtRow;  // -1 when there are no payments
-inline constexpr int kItemCells = 9;
-inline constexpr int kPmtCells = 4;
-// Five address lines (indices 0 to 4) once built; a single empty line before a customer is found.
-extern QStringList AddressBlock;
-
-// The numbers of the rows, read from their texts with the locale's separator: the line total of an
-// item row, RoundMoney(price x quantity); the unrounded product of a row; and the sum of the amounts
-// of the payment rows up to LastPmtRow.
-base::Decimal ItemRowTotal(const QStringList& row);
-base::Decimal ItemRowProduct(const QStringList& row);
-base::Decimal PaymentRowsTotal();
 
 // The import directories (read trimmed, stored cut to 126 characters).
 extern QString InfoDir, OrderDir;
@@ -297,11 +275,6 @@ int ErrorCode();
 long NextCustomerNumber();
 // Loads the group of CustRec.ngroup into GroupRec, or clears GroupRec. REQUIRES: GROUPS open.
 void FindCustomerGroup();
-// Loads the invoice at CurInvoiceRec with its lines, payments, customer and address block.
-// REQUIRES: CUST5, INV5, ITM5, GSTPMT and Prod5 open.
-void LoadInvoice();
-// Rebuilds AddressBlock from CustRec (name or company first, by the settings' ByCust).
-void BuildAddressBlock();
 
 void LoadImportDirs();
 [[nodiscard]] WriteResult SaveImportDirs();
