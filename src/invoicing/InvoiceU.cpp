@@ -1,7 +1,6 @@
 #include "invoicing/InvoiceU.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -27,6 +26,7 @@
 #include "records/CustomerU.h"
 #include "records/PickU.h"
 #include "reports/ReportCommandsU.h"
+#include "store/DataLocation.h"
 #include "store/Settings.h"
 #include "store/WorkingSet.h"
 #include "ui/Forms.h"
@@ -582,10 +582,7 @@ void TInvoice::BtnImportClick() {
         base::ShowMessage(kDirectoriesFirst);
         return;
     }
-    // The tables are found relative to the working directory, whatever the dialog did to it.
-    const QString current = QDir::currentPath();
     const QString chosen = base::dialogs().openFile(kOpenCaption, infoDir, QString());
-    QDir::setCurrent(current);
     const QString name = QFileInfo(chosen).fileName();
     if (name.isEmpty()) return;
     if (const QString missing = MissingOrderFile(infoDir + name, orderDir + name); !missing.isEmpty()) {
@@ -644,8 +641,9 @@ void TInvoice::BtnBatchLabClick() {
 }
 
 void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
-    const bool append = BatchFileExists(fileName) && base::ConfirmYesNo(question + fileName);
-    if (!WriteBatchLine(fileName, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
+    const QString path = store::DataFile(fileName);
+    const bool append = BatchFileExists(path) && base::ConfirmYesNo(question + fileName);
+    if (!WriteBatchLine(path, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
 }
 
 }  // namespace invoicing

@@ -9,6 +9,7 @@
 #include "invoicing/CsvLine.h"
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
+#include "store/DataLocation.h"
 #include "store/WorkingSet.h"
 
 namespace invoicing {
@@ -194,8 +195,10 @@ bool ReadImportDirs(QString* infoDir, QString* orderDir) {
     *infoDir = store::InfoDir;
     *orderDir = store::OrderDir;
     if (infoDir->size() < kShortestDir || orderDir->size() < kShortestDir) return false;
-    for (QString* dir : {infoDir, orderDir})
+    for (QString* dir : {infoDir, orderDir}) {
+        *dir = store::DataFile(*dir);  // a folder named without its path is one of the data directory
         if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
+    }
     return true;
 }
 
