@@ -18,6 +18,7 @@
 #include "BenchDataSet.h"
 #include "invoicing/InvoiceStore.h"
 #include "store/DataDir.h"
+#include "BenchDataSet.h"
 #include "store/EngineContext.h"
 #include "store/InvoiceLoad.h"
 #include "store/OpenRoutines.h"
@@ -41,11 +42,9 @@ void newInvoice(int lines) {
     store::InvRec.IDate = base::Today();
     store::ItemRows.clear();
     for (int i = 0; i < lines; ++i)
-        store::ItemRows.append({QStringLiteral("PEN-B"), base::FormatNumber("%9.2f", i + 1), "    2.50", "t", "f",
+        store::ItemRows.append({QStringLiteral("PEN-B"), base::FormatNumber("%9.2f", i + 1), "    2.50", true, false,
                                 QStringLiteral("line %1").arg(i), QString(), QString(), QString()});
-    store::LastItemRow = lines - 1;
     store::PaymentRows.clear();
-    store::LastPmtRow = -1;
 }
 
 void report(benchmark::State& state, const xbase::IoCounters& io) {
@@ -81,7 +80,6 @@ void resave(benchmark::State& state, int keep) {
         store::CurInvoiceRec = store::InvTable->recNo();
         store::LoadInvoice();
         store::ItemRows = store::ItemRows.mid(0, keep);
-        store::LastItemRow = keep - 1;
         state.ResumeTiming();
         store::Engine().counters().reset();
         const invoicing::SaveResult r = invoicing::SaveInvoice();

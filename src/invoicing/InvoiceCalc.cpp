@@ -2,10 +2,12 @@
 
 #include "base/Format.h"
 #include "base/Money.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "store/RecordBuffers.h"
 #include "store/Settings.h"
 #include "store/TableHandles.h"
 #include "store/WorkingSet.h"
+#include "xbase/Engine.h"
 
 namespace invoicing {
 
@@ -20,19 +22,19 @@ TaxRules TaxRules::fromSettings() {
     return TaxRules{s.TaxRate1, s.TaxRate2, s.ShipTax, s.TaxRound};
 }
 
-QString LineTotalText(const QStringList& row) {
-    return base::FormatNumber(kAmountFormat, store::ItemRowTotal(row)) + QLatin1Char(' ') + row.value(3) + row.value(4);
+QString LineTotalText(const store::ItemRow& row) {
+    return base::FormatNumber(kAmountFormat, row.total()) + QLatin1Char(' ') + store::ItemFlag(row.tax1) +
+           store::ItemFlag(row.tax2);
 }
 
 bool ComputeTaxes(bool recomputeFirst, const TaxRules& rules) {
-    if ((rules.rate1.isZero() && rules.rate2.isZero()) || store::LastItemRow < 0) return false;
+    if ((rules.rate1.isZero() && rules.rate2.isZero()) || store::ItemRows.isEmpty()) return false;
     Decimal base1;
     Decimal base2;
-    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) {
-        const QStringList& row = store::ItemRows[r];
-        const Decimal total = store::ItemRowTotal(row);
-        if (row.value(3) == QLatin1String("t")) base1 += total;
-        if (row.value(4) == QLatin1String("t")) base2 += total;
+    for (const store::ItemRow& row : store::ItemRows) {
+        const Decimal total = row.total();
+        if (row.tax1) base1 += total;
+        if (row.tax2) base2 += total;
     }
     store::InvBuffer& inv = store::InvRec;
     if (recomputeFirst && !rules.rate1.isZero())
@@ -46,12 +48,12 @@ bool ComputeTaxes(bool recomputeFirst) { return ComputeTaxes(recomputeFirst, Tax
 
 void SumLines() {
     SubTotal = Decimal();
-    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) SubTotal += store::ItemRowTotal(store::ItemRows[r]);
+    for (const store::ItemRow& row : store::ItemRows) SubTotal += row.total();
     InvoiceTotal = SubTotal + store::InvRec.Ship + store::InvRec.Tax;
 }
 
 void ShowPayments() {
-    PaymentsTotal = store::PaymentRowsTotal();
+    PaymentsTotal = store::CurrentInvoice.paymentsTotal();
     // The window shows both in whole cents ("%10.2f" rounds as RoundMoney does).
     store::InvRec.Due = base::RoundMoney(InvoiceTotal) - base::RoundMoney(PaymentsTotal);
 }
@@ -67,13 +69,6 @@ bool ComputeIncludedTax(const Decimal& rate, const Decimal& amount, bool include
     return true;
 }
 
-long NextInvoiceNumber() {
-    xbase::Table* inv = store::InvTable;
-    if (!inv || inv->bottom() != xbase::kOk) return 1;
-    const xbase::Field* ivNo = inv->field("IvNo");
-    return ivNo ? ivNo->asLong() + 1 : 1;
-}
-
 void NewInvoice() {
     store::InvBuffer& inv = store::InvRec;
     inv.IvNo = NextInvoiceNumber();
@@ -86,9 +81,7 @@ void NewInvoice() {
     inv.Tax = Decimal();
     inv.Due = Decimal();
     store::ItemRows.clear();
-    store::LastItemRow = -1;
     store::PaymentRows.clear();
-    store::LastPmtRow = -1;
 }
 
 }  // namespace invoicing

@@ -3,9 +3,9 @@
 // amount due. Works on the program-wide invoice working set (store::InvRec, ItemRows, PaymentRows)
 // and the settings buffer; the invoice window only shows what it computes.
 #include <QString>
-#include <QStringList>
 
 #include "base/Decimal.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 
@@ -27,7 +27,7 @@ struct TaxRules {
 inline constexpr const char* kAmountFormat = "%10.2f";
 
 // The item grid's total column: the line total as "%10.2f", a blank and the two tax letters.
-QString LineTotalText(const QStringList& row);
+QString LineTotalText(const store::ItemRow& row);
 
 // Recomputes the computed lines from the item rows into InvRec.Ship / InvRec.Tax. Returns false when
 // nothing happened (both rates 0, or no lines): the amounts then keep their values.
@@ -47,9 +47,6 @@ void UpdateTotals();
 bool ComputeIncludedTax(const base::Decimal& rate, const base::Decimal& amount, bool included,
                         base::Decimal* taxPart);
 
-// The number a new invoice gets: the last invoice's number + 1 in the selected order of the open
-// invoice table (1 for an empty table).
-long NextInvoiceNumber();
 // Starts a blank invoice in the working set with the next number and today's date.
 void NewInvoice();
 

@@ -12,43 +12,35 @@ bool inRange(int index, int last) { return index >= 0 && index <= last; }
 
 }  // namespace
 
-void AppendItemRow(const QStringList& cells, const QString& rCode, const QString& pMemo) {
-    QStringList row = cells.mid(0, kEditableItemCells);
-    while (row.size() < kEditableItemCells) row << QString();
-    row << rCode.trimmed() << pMemo.trimmed();
-    store::ItemRows.resize(store::LastItemRow + 1);
+void AppendItemRow(const store::ItemRow& edited, const QString& rCode, const QString& pMemo) {
+    store::ItemRow row = edited;
+    row.rCode = rCode.trimmed();
+    row.pMemo = pMemo.trimmed();
     store::ItemRows.append(row);
-    store::LastItemRow = int(store::ItemRows.size()) - 1;
 }
 
-void ReplaceItemRow(int index, const QStringList& cells) {
-    if (!inRange(index, store::LastItemRow)) return;
-    QStringList& row = store::ItemRows[index];
-    while (row.size() < store::kItemCells) row << QString();
-    for (int c = 0; c < kEditableItemCells; ++c) row[c] = cells.value(c);
+void ReplaceItemRow(int index, const store::ItemRow& edited) {
+    if (!inRange(index, store::LastItemRow())) return;
+    store::ItemRow& row = store::ItemRows[index];
+    const QString rCode = row.rCode;
+    const QString pMemo = row.pMemo;
+    row = edited;
+    row.rCode = rCode;
+    row.pMemo = pMemo;
 }
 
 void RemoveItemRow(int index) {
-    if (!inRange(index, store::LastItemRow)) return;
-    store::ItemRows.removeAt(index);
-    --store::LastItemRow;
+    if (inRange(index, store::LastItemRow())) store::ItemRows.removeAt(index);
 }
 
-void AppendPaymentRow(const QStringList& cells) {
-    store::PaymentRows.resize(store::LastPmtRow + 1);
-    store::PaymentRows.append(cells.mid(0, store::kPmtCells));
-    store::LastPmtRow = int(store::PaymentRows.size()) - 1;
-}
+void AppendPaymentRow(const store::PaymentRow& payment) { store::PaymentRows.append(payment); }
 
-void ReplacePaymentRow(int index, const QStringList& cells) {
-    if (!inRange(index, store::LastPmtRow)) return;
-    store::PaymentRows[index] = cells.mid(0, store::kPmtCells);
+void ReplacePaymentRow(int index, const store::PaymentRow& payment) {
+    if (inRange(index, store::LastPmtRow())) store::PaymentRows[index] = payment;
 }
 
 void RemovePaymentRow(int index) {
-    if (!inRange(index, store::LastPmtRow)) return;
-    store::PaymentRows.removeAt(index);
-    --store::LastPmtRow;
+    if (inRange(index, store::LastPmtRow())) store::PaymentRows.removeAt(index);
 }
 
 double PaymentDay(const QString& text) {
@@ -56,8 +48,5 @@ double PaymentDay(const QString& text) {
     const QDate date = locale.toDate(text.trimmed(), locale.dateFormat(QLocale::ShortFormat));
     return base::DateWindow(base::DayFromDate(date));
 }
-
-QString ItemFlag(bool on) { return on ? QStringLiteral("t") : QStringLiteral("f"); }
-QString PaymentFlag(bool on) { return on ? QStringLiteral("T") : QStringLiteral("F"); }
 
 }  // namespace invoicing

@@ -5,7 +5,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
-#include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/DbUtil.h"
 #include "store/EngineContext.h"
@@ -21,12 +21,6 @@
 namespace invoicing {
 namespace {
 
-const QString kFirstInvoiceCaption = QStringLiteral("FIRST INVOICE");
-const QString kFirstInvoicePrompt = QStringLiteral("What invoice number would you like to start with?");
-const QString kFirstInvoiceDefault = QStringLiteral("1");
-const QString kNumberOutOfRange = QStringLiteral("The invoice number must be a whole number from 1 to 999999.");
-const QString kNumbersUsedUp =
-    QStringLiteral("The invoice was not saved: invoice numbers end at 999999 and the last one has been used.");
 const QString kInvoiceFailed = QStringLiteral("Unable to add invoice at this time. Please try again later");
 const QString kItemsFailed = QStringLiteral("Unable to add invoice Items at this time. Please try again later");
 const QString kPaymentsFailed = QStringLiteral("Unable to add Payments at this time. Please try again later");
@@ -38,29 +32,6 @@ const QString kPartlySaved =
 QString invoiceKey(long ivNo) { return base::PadNumber(ivNo, 6); }
 
 long storedIvNo(xbase::Table* table) { return store::ReadField(table, &store::InvBuffer::IvNo); }
-
-// A sign and digits, however many: a whole number, whether or not it fits a long.
-bool writtenAsWholeNumber(const QString& text) {
-    qsizetype i = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
-    if (i == text.size()) return false;
-    for (; i < text.size(); ++i)
-        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9')) return false;
-    return true;
-}
-
-// The highest invoice number of 0 or above in INV5 (ordered by number), 0 when there is none. The
-// keys are the numbers right-justified, so for these the key order is the numeric order; a negative
-// number, which this program never gives but another tool may have stored, can sort after them and
-// is passed over.
-long highestStoredNumber() {
-    xbase::Table* inv = store::InvTable;
-    if (!inv || inv->bottom() != xbase::kOk) return 0;
-    do {
-        const long number = storedIvNo(inv);
-        if (number >= 0) return number;
-    } while (inv->skip(-1) == xbase::kOk);
-    return 0;
-}
 
 // How a record looked before the save overwrote it, and how to put it back.
 using Restore = std::function<bool(xbase::Table*)>;
@@ -160,14 +131,22 @@ private:
     store::SaveJournal m_durable;
 };
 
+// Writes a buffer into the table's current record and commits it, leaving LastResult as the store
+// routines do.
+template <class B>
+store::WriteResult storeBuffer(xbase::Table* table, const B& buffer) {
+    store::WriteResult result = store::StoreRecord(table, buffer);
+    store::LastResult = table->eof() ? xbase::kEof : xbase::kOk;
+    return result;
+}
+
 // How the records of one kind (lines or payments) are written from the working set.
 struct RecordKind {
     store::TableKey key;
     store::TagId tag;
-    int rows;                                  // rows in the working set
-    std::function<void(int row)> fill;         // working-set row into the buffer
-    store::WriteResult (*store)();             // buffer into the current record
-    Restore (*keep)(xbase::Table*);            // the current record, to put back
+    int rows;                                              // rows in the working set
+    std::function<store::WriteResult(xbase::Table*, int row)> store;  // row into the current record
+    Restore (*keep)(xbase::Table*);                        // the current record, to put back
 };
 
 store::WriteResult failure(int rc, store::TableKey key) { return store::WriteResult::EngineFailure(rc, key); }
@@ -179,7 +158,6 @@ store::WriteResult replaceRecords(const RecordKind& kind, long ivNo, Journal* jo
     store::SelectTag(table, kind.tag);
     bool appending = table->seek(store::ToTableText(invoiceKey(ivNo))) != xbase::kOk;
     for (int row = 0; row < kind.rows; ++row) {
-        kind.fill(row);
         if (appending) {
             if (const int rc = table->appendBlank(); rc != xbase::kOk) return failure(rc, kind.key);
             journal->appended(kind.key, table->recNo());
@@ -188,7 +166,7 @@ store::WriteResult replaceRecords(const RecordKind& kind, long ivNo, Journal* jo
             // A line left marked by an unfinished pack becomes a live line again, in the same write.
             if (table->isDeleted() && table->recall() == xbase::kOk) journal->recalled(kind.key, table->recNo());
         }
-        if (store::WriteResult stored = kind.store(); !stored) return stored;
+        if (store::WriteResult stored = kind.store(table, row); !stored) return stored;
         if (!appending && (table->skip(1) != xbase::kOk || storedIvNo(table) != ivNo)) appending = true;
     }
     if (!appending) {
@@ -205,59 +183,52 @@ store::WriteResult replaceRecords(const RecordKind& kind, long ivNo, Journal* jo
     return {};
 }
 
-RecordKind lineRecords() {
-    return {store::TableKey::Itm, store::TagId::Itm, store::LastItemRow + 1,
-            [](int r) {
-                const QStringList& row = store::ItemRows[r];
-                store::ItmBuffer& b = store::ItmRec;
-                b.IvNo = store::InvRec.IvNo;
-                b.PrID = row.value(0);
-                b.Qty = base::ReadAmount(row.value(1));
-                b.UPR = base::ReadAmount(row.value(2));
-                b.LTax1 = row.value(3) == QLatin1String("t");
-                b.LTax2 = row.value(4) == QLatin1String("t");
-                b.PDesc = row.value(5);
-                b.IComm = row.value(6);
+RecordKind lineRecords(const store::InvoiceWorkingSet& invoice) {
+    return {store::TableKey::Itm, store::TagId::Itm, invoice.lastItemRow() + 1,
+            [&invoice](xbase::Table* table, int r) {
+                const store::ItemRow& row = invoice.items[r];
+                return storeBuffer(table, store::ItmBuffer{.IvNo = invoice.invoice.IvNo, .PrID = row.code,
+                                                           .Qty = base::ReadAmount(row.quantity),
+                                                           .UPR = base::ReadAmount(row.price), .LTax1 = row.tax1,
+                                                           .LTax2 = row.tax2, .PDesc = row.description,
+                                                           .IComm = row.comment});
             },
-            store::StoreItm, keepRecord<store::ItmBuffer>};
+            keepRecord<store::ItmBuffer>};
 }
 
-RecordKind paymentRecords() {
-    return {store::TableKey::Pmt, store::TagId::Pmt, store::LastPmtRow + 1,
-            [](int r) {
-                const QStringList& row = store::PaymentRows[r];
-                store::PmtBuffer& b = store::PmtRec;
-                b.IvNo = store::InvRec.IvNo;
-                b.PDate = PaymentDay(row.value(0));
-                b.PAmt = base::ReadAmount(row.value(1));
-                b.GST = base::ReadAmount(row.value(2));
-                b.lGST = row.value(3) == QLatin1String("T");
+RecordKind paymentRecords(const store::InvoiceWorkingSet& invoice) {
+    return {store::TableKey::Pmt, store::TagId::Pmt, invoice.lastPmtRow() + 1,
+            [&invoice](xbase::Table* table, int r) {
+                const store::PaymentRow& row = invoice.payments[r];
+                return storeBuffer(table, store::PmtBuffer{invoice.invoice.IvNo, PaymentDay(row.date),
+                                                           base::ReadAmount(row.amount), base::ReadAmount(row.taxPart),
+                                                           row.includesTax});
             },
-            store::StorePmt, keepRecord<store::PmtBuffer>};
+            keepRecord<store::PmtBuffer>};
 }
 
 // The header: appended for a new invoice, overwritten in place for an edited one.
-store::WriteResult storeHeader(bool isNew, Journal* journal, long* recNo) {
+store::WriteResult storeHeader(const store::InvBuffer& header, bool isNew, Journal* journal, long* recNo) {
     xbase::Table* inv = store::InvTable;
     if (isNew) {
         if (const int rc = inv->appendBlank(); rc != xbase::kOk) return failure(rc, store::TableKey::Inv);
         journal->appended(store::TableKey::Inv, inv->recNo());
         *recNo = inv->recNo();
-        return store::StoreInv();
+        return storeBuffer(inv, header);
     }
     if (inv->go(store::CurInvoiceRec) != xbase::kOk) return failure(xbase::kErrRecord, store::TableKey::Inv);
     *recNo = inv->recNo();
     journal->overwritten(store::TableKey::Inv, inv->recNo(), keepRecord<store::InvBuffer>(inv));
-    return store::StoreInv();
+    return storeBuffer(inv, header);
 }
 
 // The note of the invoice's customer, written into its record; CUST5 is left in name order.
-store::WriteResult storeCustomerNote(Journal* journal) {
+store::WriteResult storeCustomerNote(long cuNo, Journal* journal) {
     xbase::Table* cust = store::CustTable;
     if (!cust) return {};
     store::WriteResult result;
     store::SelectTag(cust, store::TagId::CustNumber);
-    if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) == xbase::kOk) {
+    if (cust->seek(store::ToTableText(base::PadNumber(cuNo, 6))) == xbase::kOk) {
         journal->overwritten(store::TableKey::Cust, cust->recNo(), keepRecord<store::CustBuffer>(cust));
         const int rc = store::WriteField(cust, &store::CustBuffer::note, store::CustRec.note);
         result = rc < 0 ? failure(rc, store::TableKey::Cust) : store::CommitRecord(cust, store::TableKey::Cust);
@@ -312,46 +283,19 @@ QString SaveMessage(const SaveResult& result) {
     return text + QLatin1Char('\n') + (result.restored ? kNothingSaved : kPartlySaved);
 }
 
-long AskFirstInvoiceNumber() {
-    for (;;) {
-        QString answer = kFirstInvoiceDefault;
-        if (!base::dialogs().input(kFirstInvoiceCaption, kFirstInvoicePrompt, &answer)) return 1;
-        const QString text = answer.trimmed();
-        if (!writtenAsWholeNumber(text)) return 1;
-        // Too many digits for a long is out of range like any other number above the last.
-        bool fits = false;
-        const long number = text.toLong(&fits);
-        if (fits && number >= 1 && number <= kMaxInvoiceNumber) return number;
-        base::ShowMessage(kNumberOutOfRange);
-    }
-}
-
-long NumberForNewInvoice() {
-    xbase::Table* inv = store::InvTable;
-    store::SelectTag(inv, store::TagId::Inv);
-    long next = NextInvoiceNumber();
-    // A negative last number says nothing of the numbers used: go by the highest one that is not.
-    if (next < 1) next = highestStoredNumber() + 1;
-    if (next == 1) return AskFirstInvoiceNumber();
-    if (next > kMaxInvoiceNumber) {
-        base::ShowMessage(kNumbersUsedUp);
-        return 0;
-    }
-    return next;
-}
-
-SaveResult SaveInvoice() {
+SaveResult SaveInvoice(store::InvoiceWorkingSet& invoice) {
+    store::InvBuffer& header = invoice.invoice;
     SaveResult result;
-    if (store::InvRec.CuNo == 0) {
+    if (header.CuNo == 0) {
         result.status = SaveStatus::NoCustomer;
         return result;
     }
     const bool isNew = store::CurInvoiceRec <= 0;
-    const long shownNumber = store::InvRec.IvNo;
+    const long shownNumber = header.IvNo;
     if (isNew) {
-        store::InvRec.IvNo = NumberForNewInvoice();
-        if (store::InvRec.IvNo == 0) {
-            store::InvRec.IvNo = shownNumber;
+        header.IvNo = NumberForNewInvoice();
+        if (header.IvNo == 0) {
+            header.IvNo = shownNumber;
             result.status = SaveStatus::NoNumber;
             return result;
         }
@@ -362,18 +306,18 @@ SaveResult SaveInvoice() {
         result.status = status;
         result.write = std::move(write);
         result.restored = journal.undo();
-        if (isNew) store::InvRec.IvNo = shownNumber;
+        if (isNew) header.IvNo = shownNumber;
         return result;
     };
-    if (store::WriteResult w = storeHeader(isNew, &journal, &result.recNo); !w)
+    if (store::WriteResult w = storeHeader(header, isNew, &journal, &result.recNo); !w)
         return failed(SaveStatus::InvoiceFailed, w);
     bool linesDeleted = false;
     bool paymentsDeleted = false;
-    if (store::WriteResult w = replaceRecords(lineRecords(), store::InvRec.IvNo, &journal, &linesDeleted); !w)
+    if (store::WriteResult w = replaceRecords(lineRecords(invoice), header.IvNo, &journal, &linesDeleted); !w)
         return failed(SaveStatus::ItemsFailed, w);
-    if (store::WriteResult w = replaceRecords(paymentRecords(), store::InvRec.IvNo, &journal, &paymentsDeleted); !w)
+    if (store::WriteResult w = replaceRecords(paymentRecords(invoice), header.IvNo, &journal, &paymentsDeleted); !w)
         return failed(SaveStatus::PaymentsFailed, w);
-    if (store::WriteResult w = storeCustomerNote(&journal); !w) return failed(SaveStatus::NoteFailed, w);
+    if (store::WriteResult w = storeCustomerNote(header.CuNo, &journal); !w) return failed(SaveStatus::NoteFailed, w);
     if (store::WriteResult w = journal.commit(store::TableKey::Inv); !w) return failed(SaveStatus::InvoiceFailed, w);
 
     // The save stands. A pack that fails leaves the records marked, and PackPending has the pack at
@@ -384,12 +328,12 @@ SaveResult SaveInvoice() {
     // The header's table stands on the saved invoice for the caller (a pack whose table could not be
     // opened again has ended the program: no table is left).
     if (store::InvTable) store::InvTable->go(result.recNo);
-    ClearWorkingSet();
+    invoice.clearRows();
     return result;
 }
 
-store::WriteResult DeleteInvoice() {
-    const long ivNo = store::InvRec.IvNo;
+store::WriteResult DeleteInvoice(store::InvoiceWorkingSet& invoice) {
+    const long ivNo = invoice.invoice.IvNo;
     Journal journal;
     auto undone = [&](store::WriteResult w) {
         journal.undo();
@@ -416,18 +360,10 @@ store::WriteResult DeleteInvoice() {
     if (linesDeleted) PackOpenTable(store::TableKey::Itm);
     if (paymentsDeleted) PackOpenTable(store::TableKey::Pmt);
     PackOpenTable(store::TableKey::Inv);
-    ClearWorkingSet();
+    invoice.clearRows();
     store::CurCustRec = lastRecord(store::CustTable);
     store::CurInvoiceRec = lastRecord(store::InvTable);
     return {};
-}
-
-void ClearWorkingSet() {
-    store::ItemRows.clear();
-    store::LastItemRow = -1;
-    store::PaymentRows.clear();
-    store::LastPmtRow = -1;
-    store::AddressBlock = QStringList{QString()};
 }
 
 bool PackOpenTable(store::TableKey key) {

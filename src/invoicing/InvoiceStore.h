@@ -10,12 +10,10 @@
 #include <QString>
 
 #include "store/Catalogue.h"
+#include "store/WorkingSet.h"
 #include "store/WriteResult.h"
 
 namespace invoicing {
-
-// Invoice numbers are stored in six places.
-inline constexpr long kMaxInvoiceNumber = 999999;
 
 enum class SaveStatus {
     Saved,          // header, lines, payments and note written; the working set is emptied
@@ -37,30 +35,19 @@ struct SaveResult {
 // The message a failed save shows (empty for Saved), with the account of what is in the tables.
 QString SaveMessage(const SaveResult& result);
 
-// The number a new invoice gets when it is saved: the next number, after asking for the starting
-// number when the table holds no invoice yet. 0 when no number up to kMaxInvoiceNumber is left (the
-// user has been told). REQUIRES: INV5 open.
-long NumberForNewInvoice();
-// The first-invoice prompt: a whole number from 1 to kMaxInvoiceNumber; an answer that is not a whole
-// number, and Cancel, give 1; a whole number out of range is refused and asked again.
-long AskFirstInvoiceNumber();
-
-// Writes the invoice in the working set (InvRec, ItemRows, PaymentRows; CustRec.note) to the tables.
+// Writes the invoice of a working set (its buffer, lines and payments; CustRec.note) to the tables.
 // A new invoice (CurInvoiceRec 0) is numbered and appended; an edited one overwrites the record INV5
 // stands on. Lines and payments overwrite the invoice's stored records in order, the surplus is
-// deleted and packed, further ones appended. On success the working set is emptied.
+// deleted and packed, further ones appended. On success the working set's rows are emptied.
 // REQUIRES: CUST5, INV5, ITM5 and GSTPMT open.
-SaveResult SaveInvoice();
+SaveResult SaveInvoice(store::InvoiceWorkingSet& invoice = store::CurrentInvoice);
 
-// Deletes the invoice in the working set: its lines and payments, and its INV5 record when it was
+// Deletes the invoice of a working set: its lines and payments, and its INV5 record when it was
 // loaded (CurInvoiceRec >= 1); packs what was deleted and INV5; empties the working set; leaves
 // CurCustRec and CurInvoiceRec on the last customer and the last invoice (0 for an empty table).
 // All or nothing: when a mark cannot be written the marks made are taken back, the working set is
 // kept and the failure returned. REQUIRES: CUST5, INV5, ITM5 and GSTPMT open.
-[[nodiscard]] store::WriteResult DeleteInvoice();
-
-// Empties ItemRows and PaymentRows and leaves one empty address line.
-void ClearWorkingSet();
+[[nodiscard]] store::WriteResult DeleteInvoice(store::InvoiceWorkingSet& invoice = store::CurrentInvoice);
 
 // Packs an open table: closes the record layer's handle, packs the file and reopens it with the same
 // order, at the top. True when the pack ran.

@@ -1,7 +1,6 @@
 #include "invoicing/InvoiceU.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -16,6 +15,7 @@
 #include "base/Format.h"
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceEntry.h"
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/InvoiceStore.h"
 #include "invoicing/ItemDefU.h"
@@ -89,8 +89,6 @@ const QString kAppendAddress = QStringLiteral("APPEND ADDRESS TO FILE? ");
 const QString kUnableToSave = QStringLiteral("Unable to save to: ");
 const QString kBadCard = QStringLiteral("Improperly Formatted Credit Card Information");
 const QString kBatchNeedsCustomer = QStringLiteral("Customer Not Selected");
-// The import directories are needed with at least this many characters.
-constexpr int kShortestDir = 3;
 
 constexpr int kGridColumns = 5;
 constexpr int kGridColumnWidths[kGridColumns] = {80, 216, 64, 72, 80};
@@ -106,8 +104,10 @@ struct BusyCursor {
 
 QString amount(const base::Decimal& value) { return base::FormatNumber(kAmountFormat, value); }
 
-// Where the grid shows each cell of an item row (column 4 is the line total).
-constexpr int kGridCell[kGridColumns - 1] = {0, 5, 2, 1};
+// What the grid's first columns show of a line; the last shows its total and tax letters.
+QStringList gridTexts(const store::ItemRow& row) {
+    return {row.code, row.description, row.price, row.quantity};
+}
 
 QFrame* headingPanel(QWidget* parent, const char* name, QLabel* heading) {
     auto* panel = named(new QFrame(parent), name);
@@ -314,11 +314,7 @@ void TInvoice::FormShow() {
     Label5->setText(store::SettingsRec.ShipLine.trimmed() + QLatin1Char(':'));
     Label6->setText(store::SettingsRec.TaxLine.trimmed() + QLatin1Char(':'));
     resetGrid();
-    ClearWorkingSet();
-    if (store::CurInvoiceRec <= 0)
-        NewInvoice();
-    else
-        store::LoadInvoice();  // the saved amounts, not recomputed
+    OpenInvoice();
     ShowInvoice();
     ShowCustomer();
     // An import makes a new invoice: it never replaces a saved one.
@@ -328,8 +324,8 @@ void TInvoice::FormShow() {
 
 QString TInvoice::heldWork() const {
     QStringList held{QString::number(store::InvRec.CuNo)};
-    for (int r = 0; r <= store::LastItemRow && r < store::ItemRows.size(); ++r) held << store::ItemRows[r];
-    for (int p = 0; p <= store::LastPmtRow && p < store::PaymentRows.size(); ++p) held << store::PaymentRows[p];
+    for (const store::ItemRow& row : store::ItemRows) held << row.cells();
+    for (const store::PaymentRow& payment : store::PaymentRows) held << payment.cells();
     return held.join(QLatin1Char('\x1f'));
 }
 
@@ -347,17 +343,18 @@ void TInvoice::ShowInvoice() {
     MaskEdit7->setText(amount(inv.Due));
     StringGrid1->clearContents();
     // The grid grows with the lines and never shrinks while the window is open.
-    if (StringGrid1->rowCount() < store::LastItemRow + 1) StringGrid1->setRowCount(store::LastItemRow + 1);
-    for (int r = 0; r <= store::LastItemRow; ++r) {
-        const QStringList& row = store::ItemRows[r];
-        for (int c = 0; c < kGridColumns - 1; ++c)
-            StringGrid1->setItem(r, c, new QTableWidgetItem(withoutTrailingBlanks(row.value(kGridCell[c]))));
+    const int lastRow = store::LastItemRow();
+    if (StringGrid1->rowCount() < lastRow + 1) StringGrid1->setRowCount(lastRow + 1);
+    for (int r = 0; r <= lastRow; ++r) {
+        const store::ItemRow& row = store::ItemRows[r];
+        const QStringList texts = gridTexts(row);
+        for (int c = 0; c < texts.size(); ++c)
+            StringGrid1->setItem(r, c, new QTableWidgetItem(withoutTrailingBlanks(texts[c])));
         StringGrid1->setItem(r, kGridColumns - 1, new QTableWidgetItem(LineTotalText(row)));
     }
     // Once the invoice has lines the grid always has a current one, so "Edit Item" has a line to edit.
     const int current = StringGrid1->currentRow();
-    if (store::LastItemRow >= 0 && (current < 0 || current > store::LastItemRow))
-        StringGrid1->setCurrentCell(current < 0 ? 0 : store::LastItemRow, 0);
+    if (lastRow >= 0 && (current < 0 || current > lastRow)) StringGrid1->setCurrentCell(current < 0 ? 0 : lastRow, 0);
     SumLines();
     MaskEdit2->setText(amount(SubTotal));
     MaskEdit5->setText(amount(InvoiceTotal));
@@ -393,17 +390,9 @@ void TInvoice::ShowPayments() {
 // ---- customer -------------------------------------------------------------------------------------------
 
 void TInvoice::BtnCustClick() {
-    xbase::Table* cust = store::CustTable;
-    if (store::InvRec.CuNo == 0 && cust) {
-        store::SelectTag(cust, store::CustomerOrderTag());
-        store::CurCustRec = cust->top() == xbase::kOk ? cust->recNo() : 0;
-    }
+    PrepareCustomerPick();
     if (!records::PickCustomer(true)) return;
-    cust = store::CustTable;
-    cust->go(store::CurCustRec);
-    store::LoadCust();
-    store::InvRec.CuNo = store::CustRec.cuno;
-    store::BuildAddressBlock();
+    TakePickedCustomer();
     ShowCustomer();
 }
 
@@ -412,15 +401,10 @@ void TInvoice::BtnCustEditClick() {
         base::ShowMessage(kCustomerNotSelected);
         return;
     }
-    xbase::Table* cust = store::CustTable;
-    store::SelectTag(cust, store::TagId::CustNumber);
-    if (cust->seek(store::ToTableText(base::PadNumber(store::InvRec.CuNo, 6))) != xbase::kOk) return;
-    store::CurCustRec = cust->recNo();
+    if (!FindInvoiceCustomer()) return;
     ui::ShowForm<records::TCustomer>();
     if (store::CurCustRec <= 0) return;
-    store::CustTable->go(store::CurCustRec);
-    store::LoadCust();
-    store::BuildAddressBlock();
+    ReloadCustomer();
     ShowCustomer();
 }
 
@@ -459,35 +443,33 @@ bool TInvoice::eventFilter(QObject* watched, QEvent* event) {
 // ---- line items -----------------------------------------------------------------------------------------
 
 void TInvoice::BAddItmClick() {
-    xbase::Table* prod = store::ProdTable;
-    store::CurProductRec = prod && prod->top() == xbase::kOk ? prod->recNo() : 0;
+    PrepareProductPick();
     if (!records::PickProduct(true)) return;
-    store::ProdTable->go(store::CurProductRec);
-    store::LoadProd();
+    LoadPickedProduct();
     TItemDef* item = ui::Form<TItemDef>();
     if (!item) return;
     item->showProduct(store::ProdRec);
     base::dialogs().showModal(item);
     const bool added = ItemAction == kActionSave;
-    if (added) AppendItemRow(item->lineCells(), store::ProdRec.RCode, store::ProdRec.PMemo);
+    if (added) AppendItemRow(item->line(), store::ProdRec.RCode, store::ProdRec.PMemo);
     ComputeTaxes(true);
     ShowInvoice();
     // "Edit Item" right after adding works on the line just added.
     if (added) {
-        StringGrid1->setCurrentCell(store::LastItemRow, 0);
-        StringGrid1->scrollToItem(StringGrid1->item(store::LastItemRow, 0));
+        StringGrid1->setCurrentCell(store::LastItemRow(), 0);
+        StringGrid1->scrollToItem(StringGrid1->item(store::LastItemRow(), 0));
     }
 }
 
 void TInvoice::EditItem() {
     const int index = StringGrid1->currentRow();
-    if (index < 0 || index > store::LastItemRow) return;
+    if (index < 0 || index > store::LastItemRow()) return;
     TItemDef* item = ui::Form<TItemDef>();
     if (!item) return;
     item->showLine(store::ItemRows[index]);
     base::dialogs().showModal(item);
     if (ItemAction == kActionSave)
-        ReplaceItemRow(index, item->lineCells());
+        ReplaceItemRow(index, item->line());
     else if (ItemAction == kActionDelete)
         RemoveItemRow(index);
     else
@@ -504,19 +486,15 @@ void TInvoice::StringGrid1DblClick() { EditItem(); }
 void TInvoice::BAddPmtClick() {
     TPmtDef* payment = ui::Form<TPmtDef>();
     if (!payment) return;
-    const int gstField = store::SettingsRec.GSTField;
-    const base::Decimal zero;
-    const bool includesTax =
-        (gstField == 1 && MaskEdit3->value() > zero) || (gstField == 2 && MaskEdit4->value() > zero);
-    payment->showNew(includesTax);
+    payment->showNew(NewPaymentIncludesTax(MaskEdit3->value(), MaskEdit4->value()));
     base::dialogs().showModal(payment);
     if (PmtAction != kActionSave) return;
-    AppendPaymentRow(payment->paymentCells());
+    AppendPaymentRow(payment->payment());
     ShowPayments();
 }
 
 void TInvoice::BEditPmtClick() {
-    if (store::LastPmtRow < 0) return;
+    if (store::LastPmtRow() < 0) return;
     ui::ShowForm<TPickPmt>();
     ShowPayments();
 }
@@ -543,7 +521,7 @@ void TInvoice::BtnSaveClick() {
         return;
     }
     if (!readBack()) return;
-    const SaveResult result = SaveInvoice();
+    const SaveResult result = SaveInvoice(store::CurrentInvoice);
     if (result.status != SaveStatus::Saved) {
         const QString message = SaveMessage(result);
         if (!message.isEmpty()) base::ShowMessage(message);
@@ -570,7 +548,7 @@ void TInvoice::BtnDeleteClick() {
     store::WriteResult deleted;
     {
         BusyCursor busy;
-        deleted = DeleteInvoice();
+        deleted = DeleteInvoice(store::CurrentInvoice);
     }
     // The invoice stays shown when it could not be deleted.
     if (!deleted) {
@@ -590,11 +568,11 @@ bool TInvoice::readyAsDocument(const QString& needsCustomer) {
 }
 
 void TInvoice::BtnPrintClick() {
-    if (readyAsDocument(kPrintNeedsCustomer)) reports::PrintCurrentInvoice();
+    if (readyAsDocument(kPrintNeedsCustomer)) reports::PrintCurrentInvoice(store::CurrentInvoice);
 }
 
 void TInvoice::Button1Click() {
-    if (readyAsDocument(kEmailNeedsCustomer)) reports::EmailCurrentInvoice();
+    if (readyAsDocument(kEmailNeedsCustomer)) reports::EmailCurrentInvoice(store::CurrentInvoice);
 }
 
 void TInvoice::BtnCancelClick() { reject(); }
@@ -603,28 +581,20 @@ void TInvoice::BtnCancelClick() { reject(); }
 
 void TInvoice::BtnImportClick() {
     if (store::CurInvoiceRec >= 1 || !mayDiscardChanges()) return;
-    store::LoadImportDirs();
     NewInvoice();
     ShowInvoice();
     ShowCustomer();
-    QString infoDir = store::InfoDir;
-    QString orderDir = store::OrderDir;
-    if (infoDir.size() < kShortestDir || orderDir.size() < kShortestDir) {
+    QString infoDir, orderDir;
+    if (!ReadImportDirs(&infoDir, &orderDir)) {
         base::ShowMessage(kDirectoriesFirst);
         return;
-    }
-    for (QString* dir : {&infoDir, &orderDir}) {
-        *dir = store::DataFile(*dir);  // a folder named without its path is one of the data directory
-        if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
     }
     const QString chosen = base::dialogs().openFile(kOpenCaption, infoDir, QString());
     const QString name = QFileInfo(chosen).fileName();
     if (name.isEmpty()) return;
-    for (const QString& path : {infoDir + name, orderDir + name}) {
-        if (!QFileInfo::exists(path)) {
-            base::ShowMessage(path + kNotFound);
-            return;
-        }
+    if (const QString missing = MissingOrderFile(infoDir + name, orderDir + name); !missing.isEmpty()) {
+        base::ShowMessage(missing + kNotFound);
+        return;
     }
     ParsedOrder order;
     if (const QString bad = ReadOrderPair(infoDir + name, orderDir + name, &order); !bad.isEmpty()) {
@@ -656,8 +626,7 @@ void TInvoice::importCustomer() {
     }
     // No customer: the user chooses one before saving.
     Memo1->clear();
-    store::InvRec.CuNo = 0;
-    store::CustRec.cuno = 0;
+    DropImportedCustomer();
 }
 
 void TInvoice::BtnExportClick() {
@@ -680,7 +649,7 @@ void TInvoice::BtnBatchLabClick() {
 
 void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
     const QString path = store::DataFile(fileName);
-    const bool append = QFileInfo::exists(path) && base::ConfirmYesNo(question + fileName);
+    const bool append = BatchFileExists(path) && base::ConfirmYesNo(question + fileName);
     if (!WriteBatchLine(path, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
 }
 

@@ -112,33 +112,41 @@ void TItemDef::FormShow() {
     Edit2->setFocus();
 }
 
+void TItemDef::showTexts(const QString& code, const QString& description, const QString& comment, bool tax1,
+                         bool tax2) {
+    Edit1->setText(code);
+    showStoredText(Edit2, description);
+    showStoredText(Edit3, comment);
+    CheckBox1->setChecked(tax1);
+    CheckBox2->setChecked(tax2);
+}
+
 void TItemDef::showProduct(const store::ProdBuffer& product) {
-    Edit1->setText(product.PrID);
-    showStoredText(Edit2, product.PDesc);
-    showStoredText(Edit3, product.IComm);
-    CheckBox1->setChecked(product.LTax1);
-    CheckBox2->setChecked(product.LTax2);
+    showTexts(product.PrID, product.PDesc, product.IComm, product.LTax1, product.LTax2);
     MaskEdit1->setText(base::FormatNumber(kPriceFormat, product.UPrice));
     MaskEdit2->setText(base::FormatNumber(kQuantityFormat, 1));
     MaskEdit3->setText(base::FormatNumber(kTotalFormat, product.UPrice));
     MaskEdit3->colourBySign();
 }
 
-void TItemDef::showLine(const QStringList& row) {
-    Edit1->setText(row.value(0));
-    showStoredText(Edit2, row.value(5));
-    showStoredText(Edit3, row.value(6));
-    CheckBox1->setChecked(row.value(3) == QLatin1String("t"));
-    CheckBox2->setChecked(row.value(4) == QLatin1String("t"));
-    MaskEdit1->setText(row.value(2));
-    MaskEdit2->setText(row.value(1));
-    MaskEdit3->setText(base::FormatNumber(kTotalFormat, store::ItemRowTotal(row)));
+void TItemDef::showLine(const store::ItemRow& row) {
+    showTexts(row.code, row.description, row.comment, row.tax1, row.tax2);
+    MaskEdit1->setText(row.price);
+    MaskEdit2->setText(row.quantity);
+    MaskEdit3->setText(base::FormatNumber(kTotalFormat, row.total()));
     MaskEdit3->colourBySign();
 }
 
-QStringList TItemDef::lineCells() const {
-    return {Edit1->text(), MaskEdit2->text(), MaskEdit1->text(), ItemFlag(CheckBox1->isChecked()),
-            ItemFlag(CheckBox2->isChecked()), withoutTrailingBlanks(Edit2->text()), withoutTrailingBlanks(Edit3->text())};
+store::ItemRow TItemDef::line() const {
+    store::ItemRow row;
+    row.code = Edit1->text();
+    row.quantity = MaskEdit2->text();
+    row.price = MaskEdit1->text();
+    row.tax1 = CheckBox1->isChecked();
+    row.tax2 = CheckBox2->isChecked();
+    row.description = withoutTrailingBlanks(Edit2->text());
+    row.comment = withoutTrailingBlanks(Edit3->text());
+    return row;
 }
 
 void TItemDef::UpdateLineTotal() {

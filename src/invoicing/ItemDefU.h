@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "store/RecordBuffers.h"
+#include "store/WorkingSet.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
 
@@ -44,10 +45,10 @@ public:
 
     // A new line for the product: its price, a quantity of 1.
     void showProduct(const store::ProdBuffer& product);
-    // An existing line (the nine cells of an item row).
-    void showLine(const QStringList& row);
-    // Cells 0 to 6 of the line as the controls hold it.
-    QStringList lineCells() const;
+    // An existing line.
+    void showLine(const store::ItemRow& row);
+    // The line as the controls hold it (code to comment; no product code or text of its own).
+    store::ItemRow line() const;
 
 public slots:
     void FormCreate();
@@ -62,6 +63,8 @@ protected:
     void FormShow() override;
 
 private:
+    // The code, the texts and the two tax boxes, as a product or a line has them.
+    void showTexts(const QString& code, const QString& description, const QString& comment, bool tax1, bool tax2);
     void close(int action);
 };
 

@@ -1,6 +1,7 @@
 #include "invoicing/OrderExport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "base/Cp1252.h"
@@ -46,6 +47,8 @@ QString BatchinRecord(const QString& cardNumber, const QString& expiry, const QS
 }
 
 QString BatchLabLine(long cuNo) { return base::PadNumber(cuNo, kCustomerWidth); }
+
+bool BatchFileExists(const QString& fileName) { return QFileInfo::exists(fileName); }
 
 bool WriteBatchLine(const QString& fileName, const QString& line, bool append, bool ownerOnly) {
     QFile file(fileName);

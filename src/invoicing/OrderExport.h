@@ -22,6 +22,9 @@ QString BatchinRecord(const QString& cardNumber, const QString& expiry, const QS
 // One BatchLab.dat line: the customer number right-aligned in six places (the key form of CCNO).
 QString BatchLabLine(long cuNo);
 
+// Whether the file is there already (the user is asked whether to add to it).
+bool BatchFileExists(const QString& fileName);
+
 // Writes the line and CR LF (Windows-1252) at the end of the file, or, without append, as the
 // file's only line. A new file is readable and writable by its owner only; ownerOnly: an existing
 // one is made so too, before anything is written to it. False when the file cannot be created or

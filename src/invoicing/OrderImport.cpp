@@ -10,6 +10,8 @@
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/Customers.h"
+#include "store/DataLocation.h"
+#include "store/ImportDirs.h"
 #include "store/LoadStore.h"
 #include "store/RecordBuffers.h"
 #include "store/Selection.h"
@@ -18,6 +20,9 @@
 
 namespace invoicing {
 namespace {
+
+// The import directories are needed with at least this many characters.
+constexpr int kShortestDir = 3;
 
 const QString kInfoFile = QStringLiteral("Info file");
 const QString kOrderFile = QStringLiteral("Order file");
@@ -136,8 +141,8 @@ QString invoiceNote(const QStringList& f, const QString& fileName) {
 // Finds the line's product in Prod5. A code that only begins a stored code is tried once more with
 // the first letter of the comment added (SHIRT with the comment "Red" is the product SHIRTR). On a
 // match the row takes the product's code, description and comment. *code: the code last tried.
-bool matchProduct(QStringList* row, const QString& comment, QString* code) {
-    *code = upperTrimmed(row->value(0));
+bool matchProduct(store::ItemRow* row, const QString& comment, QString* code) {
+    *code = upperTrimmed(row->code);
     store::CurProductRec = 0;
     xbase::Table* prod = store::ProdTable;
     if (!prod) return false;
@@ -147,9 +152,9 @@ bool matchProduct(QStringList* row, const QString& comment, QString* code) {
         if (upperTrimmed(store::ReadField(prod, &store::ProdBuffer::PrID)) == *code) {
             store::CurProductRec = prod->recNo();
             store::LoadProd();
-            (*row)[0] = store::ProdRec.PrID;
-            (*row)[5] = store::ProdRec.PDesc;
-            (*row)[6] = store::ProdRec.IComm;
+            row->code = store::ProdRec.PrID;
+            row->description = store::ProdRec.PDesc;
+            row->comment = store::ProdRec.IComm;
             return true;
         }
         const QString extension = comment.trimmed();
@@ -191,6 +196,24 @@ QString ReadOrderPair(const QString& infoPath, const QString& orderPath, ParsedO
     return {};
 }
 
+bool ReadImportDirs(QString* infoDir, QString* orderDir) {
+    store::LoadImportDirs();
+    *infoDir = store::InfoDir;
+    *orderDir = store::OrderDir;
+    if (infoDir->size() < kShortestDir || orderDir->size() < kShortestDir) return false;
+    for (QString* dir : {infoDir, orderDir}) {
+        *dir = store::DataFile(*dir);  // a folder named without its path is one of the data directory
+        if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
+    }
+    return true;
+}
+
+QString MissingOrderFile(const QString& infoPath, const QString& orderPath) {
+    for (const QString& path : {infoPath, orderPath})
+        if (!QFileInfo::exists(path)) return path;
+    return {};
+}
+
 QList<ImportNotice> FillFromOrder(const ParsedOrder& order) {
     const QStringList& f = order.info;
     QList<ImportNotice> notices;
@@ -202,18 +225,20 @@ QList<ImportNotice> FillFromOrder(const ParsedOrder& order) {
     inv.Ship = order.ship;
     inv.Tax = order.tax;
 
-    const QString subjectToLine2 = ItemFlag(!order.tax.isZero());
     for (const OrderLine& line : order.lines) {
         const QStringList& g = line.fields;
-        QStringList row = {g[Code],    base::FormatNumber("%9.2f", line.quantity),
-                           base::FormatNumber("%9.2f", line.price), ItemFlag(false), subjectToLine2,
-                           g[Description], g[Comment], QString(), QString()};
+        store::ItemRow row;
+        row.code = g[Code];
+        row.quantity = base::FormatNumber("%9.2f", line.quantity);
+        row.price = base::FormatNumber("%9.2f", line.price);
+        row.tax2 = !order.tax.isZero();
+        row.description = g[Description];
+        row.comment = g[Comment];
         QString code;
         if (!matchProduct(&row, g[Comment], &code))
             notices.append({base::MsgKind::Warning, kItem + code + QStringLiteral(" - ") + g[Description] + kNotFound});
         store::ItemRows << row;
     }
-    store::LastItemRow = int(store::ItemRows.size()) - 1;
     return notices;
 }
 
@@ -270,6 +295,11 @@ store::WriteResult CreateImportedCustomer() {
     store::CurCustRec = current;
     store::InvRec.CuNo = store::CustRec.cuno;
     return {};
+}
+
+void DropImportedCustomer() {
+    store::InvRec.CuNo = 0;
+    store::CustRec.cuno = 0;
 }
 
 }  // namespace invoicing

@@ -25,6 +25,12 @@ struct ParsedOrder {
     QList<OrderLine> lines;
 };
 
+// The import directories as chosen in the preferences (read from ImpDirs.DBF), each ending in the
+// separator. False when either has fewer than three characters: no directory has been chosen.
+bool ReadImportDirs(QString* infoDir, QString* orderDir);
+// The first of the pair's two paths that does not exist; empty when both do.
+QString MissingOrderFile(const QString& infoPath, const QString& orderPath);
+
 // Reads the pair and checks every field the import reads: present, and a number where one is read.
 // Empty when the pair can be imported; otherwise the one message for the user, naming the file, the
 // line and the field ("Order file ORD1.TXT, line 4: field 3 (unit price) "12,x" is not a number.").
@@ -61,5 +67,7 @@ void TakeStoredCustomer(long recNo);
 // number, appended to CUST5 and committed; InvRec.CuNo follows. On a failure nothing is left in the
 // table and CuNo and cuno stay 0. REQUIRES: CUST5 and GROUPS open.
 store::WriteResult CreateImportedCustomer();
+// The invoice has no customer after all (none matched and none was created): CuNo and cuno 0.
+void DropImportedCustomer();
 
 }  // namespace invoicing

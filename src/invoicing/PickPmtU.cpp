@@ -58,29 +58,30 @@ void TPickPmt::FormShow() {
     StringGrid1->setColumnWidth(0, 7 * w);
     StringGrid1->setColumnWidth(1, 10 * w);
     StringGrid1->clearContents();
-    StringGrid1->setRowCount(store::LastPmtRow + 1);
-    for (int r = 0; r <= store::LastPmtRow; ++r)
-        for (int c = 0; c < 2; ++c)
-            StringGrid1->setItem(r, c, new QTableWidgetItem(store::PaymentRows[r].value(c)));
+    StringGrid1->setRowCount(store::LastPmtRow() + 1);
+    for (int r = 0; r <= store::LastPmtRow(); ++r) {
+        StringGrid1->setItem(r, 0, new QTableWidgetItem(store::PaymentRows[r].date));
+        StringGrid1->setItem(r, 1, new QTableWidgetItem(store::PaymentRows[r].amount));
+    }
     // Dates and amounts show whole, in whatever format and font.
     for (int c = 0; c < 2; ++c) ui::fitColumnToContent(StringGrid1, c);
     int width = ui::shownColumnsWidth(StringGrid1) + 1 + 2 * StringGrid1->frameWidth();
-    if (store::LastPmtRow + 1 > kVisiblePayments) width += kScrollBarRoom;
+    if (store::LastPmtRow() + 1 > kVisiblePayments) width += kScrollBarRoom;
     StringGrid1->setFixedWidth(width);
-    if (store::LastPmtRow >= 0) StringGrid1->selectRow(0);
+    if (store::LastPmtRow() >= 0) StringGrid1->selectRow(0);
     StringGrid1->setFocus();
 }
 
 void TPickPmt::EditPayment() {
     const int index = StringGrid1->currentRow();
     // Only a row that holds a payment: anything else leaves the list open.
-    if (index < 0 || index > store::LastPmtRow) return;
+    if (index < 0 || index > store::LastPmtRow()) return;
     TPmtDef* window = ui::Form<TPmtDef>();
     if (!window) return;
     window->showPayment(store::PaymentRows[index]);
     base::dialogs().showModal(window);
     if (PmtAction == kActionSave)
-        ReplacePaymentRow(index, window->paymentCells());
+        ReplacePaymentRow(index, window->payment());
     else if (PmtAction == kActionDelete)
         RemovePaymentRow(index);
     accept();

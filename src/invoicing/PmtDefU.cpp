@@ -10,6 +10,7 @@
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/ItemDefU.h"
 #include "store/Settings.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 
@@ -85,14 +86,9 @@ void TPmtDef::FormCreate() {
 }
 
 void TPmtDef::FormShow() {
-    const store::SettingsBuffer& s = store::SettingsRec;
-    if (s.GSTField == 1) {
-        GstRate = s.TaxRate1;
-        GstLabel = s.ShipLine.trimmed();
-    } else {
-        GstRate = s.TaxRate2;
-        GstLabel = s.TaxLine.trimmed();
-    }
+    const store::GstLine gst = store::GstLineOf();
+    GstRate = gst.rate;
+    GstLabel = gst.caption;
     CheckBox1->setText(ui::dataCaption(GstLabel + kIncluded));
     Label3->setText(GstLabel);
     PmtAction = kActionCancel;
@@ -107,17 +103,16 @@ void TPmtDef::showNew(bool includesTax) {
     BtnDelete->setEnabled(false);
 }
 
-void TPmtDef::showPayment(const QStringList& row) {
-    DateTimePicker1->setDay(PaymentDay(row.value(0)));  // empty when the payment has no date
-    MaskEdit2->setText(row.value(1));
-    MaskEdit1->setText(row.value(2));
-    CheckBox1->setChecked(row.value(3) == QLatin1String("T"));
+void TPmtDef::showPayment(const store::PaymentRow& row) {
+    DateTimePicker1->setDay(PaymentDay(row.date));  // empty when the payment has no date
+    MaskEdit2->setText(row.amount);
+    MaskEdit1->setText(row.taxPart);
+    CheckBox1->setChecked(row.includesTax);
     BtnDelete->setEnabled(true);
 }
 
-QStringList TPmtDef::paymentCells() const {
-    return {base::DateText(DateTimePicker1->day()), MaskEdit2->text(), MaskEdit1->text(),
-            PaymentFlag(CheckBox1->isChecked())};
+store::PaymentRow TPmtDef::payment() const {
+    return {base::DateText(DateTimePicker1->day()), MaskEdit2->text(), MaskEdit1->text(), CheckBox1->isChecked()};
 }
 
 void TPmtDef::ComputeIncludedTax() {

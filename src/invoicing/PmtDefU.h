@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "store/WorkingSet.h"
 #include "ui/DateEdit.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
@@ -32,10 +33,10 @@ public:
 
     // A new payment dated today of 0.00; includesTax: the box starts checked.
     void showNew(bool includesTax);
-    // An existing payment (the four cells of a payment row).
-    void showPayment(const QStringList& row);
-    // The four cells of the payment as the controls hold it.
-    QStringList paymentCells() const;
+    // An existing payment.
+    void showPayment(const store::PaymentRow& row);
+    // The payment as the controls hold it.
+    store::PaymentRow payment() const;
 
     base::Decimal gstRate() const { return GstRate; }
 

@@ -35,10 +35,7 @@ double paymentDate(xbase::Table* t) { return store::ReadField(t, &store::PmtBuff
 const QStringList kPaymentDirectives = {"V00", "L01", "V10", "R16", "V17", "L18", "V48", "R58", "V59", "R71", "V72"};
 
 // The caption of the charge line that is the GST/VAT.
-QString taxCaption() {
-    const store::SettingsBuffer& s = store::SettingsRec;
-    return (s.GSTField == 1 ? s.ShipLine : s.TaxLine).trimmed();
-}
+QString taxCaption() { return store::GstLineOf().caption; }
 
 void setupPayments(const QString& title, const QString& lastHeading) {
     ReportWidth = 72;

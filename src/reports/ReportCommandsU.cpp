@@ -16,6 +16,7 @@
 #include "store/RecordBuffers.h"
 #include "store/Selection.h"
 #include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 #include "ui/Forms.h"
 
 namespace reports {
@@ -115,15 +116,15 @@ void PrintCustomerProfile(bool byGroups) {
     ShowReport();
 }
 
-void PrintCurrentInvoice() {
+void PrintCurrentInvoice(const store::InvoiceWorkingSet& invoice) {
     SetupDocumentTable();
-    AddInvoiceDocument(DocKind::Invoice);
+    AddInvoiceDocument(DocKind::Invoice, invoice);
     ShowReport();
 }
 
-void EmailCurrentInvoice() {
+void EmailCurrentInvoice(const store::InvoiceWorkingSet& invoice) {
     SetupDocumentTable();
-    AddInvoiceDocument(DocKind::Invoice);
+    AddInvoiceDocument(DocKind::Invoice, invoice);
     EmailReport();
     EndReport();
 }

@@ -12,11 +12,11 @@ namespace reports {
 void PrintInvoices(bool byPicking, DocKind kind);
 // Account statements: customers owing in a date span, or customers picked one by one.
 void PrintStatements(bool byPicking);
-// The invoice window's "Print": the invoice being edited (the working set) as a tax invoice. The
+// The invoice window's "Print": the invoice being edited (its working set) as a tax invoice. The
 // window's tables stay open.
-void PrintCurrentInvoice();
+void PrintCurrentInvoice(const store::InvoiceWorkingSet& invoice);
 // The invoice window's "Email": the same document, its PDF attached, in the e-mail window.
-void EmailCurrentInvoice();
+void EmailCurrentInvoice(const store::InvoiceWorkingSet& invoice);
 // The e-mail window on the documents of the buffer (the report window's "Email").
 void EmailReport();
 

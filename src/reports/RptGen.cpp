@@ -47,7 +47,7 @@ constexpr int kWrapCarry = 100;
 QString money(const char* format, const base::Decimal& value) { return base::FormatNumber(format, value); }
 
 // Address line i of the block; a block without a customer has fewer lines and shows blanks.
-QString addressLine(int i) { return i < store::AddressBlock.size() ? store::AddressBlock[i] : QString(); }
+QString addressLine(const QStringList& block, int i) { return block.value(i); }
 
 bool hasLines() { return LastLine() >= 0; }
 
@@ -171,8 +171,9 @@ void SetupDocumentTable() {
                 {"", "Item Code", "", "Description", "", "Price", "", "Qty", "", "Total", ""});
 }
 
-void AddInvoiceDocument(DocKind kind) {
-    const store::InvBuffer& inv = store::InvRec;
+void AddInvoiceDocument(DocKind kind, const store::InvoiceWorkingSet& invoice) {
+    const store::InvBuffer& inv = invoice.invoice;
+    const QStringList& address = invoice.address;
     TitleLines = {DocumentTitle(kind, inv.Due)};
     // "Invoice-1302", "Bill-1302"; several: "Invoices-1302-1310".
     if (++g_documents == 1) {
@@ -189,31 +190,31 @@ void AddInvoiceDocument(DocKind kind) {
     NewLine();
     NewLine();
     Cell(0) = QStringLiteral("L00To:");
-    Cell(1) = QStringLiteral("L10") + addressLine(0);
+    Cell(1) = QStringLiteral("L10") + addressLine(address, 0);
     Cell(2) = QStringLiteral("R60Invoice No:");
     Cell(3) = QStringLiteral("L62") + QString::number(inv.IvNo);
     NewLine();
-    Cell(1) = QStringLiteral("L10") + addressLine(1);
+    Cell(1) = QStringLiteral("L10") + addressLine(address, 1);
     Cell(2) = QStringLiteral("R60Invoice Date:");
     Cell(3) = QStringLiteral("L62") + base::DateText(inv.IDate);
     for (int i = 2; i < kAddressLines; ++i) {
         NewLine();
-        Cell(1) = QStringLiteral("L10") + addressLine(i);
+        Cell(1) = QStringLiteral("L10") + addressLine(address, i);
     }
     AddHeaderRows();
 
     base::Decimal subtotal;
-    for (const QStringList& row : store::ItemRows) {
+    for (const store::ItemRow& row : invoice.items) {
         CheckPageBreak(LinesOnPage + 3, true);
-        const base::Decimal total = store::ItemRowTotal(row);
+        const base::Decimal total = row.total();
         subtotal += total;
         NewLine();
-        const QStringList cells = {"V00", "L01" + row.value(0).trimmed(), "V12", "L13" + row.value(5).trimmed(),
-                                   "V41", "R49" + row.value(2).trimmed(), "V50", "R59" + row.value(1).trimmed(),
+        const QStringList cells = {"V00", "L01" + row.code.trimmed(),     "V12", "L13" + row.description.trimmed(),
+                                   "V41", "R49" + row.price.trimmed(),    "V50", "R59" + row.quantity.trimmed(),
                                    "V60", "R72" + money("%12.2f", total).trimmed(), "V73"};
         for (int i = 0; i < cells.size(); ++i) Cell(i) = cells[i];
         // A line added in the session carries the comment as the item window held it, padded or blank.
-        const QString comment = row.value(6).trimmed();
+        const QString comment = row.comment.trimmed();
         if (!comment.isEmpty()) {
             NewLine();
             const QStringList rules = {"V00", "L13" + comment, "V12", "V41", "V50", "V60", "V73"};
@@ -223,7 +224,7 @@ void AddInvoiceDocument(DocKind kind) {
     Attribute() = QStringLiteral("U");
     CheckPageBreak(LinesOnPage + 6, true);
 
-    const base::Decimal paid = store::PaymentRowsTotal();
+    const base::Decimal paid = invoice.paymentsTotal();
     const store::SettingsBuffer& s = store::SettingsRec;
     const QList<QPair<QString, base::Decimal>> box = {
         {QStringLiteral("SubTotal:"), subtotal},
@@ -249,7 +250,7 @@ void AddInvoiceDocument(DocKind kind) {
                             inv.IDate, subtotal + inv.Ship + inv.Tax, inv.Due});
 
     if (kind == DocKind::Invoice) {
-        for (const QStringList& row : store::ItemRows) addMemoLines(row.value(8));
+        for (const store::ItemRow& row : invoice.items) addMemoLines(row.pMemo);
         addMemoLines(inv.REM);
     }
 }
@@ -276,10 +277,11 @@ void AddInvoicesInSpan(DocKind kind, double start, double end) {
         if (day > end) break;
         if (day >= start) records.append(inv->recNo());
     }
+    store::InvoiceWorkingSet invoice;
     for (long rec : records) {
         store::CurInvoiceRec = rec;
-        store::LoadInvoice();
-        if (kind == DocKind::Invoice || store::InvRec.Due > base::Decimal()) AddInvoiceDocument(kind);
+        store::LoadInvoice(rec, &invoice);
+        if (kind == DocKind::Invoice || invoice.invoice.Due > base::Decimal()) AddInvoiceDocument(kind, invoice);
     }
 }
 
@@ -297,8 +299,9 @@ bool BeginPickedInvoices() {
 
 void AddPickedInvoice(DocKind kind, long rec) {
     store::CurInvoiceRec = rec;
-    store::LoadInvoice();
-    AddInvoiceDocument(kind);
+    store::InvoiceWorkingSet invoice;
+    store::LoadInvoice(rec, &invoice);
+    AddInvoiceDocument(kind, invoice);
 }
 
 namespace {
@@ -337,15 +340,17 @@ void SetupStatementTable() {
 
 QStringList StatementRow() {
     store::LoadInvoice();
-    base::Decimal charges = store::InvRec.Ship + store::InvRec.Tax;
-    for (const QStringList& row : store::ItemRows) charges += store::ItemRowProduct(row);
-    return {base::PadNumber(store::InvRec.IvNo, 6), base::DateText(store::InvRec.IDate), money("%11.2f", charges),
-            money("%11.2f", store::PaymentRowsTotal()), money("%11.2f", store::InvRec.Due)};
+    const store::InvoiceWorkingSet& invoice = store::CurrentInvoice;
+    const store::InvBuffer& inv = invoice.invoice;
+    base::Decimal charges = inv.Ship + inv.Tax;
+    for (const store::ItemRow& row : invoice.items) charges += row.product();
+    return {base::PadNumber(inv.IvNo, 6), base::DateText(inv.IDate), money("%11.2f", charges),
+            money("%11.2f", invoice.paymentsTotal()), money("%11.2f", inv.Due)};
 }
 
 void AddStatement(const QList<QStringList>& rows) {
     // "Statement-<customer>"; several customers: "Statement-<today>".
-    ReportName = QStringLiteral("Statement-") + (++g_documents == 1 ? addressLine(0).trimmed()
+    ReportName = QStringLiteral("Statement-") + (++g_documents == 1 ? addressLine(store::AddressBlock, 0).trimmed()
                                                                     : base::DateFromDay(base::Today()).toString(Qt::ISODate));
     startDocument();
     AddLetterhead();
@@ -353,10 +358,10 @@ void AddStatement(const QList<QStringList>& rows) {
     NewLine();
     NewLine();
     Cell(0) = QStringLiteral("L00To:");
-    Cell(1) = QStringLiteral("L10") + addressLine(0);
+    Cell(1) = QStringLiteral("L10") + addressLine(store::AddressBlock, 0);
     for (int i = 1; i < kAddressLines; ++i) {
         NewLine();
-        Cell(1) = QStringLiteral("L10") + addressLine(i);
+        Cell(1) = QStringLiteral("L10") + addressLine(store::AddressBlock, i);
     }
     AddHeaderRows();
     base::Decimal charges, payments, due;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "base/Decimal.h"
+#include "store/WorkingSet.h"
 
 namespace reports {
 
@@ -35,14 +36,15 @@ void AddPickedStatement(long rec);
 
 // Sets ReportWidth 73, CellsPerLine 12, BeginReport and the directives and headings of the table.
 void SetupDocumentTable();
-// Adds one document for the invoice in memory (InvRec, ItemRows, PaymentRows, AddressBlock).
-void AddInvoiceDocument(DocKind kind);
+// Adds one document for the invoice of a working set (its buffer, lines, payments and address block).
+void AddInvoiceDocument(DocKind kind, const store::InvoiceWorkingSet& invoice = store::CurrentInvoice);
 // The title a document gets: "Tax Invoice", or for bills "Bill" when Due > 0 and "Statement" otherwise.
 QString DocumentTitle(DocKind kind, const base::Decimal& due);
 
 // Sets ReportWidth 59, CellsPerLine 12, BeginReport, the title, directives and headings of statements.
 void SetupStatementTable();
-// One statement row for the invoice at CurInvoiceRec (loads it): number, date, charges, payments, due.
+// One statement row for the invoice at CurInvoiceRec (loads it into the program-wide working set, its
+// customer with it): number, date, charges, payments, due.
 QStringList StatementRow();
 // Adds one customer's statement (address from AddressBlock) from the rows.
 void AddStatement(const QList<QStringList>& rows);

@@ -10,6 +10,7 @@
 #include "base/Format.h"
 #include "base/Money.h"
 #include "store/RecordBuffers.h"
+#include "store/Settings.h"
 
 namespace store {
 namespace {
@@ -274,8 +275,9 @@ private:
         } else if (roll < fullPct + partPct) {
             amounts = {percentInCents(40 + m_rng.below(31), total)};
         }
-        const Decimal gstRate = m_settings.GSTField == 1 ? m_settings.TaxRate1 : m_settings.TaxRate2;
-        const bool taxIncluded = (m_settings.GSTField == 1 ? inv.Ship : inv.Tax) > Decimal() && gstRate > Decimal();
+        const GstLine gst = GstLineOf(m_settings);
+        const Decimal& gstRate = gst.rate;
+        const bool taxIncluded = gst.amountOf(inv.Ship, inv.Tax) > Decimal() && gstRate > Decimal();
         double day = inv.IDate;
         for (const Decimal& amount : amounts) {
             day = std::min(m_o.asOf, day + 1 + m_rng.below(30));

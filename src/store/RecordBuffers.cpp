@@ -3,12 +3,13 @@
 #include "store/RecordBuffers.h"
 
 #include "store/Settings.h"
+#include "store/WorkingSet.h"
 
 namespace store {
 
 CustBuffer CustRec;
 GroupBuffer GroupRec;
-InvBuffer InvRec;
+InvBuffer& InvRec = CurrentInvoice.invoice;
 ItmBuffer ItmRec;
 LabelBuffer LabelRec;
 PmtBuffer PmtRec;

@@ -120,7 +120,8 @@ std::vector<std::string> RecordLayerFaults();
 
 extern CustBuffer CustRec;
 extern GroupBuffer GroupRec;
-extern InvBuffer InvRec;
+// The invoice buffer of the invoice window's working set (store/WorkingSet.h).
+extern InvBuffer& InvRec;
 extern ItmBuffer ItmRec;
 extern LabelBuffer LabelRec;
 extern PmtBuffer PmtRec;

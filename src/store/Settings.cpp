@@ -61,6 +61,15 @@ bool ChangeSettings(const SettingsBuffer& next, const QString& what) {
 
 TagId CustomerOrderTag() { return SettingsRec.ByCust ? TagId::CustName : TagId::CustCompany; }
 
+GstLine GstLineOf(const SettingsBuffer& s) {
+    GstLine line;
+    line.named = s.GSTField == 1 || s.GSTField == 2;
+    line.first = s.GSTField == 1;
+    line.rate = line.first ? s.TaxRate1 : s.TaxRate2;
+    line.caption = (line.first ? s.ShipLine : s.TaxLine).trimmed();
+    return line;
+}
+
 void ReadSettings() {
     if (!OpenSettings()) return;
     LoadSettings();

@@ -46,6 +46,25 @@ bool ChangeSettings(const SettingsBuffer& next, const QString& what);
 // The order customers are shown, picked and started in: by name, or by company (the settings' ByCust).
 TagId CustomerOrderTag();
 
+// The computed line that is the GST/VAT tax (GSTField). Its rate and caption are computed line 1's when
+// GSTField is 1 and line 2's otherwise; a payment made on an invoice is taken to include the tax only
+// when GSTField names a line (1 or 2) and that line's amount is above 0.
+struct GstLine {
+    bool named = false;   // GSTField is 1 or 2
+    bool first = false;   // GSTField is 1
+    base::Decimal rate;   // percent
+    QString caption;      // trimmed
+    // The line's amount of an invoice's two: ship for line 1, tax otherwise.
+    const base::Decimal& amountOf(const base::Decimal& ship, const base::Decimal& tax) const {
+        return first ? ship : tax;
+    }
+    // Whether a new payment of an invoice with these amounts starts as including the tax.
+    bool chargedOn(const base::Decimal& ship, const base::Decimal& tax) const {
+        return named && amountOf(ship, tax) > base::Decimal();
+    }
+};
+GstLine GstLineOf(const SettingsBuffer& s = SettingsRec);
+
 // The start-up load: OpenSettings, LoadSettings, close the settings table.
 void ReadSettings();
 

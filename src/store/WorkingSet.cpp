@@ -1,4 +1,4 @@
-// The invoice working set's rows and the numbers read from them.
+// The invoice working set: its typed rows and the numbers read from them.
 #include "store/WorkingSet.h"
 
 #include "base/Format.h"
@@ -6,22 +6,34 @@
 
 namespace store {
 
-QList<QStringList> ItemRows;
-int LastItemRow = -1;
-QList<QStringList> PaymentRows;
-int LastPmtRow = -1;
-QStringList AddressBlock{QString()};
+InvoiceWorkingSet CurrentInvoice;
+QList<ItemRow>& ItemRows = CurrentInvoice.items;
+QList<PaymentRow>& PaymentRows = CurrentInvoice.payments;
+QStringList& AddressBlock = CurrentInvoice.address;
 
-base::Decimal ItemRowProduct(const QStringList& row) {
-    return base::ReadAmount(row.value(2)) * base::ReadAmount(row.value(1));
+base::Decimal ItemRow::product() const { return base::ReadAmount(price) * base::ReadAmount(quantity); }
+
+base::Decimal ItemRow::total() const { return base::RoundMoney(product()); }
+
+QStringList ItemRow::cells() const {
+    return {code, quantity, price, ItemFlag(tax1), ItemFlag(tax2), description, comment, rCode, pMemo};
 }
 
-base::Decimal ItemRowTotal(const QStringList& row) { return base::RoundMoney(ItemRowProduct(row)); }
+QStringList PaymentRow::cells() const { return {date, amount, taxPart, PaymentFlag(includesTax)}; }
 
-base::Decimal PaymentRowsTotal() {
+QString ItemFlag(bool on) { return on ? QStringLiteral("t") : QStringLiteral("f"); }
+QString PaymentFlag(bool on) { return on ? QStringLiteral("T") : QStringLiteral("F"); }
+
+base::Decimal InvoiceWorkingSet::paymentsTotal() const {
     base::Decimal total;
-    for (int r = 0; r <= LastPmtRow && r < PaymentRows.size(); ++r) total += base::ReadAmount(PaymentRows[r].value(1));
+    for (const PaymentRow& payment : payments) total += base::ReadAmount(payment.amount);
     return total;
+}
+
+void InvoiceWorkingSet::clearRows() {
+    items.clear();
+    payments.clear();
+    address = QStringList{QString()};
 }
 
 }  // namespace store

@@ -87,11 +87,11 @@ inline void PrepareForm(QWidget* window, const QString& dataDir) {
         {"invoicing::TInvoice", [](QWidget*) { openDemoInvoice(); }},
         {"invoicing::TItemDef",
          [](QWidget* w) {
-             if (store::LastItemRow >= 0) static_cast<invoicing::TItemDef*>(w)->showLine(store::ItemRows[0]);
+             if (store::LastItemRow() >= 0) static_cast<invoicing::TItemDef*>(w)->showLine(store::ItemRows[0]);
          }},
         {"invoicing::TPmtDef",
          [](QWidget* w) {
-             if (store::LastPmtRow >= 0) static_cast<invoicing::TPmtDef*>(w)->showPayment(store::PaymentRows[0]);
+             if (store::LastPmtRow() >= 0) static_cast<invoicing::TPmtDef*>(w)->showPayment(store::PaymentRows[0]);
          }},
         // The report window shows the demo invoice as a printed tax invoice.
         {"reports::TReportF",

@@ -13,20 +13,16 @@ using namespace base::literals;
 namespace {
 
 // A line-item row as the invoice window holds it.
-QStringList line(const QString& qty, const QString& price, bool tax1, bool tax2) {
-    return {QStringLiteral("P1"), qty, price, tax1 ? "t" : "f", tax2 ? "t" : "f", "desc", "", "", ""};
+store::ItemRow line(const QString& qty, const QString& price, bool tax1, bool tax2) {
+    return {QStringLiteral("P1"), qty, price, tax1, tax2, "desc", "", "", ""};
 }
 
-void setLines(const QList<QStringList>& rows) {
-    store::ItemRows = rows;
-    store::LastItemRow = int(rows.size()) - 1;
-}
+void setLines(const QList<store::ItemRow>& rows) { store::ItemRows = rows; }
 
 void setPayments(const QList<Decimal>& amounts) {
     store::PaymentRows.clear();
     for (const Decimal& a : amounts)
-        store::PaymentRows.append({"1/1/26", base::FormatNumber("%10.2f", a), "      0.00", "F"});
-    store::LastPmtRow = int(amounts.size()) - 1;
+        store::PaymentRows.append({"1/1/26", base::FormatNumber("%10.2f", a), "      0.00", false});
 }
 
 class InvoiceCalcTest : public ::testing::Test {
@@ -185,8 +181,8 @@ TEST_F(InvoiceCalcTest, HalfCentsAndCentSumsAsTheTraderWorksThemOut) {
     EXPECT_EQ(store::InvRec.Tax, 0.02_dec);
     // A fractional quantity on a half cent: 0.01 x 7.50 = 0.075 -> 0.08; a credit line mirrors it.
     setLines({line("0.01", "7.50", false, false), line("-0.01", "7.50", false, false)});
-    EXPECT_EQ(store::ItemRowTotal(store::ItemRows[0]), 0.08_dec);
-    EXPECT_EQ(store::ItemRowTotal(store::ItemRows[1]), -0.08_dec);
+    EXPECT_EQ(store::ItemRows[0].total(), 0.08_dec);
+    EXPECT_EQ(store::ItemRows[1].total(), -0.08_dec);
     // 0.70 + 0.10 - 0.80 is zero, and shows as zero.
     setLines({line("1.00", "0.70", false, false), line("1.00", "0.10", false, false),
               line("-1.00", "0.80", false, false)});

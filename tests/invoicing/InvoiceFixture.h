@@ -68,9 +68,7 @@ protected:
         addProduct(QStringLiteral("INK-1"), QStringLiteral("Ink bottle"), 12.00_dec);
         store::InvRec = store::InvBuffer{};
         store::ItemRows.clear();
-        store::LastItemRow = -1;
         store::PaymentRows.clear();
-        store::LastPmtRow = -1;
         store::PackPending = false;
     }
     void TearDown() override {
@@ -104,21 +102,15 @@ protected:
     }
 
     // An item row as the invoice window makes it.
-    static QStringList line(const QString& id, double qty, double price) {
-        return {id, base::FormatNumber("%9.2f", qty), base::FormatNumber("%8.2f", price), "t", "f", "desc " + id, "",
+    static store::ItemRow line(const QString& id, double qty, double price) {
+        return {id, base::FormatNumber("%9.2f", qty), base::FormatNumber("%8.2f", price), true, false, "desc " + id, "",
                 "", ""};
     }
-    static QStringList payment(const QString& date, double amount, double tax, bool included) {
-        return {date, base::FormatNumber("%10.2f", amount), base::FormatNumber("%10.2f", tax), included ? "T" : "F"};
+    static store::PaymentRow payment(const QString& date, double amount, double tax, bool included) {
+        return {date, base::FormatNumber("%10.2f", amount), base::FormatNumber("%10.2f", tax), included};
     }
-    static void setLines(const QList<QStringList>& rows) {
-        store::ItemRows = rows;
-        store::LastItemRow = int(rows.size()) - 1;
-    }
-    static void setPayments(const QList<QStringList>& rows) {
-        store::PaymentRows = rows;
-        store::LastPmtRow = int(rows.size()) - 1;
-    }
+    static void setLines(const QList<store::ItemRow>& rows) { store::ItemRows = rows; }
+    static void setPayments(const QList<store::PaymentRow>& rows) { store::PaymentRows = rows; }
     // A new invoice for customer 7 in the working set.
     static void startNew() {
         store::CurInvoiceRec = 0;

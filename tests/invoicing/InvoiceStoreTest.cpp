@@ -3,6 +3,7 @@
 #include "InvoiceFixture.h"
 
 #include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "invoicing/InvoiceStore.h"
 #include "support/LockHolder.h"
 #include "support/TableSnapshot.h"
@@ -18,7 +19,7 @@ protected:
     // Saves a new invoice with n lines (the prompt, when shown, answered with first).
     SaveResult saveNew(int lines, const QString& first = QStringLiteral("1001")) {
         startNew();
-        QList<QStringList> rows;
+        QList<store::ItemRow> rows;
         for (int i = 0; i < lines; ++i) rows << line(QStringLiteral("PEN-B"), i + 1, 2.50);
         setLines(rows);
         if (NextInvoiceNumber() == 1) dialogs->answerInput(first);
@@ -55,7 +56,7 @@ TEST_F(InvoiceStoreTest, FirstSaveAsksThenNumbersOnWithoutAsking) {
     EXPECT_EQ(dialogs->log(), QStringList{"Input FIRST INVOICE: What invoice number would you like to start with?"});
     EXPECT_EQ(storedInvoices(), std::vector<long>{1001});
     EXPECT_EQ(first.recNo, 1);
-    EXPECT_EQ(store::LastItemRow, -1);  // the working set is emptied
+    EXPECT_EQ(store::LastItemRow(), -1);  // the working set is emptied
     EXPECT_EQ(store::AddressBlock, QStringList{QString()});
 
     NewInvoice();
@@ -72,7 +73,7 @@ TEST_F(InvoiceStoreTest, SaveWithoutCustomerWritesNothing) {
     EXPECT_EQ(SaveInvoice().status, SaveStatus::NoCustomer);
     EXPECT_EQ(store::InvTable->recCount(), 0);
     EXPECT_EQ(store::ItmTable->recCount(), 0);
-    EXPECT_EQ(store::LastItemRow, 0);  // the window keeps its lines
+    EXPECT_EQ(store::LastItemRow(), 0);  // the window keeps its lines
 }
 
 TEST_F(InvoiceStoreTest, NoNumberLeftRefusesTheSave) {
@@ -90,7 +91,7 @@ TEST_F(InvoiceStoreTest, EditingDownOverwritesFirstDeletesAndPacksEditingUpAppen
     ASSERT_EQ(store::ItmTable->recCount(), 4);
 
     load(1);
-    ASSERT_EQ(store::LastItemRow, 2);
+    ASSERT_EQ(store::LastItemRow(), 2);
     setLines({line("INK-1", 9, 12)});
     ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
     std::vector<StoredLine> lines = storedLines();
@@ -111,8 +112,52 @@ TEST_F(InvoiceStoreTest, EditingDownOverwritesFirstDeletesAndPacksEditingUpAppen
     EXPECT_EQ(lines[2].ivNo, 1001);  // appended
     EXPECT_EQ(lines[3].ivNo, 1001);
     load(1);
-    ASSERT_EQ(store::LastItemRow, 2);
-    EXPECT_EQ(store::ItemRows[2][1].trimmed(), "3.00");  // in line order
+    ASSERT_EQ(store::LastItemRow(), 2);
+    EXPECT_EQ(store::ItemRows[2].quantity.trimmed(), "3.00");  // in line order
+}
+
+// A working set of its own goes to the tables and back row for row, with the totals the window and
+// the documents sum, and the invoice window's working set is left alone both ways.
+TEST_F(InvoiceStoreTest, OwnWorkingSetRoundTripsItsTypedRows) {
+    struct Case {
+        QList<store::ItemRow> items;
+        QList<store::PaymentRow> payments;
+        base::Decimal product, subtotal, paid;  // sums of price x quantity, of line totals, of payments
+    };
+    const store::ItemRow credit{"INK-1", base::FormatNumber("%9.2f", -1), "    2.35", false, true, "credit", "", "", ""};
+    const Case cases[] = {
+        {{line("PEN-B", 3, 2.5)}, {}, 7.5_dec, 7.5_dec, 0_dec},
+        {{line("PEN-B", 1.5, 0.33), credit}, {payment("5/4/26", 110, 10, true), payment("6/1/26", 0.5, 0, false)},
+         -1.855_dec, -1.85_dec, 110.5_dec},
+        {{}, {payment("5/4/26", 3, 0, false)}, 0_dec, 0_dec, 3_dec},
+    };
+    for (const Case& c : cases) {
+        startNew();
+        setLines({line("PEN-B", 9, 9)});  // the window's own invoice
+        const store::InvoiceWorkingSet window = store::CurrentInvoice;
+        store::InvoiceWorkingSet own{window.invoice, c.items, c.payments, {}};
+        if (NextInvoiceNumber() == 1) dialogs->answerInput(QStringLiteral("1001"));
+        const SaveResult saved = SaveInvoice(own);
+        ASSERT_EQ(saved.status, SaveStatus::Saved);
+        EXPECT_TRUE(own.items.isEmpty() && own.payments.isEmpty());
+        store::InvoiceWorkingSet back;
+        store::LoadInvoice(saved.recNo, &back);
+        base::Decimal product, subtotal;
+        for (store::ItemRow& row : back.items) {
+            product += row.product();
+            subtotal += row.total();
+            row.code = row.code.trimmed();  // held as stored, padded to the fields' widths
+            row.description = row.description.trimmed();
+        }
+        EXPECT_EQ(back.items, c.items);
+        EXPECT_EQ(back.payments, c.payments);
+        EXPECT_EQ(product, c.product);
+        EXPECT_EQ(subtotal, c.subtotal);
+        EXPECT_EQ(back.paymentsTotal(), c.paid);
+        EXPECT_EQ(back.address.size(), 5);  // the stored customer's block
+        EXPECT_EQ(store::CurrentInvoice.items, window.items);
+        EXPECT_EQ(store::CurrentInvoice.invoice.IvNo, window.invoice.IvNo);
+    }
 }
 
 TEST_F(InvoiceStoreTest, NoLinesAndNoPaymentsSavesOnlyTheHeader) {
@@ -137,9 +182,9 @@ TEST_F(InvoiceStoreTest, PaymentsAndNoteAreStored) {
     ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
     EXPECT_EQ(store::CustTable->selectedTag(), store::CustTable->findTag("cname"));
     load(1);
-    ASSERT_EQ(store::LastPmtRow, 1);
-    EXPECT_EQ(store::PaymentRows[0], (QStringList{"5/4/26", "    110.00", "     10.00", "T"}));
-    EXPECT_EQ(store::PaymentRows[1][0], "6/1/26");
+    ASSERT_EQ(store::LastPmtRow(), 1);
+    EXPECT_EQ(store::PaymentRows[0].cells(), (QStringList{"5/4/26", "    110.00", "     10.00", "T"}));
+    EXPECT_EQ(store::PaymentRows[1].date, "6/1/26");
     EXPECT_EQ(store::CustRec.note.trimmed(), "call before delivery");
 }
 
@@ -151,8 +196,8 @@ TEST_F(InvoiceStoreTest, PaymentDatesAndAmountsFollowTheLocale) {
     dialogs->answerInput("1");
     ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
     load(1);
-    EXPECT_EQ(store::PaymentRows[0], (QStringList{"04.05.26", "    110,00", "     10,00", "T"}));
-    EXPECT_EQ(store::ItemRows[0][1], "     1,50");
+    EXPECT_EQ(store::PaymentRows[0].cells(), (QStringList{"04.05.26", "    110,00", "     10,00", "T"}));
+    EXPECT_EQ(store::ItemRows[0].quantity, "     1,50");
     EXPECT_EQ(store::PmtTable->recCount(), 1);
     store::PmtTable->go(1);
     EXPECT_EQ(store::RecordAccess(store::PmtTable).date("PDATE"), base::DayFromDate(QDate(2026, 5, 4)));
@@ -167,7 +212,7 @@ TEST_F(InvoiceStoreTest, DeletingTheHighestFreesItsNumberOthersDoNot) {
     EXPECT_EQ(store::CurInvoiceRec, 2);  // the last invoice after the pack
     EXPECT_EQ(store::CurCustRec, 1);
     EXPECT_EQ(NextInvoiceNumber(), 1003);
-    EXPECT_EQ(store::LastItemRow, -1);
+    EXPECT_EQ(store::LastItemRow(), -1);
 
     load(1);  // 1001, not the highest
     ASSERT_TRUE(DeleteInvoice().ok());
@@ -227,7 +272,7 @@ TEST_F(InvoiceStoreTest, AFailedWriteAnywhereInASaveLeavesTheTablesAsBefore) {
                 const QString where = QStringLiteral("%1 write %2 code %3").arg(editing ? "edit" : "new").arg(nth).arg(code);
                 EXPECT_TRUE(r.restored) << where.toStdString();
                 EXPECT_EQ(invoiceTables(), before) << where.toStdString();
-                EXPECT_GE(store::LastItemRow, 0) << where.toStdString();  // the window keeps the invoice
+                EXPECT_GE(store::LastItemRow(), 0) << where.toStdString();  // the window keeps the invoice
                 EXPECT_TRUE(SaveMessage(r).endsWith("Nothing of this invoice was saved.")) << where.toStdString();
                 if (code == xbase::kErrDiskFull) {
                     EXPECT_TRUE(SaveMessage(r).contains("The disk is full")) << where.toStdString();
@@ -265,7 +310,7 @@ TEST_F(InvoiceStoreTest, ALineLockedByAnotherUserRefusesTheSaveAndKeepsEverythin
         EXPECT_TRUE(r.restored);
         EXPECT_TRUE(SaveMessage(r).contains("Another user has the record locked (ITM5.DBF)")) << SaveMessage(r).toStdString();
         EXPECT_EQ(invoiceTables(), before);
-        EXPECT_EQ(store::LastItemRow, 2);
+        EXPECT_EQ(store::LastItemRow(), 2);
     }
     ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
     const std::vector<StoredLine> lines = storedLines();

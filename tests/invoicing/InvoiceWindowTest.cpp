@@ -145,7 +145,7 @@ TEST_F(InvoiceWindowTest, CancelledItemAddsNothingButRecomputes) {
         pickRow<records::TPickProd>(1);
         dialogs->onModal<TItemDef>([](TItemDef& item) { item.BtnCancelClick(); });
         w.BAddItmClick();
-        EXPECT_EQ(store::LastItemRow, 0);
+        EXPECT_EQ(store::LastItemRow(), 0);
         EXPECT_EQ(w.MaskEdit3->text(), "      1.20");  // the typed amount is computed again
         EXPECT_EQ(w.MaskEdit5->text(), "     13.20");
         dialogs->answer(base::Answer::Yes);  // discard the changes
@@ -210,8 +210,8 @@ TEST_F(InvoiceWindowTest, PaymentIncludingTaxShowsItsTaxPart) {
             p.BtnSaveClick();
         });
         w.BAddPmtClick();
-        ASSERT_EQ(store::LastPmtRow, 0);
-        EXPECT_EQ(store::PaymentRows[0].mid(1), (QStringList{"110.00", "    10.00", "T"}));
+        ASSERT_EQ(store::LastPmtRow(), 0);
+        EXPECT_EQ(store::PaymentRows[0].cells().mid(1), (QStringList{"110.00", "    10.00", "T"}));
         EXPECT_EQ(w.MaskEdit6->text(), "    110.00");
         EXPECT_EQ(w.MaskEdit7->text(), "     22.00");  // 132.00 - 110.00
         dialogs->answer(base::Answer::Yes);  // discard the changes
@@ -225,7 +225,7 @@ TEST_F(InvoiceWindowTest, ChangingTheSecondOfTwoPaymentsChangesOnlyIt) {
     dialogs->answerInput("1");
     ASSERT_EQ(SaveInvoice().status, SaveStatus::Saved);
     withInvoice(1, [this](TInvoice& w) {
-        const QStringList first = store::PaymentRows[0];
+        const store::PaymentRow first = store::PaymentRows[0];
         dialogs->onModal<TPickPmt>([this](TPickPmt& list) {
             EXPECT_EQ(list.StringGrid1->rowCount(), 2);
             list.StringGrid1->setCurrentCell(1, 0);
@@ -242,7 +242,7 @@ TEST_F(InvoiceWindowTest, ChangingTheSecondOfTwoPaymentsChangesOnlyIt) {
         });
         w.BEditPmtClick();
         EXPECT_EQ(store::PaymentRows[0], first);
-        EXPECT_EQ(store::PaymentRows[1], (QStringList{"6/1/26", "33.00", "3.00", "T"}));
+        EXPECT_EQ(store::PaymentRows[1].cells(), (QStringList{"6/1/26", "33.00", "3.00", "T"}));
         EXPECT_EQ(w.MaskEdit6->text(), "     43.00");
 
         // Deleting the first moves the second up with its tax part and flag.
@@ -252,8 +252,8 @@ TEST_F(InvoiceWindowTest, ChangingTheSecondOfTwoPaymentsChangesOnlyIt) {
             list.StringGrid1DblClick();
         });
         w.BEditPmtClick();
-        ASSERT_EQ(store::LastPmtRow, 0);
-        EXPECT_EQ(store::PaymentRows[0], (QStringList{"6/1/26", "33.00", "3.00", "T"}));
+        ASSERT_EQ(store::LastPmtRow(), 0);
+        EXPECT_EQ(store::PaymentRows[0].cells(), (QStringList{"6/1/26", "33.00", "3.00", "T"}));
         dialogs->answer(base::Answer::Yes);  // discard the changes
         w.BtnCancelClick();
     });
@@ -447,7 +447,7 @@ TEST_F(InvoiceWindowTest, NoStoredDateShowsEmptyAndSavesNoDate) {
                 click(list.BtnSelect);
             });
             click(w.BEditPmt);
-            EXPECT_EQ(store::PaymentRows[0][0], date);
+            EXPECT_EQ(store::PaymentRows[0].date, date);
             click(w.BtnSave);  // an edited invoice closes on saving
         });
     }
@@ -473,7 +473,7 @@ TEST_F(InvoiceWindowTest, EditItemRightAfterAddingEditsTheLineJustAdded) {
             click(item.BtnDelete);
         });
         click(w.BEditItm);
-        ASSERT_EQ(store::LastItemRow, 0);
+        ASSERT_EQ(store::LastItemRow(), 0);
         // The current line went with it: the one left is current now.
         dialogs->onModal<TItemDef>([](TItemDef& item) {
             EXPECT_EQ(item.Edit1->text().trimmed(), "INK-1");
@@ -499,7 +499,7 @@ TEST_F(InvoiceWindowTest, ItemGridShowsEightLinesGrowsWithTheWindowAndKeepsTheNe
         chooseCustomer(w);
         for (int i = 0; i < 12; ++i) {
             addLine(w, i % 2);
-            const QModelIndex added = w.StringGrid1->model()->index(store::LastItemRow, 0);
+            const QModelIndex added = w.StringGrid1->model()->index(store::LastItemRow(), 0);
             EXPECT_TRUE(w.StringGrid1->viewport()->rect().contains(w.StringGrid1->visualRect(added))) << i;
         }
         const int height = w.StringGrid1->height();
@@ -524,7 +524,7 @@ TEST_F(InvoiceWindowTest, ASavedLinesDescriptionShowsFromItsStartAndKeepsNoTrail
             click(item.BtnSave);
         });
         click(w.BEditItm);
-        EXPECT_EQ(store::ItemRows[0][5], "desc PEN-Bs");
+        EXPECT_EQ(store::ItemRows[0].description, "desc PEN-Bs");
         dialogs->answer(base::Answer::Yes);  // discard the edited line
         click(w.BtnCancel);
     });

@@ -194,7 +194,7 @@ TEST_F(OrderImportTest, NoteCardMemoChargesAndTaxMarksComeFromTheInfoLine) {
             EXPECT_EQ(w.MaskEdit4->text().trimmed(), c.tax);
             for (int row : {0, 1}) EXPECT_TRUE(cell(w, row, 4).endsWith(c.flags)) << cell(w, row, 4).toStdString();
             EXPECT_EQ(cell(w, 0, 3), "2.00");
-            EXPECT_EQ(store::ItemRows[0][2], "     2.50") << "%9.2f";
+            EXPECT_EQ(store::ItemRows[0].price, "     2.50") << "%9.2f";
             EXPECT_EQ(w.Edit1->text(), "     1");
             EXPECT_TRUE(w.Memo1->toPlainText().isEmpty()) << "no group, no customer";
             EXPECT_EQ(store::InvRec.CuNo, 0);

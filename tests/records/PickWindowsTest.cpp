@@ -16,6 +16,12 @@
 #include "records/PickProdU.h"
 #include "records/PickPurU.h"
 #include "records/PickU.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace records_test {
 namespace {
@@ -361,8 +367,7 @@ TEST_F(PickWindowsTest, CodesDatesAndAmountsShowWholeInEveryList) {
     addPurchase("WWWWWWWWWW", base::DayFromDate(wide), 999999, 9999999);
     addCustomer("MAYER", "A");
     addInvoice(999999, 1, "Order");
-    store::PaymentRows = {{QLocale().toString(wide, QLocale::ShortFormat), "  99999.99", "      0.00", "F"}};
-    store::LastPmtRow = 0;
+    store::PaymentRows = {{QLocale().toString(wide, QLocale::ShortFormat), "  99999.99", "      0.00", false}};
     // Free texts (descriptions, notes) may end in an ellipsis; codes, dates and amounts never.
     auto whole = [](const QTableWidget* grid, const char* list) {
         EXPECT_FALSE(grid->wordWrap()) << list;

@@ -309,11 +309,10 @@ TEST_F(RptGenTest, ALineAddedInTheSessionWithoutACommentGetsNoCommentLine) {
         if (found) product = store::ProdRec;
     }
     ASSERT_TRUE(found) << "the demo data has a product without a comment";
-    // The item window's cells for the product: code, quantity, price, flags, description, comment.
+    // The item window's fields for the product: code, quantity, price, flags, description, comment.
     const QString padded = product.IComm.isEmpty() ? QStringLiteral("          ") : product.IComm;
     invoicing::AppendItemRow({product.PrID, base::FormatNumber("%9.2f", 2), base::FormatNumber("%8.2f", product.UPrice),
-                              invoicing::ItemFlag(product.LTax1), invoicing::ItemFlag(product.LTax2), product.PDesc,
-                              padded},
+                              product.LTax1, product.LTax2, product.PDesc, padded},
                              product.RCode, product.PMemo);
     SetupDocumentTable();
     AddInvoiceDocument(DocKind::Invoice);
@@ -378,7 +377,7 @@ TEST_F(RptGenTest, PdfOfAnInvoiceAndAStatementReadsInOrder) {
     store::LoadInvoice();
     // Notes to print: a product text and the invoice's own note.
     ASSERT_FALSE(store::ItemRows.isEmpty());
-    store::ItemRows[0][8] = QStringLiteral("Refills sold separately.");
+    store::ItemRows[0].pMemo = QStringLiteral("Refills sold separately.");
     store::InvRec.REM = QStringLiteral("Thank you for your order.\r\nPayment within 30 days.");
     const QStringList address = store::AddressBlock;
     SetupDocumentTable();
@@ -391,7 +390,7 @@ TEST_F(RptGenTest, PdfOfAnInvoiceAndAStatementReadsInOrder) {
     const QString text = pdfText(invoicePdf);
     QStringList expected = {"Bluegum Office Supplies", "Tax Invoice", address[0].trimmed(),
                             QString::number(store::InvRec.IvNo)};
-    for (const QStringList& row : store::ItemRows) expected << row[5].trimmed();
+    for (const store::ItemRow& row : store::ItemRows) expected << row.description.trimmed();
     expected << "SubTotal:" << "Total:" << "Balance Due:" << "Refills sold separately." << "Thank you for your order."
              << "Payment within 30 days.";
     qsizetype at = 0;

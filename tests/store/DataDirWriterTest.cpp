@@ -115,17 +115,18 @@ TEST_F(DataDirWriterTest, DemoBusinessAddsUp) {
         CurInvoiceRec = rec;
         CustRec = CustBuffer{};
         LoadInvoice();
-        ASSERT_GE(LastItemRow, 0) << "invoice " << InvRec.IvNo;
+        ASSERT_GE(LastItemRow(), 0) << "invoice " << InvRec.IvNo;
         EXPECT_EQ(AddressBlock.size(), 5) << "customer " << InvRec.CuNo << " missing";
         EXPECT_GE(InvRec.IDate, asOf() - 364);
         EXPECT_LE(InvRec.IDate, asOf());
         // In whole cents, from the stored texts: every amount of the demo is exact.
         long long cents = std::llround(InvRec.Ship.toDouble() * 100) + std::llround(InvRec.Tax.toDouble() * 100);
-        for (const QStringList& row : ItemRows) {
-            const long long product = std::llround(row[1].toDouble() * 100) * std::llround(row[2].toDouble() * 100);
+        for (const ItemRow& row : ItemRows) {
+            const long long product =
+                std::llround(row.quantity.toDouble() * 100) * std::llround(row.price.toDouble() * 100);
             cents += (product + 50) / 100;  // no credit lines in the demo: halves round up
         }
-        for (const QStringList& row : PaymentRows) cents -= std::llround(row[1].toDouble() * 100);
+        for (const PaymentRow& row : PaymentRows) cents -= std::llround(row.amount.toDouble() * 100);
         EXPECT_EQ(std::llround(InvRec.Due.toDouble() * 100), cents) << "invoice " << InvRec.IvNo;
         if (InvRec.Due > 0) ++owing;
         FindCustomerGroup();

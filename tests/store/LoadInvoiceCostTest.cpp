@@ -133,11 +133,11 @@ TEST_F(LoadInvoiceCostTest, ReadsInProportionToLinesAndPayments) {
     const xbase::IoCounters cost = Engine().counters();
     RecordProperty("recordsRead", static_cast<int>(cost.recordsRead));
     RecordProperty("indexPagesRead", static_cast<int>(cost.indexPagesRead));
-    EXPECT_EQ(LastItemRow, kLines - 1);
-    EXPECT_EQ(LastPmtRow, kPayments - 1);
+    EXPECT_EQ(LastItemRow(), kLines - 1);
+    EXPECT_EQ(LastPmtRow(), kPayments - 1);
     EXPECT_EQ(CustRec.cuno, 17);
-    EXPECT_EQ(ItemRows[3][7], QString());      // NO-SUCH is not a product
-    EXPECT_FALSE(ItemRows[0][7].isEmpty());    // PAPER-A4 is
+    EXPECT_EQ(ItemRows[3].rCode, QString());   // NO-SUCH is not a product
+    EXPECT_FALSE(ItemRows[0].rCode.isEmpty()); // PAPER-A4 is
     // The invoice, each line and its product, each payment, the record after each run, the customer.
     const uint64_t records = 1 + 2 * kLines + kPayments + 2 + 1;
     EXPECT_LE(cost.recordsRead, records + 10) << "records read: " << cost.recordsRead;
@@ -150,8 +150,8 @@ TEST_F(LoadInvoiceCostTest, ReadsInProportionToLinesAndPayments) {
 
     LoadInvoice();
 
-    EXPECT_GE(LastItemRow, 0);
-    EXPECT_LE(Engine().counters().recordsRead, uint64_t(2 * (LastItemRow + 1) + (LastPmtRow + 1) + 8));
+    EXPECT_GE(LastItemRow(), 0);
+    EXPECT_LE(Engine().counters().recordsRead, uint64_t(2 * (LastItemRow() + 1) + (LastPmtRow() + 1) + 8));
 }
 
 }  // namespace

@@ -159,8 +159,8 @@ TEST_F(RecordLayerTest, InvoiceOfAMissingCustomerLeavesTheCustomerAlone) {
     EXPECT_EQ(CustRec.cuno, before.cuno);
     EXPECT_EQ(CustRec.last, before.last);
     EXPECT_EQ(CurCustRec, -1);
-    EXPECT_EQ(LastItemRow, -1);
-    EXPECT_EQ(LastPmtRow, -1);
+    EXPECT_EQ(LastItemRow(), -1);
+    EXPECT_EQ(LastPmtRow(), -1);
 }
 
 TEST_F(RecordLayerTest, LoadInvoiceBuildsRowsFromLinesPaymentsAndProducts) {
@@ -185,19 +185,19 @@ TEST_F(RecordLayerTest, LoadInvoiceBuildsRowsFromLinesPaymentsAndProducts) {
     CurInvoiceRec = invoiceRec;
     LoadInvoice();
 
-    ASSERT_EQ(LastItemRow, 1);
+    ASSERT_EQ(LastItemRow(), 1);
     ASSERT_EQ(ItemRows.size(), 2);
-    EXPECT_EQ(ItemRows[0], (QStringList{QStringLiteral("KNOWN     "), QStringLiteral("     2.00"),
+    EXPECT_EQ(ItemRows[0].cells(), (QStringList{QStringLiteral("KNOWN     "), QStringLiteral("     2.00"),
                                         QStringLiteral("   12.50"), QStringLiteral("f"), QStringLiteral("t"),
                                         QStringLiteral("Widget") + QString(53, QLatin1Char(' ')),
                                         QStringLiteral("blue"), QStringLiteral("R1"), QStringLiteral("Warranty text")}));
-    EXPECT_EQ(ItemRows[1][0], QStringLiteral("GONE      "));
-    EXPECT_EQ(ItemRows[1][1], QStringLiteral("     1.50"));
-    EXPECT_EQ(ItemRows[1][2], QStringLiteral("   -3.00"));
-    EXPECT_EQ(ItemRows[1][7], QString());
-    EXPECT_EQ(ItemRows[1][8], QString());
-    ASSERT_EQ(LastPmtRow, 0);
-    EXPECT_EQ(PaymentRows[0], (QStringList{QStringLiteral("4/2/26"), QStringLiteral("     25.00"),
+    EXPECT_EQ(ItemRows[1].code, QStringLiteral("GONE      "));
+    EXPECT_EQ(ItemRows[1].quantity, QStringLiteral("     1.50"));
+    EXPECT_EQ(ItemRows[1].price, QStringLiteral("   -3.00"));
+    EXPECT_EQ(ItemRows[1].rCode, QString());
+    EXPECT_EQ(ItemRows[1].pMemo, QString());
+    ASSERT_EQ(LastPmtRow(), 0);
+    EXPECT_EQ(PaymentRows[0].cells(), (QStringList{QStringLiteral("4/2/26"), QStringLiteral("     25.00"),
                                            QStringLiteral("      2.27"), QStringLiteral("T")}));
     EXPECT_EQ(AddressBlock.size(), 5);
     EXPECT_EQ(AddressBlock[0], QStringLiteral("Payer  "));
