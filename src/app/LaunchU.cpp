@@ -6,6 +6,7 @@
 #include "app/ArtU.h"
 #include "app/FirstStartU.h"
 #include "base/Dialogs.h"
+#include "store/FileSetSwap.h"
 #include "store/dbFiles.h"
 #include "ui/HelpU.h"
 
@@ -33,7 +34,10 @@ bool EnterDataDirectory(const LaunchRequest& request, const DataHomePlaces& plac
     }
     // Without its data files the start-up ends the run before touching anything: no lock is needed.
     if (!store::DataFilesPresent()) return true;
-    if (lock->acquire(QDir::currentPath())) return true;
+    if (lock->acquire(QDir::currentPath())) {
+        store::FinishInterruptedSwap(QDir::currentPath(), lock->held());
+        return true;
+    }
     base::ShowMessage(lock->message());
     return false;
 }

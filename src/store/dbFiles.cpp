@@ -11,6 +11,7 @@
 
 #include "base/Dialogs.h"
 #include "store/DbUtil.h"
+#include "store/FileSetSwap.h"
 
 namespace store {
 
@@ -83,6 +84,8 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
 
 xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
     EngineEnd();
+    // An upgrade a kill interrupted while it moved its files is finished before any table opens.
+    if (!fs) FinishInterruptedSwap(dir.empty() ? QDir::currentPath() : QString::fromStdString(dir), /*lockHeld=*/false);
     g_context = std::make_unique<xbase::Context>(fs, dir);
     g_context->setReadBuffering(1);
     g_context->setWriteBuffering(-1);
