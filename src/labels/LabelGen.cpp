@@ -49,6 +49,18 @@ QSizeF textNeeds(QFont font) {
 // A margin relative to the printable area: less the strip the printer cannot reach, never below 0.
 int relative(int margin, int strip) { return margin < strip ? 0 : margin - strip; }
 
+// A line too long for its label is printed smaller, down to the smallest size, and cut with an
+// ellipsis beyond that: it never runs into the neighbouring label.
+void drawFitted(QPainter& painter, QPaintDevice* device, int x, int baseline, int width, const QString& line) {
+    const QFont normal = painter.font();
+    QFont font = normal;
+    while (QFontMetrics(font, device).horizontalAdvance(line) > width && font.pointSize() > kMinLabelPoints)
+        font.setPointSize(font.pointSize() - 1);
+    painter.setFont(font);
+    painter.drawText(x, baseline, QFontMetrics(font, device).elidedText(line, Qt::ElideRight, width));
+    painter.setFont(normal);
+}
+
 }  // namespace
 
 int PointsToPixels(const base::Decimal& points, int dpi) {
@@ -200,7 +212,7 @@ bool PaintLabels(QPagedPaintDevice* device, const store::LabelBuffer& stock, con
         painter.setClipRect(label.x, label.y, metrics.width, metrics.height);
         int y = label.y;
         for (const QString& line : label.lines) {
-            if (!line.isEmpty()) painter.drawText(label.x, y + fm.ascent(), line);
+            if (!line.isEmpty()) drawFitted(painter, device, label.x, y + fm.ascent(), metrics.width, line);
             y += fm.height();
         }
     }

@@ -94,8 +94,9 @@ const QPagedPaintDevice* OutputPage();
 QFont FitLabelFont(QFont font, QPaintDevice* device, const LabelMetrics& metrics);
 
 // The whole label job on a paged device (a printer, the preview's printer, a PDF writer): one job,
-// one page after another, every label's lines one line height apart, each line clipped to its label so
-// a long one never runs into the neighbour. False when the device cannot be painted on or its page
+// one page after another, every label's lines one line height apart; a line too long for its label
+// is printed smaller (and cut with an ellipsis below the smallest size), so it never runs into the
+// neighbour. False when the device cannot be painted on or its page
 // cannot hold the stock (PageProblem).
 bool PaintLabels(QPagedPaintDevice* device, const store::LabelBuffer& stock, const LabelStart& start,
                  const QList<QStringList>& blocks, const QFont& font);

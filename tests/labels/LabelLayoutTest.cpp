@@ -11,6 +11,7 @@
 #include <QPoint>
 
 #include "labels/LabelGen.h"
+#include "reports/PdfPages.h"
 
 namespace {
 
@@ -211,6 +212,24 @@ TEST(LabelLayoutTest, StocksThatDoNotFitThePageAreRefusedAndNoPdfIsLost) {
         EXPECT_FALSE(labels::WriteLabelPdf(pdf, c.stock, {}, customers(5), QFont()));
         ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
         EXPECT_EQ(earlier.readAll(), "earlier");
+    }
+}
+
+// A long line is printed smaller or cut short within its label: the neighbour stays readable.
+TEST(LabelLayoutTest, ALongLineStaysWithinItsLabel) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("long.pdf");
+    const store::LabelBuffer s = stock(3, 180, 72);
+    const QList<QStringList> blocks = {{"Featherstonehaugh-Smythe Wolfeschlegelsteinhausen-Bergerdorff Limited", "", "", "", ""},
+                                       {"Neighbour", "", "", "", ""}};
+    ASSERT_TRUE(labels::WriteLabelPdf(pdf, s, {}, blocks, QFont(QStringLiteral("DejaVu Sans"), 10)));
+    const QList<report_testing::PdfPage> pages = report_testing::PdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    const report_testing::PdfWord* neighbour = report_testing::FindWord(pages[0], "Neighbour");
+    ASSERT_NE(neighbour, nullptr);
+    ASSERT_GT(pages[0].words.size(), 1);
+    for (const report_testing::PdfWord& w : pages[0].words) {
+        if (w.text != "Neighbour") EXPECT_LE(w.xMax, neighbour->xMin) << w.text.toStdString();
     }
 }
 
