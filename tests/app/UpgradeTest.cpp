@@ -430,7 +430,7 @@ TEST(UpgradeInterruptionTest, TheNextStartFinishesOrDropsTheSetAtEveryRename) {
             intent.close();
             for (size_t i = 0; i < done; ++i) ASSERT_TRUE(QFile::rename(d.filePath(moves[i].from), d.filePath(moves[i].to)));
 
-            store::FinishInterruptedSwap(dir.path(), /*lockHeld=*/false);
+            store::MissingDataFile(dir.path());  // what every start of the program and the tools asks first
             EXPECT_TRUE(filesOf(dir.path()) == (complete ? converted : old));
             EXPECT_EQ(d.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{}) << "no staging folder";
             EXPECT_FALSE(store::SwapPending(dir.path()));
