@@ -7,6 +7,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Version.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/SaveJournal.h"
 #include "store/Settings.h"
@@ -60,7 +61,7 @@ StartupResult StartUp() {
                           QString::fromStdString(faults.front()));
         return StartupResult::EngineFailed;
     }
-    store::EngineInit();
+    store::EngineInit(nullptr, store::DataDir().toStdString());
     store::RebuildIndexes(true);
     store::UndoInterruptedSave();
     store::ReadSettings();

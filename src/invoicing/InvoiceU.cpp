@@ -26,6 +26,7 @@
 #include "records/CustomerU.h"
 #include "records/PickU.h"
 #include "reports/ReportCommandsU.h"
+#include "store/DataLocation.h"
 #include "store/Settings.h"
 #include "store/UserPreferences.h"
 #include "store/dbFiles.h"
@@ -607,12 +608,11 @@ void TInvoice::BtnImportClick() {
         base::ShowMessage(kDirectoriesFirst);
         return;
     }
-    for (QString* dir : {&infoDir, &orderDir})
+    for (QString* dir : {&infoDir, &orderDir}) {
+        *dir = store::DataFile(*dir);  // a folder named without its path is one of the data directory
         if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
-    // The tables are found relative to the working directory, whatever the dialog did to it.
-    const QString current = QDir::currentPath();
+    }
     const QString chosen = base::dialogs().openFile(kOpenCaption, infoDir, QString());
-    QDir::setCurrent(current);
     const QString name = QFileInfo(chosen).fileName();
     if (name.isEmpty()) return;
     for (const QString& path : {infoDir + name, orderDir + name}) {
@@ -674,14 +674,15 @@ void TInvoice::BtnBatchLabClick() {
 }
 
 void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
+    const QString path = store::DataFile(fileName);
     // Yes appends, No replaces the file; Cancel (and Escape) leave it as it is.
     bool append = false;
-    if (QFileInfo::exists(fileName)) {
+    if (QFileInfo::exists(path)) {
         const base::Answer answer = base::dialogs().message(base::MsgKind::Confirmation, question + fileName, base::MsgButtons::YesNoCancel);
         if (answer != base::Answer::Yes && answer != base::Answer::No) return;
         append = answer == base::Answer::Yes;
     }
-    if (!WriteBatchLine(fileName, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
+    if (!WriteBatchLine(path, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
 }
 
 }  // namespace invoicing

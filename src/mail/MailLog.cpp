@@ -3,12 +3,13 @@
 #include <QFile>
 
 #include "base/OwnerOnly.h"
+#include "store/DataLocation.h"
 
 namespace mail {
 
 bool RecordSent(const QDateTime& when, const QString& reference, const QStringList& recipients,
                 const QString& subject) {
-    QFile log(kMailLogFile);
+    QFile log(store::DataFile(kMailLogFile));
     // Who was sent what: for the owner's eyes only.
     if (!base::OpenOwnerOnly(log, QIODevice::Append | QIODevice::Text)) return false;
     QString oneField = subject;

@@ -17,6 +17,7 @@
 #include "base/Dialogs.h"
 #include "base/Format.h"
 #include "base/StatusSink.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/FileSetSwap.h"
 #include "store/dbFiles.h"
@@ -43,7 +44,7 @@ const QStringList kOldTables = {QStringLiteral("cust2.dbf"), QStringLiteral("Gro
 const QString kOldProducts = QStringLiteral("Prod4.dbf");
 const QStringList kStartFolders = {QStringLiteral("tamsel_bus"), QStringLiteral("tamsel")};
 
-// The whole-file copies, in order, with the name they take in the working directory when it has no
+// The whole-file copies, in order, with the name they take in the data directory when it has no
 // file of that name in any case, and the progress shown after each.
 struct CopyStep {
     const char* from;
@@ -246,7 +247,7 @@ QString keyUpper(QString text) {
     return text;
 }
 
-// The conversion in a staging directory inside the working directory; empty when every step
+// The conversion in a staging directory inside the data directory; empty when every step
 // succeeded and the converted set is in place, else what failed.
 class Conversion {
 public:
@@ -326,7 +327,7 @@ QString Conversion::copyWholeFiles() {
     const FileOps& ops = CurrentFileOps();
     for (const CopyStep& step : kCopies) {
         const QString from = QDir(m_oldDir).filePath(sameNameIn(m_oldDir, QLatin1String(step.from)).value(0));
-        // The working directory's own file keeps its name; the set never holds two that differ in case.
+        // The data directory's own file keeps its name; the set never holds two that differ in case.
         const QStringList existing = sameNameIn(m_working, QLatin1String(step.to));
         const QString to = staged(existing.size() == 1 ? existing.front() : QLatin1String(step.to));
         if (const int error = ops.copy(from, to); error != 0)
@@ -413,9 +414,9 @@ QString Conversion::transferDescriptions() {
     return {};
 }
 
-// Moves the staged files into the working directory as one set. The files they replace, in any case
-// of their names, are moved aside into the staging folder first, so the set never holds two names
-// that differ in case.
+// Moves the staged files into the data directory as one set. The files they replace, in any case of
+// their names, are moved aside into the staging folder first, so the set never holds two names that
+// differ in case.
 QString Conversion::putInPlace() {
     const QString staging = QDir(m_working).relativeFilePath(m_staging.path());
     const QString aside = staging + QStringLiteral("/.replaced");
@@ -432,11 +433,6 @@ QString Conversion::putInPlace() {
     // A set that could not be undone is finished at the next start from the staged files: keep them.
     if (!failure.isEmpty() && SwapPending(m_working)) m_staging.setAutoRemove(false);
     return failure;
-}
-
-QString workingDirectory() {
-    const std::string& dir = Engine().directory();
-    return dir.empty() ? QDir::currentPath() : QDir(QString::fromStdString(dir)).absolutePath();
 }
 
 }  // namespace
@@ -468,7 +464,7 @@ UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask) {
     if (ask && !base::ConfirmDestructive(kWarning)) return UpgradeOutcome::Declined;
     base::ShowStatus(kConverting);
     base::ShowProgress(5);
-    const QString failure = Conversion(QDir(oldDir).absolutePath(), workingDirectory()).run();
+    const QString failure = Conversion(QDir(oldDir).absolutePath(), DataDir()).run();
     if (failure.isEmpty()) return UpgradeOutcome::Converted;
     base::ShowStatus(QString());
     base::ShowMessage(kFailed.arg(failure));

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/Dialogs.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/FileSetSwap.h"
 
@@ -84,9 +85,10 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
 
 xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
     EngineEnd();
+    if (!dir.empty()) SetDataDir(QString::fromStdString(dir));
     // An upgrade a kill interrupted while it moved its files is finished before any table opens.
-    if (!fs) FinishInterruptedSwap(dir.empty() ? QDir::currentPath() : QString::fromStdString(dir), /*lockHeld=*/false);
-    g_context = std::make_unique<xbase::Context>(fs, dir);
+    if (!fs) FinishInterruptedSwap(DataDir(), /*lockHeld=*/false);
+    g_context = std::make_unique<xbase::Context>(fs, DataDir().toStdString());
     g_context->setReadBuffering(1);
     g_context->setWriteBuffering(-1);
     g_context->setAutoOpen(1);
@@ -246,7 +248,7 @@ WriteResult SaveImportDirs() {
 // ---- Data files ---------------------------------------------------------------------------------------
 
 QString MissingDataFile(const QString& where) {
-    const QString dir = where.isEmpty() ? QDir::currentPath() : where;
+    const QString dir = where.isEmpty() ? DataDir() : where;
     // An upgrade a kill interrupted while it moved its files is finished first: a table it had moved
     // aside is not missing. Every start asks this before it opens a table.
     FinishInterruptedSwap(dir, /*lockHeld=*/false);

@@ -37,23 +37,19 @@ int UpgradeMain(const QString& oldDir, const QString& dir) {
         return kFailed;
     }
     const QString old = QDir(oldDir).absolutePath();
-    if (!QDir::setCurrent(dir)) {
-        std::fprintf(stderr, "corvane-data: cannot enter %s\n", qPrintable(dir));
-        return kFailed;
-    }
     // The program converts only the directory it holds; so does the tool, refusing one a copy has open.
     store::DataLock lock;
-    if (!lock.acquire(QDir::currentPath())) {
+    if (!lock.acquire(dir)) {
         std::fprintf(stderr, "corvane-data: %s\n", qPrintable(lock.message()));
         return kFailed;
     }
-    store::FinishInterruptedSwap(QDir::currentPath(), lock.held());
+    store::FinishInterruptedSwap(dir, lock.held());
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-data: "));
     base::setDialogs(&dialogs);
     StderrSink sink;
     base::setStatusSink(&sink);
     store::SetProgramExitHook([] { std::exit(kFailed); });
-    store::EngineInit();
+    store::EngineInit(nullptr, dir.toStdString());
     int rc = kFailed;
     if (store::ConvertOldData(old, /*ask=*/false) == store::UpgradeOutcome::Converted) {
         rc = kDone;
