@@ -128,7 +128,7 @@ TEST_F(LaunchTest, FirstStartConvertsTheEarlierVersionsDataIntoANewBusiness) {
         QTest::mouseClick(window.BtnConvert, Qt::LeftButton);
     });
     ASSERT_TRUE(app::EnterDataDirectory(home, places, &lock));
-    EXPECT_EQ(QDir::currentPath(), QDir(places.home).canonicalPath());
+    EXPECT_EQ(store::DataDir(), places.home);
     EXPECT_EQ(dialogs->messages(), QStringList{QStringLiteral("Data files not found in ") + lacking.path()});
     lock = app::DataLock();
     EXPECT_EQ(customers(places.home), 2) << "the old customers";
