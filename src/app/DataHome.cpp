@@ -65,6 +65,7 @@ void RememberDataFolder(const DataHomePlaces& places, const QString& dir) {
     QSettings settings(places.settingsFile, QSettings::IniFormat);
     settings.setValue(kFolderKey, QFileInfo(dir).absoluteFilePath());
     settings.sync();
+    QFile::setPermissions(places.settingsFile, base::kOwnerOnly);
 }
 
 QString DataHomeChoice(const DataHomePlaces& places) {

@@ -22,11 +22,13 @@ public:
     QPushButton* BtnNew;
     QPushButton* BtnDemo;
     QPushButton* BtnExisting;
+    QPushButton* BtnConvert;
     QPushButton* BtnCancel;
 
     void BtnNewClick();
     void BtnDemoClick();
     void BtnExistingClick();
+    void BtnConvertClick();
 
 private:
     void start(bool demo);

@@ -8,6 +8,7 @@
 #include "base/Dialogs.h"
 #include "store/DataFiles.h"
 #include "store/DataLocation.h"
+#include "store/FileSetSwap.h"
 #include "ui/HelpU.h"
 
 namespace app {
@@ -36,7 +37,10 @@ bool EnterDataDirectory(const LaunchRequest& request, const DataHomePlaces& plac
     store::SetDataDir(dir);
     // Without its data files the start-up ends the run before touching anything: no lock is needed.
     if (!store::DataFilesPresent()) return true;
-    if (lock->acquire(store::DataDir())) return true;
+    if (lock->acquire(store::DataDir())) {
+        store::FinishInterruptedSwap(store::DataDir(), lock->held());
+        return true;
+    }
     base::ShowMessage(lock->message());
     return false;
 }

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -36,6 +37,7 @@
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/Upgrade.h"
+#include "store/UserPreferences.h"
 #include "ui/DriveDirU.h"
 #include "ui/HelpU.h"
 
@@ -55,6 +57,9 @@ const QString kRestoreChooserCaption = QStringLiteral("Choose Drive & Directory 
 const QString kRestoreOkCaption = QStringLiteral("Restore");
 const QString kUpgradeChooserCaption = QStringLiteral("Choose Drive & Directory Containing Old Velkin Data");
 const QString kUpgradeOkCaption = QStringLiteral("Upgrade");
+const QString kConvertOldData = QStringLiteral("&Convert Old Data…");
+const QString kShowOrderCommands = QStringLiteral("Show the order import and export commands");
+const QString kPreferenceNotSaved = QStringLiteral("The choice could not be saved in %1.");
 // The upgrade of old data has no button or menu item: administrators reach it with this key.
 constexpr QKeyCombination kUpgradeKey = Qt::CTRL | Qt::SHIFT | Qt::Key_U;
 
@@ -351,6 +356,8 @@ QWidget* TMain::buildPreferencesPage() {
     GroupBox2 = radioBox(page, "GroupBox2", QStringLiteral(" Inventory Method "), RadioButton3, RadioButton4);
     BtnDirectories = new QPushButton(QStringLiteral("Import Dir's"), page);
     BtnDirectories->setObjectName(QStringLiteral("BtnDirectories"));
+    CheckOrders = new QCheckBox(kShowOrderCommands, page);
+    CheckOrders->setObjectName(QStringLiteral("CheckOrders"));
 
     auto* grid = new QGridLayout(page);
     grid->addWidget(BtnStationary, 0, 0);
@@ -364,9 +371,10 @@ QWidget* TMain::buildPreferencesPage() {
     grid->addWidget(GroupBox1, 2, 1, 2, 1);
     grid->addWidget(GroupBox2, 2, 2, 2, 1);
     grid->addWidget(BtnMailServer, 4, 0);
-    grid->setRowStretch(5, 1);
-    grid->addWidget(helpButton(3), 6, 2, Qt::AlignRight);
-    BtnDirectories->hide();  // present but never shown
+    grid->addWidget(CheckOrders, 5, 0, 1, 3);
+    grid->setRowStretch(6, 1);
+    grid->addWidget(helpButton(3), 7, 2, Qt::AlignRight);
+    BtnDirectories->hide();  // shown with the order commands
 
     connect(BtnStationary, &QToolButton::clicked, this, &TMain::BtnStationaryClick);
     connect(BtnSTax, &QToolButton::clicked, this, &TMain::BtnSTaxClick);
@@ -375,6 +383,7 @@ QWidget* TMain::buildPreferencesPage() {
     connect(BtnFont, &QToolButton::clicked, this, &TMain::BtnFontClick);
     connect(BtnPSetup, &QToolButton::clicked, this, &TMain::BtnPSetupClick);
     connect(BtnDirectories, &QPushButton::clicked, this, &TMain::BtnDirectoriesClick);
+    connect(CheckOrders, &QCheckBox::toggled, this, &TMain::CheckOrdersClick);
     return page;
 }
 
@@ -402,7 +411,10 @@ QWidget* TMain::buildMaintenancePage() {
 void TMain::buildMenus() {
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
+    ConvertOldData1 = menuItem(File1, "ConvertOldData1", kConvertOldData);
+    File1->addSeparator();
     Exit1 = menuItem(File1, "Exit1", QStringLiteral("E&xit"));
+    connect(ConvertOldData1, &QAction::triggered, this, &TMain::BtnUpgradeClick);
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     AboutCorvane1 = menuItem(Help1, "AboutCorvane1", QStringLiteral("About"));
@@ -573,6 +585,10 @@ void TMain::showPrinter() { Edit2->setText(PrinterText(base::ReportPrinter())); 
 void TMain::showPreferences() {
     (SortByName() ? RadioButton1 : RadioButton2)->setChecked(true);
     (InventoryFifo() ? RadioButton3 : RadioButton4)->setChecked(true);
+    const bool orders = store::OrderCommandsShown();
+    const QSignalBlocker quiet(CheckOrders);
+    CheckOrders->setChecked(orders);
+    showOrderCommands(orders);
 }
 
 void TMain::BtnFontClick() {
@@ -679,6 +695,17 @@ void TMain::BtnProdClick() { records::ProductCommand(); }
 void TMain::BtnPurchaseClick() { records::PurchaseCommand(); }
 void TMain::BtnSTaxClick() { invoicing::TaxDefinitionCommand(); }
 void TMain::BtnMailServerClick() { base::dialogs().showModal(Form<mail::TMailServer>()); }
+
+void TMain::CheckOrdersClick(bool shown) {
+    if (!store::SetOrderCommandsShown(shown))
+        base::ShowMessage(kPreferenceNotSaved.arg(QDir::toNativeSeparators(store::UserPreferencesFile)));
+    showOrderCommands(shown);
+}
+
+void TMain::showOrderCommands(bool shown) {
+    BtnDirectories->setVisible(shown);
+    BtnPrintBatch->setVisible(shown);
+}
 
 void TMain::BtnDirectoriesClick() {
     auto* dirs = Form<invoicing::TImportdir>();

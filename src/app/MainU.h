@@ -2,6 +2,7 @@
 // TMain: the main window. Five pages of command images and buttons, the menu, the five pop-up menus
 // and the status bar. The first showing runs the start-up sequence; closing runs the close-down.
 // Handlers only read and write controls and call the logic units.
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -90,7 +91,8 @@ public:
     QGroupBox* GroupBox2;
     QRadioButton* RadioButton3;
     QRadioButton* RadioButton4;
-    QPushButton* BtnDirectories;  // never shown
+    QPushButton* BtnDirectories;  // shown with the order commands
+    QCheckBox* CheckOrders;
     // File Maintenance
     QToolButton* BtnBackup;
     QToolButton* BtnRestore;
@@ -102,6 +104,7 @@ public:
 
     // Menu
     QMenu* File1;
+    QAction* ConvertOldData1;
     QAction* Exit1;
     QMenu* Help1;
     QAction* AboutCorvane1;
@@ -200,7 +203,8 @@ public slots:
     void BtnIndexClick();
     void BtnPackClick();
     void BtnEraseClick();
-    void BtnUpgradeClick();  // reached by a key of its own (Ctrl+Shift+U), no button or menu item
+    void BtnUpgradeClick();  // File > Convert Old Data, and its own key (Ctrl+Shift+U)
+    void CheckOrdersClick(bool shown);
     void Exit1Click();
     void AboutCorvane1Click();
     void HelpContents1Click();
@@ -226,6 +230,7 @@ private:
     void showReportFont();
     void showPrinter();
     void showPreferences();
+    void showOrderCommands(bool shown);
 
     bool m_started = false;
     bool m_closed = false;

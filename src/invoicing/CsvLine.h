@@ -12,9 +12,19 @@ namespace invoicing {
 // *lastField (when given) receives the number of the last field.
 QStringList SplitCsvLine(const QString& line, int* lastField = nullptr);
 
-// The lines of a text file in Windows-1252. A UTF-8 byte order mark at the start is dropped; CR LF
-// and LF end a line alike, and a last line without its line end is a line. An empty file has no
-// lines. False when the file cannot be read.
-bool ReadTextLines(const QString& path, QStringList* lines);
+// How much of a text file is read, and how much it may hold.
+struct TextLimits {
+    qint64 maxBytes = 2 * 1024 * 1024;
+    int maxLines = 5000;
+    bool firstLineOnly = false;  // only the first line is read (then maxBytes bounds that line)
+};
+
+// The lines of a text file, as text. A file with a UTF-8 byte order mark, or one whose bytes are valid
+// UTF-8 with some beyond ASCII, is UTF-8; any other is Windows-1252, the program's own set. CR LF, LF
+// and CR end a line alike, and a last line without its line end is a line. An empty file has no
+// lines. Only a regular file is opened (a pipe or a device would hang or never end). Empty when
+// read, else why not, to follow the file's name ("is not a regular file", "is larger than 2 MB",
+// "line 3 holds "Ω", which cannot be stored").
+QString ReadTextLines(const QString& path, QStringList* lines, const TextLimits& limits = {});
 
 }  // namespace invoicing

@@ -22,6 +22,8 @@ const QString kInfoChooser = QStringLiteral("Choose Customer Info Directory");
 const QString kOrderChooser = QStringLiteral("Choose Order File Directory");
 const QString kOk = QStringLiteral("OK");
 const QString kWhat = QStringLiteral("The import directories");
+// %1 the directory, %2 how many characters are kept.
+const QString kDirTooLong = QStringLiteral("The directory %1 is longer than the %2 characters that can be stored. Choose a shorter path.");
 
 // A cancelled chooser leaves the field as it was.
 void browseInto(QLineEdit* field, const QString& caption) {
@@ -79,6 +81,13 @@ void TImportdir::BInfoClick() { browseInto(Edit1, kInfoChooser); }
 void TImportdir::BOrderClick() { browseInto(Edit2, kOrderChooser); }
 
 void TImportdir::BSaveClick() {
+    // A path cut short would name another directory, or none: refused, with the window kept open.
+    for (QLineEdit* edit : {Edit1, Edit2})
+        if (const QString dir = edit->text().trimmed(); dir.size() > store::kDirCut) {
+            edit->setFocus();
+            base::ShowMessage(kDirTooLong.arg(dir).arg(store::kDirCut));
+            return;
+        }
     store::InfoDir = Edit1->text().trimmed();
     store::OrderDir = Edit2->text().trimmed();
     // Not stored: the window stays open with what was typed, so nothing is lost.

@@ -35,6 +35,7 @@
 #include "store/Selection.h"
 #include "store/Settings.h"
 #include "store/TableHandles.h"
+#include "store/UserPreferences.h"
 #include "store/WorkingSet.h"
 #include "ui/Forms.h"
 #include "ui/HelpU.h"
@@ -183,7 +184,7 @@ void TInvoice::buildControls() {
     BtnExport = button(this, "BtnExport", kExport);
     BtnExport->setToolTip(kExportHint);
     BtnBatchLab = button(this, "BtnBatchLab", kBatchLabel);
-    // Present for the order import and export, which never show them.
+    // The order commands are shown only when the user chose so on the Preferences page (FormShow).
     for (QPushButton* hidden : {BtnImport, BtnExport, BtnBatchLab}) hidden->setVisible(false);
     Label1 = label(this, "Label1", kNote);
     Label2 = label(this, "Label2", kDateSold);
@@ -313,6 +314,7 @@ void TInvoice::FormShow() {
     for (ui::MaskEdit* shown : {MaskEdit2, MaskEdit5, MaskEdit6, MaskEdit7}) shown->configure(ui::plainField(7));
     Label5->setText(store::SettingsRec.ShipLine.trimmed() + QLatin1Char(':'));
     Label6->setText(store::SettingsRec.TaxLine.trimmed() + QLatin1Char(':'));
+    for (QPushButton* order : {BtnImport, BtnExport, BtnBatchLab}) order->setVisible(store::OrderCommandsShown());
     resetGrid();
     OpenInvoice();
     ShowInvoice();
@@ -649,7 +651,13 @@ void TInvoice::BtnBatchLabClick() {
 
 void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
     const QString path = store::DataFile(fileName);
-    const bool append = BatchFileExists(path) && base::ConfirmYesNo(question + fileName);
+    // Yes appends, No replaces the file; Cancel (and Escape) leave it as it is.
+    bool append = false;
+    if (BatchFileExists(path)) {
+        const base::Answer answer = base::dialogs().message(base::MsgKind::Confirmation, question + fileName, base::MsgButtons::YesNoCancel);
+        if (answer != base::Answer::Yes && answer != base::Answer::No) return;
+        append = answer == base::Answer::Yes;
+    }
     if (!WriteBatchLine(path, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringList>
 
 #include "base/Cp1252.h"
@@ -51,12 +52,22 @@ QString BatchLabLine(long cuNo) { return base::PadNumber(cuNo, kCustomerWidth); 
 bool BatchFileExists(const QString& fileName) { return QFileInfo::exists(fileName); }
 
 bool WriteBatchLine(const QString& fileName, const QString& line, bool append, bool ownerOnly) {
+    const QByteArray bytes = base::Cp1252::fromUnicode(line) + "\r\n";
+    if (!append) {
+        // Replaced whole: written beside and renamed over, so a failed write keeps the earlier file.
+        const bool existed = QFileInfo::exists(fileName);
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly)) return false;
+        if ((ownerOnly || !existed) && !file.setPermissions(base::kOwnerOnly)) return false;
+        if (file.write(bytes) == bytes.size() && file.commit()) return true;
+        file.cancelWriting();
+        return false;
+    }
     QFile file(fileName);
     const QIODevice::OpenMode mode = QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
     if (!base::OpenOwnerOnly(file, mode)) return false;
     // A file that was there already keeps its mode through open: set it before the card is written.
     if (ownerOnly && !file.setPermissions(base::kOwnerOnly)) return false;
-    const QByteArray bytes = base::Cp1252::fromUnicode(line) + "\r\n";
     return file.write(bytes) == bytes.size() && file.flush();
 }
 

@@ -2,8 +2,11 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <string_view>
+#include <tuple>
 
 #include "base/Format.h"
 #include "invoicing/CsvLine.h"
@@ -69,12 +72,81 @@ struct FileKind {
                                     : QStringLiteral("field %1 (%2)").arg(n).arg(QLatin1String(named->second));
     }
     QString missing(int line, int count) const {
-        return where(line) + QStringLiteral("%1 is missing; the line has %2 fields.").arg(field(count)).arg(count);
+        return where(line) + QStringLiteral("%1 is missing; the line has %2 %3.")
+                                 .arg(field(count))
+                                 .arg(count)
+                                 .arg(count == 1 ? QStringLiteral("field") : QStringLiteral("fields"));
     }
     QString notNumber(int line, int n, const QString& text) const {
         return where(line) + QStringLiteral("%1 \"%2\" is not a number.").arg(field(n), text);
     }
 };
+
+// A value that would be cut where it is stored: the line is refused rather than a customer stored
+// under a name the next import of the same buyer would not match. first (and, when given, second
+// joined by joiner) go into a field of width.
+struct StoredText {
+    int first;
+    int second;  // 0: none
+    const char* joiner;
+    store::TableKey table;
+    const char* field;
+};
+const StoredText kInfoTexts[] = {
+    {Title, 0, "", store::TableKey::Cust, "TITLE"},        {First, 0, "", store::TableKey::Cust, "FIRST"},
+    {Last, 0, "", store::TableKey::Cust, "LAST"},          {Street1, 0, "", store::TableKey::Cust, "ADDR1"},
+    {Street2, 0, "", store::TableKey::Cust, "ADDR1"},      {Street3, 0, "", store::TableKey::Cust, "ADDR1"},
+    {City, State, ", ", store::TableKey::Cust, "ADDR1"},   {Country, 0, "", store::TableKey::Cust, "ADDR1"},
+    {Zip, 0, "", store::TableKey::Cust, "ZIP"},            {Email, 0, "", store::TableKey::Cust, "EMAIL"},
+    {Phone1, Phone2, " ", store::TableKey::Cust, "PHONE"}, {Note1, Note2, " ", store::TableKey::Cust, "NOTE"},
+    {Fax, 0, "", store::TableKey::Cust, "FAX"}};
+const StoredText kOrderTexts[] = {{Code, 0, "", store::TableKey::Itm, "PRID"},
+                                  {Description, 0, "", store::TableKey::Itm, "PDESC"},
+                                  {Comment, 0, "", store::TableKey::Itm, "ICOMM"}};
+
+// The characters a field keeps: texts are cut to the field's width and to the stored-text limit.
+int storedWidth(store::TableKey table, const char* field) {
+    return std::min(store::Table(table).fieldWidth(field), store::kTextCut);
+}
+
+QString rightTrimmed(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace()) --end;
+    return text.left(end);
+}
+
+// The first field of a line that holds a control character or does not fit where it is stored.
+QString checkTexts(const FileKind& file, int line, const QStringList& fields, const StoredText* texts, size_t count) {
+    for (qsizetype n = 0; n < fields.size(); ++n)
+        for (const QChar c : fields[n])
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return file.where(line) + QStringLiteral("%1 holds a control character.").arg(file.field(int(n)));
+    for (size_t i = 0; i < count; ++i) {
+        const StoredText& t = texts[i];
+        const QString value = rightTrimmed(t.second ? fields[t.first] + QLatin1String(t.joiner) + fields[t.second] : fields[t.first]);
+        const int width = storedWidth(t.table, t.field);
+        if (value.size() > width)
+            return file.where(line) + QStringLiteral("%1 \"%2\" is longer than the %3 characters it is stored in.")
+                                          .arg(file.field(t.first), value)
+                                          .arg(width);
+    }
+    return {};
+}
+
+// An amount too wide for its field would pass here and fail when the invoice is saved.
+QString checkWidth(const FileKind& file, int line, int n, const base::Decimal& value, store::TableKey table, const char* name) {
+    const store::TableEntry& entry = store::Table(table);
+    const int i = entry.fieldIndex(name);
+    const store::FieldEntry& field = entry.fields[size_t(i)];
+    if (value.rounded(field.dec).toFixed(field.dec).size() <= field.len) return {};
+    return file.where(line) + QStringLiteral("%1 %2 is too large.").arg(file.field(n), value.toFixed(field.dec));
+}
+
+// Quotes come in pairs: one left open swallows the commas after it.
+QString checkQuotes(const FileKind& file, int line, const QString& text) {
+    if (text.count(QLatin1Char('"')) % 2 == 0) return {};
+    return file.where(line) + QStringLiteral("a quote is not closed.");
+}
 
 // Numbers in the files are written with a point, or with the separator of this machine.
 bool readNumber(const QString& text, base::Decimal* value) {
@@ -158,7 +230,8 @@ bool matchProduct(store::ItemRow* row, const QString& comment, QString* code) {
             return true;
         }
         const QString extension = comment.trimmed();
-        if (extension.isEmpty()) return false;
+        // The message names the code last sought, never one made up after it.
+        if (extension.isEmpty() || attempt == 1) return false;
         *code += extension.at(0).toUpper();
     }
     return false;
@@ -173,23 +246,41 @@ QString ReadOrderPair(const QString& infoPath, const QString& orderPath, ParsedO
     const FileKind orders{kOrderFile, kOrderNames, QFileInfo(orderPath).fileName()};
 
     QStringList lines;
-    if (!ReadTextLines(infoPath, &lines)) return QStringLiteral("%1 %2 could not be read.").arg(kInfoFile, info.fileName);
+    // The info file's first line is all the import reads: only that much is read.
+    TextLimits firstLine;
+    firstLine.maxBytes = 64 * 1024;
+    firstLine.firstLineOnly = true;
+    if (const QString why = ReadTextLines(infoPath, &lines, firstLine); !why.isEmpty())
+        return QStringLiteral("%1 %2 %3.").arg(kInfoFile, info.fileName, why);
     if (lines.isEmpty()) return QStringLiteral("%1 %2 is empty.").arg(kInfoFile, info.fileName);
+    if (QString bad = checkQuotes(info, 1, lines.first()); !bad.isEmpty()) return bad;
     order->info = SplitCsvLine(lines.first());
     if (order->info.size() < kInfoFields) return info.missing(1, int(order->info.size()));
     if (QString bad = readNumbers(info, 1, order->info, {{Tax, &order->tax}, {Ship, &order->ship}}); !bad.isEmpty())
         return bad;
+    if (QString bad = checkTexts(info, 1, order->info, kInfoTexts, std::size(kInfoTexts)); !bad.isEmpty()) return bad;
+    for (const auto& [n, value, field] : {std::tuple{int(Tax), order->tax, "TAX"}, std::tuple{int(Ship), order->ship, "SHIP"}})
+        if (QString bad = checkWidth(info, 1, n, value, store::TableKey::Inv, field); !bad.isEmpty()) return bad;
+    if (rightTrimmed(paymentMemo(order->info)).size() > storedWidth(store::TableKey::Inv, "IMEMO"))
+        return info.where(1) + QStringLiteral("%1 is longer than the %2 characters it is stored in.")
+                                   .arg(info.field(order->info[Payment] == kCredit ? int(Card) : int(Payment)))
+                                   .arg(storedWidth(store::TableKey::Inv, "IMEMO"));
 
-    if (!ReadTextLines(orderPath, &lines))
-        return QStringLiteral("%1 %2 could not be read.").arg(kOrderFile, orders.fileName);
+    if (const QString why = ReadTextLines(orderPath, &lines); !why.isEmpty())
+        return QStringLiteral("%1 %2 %3.").arg(kOrderFile, orders.fileName, why);
     for (int n = 0; n < lines.size(); ++n) {
         // A blank line (often a second line end at the end of the file) is no order line.
         if (lines[n].trimmed().isEmpty()) continue;
+        if (QString bad = checkQuotes(orders, n + 1, lines[n]); !bad.isEmpty()) return bad;
         OrderLine line{SplitCsvLine(lines[n]), {}, {}};
         if (line.fields.size() < kOrderFields) return orders.missing(n + 1, int(line.fields.size()));
         if (QString bad = readNumbers(orders, n + 1, line.fields, {{Price, &line.price}, {Quantity, &line.quantity}});
             !bad.isEmpty())
             return bad;
+        if (QString bad = checkTexts(orders, n + 1, line.fields, kOrderTexts, std::size(kOrderTexts)); !bad.isEmpty())
+            return bad;
+        for (const auto& [f, value, field] : {std::tuple{int(Price), line.price, "UPR"}, std::tuple{int(Quantity), line.quantity, "QTY"}})
+            if (QString bad = checkWidth(orders, n + 1, f, value, store::TableKey::Itm, field); !bad.isEmpty()) return bad;
         order->lines << line;
     }
     if (order->lines.isEmpty()) return QStringLiteral("%1 %2 has no order lines.").arg(kOrderFile, orders.fileName);

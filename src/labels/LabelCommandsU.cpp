@@ -38,6 +38,14 @@ const QString kNotPrinted = QStringLiteral("The labels could not be printed on %
 const QString kPdfCaption = QStringLiteral("Save Labels as PDF");
 const QString kPdfName = QStringLiteral("Labels");
 
+// A stock the window can offer: stocks marked deleted wait for the pack and are not offered. Stops at
+// the first one found.
+bool anyStockOffered(xbase::Table* stocks) {
+    for (int rc = stocks->top(); rc == xbase::kOk; rc = stocks->skip(1))
+        if (!stocks->isDeleted()) return true;
+    return false;
+}
+
 bool pickLabel(bool, bool* created) { return records::PickLabel(ui::Form<TLabelDef>(), created); }
 
 // Shows TLabPrint on the stock table: false when there is no stock or the window was cancelled; else
@@ -47,7 +55,7 @@ bool chooseStock(LabelStart* start, LabelOutput* output) {
     if (!store::OpenLabels()) return false;
     TLabPrint* window = ui::Form<TLabPrint>();
     bool chosen = false;
-    if (store::LabelsTable->recCount() == 0) base::ShowMessage(kNoStock);
+    if (!anyStockOffered(store::LabelsTable)) base::ShowMessage(kNoStock);
     else chosen = window && base::dialogs().showModal(window) == QDialog::Accepted;
     store::CloseTable(store::LabelsTable);
     if (!chosen) return false;
@@ -128,14 +136,16 @@ void runJob(LabelJob job, const QString& batchFile) {
     LabelOutput how = LabelOutput::Printer;
     if (!chooseStock(&start, &how)) return store::CloseAll();
     // A stock labels cannot be laid out on is refused before anything is chosen or printed.
-    if (const QString problem = StockProblem(store::LabelRec, base::ReportFont); !problem.isEmpty())
-        return base::ShowMessage(problem);
+    QString problem = StockProblem(store::LabelRec, base::ReportFont);
+    if (problem.isEmpty()) problem = PageProblem(store::LabelRec, OutputPage());
+    if (!problem.isEmpty()) return base::ShowMessage(problem);
     LabelSelection selection;
     const bool selected = selectCustomers(job, &selection, batchFile);
     store::CloseAll();
     const bool showedProgress = job != LabelJob::SelectedCustomers && job != LabelJob::Batch;
     if (showedProgress) base::ShowStatus(QString());
     if (!selected) return;
+    if (!selection.unreadable.isEmpty()) return base::ShowMessage(selection.unreadable);
     if (selection.blocks.isEmpty()) base::ShowMessage(kNoCustomers);
     else output(how, start, selection.blocks);
     if (selection.skippedLines > 0)

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "reports/ReportRender.h"
+#include "reports/RptUtil.h"
 #include "store/RecordBuffers.h"
 
 namespace labels {
@@ -21,6 +22,12 @@ const QString kPdfTitle = QStringLiteral("Labels");
 
 const QString kNoneAcross = QStringLiteral(
     "Label stock \"%1\": \"No. Labels Across\" is %2. At least 1 label across is needed to print labels.");
+const QString kBeyondWidth = QStringLiteral(
+    "Label stock \"%1\": %2 labels across need %3 points from the left edge of the page, but the page is %4 "
+    "points wide, so labels would be lost. Correct the stock under Label Forms.");
+const QString kNoRow = QStringLiteral(
+    "Label stock \"%1\": a label %2 points high below a top margin of %3 points does not fit on a page %4 "
+    "points high. Correct the stock under Label Forms.");
 const QString kTooSmall = QStringLiteral(
     "Label stock \"%1\": the label %2 of %3 points is too small for the five address lines, which need at "
     "least %4 points at the smallest print size (%5 points). Correct the stock under Label Forms.");
@@ -42,6 +49,18 @@ QSizeF textNeeds(QFont font) {
 
 // A margin relative to the printable area: less the strip the printer cannot reach, never below 0.
 int relative(int margin, int strip) { return margin < strip ? 0 : margin - strip; }
+
+// A line too long for its label is printed smaller, down to the smallest size, and cut with an
+// ellipsis beyond that: it never runs into the neighbouring label.
+void drawFitted(QPainter& painter, QPaintDevice* device, int x, int baseline, int width, const QString& line) {
+    const QFont normal = painter.font();
+    QFont font = normal;
+    while (QFontMetrics(font, device).horizontalAdvance(line) > width && font.pointSize() > kMinLabelPoints)
+        font.setPointSize(font.pointSize() - 1);
+    painter.setFont(font);
+    painter.drawText(x, baseline, QFontMetrics(font, device).elidedText(line, Qt::ElideRight, width));
+    painter.setFont(normal);
+}
 
 }  // namespace
 
@@ -151,6 +170,26 @@ QString StockProblem(const store::LabelBuffer& stock, const QFont& font) {
     return {};
 }
 
+QString PageProblem(const store::LabelBuffer& stock, const QPagedPaintDevice* device) {
+    const DeviceGeometry d = GeometryOf(device);
+    const LabelMetrics m = MeasureStock(stock, d);
+    const int across = std::max(1, stock.NAcross);
+    const QString name = stock.Name.trimmed();
+    auto points = [](int pixels, int dpi) { return QString::number(double(pixels) * kPointsPerInch / dpi, 'f', 3); };
+    if ((across - 1) * (m.width + m.hGap) + m.left + m.width > d.pageW) {
+        const base::Decimal needs = stock.LeftM + base::Decimal(across) * stock.Width + base::Decimal(across - 1) * stock.HGap;
+        return kBeyondWidth.arg(name).arg(across).arg(needs.toFixed(3), points(d.offX + d.pageW, d.dpiX));
+    }
+    const bool noRow = stock.Continuous ? m.top + m.height > m.pageH : m.rowsPerPage < 1;
+    if (noRow) return kNoRow.arg(name, stock.Height.toFixed(3), stock.TopM.toFixed(3), points(d.offY + d.pageH, d.dpiY));
+    return {};
+}
+
+const QPagedPaintDevice* OutputPage() {
+    const QPagedPaintDevice* printer = reports::CurrentPrinter();
+    return printer ? printer : reports::FallbackPdfPage();
+}
+
 QFont FitLabelFont(QFont font, QPaintDevice* device, const LabelMetrics& m) {
     auto tooWide = [&] { return kLabelLines * QFontMetrics(font, device).horizontalAdvance(kSample) > m.width; };
     auto tooTall = [&] { return kLabelLines * QFontMetrics(font, device).height() > m.height; };
@@ -161,6 +200,7 @@ QFont FitLabelFont(QFont font, QPaintDevice* device, const LabelMetrics& m) {
 
 bool PaintLabels(QPagedPaintDevice* device, const store::LabelBuffer& stock, const LabelStart& start,
                  const QList<QStringList>& blocks, const QFont& font) {
+    if (!PageProblem(stock, device).isEmpty()) return false;
     const LabelMetrics metrics = MeasureStock(stock, GeometryOf(device));
     const LabelPlan plan = PlanLabels(stock, start, blocks, metrics);
     QPainter painter;
@@ -170,9 +210,10 @@ bool PaintLabels(QPagedPaintDevice* device, const store::LabelBuffer& stock, con
     int page = 0;
     for (const PlacedLabel& label : plan.labels) {
         for (; page < label.page; ++page) device->newPage();
+        painter.setClipRect(label.x, label.y, metrics.width, metrics.height);
         int y = label.y;
         for (const QString& line : label.lines) {
-            if (!line.isEmpty()) painter.drawText(label.x, y + fm.ascent(), line);
+            if (!line.isEmpty()) drawFitted(painter, device, label.x, y + fm.ascent(), metrics.width, line);
             y += fm.height();
         }
     }

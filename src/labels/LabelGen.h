@@ -81,13 +81,23 @@ LabelPlan PlanLabels(const store::LabelBuffer& stock, const LabelStart& start, c
 // kMinLabelPoints.
 QString StockProblem(const store::LabelBuffer& stock, const QFont& font);
 
+// Why the stock's labels cannot all stand on the device's page, naming the stock and the measure: its
+// columns run beyond the printable width (the labels past it would be lost), or not one row fits in
+// the printable height. Empty when they can.
+QString PageProblem(const store::LabelBuffer& stock, const QPagedPaintDevice* device);
+
+// The page a label job is laid out on: the current printer's, else the PDF page.
+const QPagedPaintDevice* OutputPage();
+
 // The font reduced a point at a time while five widths of "Abcde" exceed the label's width, then while
 // five line heights exceed its height, never below kMinLabelPoints.
 QFont FitLabelFont(QFont font, QPaintDevice* device, const LabelMetrics& metrics);
 
 // The whole label job on a paged device (a printer, the preview's printer, a PDF writer): one job,
-// one page after another, every label's lines one line height apart. False when the device cannot be
-// painted on.
+// one page after another, every label's lines one line height apart; a line too long for its label
+// is printed smaller (and cut with an ellipsis below the smallest size), so it never runs into the
+// neighbour. False when the device cannot be painted on or its page
+// cannot hold the stock (PageProblem).
 bool PaintLabels(QPagedPaintDevice* device, const store::LabelBuffer& stock, const LabelStart& start,
                  const QList<QStringList>& blocks, const QFont& font);
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "base/Cp1252.h"
 #include "base/StatusSink.h"
+#include "invoicing/CsvLine.h"
 #include "invoicing/OrderExport.h"
 #include "reports/RptSpan.h"
 #include "store/DataLocation.h"
@@ -149,10 +151,15 @@ LabelSelection NumberedLabels(const QStringList& numbers) {
 }
 
 LabelSelection BatchLabels(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QStringList lines = base::Cp1252::toUnicode(file.readAll()).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the end of the last line
+    // Read as every text file of the program: a byte order mark and any line end are no part of a number.
+    QStringList lines;
+    if (const QString why = invoicing::ReadTextLines(fileName, &lines); !why.isEmpty()) {
+        LabelSelection s;
+        s.unreadable = QFileInfo(fileName).fileName() + QLatin1Char(' ') + why + QLatin1Char('.');
+        return s;
+    }
+    // A blank line names no customer and is no mistake either.
+    lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
     return NumberedLabels(lines);
 }
 

@@ -22,6 +22,7 @@ enum class LabelJob {
 struct LabelSelection {
     QList<QStringList> blocks;
     int skippedLines = 0;
+    QString unreadable;  // why the batch file could not be read (then nothing was selected)
 };
 
 // The customer at record rec gets a label (LoadCust, BuildAddressBlock). REQUIRES: CUST5 open.

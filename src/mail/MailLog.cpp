@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "base/OwnerOnly.h"
 #include "store/DataLocation.h"
 
 namespace mail {
@@ -9,7 +10,8 @@ namespace mail {
 bool RecordSent(const QDateTime& when, const QString& reference, const QStringList& recipients,
                 const QString& subject) {
     QFile log(store::DataFile(kMailLogFile));
-    if (!log.open(QIODevice::Append | QIODevice::Text)) return false;
+    // Who was sent what: for the owner's eyes only.
+    if (!base::OpenOwnerOnly(log, QIODevice::Append | QIODevice::Text)) return false;
     QString oneField = subject;
     oneField.replace(QLatin1Char('\t'), QLatin1Char(' '));
     const QString line = when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QLatin1Char('\t') + reference +

@@ -73,6 +73,10 @@ QString outcomeText(CURLcode code, const char* error, const QByteArray& reply, c
     default: break;
     }
     if (std::strncmp(error, "RCPT failed", 11) == 0) return QStringLiteral("The mail server refused a recipient.") + because;
+    // 530: the server takes mail only from a client that logged in (or that secured the connection).
+    if (std::strncmp(error, "MAIL failed", 11) == 0 && std::strstr(error, "530"))
+        return QStringLiteral("The mail server wants a user name and password (or STARTTLS) before it accepts mail. "
+                              "Set them in Mail Server.") + because;
     if (std::strncmp(error, "MAIL failed", 11) == 0)
         return QStringLiteral("The mail server refused the sender's address.") + because;
     return QStringLiteral("The message could not be sent: %1.").arg(QString::fromUtf8(*error ? error : curl_easy_strerror(code))) +

@@ -1,10 +1,13 @@
 #include "mail/MailSettings.h"
 
+#include <QFile>
 #include <QHash>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <utility>
+
+#include "base/OwnerOnly.h"
 
 namespace mail {
 namespace {
@@ -77,6 +80,8 @@ bool SaveServerSettings(const ServerSettings& s) {
     q.setValue(kKeys.fromName, s.fromName.trimmed());
     q.setValue(kKeys.timeout, s.timeoutSeconds);
     q.sync();
+    // The server, the user and the sender are this user's business: owner-only, like every other file.
+    QFile::setPermissions(SettingsFile, base::kOwnerOnly);
     return q.status() == QSettings::NoError;
 }
 

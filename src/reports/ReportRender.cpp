@@ -4,12 +4,14 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include "base/OwnerOnly.h"
 #include "reports/RptUtil.h"
@@ -191,12 +193,21 @@ bool PrintLines(QPagedPaintDevice* device, const QFont& font, const QList<QStrin
 
 bool WritePdfPages(const QString& fileName, const QString& title,
                    const std::function<bool(QPagedPaintDevice*)>& paint) {
-    QFile file(fileName);
-    if (!base::OpenOwnerOnly(file, QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    QPdfWriter writer(&file);
-    SetupPdfPage(writer);
-    writer.setTitle(title);
-    return paint(&writer) && file.flush();
+    // Written beside the target and renamed over it once whole: a PDF that cannot be written leaves the
+    // earlier file as it was. A new file is its owner's alone; one that exists keeps its mode.
+    const bool existed = QFileInfo::exists(fileName);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || (!existed && !file.setPermissions(base::kOwnerOnly))) return false;
+    bool ok = false;
+    {
+        QPdfWriter writer(&file);
+        SetupPdfPage(writer);
+        writer.setTitle(title);
+        ok = paint(&writer);
+    }
+    if (ok && file.error() == QFileDevice::NoError) return file.commit();
+    file.cancelWriting();
+    return false;
 }
 
 bool WritePdf(const QString& fileName, const QFont& font, const QList<QStringList>& lines, int reportWidth,

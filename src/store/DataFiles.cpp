@@ -7,11 +7,15 @@
 
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
+#include "store/FileSetSwap.h"
 
 namespace store {
 
 QString MissingDataFile(const QString& where) {
     const QString dir = where.isEmpty() ? DataDir() : where;
+    // An upgrade a kill interrupted while it moved its files is finished first: a table it had moved
+    // aside is not missing. Every start asks this before it opens a table.
+    FinishInterruptedSwap(dir, /*lockHeld=*/false);
     QSet<QString> present;
     const QStringList entries = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : entries) present.insert(name.toUpper());

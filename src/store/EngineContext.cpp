@@ -9,6 +9,7 @@
 #include "pg/PgDriver.h"
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
+#include "store/FileSetSwap.h"
 #include "store/TableHandles.h"
 
 namespace store {
@@ -40,6 +41,8 @@ xbase::Context& runSettings() {
 xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
     EngineEnd();
     if (!dir.empty()) SetDataDir(QString::fromStdString(dir));
+    // An upgrade a kill interrupted while it moved its files is finished before any table opens.
+    if (!fs) FinishInterruptedSwap(DataDir(), /*lockHeld=*/false);
     g_context = std::make_unique<xbase::Context>(fs, DataDir().toStdString());
     return runSettings();
 }

@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstdio>
@@ -19,15 +21,22 @@
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/EngineContext.h"
+#include "store/FileSetSwap.h"
 #include "store/RecordBuffers.h"
 
 namespace store {
 namespace {
 
 const QString kNotFound = QStringLiteral("Data files not found in ");
-const QString kWarning = QStringLiteral("Warning: All previously entered data will be overwritten");
+const QString kWarning = QStringLiteral(
+    "Warning: All previously entered data will be overwritten\n\n"
+    "Replaced: the customers, groups, products, invoices and label stocks. Kept: the settings, the sales tax "
+    "definitions, the purchases and the payments. A payment stays with its invoice number, so it belongs to "
+    "the converted invoice of that number.");
 const QString kConverting = QStringLiteral("Converting Data Files");
 const QString kTransferring = QStringLiteral("Transferring Item Descriptions");
+// %1 the values, one a line.
+const QString kNotConvertible = QStringLiteral("these old values would be cut or are not numbers:\n%1");
 // %1 what failed.
 const QString kFailed = QStringLiteral("The old data could not be converted: %1.\nYour data files have not been changed.");
 
@@ -68,17 +77,28 @@ QString engineDetail(const xbase::Context& context, int code) {
 // One record of an old table. Each field is found by its name and read by its type class (character,
 // numeric, date, logical, memo) into the kind of member it goes to, whatever its width; a field the
 // old table lacks reads empty.
+//
+// Nothing is changed silently: a number that is not a number, and a memo pointing beyond the end of
+// its file, are noted (with the record and the field) in problems.
+struct OldTableFacts {
+    QString file;        // the old table's name, for the messages
+    qint64 memoSize = 0; // bytes of its memo file
+};
+
 class OldRecord {
 public:
-    explicit OldRecord(const xbase::Table* table) : m_table(table) {}
+    OldRecord(const xbase::Table* table, const OldTableFacts& facts, QStringList* problems)
+        : m_table(table), m_facts(facts), m_problems(problems) {}
 
     void read(const char* name, QString* value) const {
         const xbase::Field* f = m_table->field(name);
-        *value = f ? FromTableText(f->type() == 'M' ? f->memoText() : f->text()) : QString();
+        *value = f ? FromTableText(f->type() == 'M' ? memo(*f) : f->text()) : QString();
     }
     void read(const char* name, long* value) const {
         const xbase::Field* f = m_table->field(name);
-        *value = !f ? 0 : f->type() == 'N' ? f->asLong() : text(name).trimmed().toLong();
+        *value = 0;
+        if (!f || !isNumber(*f)) return;
+        *value = f->type() == 'N' ? f->asLong() : text(name).trimmed().toLong();
     }
     void read(const char* name, int* value) const {
         long whole = 0;
@@ -88,7 +108,7 @@ public:
     void read(const char* name, base::Decimal* value) const {
         *value = base::Decimal();
         const xbase::Field* f = m_table->field(name);
-        if (f && (f->type() == 'N' || f->type() == 'F' || f->type() == 'C'))
+        if (f && (f->type() == 'N' || f->type() == 'F' || f->type() == 'C') && isNumber(*f))
             base::Decimal::parse(text(name).trimmed(), QLatin1Char('.'), value);
     }
     void read(const char* name, bool* value) const {
@@ -103,13 +123,36 @@ public:
         *value = f && (f->type() == 'D' || f->type() == 'C') ? base::KeyToDate(text(name)) : 0.0;
     }
 
+    QString where(const std::string& field) const {
+        return QStringLiteral("%1 record %2 %3").arg(m_facts.file).arg(m_table->recNo()).arg(QString::fromStdString(field));
+    }
+
 private:
     QString text(const char* name) const {
         QString value;
         read(name, &value);
         return value;
     }
+    // Blank is 0, as the old system wrote it; anything else must read as a number.
+    bool isNumber(const xbase::Field& f) const {
+        const QString t = FromTableText(f.text()).trimmed();
+        base::Decimal ignored;
+        if (t.isEmpty() || (base::Decimal::parse(t, QLatin1Char('.'), &ignored)))
+            return true;
+        m_problems->append(QStringLiteral("%1: \"%2\" is not a number").arg(where(f.name()), t));
+        return false;
+    }
+    // The text must end inside the memo file: one that runs past its end was cut short.
+    std::string memo(const xbase::Field& f) const {
+        const qint64 block = QString::fromStdString(f.text()).trimmed().toLongLong();
+        const std::string text = f.memoText();
+        if (block > 0 && block * 512 + qint64(text.size()) >= m_facts.memoSize)
+            m_problems->append(QStringLiteral("%1: the memo text lies beyond the end of the memo file").arg(where(f.name())));
+        return text;
+    }
     const xbase::Table* m_table;
+    const OldTableFacts& m_facts;
+    QStringList* m_problems;
 };
 
 // The old fields read into each new buffer, by the old names; the fields the old layouts lack keep
@@ -153,6 +196,52 @@ void readItem(const OldRecord& old, ItmBuffer* i) {
     readOld(old, fields, i);
 }
 
+// The old table's header against its file. Returns what is wrong, empty when nothing is.
+QString damage(const QString& path, const QString& file) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("%1 could not be read (%2)").arg(file, f.errorString());
+    const QByteArray header = f.read(12);
+    if (header.size() < 12) return QStringLiteral("%1 is damaged: its header is cut short").arg(file);
+    const qint64 count = qFromLittleEndian<quint32>(header.constData() + 4);
+    const qint64 headerLength = qFromLittleEndian<quint16>(header.constData() + 8);
+    const qint64 recordLength = qFromLittleEndian<quint16>(header.constData() + 10);
+    const qint64 held = recordLength > 0 ? (f.size() - headerLength) / recordLength : 0;
+    // Fewer records than counted: the file was cut short; more: the count was never brought up to
+    // date. Either way records would be lost without a word. (The end-of-file byte is no record.)
+    if (recordLength <= 0 || held != count)
+        return QStringLiteral("%1 is damaged: its header counts %2 records, the file holds %3").arg(file).arg(count).arg(qMax<qint64>(held, 0));
+    return {};
+}
+
+// Texts that the new field would cut: the record as stored, read back, against what was read.
+template <class B>
+void noteCutTexts(xbase::Table* table, const B& wanted, const OldRecord& old, QStringList* problems) {
+    B stored;
+    ReadRecord(table, &stored);
+    for (const Binding<B>& b : BindingOf<B>::list()) {
+        const auto* text = std::get_if<QString B::*>(&b.member);
+        if (!text) continue;
+        const QString want = wanted.**text, got = stored.**text;
+        if (got.trimmed() == want.trimmed()) continue;
+        const xbase::Field* field = table->field(b.field);
+        problems->append(QStringLiteral("%1: \"%2\" is longer than its %3 characters")
+                             .arg(old.where(b.field), want.trimmed())
+                             .arg(field ? std::min(field->length(), b.cut) : 0));
+    }
+}
+
+// Every data file the upgrade replaces or the pack after it rewrites, and the folder itself, must be
+// writable: found out before anything is converted. Empty, or the first that is not.
+QString notWritable(const QString& working) {
+    if (!QFileInfo(working).isWritable()) return working;
+    static const QStringList kDataSuffixes = {QStringLiteral("dbf"), QStringLiteral("dbt"), QStringLiteral("ntx"), QStringLiteral("cgp")};
+    for (const QFileInfo& file : QDir(working).entryInfoList(QDir::Files | QDir::Hidden))
+        // A file its owner may not write was made read-only on purpose, whoever runs the upgrade.
+        if (kDataSuffixes.contains(file.suffix().toLower()) && (!file.isWritable() || !(file.permissions() & QFileDevice::WriteOwner)))
+            return file.fileName();
+    return {};
+}
+
 // The engine's upper-casing of key text: ASCII letters only.
 QString keyUpper(QString text) {
     for (QChar& c : text)
@@ -165,7 +254,7 @@ QString keyUpper(QString text) {
 class Conversion {
 public:
     Conversion(const QString& oldDir, const QString& working)
-        : m_oldDir(oldDir), m_working(working), m_staging(working + QStringLiteral("/.upgrade-XXXXXX")) {}
+        : m_oldDir(oldDir), m_working(working), m_staging(working + QLatin1Char('/') + StagingPrefix() + QStringLiteral("XXXXXX")) {}
 
     QString run();
 
@@ -183,6 +272,7 @@ private:
     QString m_oldDir, m_working;
     QTemporaryDir m_staging;
     std::unique_ptr<xbase::Context> m_old, m_new;
+    QStringList m_problems;  // values that would be cut or are not numbers, in every table
 };
 
 QString Conversion::run() {
@@ -201,6 +291,7 @@ QString Conversion::run() {
     if (failure.isEmpty()) failure = convert<CustBuffer>("Cust2", 25, 25, readCustomer);
     if (failure.isEmpty()) failure = convert<InvBuffer>("inv", 50, 25, readInvoice);
     if (failure.isEmpty()) failure = convert<ItmBuffer>("itm4", 75, 25, readItem);
+    if (failure.isEmpty() && !m_problems.isEmpty()) failure = kNotConvertible.arg(m_problems.join(QLatin1Char('\n')));
     if (failure.isEmpty()) failure = buildIndexes();
     if (failure.isEmpty()) failure = transferDescriptions();
     m_old->closeAll();
@@ -212,6 +303,8 @@ QString Conversion::run() {
 // The tables to be replaced must not be open in another copy of the program: opening each
 // exclusively for a moment proves it.
 QString Conversion::checkNotInUse() {
+    if (const QString file = notWritable(m_working); !file.isEmpty())
+        return QStringLiteral("%1 is read-only").arg(file);
     xbase::Context& context = Engine();
     const int accessMode = context.accessMode(), autoOpen = context.autoOpen();
     context.setAccessMode(1);
@@ -248,7 +341,13 @@ QString Conversion::copyWholeFiles() {
 
 template <class B>
 QString Conversion::convert(const char* oldName, int progressBase, int progressSpan, void (*read)(const OldRecord&, B*)) {
-    const QString oldFile = QLatin1String(oldName) + QStringLiteral(".dbf");
+    // Named in the messages as the old directory holds it.
+    const QString oldFile = sameNameIn(m_oldDir, QLatin1String(oldName) + QStringLiteral(".dbf")).value(0);
+    const QString oldPath = QDir(m_oldDir).filePath(oldFile);
+    if (const QString damaged = damage(oldPath, oldFile); !damaged.isEmpty()) return damaged;
+    OldTableFacts facts{oldFile, 0};
+    const QString memoName = sameNameIn(m_oldDir, QLatin1String(oldName) + QStringLiteral(".dbt")).value(0);
+    if (!memoName.isEmpty()) facts.memoSize = QFileInfo(QDir(m_oldDir).filePath(memoName)).size();
     m_old->errorCode();
     xbase::Table* old = m_old->openTable(oldName);
     if (!old) return QStringLiteral("%1 could not be opened (%2)").arg(oldFile, engineDetail(*m_old, m_old->lastStatus().code));
@@ -262,12 +361,14 @@ QString Conversion::convert(const char* oldName, int progressBase, int progressS
         // A record the old system had deleted stays deleted: it is not taken over.
         if (!old->isDeleted()) {
             B buffer;
-            read(OldRecord(old), &buffer);
+            const OldRecord record(old, facts, &m_problems);
+            read(record, &buffer);
             int written = table->appendBlank();
             if (written == xbase::kOk) written = WriteRecord(table, buffer);
             if (written < 0)
                 return QStringLiteral("record %1 of %2 could not be added to %3 (%4)")
                     .arg(QString::number(old->recNo()), oldFile, QLatin1String(desc.fileName), engineDetail(*m_new, written));
+            noteCutTexts(table, buffer, record, &m_problems);
         }
         ++done;
         base::ShowProgress(progressBase + int(done * progressSpan / count));
@@ -315,34 +416,25 @@ QString Conversion::transferDescriptions() {
     return {};
 }
 
-// Moves the staged files into the data directory. The files they replace, in any case of their
-// names, are moved aside first and moved back should a move fail, so the set is replaced whole or
-// not at all.
+// Moves the staged files into the data directory as one set. The files they replace, in any case of
+// their names, are moved aside into the staging folder first, so the set never holds two names that
+// differ in case.
 QString Conversion::putInPlace() {
-    const QString aside = staged(QStringLiteral(".replaced"));
-    if (!QDir().mkdir(aside)) return QStringLiteral("a working folder could not be made in %1").arg(m_staging.path());
-    std::vector<std::pair<QString, QString>> moves;
-    int error = 0;
-    auto move = [&moves, &error](const QString& from, const QString& to) {
-        if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-            error = errno;
-            return false;
-        }
-        moves.emplace_back(from, to);
-        return true;
-    };
-    bool ok = true;
+    const QString staging = QDir(m_working).relativeFilePath(m_staging.path());
+    const QString aside = staging + QStringLiteral("/.replaced");
+    if (!QDir(m_working).mkdir(aside)) return QStringLiteral("a working folder could not be made in %1").arg(m_staging.path());
+    std::vector<FileMove> moves;
     for (const QString& name : QDir(m_staging.path()).entryList(QDir::Files)) {
-        for (const QString& existing : sameNameIn(m_working, name))
-            ok = ok && move(QDir(m_working).filePath(existing), QDir(aside).filePath(existing));
-        ok = ok && move(staged(name), QDir(m_working).filePath(name));
-        if (!ok) break;
+        if (!SyncPath(staged(name))) return QStringLiteral("%1 could not be written to the disk").arg(name);
+        for (const QString& existing : sameNameIn(m_working, name)) moves.push_back({existing, aside + QLatin1Char('/') + existing});
+        moves.push_back({staging + QLatin1Char('/') + name, name});
     }
-    if (ok) return {};
-    const QString why = QString::fromLocal8Bit(std::strerror(error));
-    for (auto it = moves.rbegin(); it != moves.rend(); ++it)
-        std::rename(QFile::encodeName(it->second).constData(), QFile::encodeName(it->first).constData());
-    return QStringLiteral("the converted files could not be put in place (%1)").arg(why);
+    if (!SyncPath(m_staging.path()) || !SyncPath(QDir(m_working).filePath(aside)))
+        return QStringLiteral("the converted files could not be written to the disk");
+    const QString failure = SwapFileSet(m_working, moves);
+    // A set that could not be undone is finished at the next start from the staged files: keep them.
+    if (!failure.isEmpty() && SwapPending(m_working)) m_staging.setAutoRemove(false);
+    return failure;
 }
 
 }  // namespace
@@ -355,6 +447,8 @@ QString MissingOldTable(const QString& dir) {
     return {};
 }
 
+QString NotFoundMessage(const QString& dir) { return kNotFound + dir; }
+
 QString UpgradeStartDirectory(const QString& home) {
     for (const QString& folder : kStartFolders) {
         const QString dir = QDir(home).filePath(folder);
@@ -366,7 +460,7 @@ QString UpgradeStartDirectory(const QString& home) {
 UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask) {
     CloseAll();
     if (!MissingOldTable(oldDir).isEmpty()) {
-        base::ShowMessage(kNotFound + oldDir);
+        base::ShowMessage(NotFoundMessage(oldDir));
         return UpgradeOutcome::NotFound;
     }
     if (ask && !base::ConfirmDestructive(kWarning)) return UpgradeOutcome::Declined;

@@ -15,6 +15,8 @@ namespace store {
 const QStringList& OldTables();
 // The first old table missing from dir; empty when all are there.
 QString MissingOldTable(const QString& dir);
+// What the user is told when dir lacks an old table.
+QString NotFoundMessage(const QString& dir);
 // Where the chooser starts: home's tamsel_bus folder when it holds the old product table, else its
 // tamsel folder when that does; empty when neither does.
 QString UpgradeStartDirectory(const QString& home);

@@ -20,6 +20,7 @@
 #include "store/EngineContext.h"
 #include "store/OpenRoutines.h"
 #include "store/TableHandles.h"
+#include "support/OldTables.h"
 
 namespace app_test {
 namespace {
@@ -115,6 +116,25 @@ TEST_F(LaunchTest, FirstStartWritesANewBusinessIntoTheEmptyDataHome) {
     app::DataLock again;
     EXPECT_TRUE(app::EnterDataDirectory(home, places, &again));
     EXPECT_EQ(dialogs->log(), QStringList{QStringLiteral("Modal app::TFirstStart")});
+}
+
+TEST_F(LaunchTest, FirstStartConvertsTheEarlierVersionsDataIntoANewBusiness) {
+    QTemporaryDir old(QDir::tempPath() + QStringLiteral("/corvane-old-XXXXXX"));
+    testing_support::WriteOldTables(old.path(), testing_support::SampleOldData());
+    QTemporaryDir lacking(QDir::tempPath() + QStringLiteral("/corvane-lacking-XXXXXX"));
+    dialogs->answerDirectory(lacking.path());  // no old tables there: the window stays
+    dialogs->answerDirectory(old.path());
+    dialogs->onModal<app::TFirstStart>([](app::TFirstStart& window) {
+        EXPECT_EQ(window.BtnConvert->text(), QStringLiteral("Convert the data of the earlier version…"));
+        QTest::mouseClick(window.BtnConvert, Qt::LeftButton);
+        EXPECT_EQ(window.result(), 0);
+        QTest::mouseClick(window.BtnConvert, Qt::LeftButton);
+    });
+    ASSERT_TRUE(app::EnterDataDirectory(home, places, &lock));
+    EXPECT_EQ(store::DataDir(), places.home);
+    EXPECT_EQ(dialogs->messages(), QStringList{QStringLiteral("Data files not found in ") + lacking.path()});
+    lock = app::DataLock();
+    EXPECT_EQ(customers(places.home), 2) << "the old customers";
 }
 
 TEST_F(LaunchTest, FirstStartOpensTheDemoBusiness) {

@@ -75,7 +75,7 @@ protected:
 
 TEST_F(MainWindowTest, MenusAndPopupsHoldTheirItemsInOrder) {
     const std::pair<const QMenu*, QString> menus[] = {
-        {main->File1, "E&xit"},
+        {main->File1, "&Convert Old Data…, -, E&xit"},
         {main->Help1, "About, -, Help &Contents"},
         {main->PopupMenu1, "&Invoices>[Selected &Date(s), Selected &Invoices], &Bills>[&With Balances Due, "
                            "Selected &Bills], &Statements>[With &Balances, Selected &Customers]"},
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, MenusAndPopupsHoldTheirItemsInOrder) {
     for (const auto& [menu, expected] : menus) EXPECT_EQ(menuText(menu), expected) << menu->objectName().toStdString();
     for (const char* name : {"SelectedDates2", "SelectedInvoices1", "WithBalancesDue2", "SelectedBills2", "WithBalances2",
                              "SelectedCustomers4", "GSTVATIncomeandCollections1", "StockOnHand1", "SelectedGroups1",
-                             "CustomerGroups1", "HelpContents1", "AboutCorvane1", "Exit1"})
+                             "CustomerGroups1", "HelpContents1", "AboutCorvane1", "ConvertOldData1", "Exit1"})
         EXPECT_NE(main->findChild<QAction*>(QLatin1String(name)), nullptr) << name;
 }
 

@@ -7,15 +7,20 @@
 #include <QTest>
 
 #include <cerrno>
+#include <tuple>
 
 #include "AppFixture.h"
 #include "base/Format.h"
+#include "store/DataLock.h"
 #include "store/DbUtil.h"
 #include "store/EngineContext.h"
+#include "store/FileSetSwap.h"
 #include "store/OpenRoutines.h"
 #include "store/RecordBuffers.h"
 #include "store/TableHandles.h"
 #include "store/Upgrade.h"
+#include "store/UserPreferences.h"
+#include "store/DataFiles.h"
 #include "support/OldTables.h"
 #include "support/TableSnapshot.h"
 #include "ui/DriveDirU.h"
@@ -88,7 +93,9 @@ TEST_F(UpgradeTest, OldTablesBecomeTheProgramsTablesWithTheNewFieldsAtTheirDefau
     testing_support::WriteOldTables(oldDir(), testing_support::SampleOldData(), /*upperCase=*/true);
     RecordingSink sink;
     upgradeFromKeyboard(oldDir());
-    ASSERT_EQ(dialogs->messages(), QStringList{"Warning: All previously entered data will be overwritten"});
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_TRUE(dialogs->messages().at(0).startsWith("Warning: All previously entered data will be overwritten\n\n"));
+    EXPECT_TRUE(dialogs->messages().at(0).contains("Kept: the settings, the sales tax definitions, the purchases and the payments"));
 
     using D = base::Decimal;
     auto dec = [](const char* text) {
@@ -162,7 +169,7 @@ TEST_F(UpgradeTest, StartsNothingWithoutEveryOldTableOrWhenDeclinedButStillPacks
     };
     const Case cases[] = {
         {"pmt.dbf", std::nullopt, "Data files not found in " + oldDir()},
-        {nullptr, base::Answer::Cancel, "Warning: All previously entered data will be overwritten"},
+        {nullptr, base::Answer::Cancel, "Warning: All previously entered data will be overwritten\n\n"},
     };
     const QStringList customers = tableRecords("CUST5");
     for (const Case& c : cases) {
@@ -178,7 +185,8 @@ TEST_F(UpgradeTest, StartsNothingWithoutEveryOldTableOrWhenDeclinedButStillPacks
         });
         if (c.warning) script.answer(*c.warning);
         pressUpgradeKey();
-        EXPECT_EQ(script.messages(), QStringList{c.message});
+        ASSERT_EQ(script.messages().size(), 1);
+        EXPECT_TRUE(script.messages().at(0).startsWith(c.message)) << script.messages().at(0).toStdString();
         EXPECT_EQ(tableRecords("CUST5"), customers);
         EXPECT_TRUE(sink.calls.contains("S:Packing Data Files")) << c.message.toStdString();
     }
@@ -230,8 +238,46 @@ TEST_F(UpgradeTest, AFailureAtAnyStepLeavesEveryDataFileAsItWas) {
         QString failure;  // part of the message
     };
     std::unique_ptr<xbase::Context> otherUser;
+    // The sample old data with some values changed: {file, record, field, value}.
+    auto oldDataWith = [this](std::vector<std::tuple<QString, int, std::string, QString>> changes) {
+        testing_support::OldData data = testing_support::SampleOldData();
+        for (const auto& [file, record, field, value] : changes) data[file][size_t(record)][field] = value;
+        QDir(oldDir()).removeRecursively();
+        QDir().mkpath(oldDir());
+        testing_support::WriteOldTables(oldDir(), data);
+    };
+    auto patch = [this](const char* file, const QByteArray& from, const QByteArray& to) {
+        QFile f(QDir(oldDir()).filePath(file));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        ASSERT_EQ(bytes.count(from), 1) << file;
+        f.seek(0);
+        f.write(bytes.replace(from, to));
+    };
     const Case cases[] = {
-        {"damaged line items", [&] { QFile::resize(QDir(oldDir()).filePath("itm4.dbf"), 10); }, "itm4.dbf could not be opened"},
+        // Nothing is cut or changed without a word: every such value is listed and nothing converted.
+        {"texts longer than their new fields",
+         [&] { oldDataWith({{"cust2.dbf", 0, "TITLE", "Prof"}, {"cust2.dbf", 1, "LAST", "Featherstonehaugh-Smythe"}}); },
+         "cust2.dbf record 1 TITLE: \"Prof\" is longer than its 3 characters\n"
+         "cust2.dbf record 2 LAST: \"Featherstonehaugh-Smythe\" is longer than its 20 characters"},
+        {"numbers that are not numbers",
+         [&] {
+             // Bytes another program left: the engine writes none like them.
+             patch("inv.dbf", "      5.00      1.25", "       abc      1.25");
+             patch("itm4.dbf", "     3.00      1.00", "     3.00     12,50");
+         },
+         "inv.dbf record 1 SHIP: \"abc\" is not a number\nitm4.dbf record 3 UPR: \"12,50\" is not a number"},
+        {"a table cut mid-record",
+         [&] {
+             const QString cust = QDir(oldDir()).filePath("cust2.dbf");
+             QFile::resize(cust, QFileInfo(cust).size() - 5);
+         },
+         "cust2.dbf is damaged: its header counts 2 records, the file holds 1"},
+        {"a memo file cut short", [&] { QFile::resize(QDir(oldDir()).filePath("cust2.dbt"), 520); },
+         "cust2.dbf record 1 COMMENTS: the memo text lies beyond the end of the memo file"},
+        {"a read-only data file", [&] { QFile::setPermissions(QDir(dataDir()).filePath("CUST5.dbf"), QFileDevice::ReadOwner); },
+         "CUST5.dbf is read-only"},
+        {"damaged line items", [&] { QFile::resize(QDir(oldDir()).filePath("itm4.dbf"), 10); }, "itm4.dbf is damaged: its header is cut short"},
         {"an invoice number too wide",
          [&] {
              xbase::Context old(nullptr, oldDir().toStdString());
@@ -273,6 +319,7 @@ TEST_F(UpgradeTest, AFailureAtAnyStepLeavesEveryDataFileAsItWas) {
         pressUpgradeKey();
         store::SetFileOps(store::SystemFileOps());
         otherUser.reset();
+        QFile::setPermissions(QDir(dataDir()).filePath("CUST5.dbf"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         ASSERT_EQ(script.messages().size(), 2);
         EXPECT_TRUE(script.messages().at(1).startsWith("The old data could not be converted: "));
         EXPECT_TRUE(script.messages().at(1).contains(c.failure)) << script.messages().at(1).toStdString();
@@ -307,6 +354,15 @@ TEST_F(UpgradeTest, TheDataToolConvertsAsTheCommandDoes) {
     EXPECT_TRUE(missing.second.contains("Data files not found in ")) << missing.second.toStdString();
     EXPECT_TRUE(filesOf(copy.path()) == before);
 
+    {
+        // A directory a copy of the program holds is refused, as the program refuses to start in it.
+        store::DataLock held;
+        ASSERT_TRUE(held.acquire(copy.path()));
+        const auto refused = tool({"--upgrade", oldDir(), copy.path()});
+        EXPECT_EQ(refused.first, 1);
+        EXPECT_TRUE(refused.second.contains("are in use by another copy of Corvane Invoicing")) << refused.second.toStdString();
+        EXPECT_EQ(filesOf(copy.path()).at("CUST5.dbf"), before.at("CUST5.dbf"));
+    }
     const auto converted = tool({"--upgrade", oldDir(), copy.path()});
     EXPECT_EQ(converted.first, 0) << converted.second.toStdString();
     EXPECT_TRUE(converted.second.contains("Converting Data Files\n"));
@@ -316,6 +372,74 @@ TEST_F(UpgradeTest, TheDataToolConvertsAsTheCommandDoes) {
         const QString inCopy = QDir(copy.path()).filePath(QString::fromStdString(table));
         EXPECT_EQ(tableSnapshot(inCopy.toStdString()), tableSnapshot(table)) << table;
     }
+}
+
+// The commands kept out of sight are reached on purpose: the order commands through one preference,
+// the upgrade through the File menu.
+TEST_F(UpgradeTest, OnePreferenceShowsTheOrderCommandsAndTheFileMenuConverts) {
+    QTemporaryDir home;
+    const QString previous = store::UserPreferencesFile;
+    store::UserPreferencesFile = home.filePath("corvane.conf");
+    EXPECT_TRUE(main->BtnPrintBatch->isHidden());
+    EXPECT_TRUE(main->BtnDirectories->isHidden());
+    main->PageControl1->setCurrentIndex(main->PageControl1->indexOf(main->CheckOrders->parentWidget()));
+    QTest::mouseClick(main->CheckOrders, Qt::LeftButton, {}, QPoint(4, main->CheckOrders->height() / 2));
+    EXPECT_FALSE(main->BtnPrintBatch->isHidden());
+    EXPECT_FALSE(main->BtnDirectories->isHidden());
+    EXPECT_TRUE(store::OrderCommandsShown()) << "kept for the next run";
+    QTest::mouseClick(main->CheckOrders, Qt::LeftButton, {}, QPoint(4, main->CheckOrders->height() / 2));
+    EXPECT_TRUE(main->BtnPrintBatch->isHidden());
+    EXPECT_FALSE(store::OrderCommandsShown());
+    store::UserPreferencesFile = previous;
+
+    testing_support::WriteOldTables(oldDir(), testing_support::SampleOldData());
+    dialogs->onModal<ui::TDriveDir>([this](ui::TDriveDir& w) {
+        ASSERT_TRUE(w.setDirectory(oldDir()));
+        QTest::mouseClick(w.BtnOK, Qt::LeftButton);
+    });
+    dialogs->answer(base::Answer::Ok);
+    ASSERT_EQ(main->ConvertOldData1->text(), "&Convert Old Data…");
+    main->ConvertOldData1->trigger();
+    EXPECT_EQ(tableRecords("CUST5").size(), 2);
+}
+
+// A kill at any rename of the final moves: the next start finishes the set (its record complete) or
+// drops it (its record cut short, before any rename), and the directory holds one whole set.
+TEST(UpgradeInterruptionTest, TheNextStartFinishesOrDropsTheSetAtEveryRename) {
+    const std::vector<store::FileMove> moves = {{"A.dbf", ".upgrade-x/.replaced/A.dbf"}, {".upgrade-x/A.dbf", "A.dbf"},
+                                                {"b.DBF", ".upgrade-x/.replaced/b.DBF"}, {".upgrade-x/B.dbf", "B.dbf"}};
+    for (size_t done = 0; done <= moves.size(); ++done)
+        for (const bool complete : {true, false}) {
+            if (!complete && done > 0) continue;  // the record is on the disk before the first rename
+            SCOPED_TRACE(testing::Message() << done << " renames done, record " << (complete ? "complete" : "cut short"));
+            QTemporaryDir dir;
+            const QDir d(dir.path());
+            ASSERT_TRUE(d.mkpath(".upgrade-x/.replaced"));
+            const std::map<QString, QByteArray> old = {{"A.dbf", "old A"}, {"b.DBF", "old b"}, {"Keep.dbf", "kept"}};
+            const std::map<QString, QByteArray> converted = {{"A.dbf", "new A"}, {"B.dbf", "new b"}, {"Keep.dbf", "kept"}};
+            for (const auto& [name, bytes] : old) {
+                QFile f(d.filePath(name));
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(bytes);
+            }
+            for (const char* name : {"A.dbf", "B.dbf"}) {
+                QFile f(d.filePath(QStringLiteral(".upgrade-x/") + name));
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(converted.at(name));
+            }
+            QByteArray record;
+            for (const store::FileMove& m : moves) record += m.from.toUtf8() + '\t' + m.to.toUtf8() + '\n';
+            QFile intent(d.filePath(".upgrade.swp"));
+            ASSERT_TRUE(intent.open(QIODevice::WriteOnly));
+            intent.write(complete ? record + "end\n" : record.left(20));
+            intent.close();
+            for (size_t i = 0; i < done; ++i) ASSERT_TRUE(QFile::rename(d.filePath(moves[i].from), d.filePath(moves[i].to)));
+
+            store::MissingDataFile(dir.path());  // what every start of the program and the tools asks first
+            EXPECT_TRUE(filesOf(dir.path()) == (complete ? converted : old));
+            EXPECT_EQ(d.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{}) << "no staging folder";
+            EXPECT_FALSE(store::SwapPending(dir.path()));
+        }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "invoicing/CsvLine.h"
 #include "invoicing/OrderExport.h"
 
@@ -47,6 +49,10 @@ TEST(OrderFilesTest, FileLinesReadAlikeWhateverTheLineEndsAndMark) {
         {"a,b\nc", {"a,b", "c"}},
         {"\xEF\xBB\xBF" "a\r\n\r\nb", {"a", "", "b"}},
         {"caf\xE9 \x80" "5\n", {QString::fromUtf8("café €5")}},  // Windows-1252
+        {"a\rb\rc\r", {"a", "b", "c"}},                              // CR only
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"Zo\xC3\xAB M\xC3\xBCller", {QString::fromUtf8("Zoë Müller")}},  // UTF-8 without a mark
+        {"\xEF\xBB\xBFZo\xC3\xAB\n", {QString::fromUtf8("Zoë")}},
     };
     for (const auto& c : cases) {
         const QString path = dir.filePath("lines.txt");
@@ -55,11 +61,52 @@ TEST(OrderFilesTest, FileLinesReadAlikeWhateverTheLineEndsAndMark) {
         file.write(c.bytes);
         file.close();
         QStringList lines{"stale"};
-        EXPECT_TRUE(ReadTextLines(path, &lines));
+        EXPECT_EQ(ReadTextLines(path, &lines), "");
         EXPECT_EQ(lines, c.lines) << c.bytes.toHex().toStdString();
     }
+}
+
+// Files that would hang the import, exhaust the memory or store text the tables cannot hold.
+TEST(OrderFilesTest, FilesThatCannotBeReadAsTextAreRefusedWithTheReason) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.txt"), device = dir.filePath("device.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", device));
+    TextLimits small;
+    small.maxBytes = 64;
+    small.maxLines = 3;
+    const struct {
+        QString path;
+        QByteArray bytes;  // written when the path is the plain file
+        QString why;
+    } cases[] = {
+        {fifo, {}, "is not a regular file"},
+        {device, {}, "is not a regular file"},
+        {dir.filePath("missing.txt"), {}, "is not a regular file"},
+        {dir.filePath("big.txt"), QByteArray(65, 'x'), "is larger than 64 bytes"},
+        {dir.filePath("lines.txt"), "1\n2\n3\n4\n", "has more than 3 lines"},
+        {dir.filePath("utf16.txt"), "\xFF\xFEZ\0o\0", "is UTF-16 text; save it as UTF-8 or Windows-1252"},
+        {dir.filePath("omega.txt"), "a\nWatt \xCE\xA9\n", "line 2 holds \"\u03A9\", which cannot be stored"},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.isEmpty()) {
+            QFile file(c.path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.bytes);
+        }
+        QStringList lines{"stale"};
+        EXPECT_EQ(ReadTextLines(c.path, &lines, small), c.why) << c.path.toStdString();
+        EXPECT_TRUE(lines.isEmpty());
+    }
+    // The first line only: a huge file is not read past it.
+    QFile huge(dir.filePath("huge.txt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write("first\r" + QByteArray(1000, 'x'));
+    huge.close();
+    small.firstLineOnly = true;
     QStringList lines;
-    EXPECT_FALSE(ReadTextLines(dir.filePath("missing.txt"), &lines));
+    EXPECT_EQ(ReadTextLines(huge.fileName(), &lines, small), "");
+    EXPECT_EQ(lines, QStringList{"first"});
 }
 
 TEST(OrderFilesTest, CardFormGivesTheDigitsBeforeTheMonthAndTheExpiryYearFirst) {

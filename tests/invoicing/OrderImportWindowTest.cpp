@@ -289,6 +289,19 @@ TEST_F(OrderImportTest, DamagedPairsAreRefusedWholeAndLeaveEverythingAsItWas) {
         {"EMPTY.TXT", "", good, "Info file EMPTY.TXT is empty."},
         {"NOLINES.TXT", infoLine(), "\r\n", "Order file NOLINES.TXT has no order lines."},
         {"LOST.TXT", infoLine(), "-", "ORDERS/LOST.TXT Not Found"},
+        {"LONG.TXT", infoLine({{6, "Featherstonehaugh-Smythe"}}), good,
+         "Info file LONG.TXT, line 1: field 6 (last name) \"Featherstonehaugh-Smythe\" is longer than the 20 "
+         "characters it is stored in."},
+        {"ZIP.TXT", infoLine({{12, "123456789012"}}), good,
+         "Info file ZIP.TXT, line 1: field 12 (postal code) \"123456789012\" is longer than the 10 characters it is "
+         "stored in."},
+        {"CTRL.TXT", infoLine({{5, QString("Ad") + QChar(1) + "a"}}), good,
+         "Info file CTRL.TXT, line 1: field 5 (first name) holds a control character."},
+        {"UTF16.TXT", "\xFF\xFE\"\0", good, "Info file UTF16.TXT is UTF-16 text; save it as UTF-8 or Windows-1252."},
+        {"QUOTE.TXT", infoLine(), R"("1","PEN-B","Pen,2.50,1,,,)", "Order file QUOTE.TXT, line 1: a quote is not closed."},
+        {"ONE.TXT", infoLine(), "PEN-B", "Order file ONE.TXT, line 1: field 1 (product code) is missing; the line has 1 field."},
+        {"HUGE.TXT", infoLine(), orderLine("PEN-B", "Pen", "123456789", "1"),
+         "Order file HUGE.TXT, line 1: field 3 (unit price) 123456789.00 is too large."},
     };
     const auto before = dataFiles();
     for (const auto& c : cases) {
@@ -309,6 +322,19 @@ TEST_F(OrderImportTest, DamagedPairsAreRefusedWholeAndLeaveEverythingAsItWas) {
     EXPECT_EQ(shown().size(), std::size(cases)) << dialogs->log().join('\n').toStdString();
     EXPECT_EQ(dialogs->log().filter("TPickGroup").size(), 0);
     EXPECT_TRUE(dataFiles() == before) << "no table changed";
+}
+
+TEST_F(OrderImportTest, LineEndsOfAnyKindAndUtf8TextReadAsTheBuyerWroteThem) {
+    for (const QByteArray& mark : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        write(infoDir + "/UTF8.TXT", mark + infoLine().replace("\"Ada\"", "\"Zo\xC3\xAB\"").replace("\"Okafor\"", "\"M\xC3\xBCller\"") + "\r");
+        write(orderDir + "/UTF8.TXT", orderLine("PEN-B", "Pen", "2.50", "1") + "\r" + orderLine("INK-1", "Ink", "12", "1") +
+                                         "\r" + orderLine("NOPE", "Mystery", "1", "1") + "\r");
+        importOrder("UTF8.TXT", Group::Cancel, [&](TInvoice& w) {
+            EXPECT_EQ(store::CustRec.first.trimmed(), QString::fromUtf8("Zoë"));
+            EXPECT_EQ(store::CustRec.last.trimmed(), QString::fromUtf8("Müller"));
+            EXPECT_EQ(cell(w, 2, 0), "NOPE") << "every line of a file with CR line ends";
+        });
+    }
 }
 
 TEST_F(OrderImportTest, DirectoriesMustBeSetAndASavedInvoiceIsNeverImportedOver) {
@@ -365,6 +391,8 @@ TEST_F(OrderImportTest, ExportWritesTheCardRecordOwnerOnlyAndAsksToAppend) {
         w.BtnExport->click();
         dialogs->answer(base::Answer::No);
         w.BtnExport->click();
+        dialogs->answer(base::Answer::Cancel);  // Escape too: nothing written
+        w.BtnExport->click();
         w.BtnBatchLab->click();
         dialogs->answer(base::Answer::Yes);
         w.BtnBatchLab->click();
@@ -381,8 +409,8 @@ TEST_F(OrderImportTest, ExportWritesTheCardRecordOwnerOnlyAndAsksToAppend) {
     EXPECT_EQ(labels.readAll(), "    42\r\n    42\r\n");
     ASSERT_EQ(::stat(path("BatchLab.dat").toLocal8Bit().constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "every export is created owner-only";
-    EXPECT_EQ(dialogs->log().filter("Confirmation YesNo: APPEND RECORD TO FILE? Batchin.dat").size(), 2);
-    EXPECT_EQ(dialogs->log().filter("Confirmation YesNo: APPEND ADDRESS TO FILE? BatchLab.dat").size(), 1);
+    EXPECT_EQ(dialogs->log().filter("Confirmation YesNoCancel: APPEND RECORD TO FILE? Batchin.dat").size(), 3);
+    EXPECT_EQ(dialogs->log().filter("Confirmation YesNoCancel: APPEND ADDRESS TO FILE? BatchLab.dat").size(), 1);
     for (const QString& message : dialogs->messages()) EXPECT_FALSE(message.contains("1234")) << "no card number shown";
 }
 

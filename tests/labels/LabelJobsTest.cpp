@@ -1,5 +1,6 @@
 // The customers each label job chooses, from tables written for the case: which labels, how often, in
 // which order, and what a batch file's bad lines come to.
+#include <QDir>
 #include <QFile>
 
 #include "LabelFixture.h"
@@ -61,9 +62,36 @@ TEST_F(LabelJobsTest, BatchLinesThatNameNoCustomerAreSkippedAndCounted) {
     ASSERT_EQ(labels::FindBatchFile(), path("BATCHLAB.DAT"));
     const labels::LabelSelection s = labels::BatchLabels(labels::FindBatchFile());
     EXPECT_EQ(owners(s.blocks), QStringList({"Ann Nine", "Ann Seven", "Ann Nine", "Ann Eight"}));
-    EXPECT_EQ(s.skippedLines, 4);  // "nine", 42, the blank line and -3
+    EXPECT_EQ(s.skippedLines, 3) << "\"nine\", 42 and -3; a blank line names no one and is no mistake";
     ASSERT_TRUE(QFile::remove(path("BATCHLAB.DAT")));
     EXPECT_TRUE(labels::FindBatchFile().isEmpty());
+}
+
+TEST_F(LabelJobsTest, BatchFilesReadAsTextWhateverTheMarkAndLineEndsOrSayWhyNot) {
+    const struct {
+        QByteArray bytes;  // empty: the name is a directory
+        QStringList owners;
+        QString unreadable;
+    } cases[] = {
+        {"\xEF\xBB\xBF     9\r     7\r\r", {"Ann Nine", "Ann Seven"}, ""},
+        {"\n     8\n\n", {"Ann Eight"}, ""},
+        {"", {}, "BatchLab.dat is not a regular file."},
+    };
+    for (const auto& c : cases) {
+        QDir(path("BatchLab.dat")).removeRecursively();
+        QFile::remove(path("BatchLab.dat"));
+        if (c.bytes.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(path("BatchLab.dat")));
+        } else {
+            QFile file(path("BatchLab.dat"));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.bytes);
+        }
+        const labels::LabelSelection s = labels::BatchLabels(path("BatchLab.dat"));
+        EXPECT_EQ(owners(s.blocks), c.owners);
+        EXPECT_EQ(s.skippedLines, 0);
+        EXPECT_EQ(s.unreadable, c.unreadable);
+    }
 }
 
 }  // namespace

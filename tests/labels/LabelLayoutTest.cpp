@@ -2,10 +2,16 @@
 // page, row and column, as the stocks and starting places of the label run put them.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QFile>
 #include <QFont>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <QPoint>
 
 #include "labels/LabelGen.h"
+#include "reports/PdfPages.h"
 
 namespace {
 
@@ -171,6 +177,59 @@ TEST(LabelLayoutTest, StocksTooSmallOrWithoutColumnsAreRefusedByName) {
         }
         EXPECT_TRUE(problem.startsWith(QStringLiteral("Label stock \"Test stock\""))) << problem.toStdString();
         EXPECT_TRUE(problem.contains(QLatin1String(c.says))) << problem.toStdString();
+    }
+}
+
+// A stock whose columns run off the page would lose labels without a word, and one on which no row
+// fits would feed blank sheets: both are refused by name, and a refused PDF leaves the earlier file.
+TEST(LabelLayoutTest, StocksThatDoNotFitThePageAreRefusedAndNoPdfIsLost) {
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QPdfWriter letterPage(&sink);
+    letterPage.setPageSize(QPageSize(QPageSize::Letter));
+    letterPage.setPageMargins(QMarginsF(0, 0, 0, 0));
+    letterPage.setResolution(72);
+    const struct {
+        store::LabelBuffer stock;
+        const char* says;  // empty: printable
+    } cases[] = {
+        {stock(3, 189, 72), ""},
+        {stock(5, 200, 72), "5 labels across need 1054.000 points from the left edge of the page, but the page is 612.000"},
+        {stock(1, 200, 900), "a label 900.000 points high below a top margin of 36.000 points does not fit on a page 792.000"},
+        {stock(1, 200, 900, /*continuous=*/true), "a label 900.000 points high"},
+    };
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("labels.pdf");
+    for (const auto& c : cases) {
+        const QString problem = labels::PageProblem(c.stock, &letterPage);
+        EXPECT_TRUE(problem.contains(QLatin1String(c.says))) << problem.toStdString();
+        if (*c.says == 0) continue;
+        EXPECT_TRUE(problem.startsWith(QStringLiteral("Label stock \"Test stock\": "))) << problem.toStdString();
+        QFile earlier(pdf);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        earlier.write("earlier");
+        earlier.close();
+        EXPECT_FALSE(labels::WriteLabelPdf(pdf, c.stock, {}, customers(5), QFont()));
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), "earlier");
+    }
+}
+
+// A long line is printed smaller or cut short within its label: the neighbour stays readable.
+TEST(LabelLayoutTest, ALongLineStaysWithinItsLabel) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("long.pdf");
+    const store::LabelBuffer s = stock(3, 180, 72);
+    const QList<QStringList> blocks = {{"Featherstonehaugh-Smythe Wolfeschlegelsteinhausen-Bergerdorff Limited", "", "", "", ""},
+                                       {"Neighbour", "", "", "", ""}};
+    ASSERT_TRUE(labels::WriteLabelPdf(pdf, s, {}, blocks, QFont(QStringLiteral("DejaVu Sans"), 10)));
+    const QList<report_testing::PdfPage> pages = report_testing::PdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    const report_testing::PdfWord* neighbour = report_testing::FindWord(pages[0], "Neighbour");
+    ASSERT_NE(neighbour, nullptr);
+    ASSERT_GT(pages[0].words.size(), 1);
+    for (const report_testing::PdfWord& w : pages[0].words) {
+        if (w.text != "Neighbour") EXPECT_LE(w.xMax, neighbour->xMin) << w.text.toStdString();
     }
 }
 

@@ -12,6 +12,8 @@ struct PdfWord {
     QString text;
     double yMin = 0;  // top of the word's box, points from the top of the paper
     double yMax = 0;  // bottom of the word's box
+    double xMin = 0;  // left and right of the word's box, points from the left of the paper
+    double xMax = 0;
 };
 
 struct PdfPage {
@@ -26,14 +28,15 @@ inline QList<PdfPage> PdfPages(const QString& pdf) {
     if (!p.waitForFinished(30000)) return {};
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
     static const QRegularExpression tag(QStringLiteral(
-        R"re(<page width="[0-9.]+" height="([0-9.]+)">|<word xMin="[-0-9.]+" yMin="([-0-9.]+)" xMax="[-0-9.]+" yMax="([-0-9.]+)">([^<]*)</word>)re"));
+        R"re(<page width="[0-9.]+" height="([0-9.]+)">|<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re"));
     QList<PdfPage> pages;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         if (!m.captured(1).isEmpty()) {
             pages.append(PdfPage{m.captured(1).toDouble(), {}});
         } else if (!pages.isEmpty()) {
-            pages.last().words.append(PdfWord{m.captured(4), m.captured(2).toDouble(), m.captured(3).toDouble()});
+            pages.last().words.append(PdfWord{m.captured(6), m.captured(3).toDouble(), m.captured(5).toDouble(),
+                                              m.captured(2).toDouble(), m.captured(4).toDouble()});
         }
     }
     return pages;

@@ -9,8 +9,10 @@
 #include "base/ConsoleDialogs.h"
 #include "base/StatusSink.h"
 #include "store/DataFiles.h"
+#include "store/DataLock.h"
 #include "store/DbUtil.h"
 #include "store/EngineContext.h"
+#include "store/FileSetSwap.h"
 #include "store/Upgrade.h"
 
 namespace {
@@ -36,6 +38,13 @@ int UpgradeMain(const QString& oldDir, const QString& dir) {
         return kFailed;
     }
     const QString old = QDir(oldDir).absolutePath();
+    // The program converts only the directory it holds; so does the tool, refusing one a copy has open.
+    store::DataLock lock;
+    if (!lock.acquire(dir)) {
+        std::fprintf(stderr, "corvane-data: %s\n", qPrintable(lock.message()));
+        return kFailed;
+    }
+    store::FinishInterruptedSwap(dir, lock.held());
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-data: "));
     base::setDialogs(&dialogs);
     StderrSink sink;
@@ -43,8 +52,12 @@ int UpgradeMain(const QString& oldDir, const QString& dir) {
     store::SetProgramExitHook([] { std::exit(kFailed); });
     store::EngineInit(nullptr, dir.toStdString());
     int rc = kFailed;
-    if (store::ConvertOldData(old, /*ask=*/false) == store::UpgradeOutcome::Converted)
-        rc = store::PackAll() ? kDone : kFailed;
+    if (store::ConvertOldData(old, /*ask=*/false) == store::UpgradeOutcome::Converted) {
+        rc = kDone;
+        // The converted data are in place and sound: tables left unpacked only hold deleted records.
+        if (!store::PackAll())
+            std::fprintf(stderr, "corvane-data: warning: the data were converted, but the tables could not be packed\n");
+    }
     store::EngineEnd();
     base::setStatusSink(nullptr);
     return rc;

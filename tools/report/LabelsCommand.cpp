@@ -119,7 +119,7 @@ labels::LabelSelection selectCustomers(const Request& r) {
     if (r.job == QLatin1String("groups")) return labels::GroupLabels(r.groups);
     if (r.job == QLatin1String("batch")) {
         const QString file = r.batch.isEmpty() ? labels::FindBatchFile() : r.batch;
-        if (!QFileInfo::exists(file)) return {{}, -1};
+        if (!QFileInfo::exists(file)) return {{}, -1, {}};
         return labels::BatchLabels(file);
     }
     return labels::AllCustomerLabels();
@@ -130,13 +130,15 @@ int writeLabels(const Request& r) {
     store::OpenLabels();
     const bool found = labels::FindStock(r.stock);
     store::CloseAll();
-    const QString unusable = found ? labels::StockProblem(store::LabelRec, base::ReportFont)
-                                   : QStringLiteral("no label stock named ") + r.stock;
+    QString unusable = found ? labels::StockProblem(store::LabelRec, base::ReportFont)
+                             : QStringLiteral("no label stock named ") + r.stock;
+    if (unusable.isEmpty()) unusable = labels::PageProblem(store::LabelRec, labels::OutputPage());
     if (!unusable.isEmpty()) return say(unusable), kDataFault;
     store::OpenCust();
     store::OpenInv();
     const labels::LabelSelection s = selectCustomers(r);
     if (s.skippedLines < 0) return say(QStringLiteral("no batch label file")), kDataFault;
+    if (!s.unreadable.isEmpty()) return say(s.unreadable), kDataFault;
     if (s.skippedLines > 0) say(QStringLiteral("%1 customer numbers named no customer and were skipped").arg(s.skippedLines));
     if (s.blocks.isEmpty()) return say(QStringLiteral("No customers were selected, so no labels were written.")), kDone;
     if (!labels::WriteLabelPdf(r.output, store::LabelRec, r.start, s.blocks, base::ReportFont))

@@ -1,9 +1,11 @@
-#include "app/DataLock.h"
+#include "store/DataLock.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-namespace app {
+#include "base/OwnerOnly.h"
+
+namespace store {
 namespace {
 const QString kInUse = QStringLiteral("The data files in %1 are in use by another copy of Corvane Invoicing");
 const QString kInUseBy = QStringLiteral(" (%1 on %2)");
@@ -16,7 +18,11 @@ bool DataLock::acquire(const QString& dir) {
     const QString path = QDir(dir).filePath(fileName());
     m_lock = std::make_unique<QLockFile>(path);
     m_lock->setStaleLockTime(0);  // a run may last days: only a dead holder makes the lock stale
-    if (m_lock->tryLock(0)) return true;
+    if (m_lock->tryLock(0)) {
+        // It names this user's host and process: for this user's eyes only, like every other file.
+        QFile::setPermissions(path, base::kOwnerOnly);
+        return true;
+    }
     const QString where = QDir::toNativeSeparators(QDir(dir).absolutePath());
     if (m_lock->error() != QLockFile::LockFailedError) {
         // A folder this user may only read cannot hold the lock, and a copy that can change nothing
@@ -36,4 +42,4 @@ bool DataLock::acquire(const QString& dir) {
     return false;
 }
 
-}  // namespace app
+}  // namespace store
