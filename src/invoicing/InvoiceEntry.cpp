@@ -11,6 +11,7 @@
 #include "store/Settings.h"
 #include "store/TableHandles.h"
 #include "store/WorkingSet.h"
+#include "store/RecordAccess.h"
 
 namespace invoicing {
 

@@ -10,6 +10,7 @@
 #include "pg/PgDriver.h"
 #include "store/Catalogue.h"
 #include "store/DemoData.h"
+#include "store/EngineContext.h"
 
 namespace store {
 namespace {

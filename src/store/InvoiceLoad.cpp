@@ -10,6 +10,7 @@
 #include "store/Selection.h"
 #include "store/Settings.h"
 #include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace store {
 

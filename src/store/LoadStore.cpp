@@ -5,6 +5,7 @@
 #include "store/EngineContext.h"
 #include "store/RecordBuffers.h"
 #include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace store {
 

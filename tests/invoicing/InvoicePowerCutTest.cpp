@@ -17,6 +17,7 @@
 #include "store/RecordBuffers.h"
 #include "store/SaveJournal.h"
 #include "store/TableHandles.h"
+#include "store/RecordAccess.h"
 
 using namespace invoicing;
 using invoice_test::InvoiceTablesTest;

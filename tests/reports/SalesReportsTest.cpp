@@ -13,6 +13,7 @@
 #include "store/DataDir.h"
 #include "store/Settings.h"
 #include "store/TableHandles.h"
+#include "store/EngineContext.h"
 
 using namespace base::literals;
 using namespace reports;

@@ -9,6 +9,7 @@
 #include "store/DataFiles.h"
 #include "store/DataLocation.h"
 #include "store/Settings.h"
+#include "store/EngineContext.h"
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;
