@@ -8,6 +8,7 @@
 #include "base/Dialogs.h"
 #include "base/Version.h"
 #include "store/DbUtil.h"
+#include "store/Parties.h"
 #include "store/SaveJournal.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
@@ -61,6 +62,9 @@ StartupResult StartUp() {
         return StartupResult::EngineFailed;
     }
     store::EngineInit();
+    // Data made before the e-invoice party table gets it empty; the quick rebuild skips it then.
+    if (const int rc = store::EnsurePartyTable(); rc < 0)
+        base::ShowMessage(QStringLiteral("Unable to create file EParty.DBF"));
     store::RebuildIndexes(true);
     store::UndoInterruptedSave();
     store::ReadSettings();

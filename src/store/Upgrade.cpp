@@ -16,6 +16,7 @@
 #include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/DbUtil.h"
+#include "store/Parties.h"
 #include "store/dbFiles.h"
 
 namespace store {
@@ -375,7 +376,11 @@ UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask) {
     base::ShowStatus(kConverting);
     base::ShowProgress(5);
     const QString failure = Conversion(QDir(oldDir).absolutePath(), workingDirectory()).run();
-    if (failure.isEmpty()) return UpgradeOutcome::Converted;
+    if (failure.isEmpty()) {
+        // The e-invoice data of the replaced customers goes; data from before the table gets it empty.
+        if (EnsurePartyTable() < 0 || DropBuyerParties() < 0) base::ShowMessage(QStringLiteral("Unable to open file EParty.DBF"));
+        return UpgradeOutcome::Converted;
+    }
     base::ShowStatus(QString());
     base::ShowMessage(kFailed.arg(failure));
     return UpgradeOutcome::Failed;

@@ -11,6 +11,7 @@
 
 #include "base/Dialogs.h"
 #include "store/DbUtil.h"
+#include "store/Parties.h"
 
 namespace store {
 
@@ -151,6 +152,7 @@ xbase::Table*& TableHandle(TableKey key) {
     case TableKey::Pmt: return PmtTable;
     case TableKey::Prod: return ProdTable;
     case TableKey::Pur: return PurTable;
+    case TableKey::Party: return PartyTable;
     case TableKey::ImpDirs: break;
     }
     return g_impDirsTable;

@@ -5,6 +5,7 @@
 //   corvane-report --list
 //   corvane-report [-C DIR] mail-merge --groups N,N,... -o FILE   (MailMergeTool.cpp)
 //   corvane-report [-C DIR] labels ... (see LabelsCommand.cpp)
+//   corvane-report [-C DIR] einvoice ... (see EInvoiceCommand.h)
 // Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage.
 #include <QDate>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "EInvoiceCommand.h"
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
 #include "LabelsCommand.h"
@@ -215,6 +217,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (IsMailMerge(app.arguments())) return MailMergeMain(app.arguments());
     if (labels_tool::IsLabelsCommand(app.arguments())) return labels_tool::RunLabels(app.arguments());
+    if (IsEInvoiceCommand(app.arguments())) return RunEInvoice(app.arguments());
     Request r;
     QString problem;
     if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
