@@ -83,6 +83,29 @@ WriteResult SaveParty(const PartyBuffer& party) {
     return result;
 }
 
+bool ReadPartyRecord(long cuno, PartyBuffer* party) {
+    *party = PartyBuffer{};
+    party->CuNo = cuno;
+    if (EnsurePartyTable() < 0 || !OpenByKey(TableKey::Party)) return false;
+    FindParty(cuno, party);
+    CloseTable(PartyTable);
+    return true;
+}
+
+WriteResult StorePartyRecord(const PartyBuffer& party) {
+    if (EnsurePartyTable() < 0 || !OpenByKey(TableKey::Party))
+        return WriteResult::EngineFailure(xbase::kErrOpen, TableKey::Party);
+    const WriteResult result = SaveParty(party);
+    CloseTable(PartyTable);
+    return result;
+}
+
+bool IsCodeOrEmpty(const QString& code, int letters) {
+    if (code.isEmpty()) return true;
+    if (code.size() != letters) return false;
+    return std::all_of(code.begin(), code.end(), [](QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); });
+}
+
 int DropBuyerParties() {
     if (!OpenByKey(TableKey::Party)) return xbase::kErrOpen;
     // The buyers follow the seller (number 0) in number order.

@@ -46,6 +46,15 @@ bool FindParty(long cuno, PartyBuffer* party);
 // Writes the party's record, appending it when there is none. REQUIRES: the party table open.
 [[nodiscard]] WriteResult SaveParty(const PartyBuffer& party);
 
+// The record of party cuno, the party table opened and closed around it (made when missing): for the
+// windows, which keep no table open. *party holds only the number when there is none; false when the
+// table could not be opened.
+bool ReadPartyRecord(long cuno, PartyBuffer* party);
+[[nodiscard]] WriteResult StorePartyRecord(const PartyBuffer& party);
+
+// Empty, or the form the standard takes: letters A to Z, exactly `letters` of them.
+bool IsCodeOrEmpty(const QString& code, int letters);
+
 // Deletes every buyer's record (the seller's stays) and sets PackPending: the customers they belonged
 // to are gone (erased, or replaced by an upgrade). The engine's result.
 int DropBuyerParties();
