@@ -1,8 +1,6 @@
 // UN/CEFACT Cross Industry Invoice D16B with the EN 16931 guideline: the same document as the UBL
 // writer's, in the order the CII schema fixes. Factur-X embeds exactly this text.
-#include <QXmlStreamWriter>
-
-#include "einvoice/EInvoice.h"
+#include "einvoice/XmlOut.h"
 
 namespace einvoice {
 
@@ -12,9 +10,9 @@ const QString kRsm = QStringLiteral("urn:un:unece:uncefact:data:standard:CrossIn
 const QString kRam = QStringLiteral("urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100");
 const QString kUdt = QStringLiteral("urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100");
 
-class Cii {
+class Cii : detail::XmlOut {
 public:
-    Cii(const Document& d, QByteArray* out) : m_d(d), m_x(out) { m_x.setAutoFormatting(true); }
+    Cii(const Document& d, QByteArray* out) : XmlOut(d, out) {}
 
     void write() {
         m_x.writeStartDocument();
@@ -52,9 +50,6 @@ public:
 
 private:
     void start(const char* name) { m_x.writeStartElement(kRam, QLatin1String(name)); }
-    void end(int count = 1) {
-        for (int i = 0; i < count; ++i) m_x.writeEndElement();
-    }
     void ram(const char* name, const QString& text) { m_x.writeTextElement(kRam, QLatin1String(name), text); }
     void amount(const char* name, const base::Decimal& value) { ram(name, AmountText(value)); }
     void date(const char* name, const QDate& day) {
@@ -201,16 +196,10 @@ private:
                account[3].isDigit() && !account.contains(QLatin1Char(' '));
     }
 
-    const Document& m_d;
-    QXmlStreamWriter m_x;
 };
 
 }  // namespace
 
-QByteArray WriteCii(const Document& doc) {
-    QByteArray out;
-    Cii(doc, &out).write();
-    return out;
-}
+QByteArray WriteCii(const Document& doc) { return detail::WriteWith<Cii>(doc); }
 
 }  // namespace einvoice

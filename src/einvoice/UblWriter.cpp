@@ -1,8 +1,6 @@
 // UBL 2.1: an Invoice, or a CreditNote for a total below zero, as the standard's UBL binding places
 // each item.
-#include <QXmlStreamWriter>
-
-#include "einvoice/EInvoice.h"
+#include "einvoice/XmlOut.h"
 
 namespace einvoice {
 
@@ -11,9 +9,9 @@ namespace {
 const QString kCac = QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2");
 const QString kCbc = QStringLiteral("urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2");
 
-class Ubl {
+class Ubl : detail::XmlOut {
 public:
-    Ubl(const Document& d, QByteArray* out) : m_d(d), m_x(out) { m_x.setAutoFormatting(true); }
+    Ubl(const Document& d, QByteArray* out) : XmlOut(d, out) {}
 
     void write() {
         const QString root = m_d.creditNote ? QStringLiteral("CreditNote") : QStringLiteral("Invoice");
@@ -35,7 +33,7 @@ public:
         if (!m_d.account.isEmpty()) paymentMeans();
         start("PaymentTerms");
         cbc("Note", m_d.terms);
-        m_x.writeEndElement();
+        end();
         for (const Charge& c : m_d.charges) charge(c);
         start("TaxTotal");
         amount("TaxAmount", m_d.taxTotal);
@@ -44,12 +42,12 @@ public:
             amount("TaxableAmount", v.base);
             amount("TaxAmount", v.tax);
             category("TaxCategory", v.vat, v.exemptionReason);
-            m_x.writeEndElement();
+            end();
         }
-        m_x.writeEndElement();
+        end();
         totals();
         for (const Line& l : m_d.lines) line(l);
-        m_x.writeEndElement();
+        end();
         m_x.writeEndDocument();
     }
 
@@ -60,7 +58,7 @@ private:
         m_x.writeStartElement(kCbc, QLatin1String(name));
         m_x.writeAttribute(QStringLiteral("currencyID"), m_d.currency);
         m_x.writeCharacters(AmountText(value));
-        m_x.writeEndElement();
+        end();
     }
 
     void category(const char* element, const VatCategory& vat, const QString& reason = QString()) {
@@ -70,8 +68,7 @@ private:
         if (!reason.isEmpty()) cbc("TaxExemptionReason", reason);
         start("TaxScheme");
         cbc("ID", QStringLiteral("VAT"));
-        m_x.writeEndElement();
-        m_x.writeEndElement();
+        end(2);
     }
 
     void party(const char* role, const Party& p) {
@@ -85,31 +82,28 @@ private:
         if (p.streetLines.size() > 2) {
             start("AddressLine");
             cbc("Line", p.streetLines.value(2));
-            m_x.writeEndElement();
+            end();
         }
         start("Country");
         cbc("IdentificationCode", p.country);
-        m_x.writeEndElement();
-        m_x.writeEndElement();
+        end(2);
         if (!p.taxId.isEmpty()) {
             start("PartyTaxScheme");
             cbc("CompanyID", p.taxId);
             start("TaxScheme");
             cbc("ID", QStringLiteral("VAT"));
-            m_x.writeEndElement();
-            m_x.writeEndElement();
+            end(2);
         }
         start("PartyLegalEntity");
         cbc("RegistrationName", p.name);
         if (!p.legalId.isEmpty()) cbc("CompanyID", p.legalId);
-        m_x.writeEndElement();
+        end();
         if (!p.email.isEmpty()) {
             start("Contact");
             cbc("ElectronicMail", p.email);
-            m_x.writeEndElement();
+            end();
         }
-        m_x.writeEndElement();
-        m_x.writeEndElement();
+        end(2);
     }
 
     void paymentMeans() {
@@ -121,10 +115,9 @@ private:
         if (!m_d.bic.isEmpty()) {
             start("FinancialInstitutionBranch");
             cbc("ID", m_d.bic);
-            m_x.writeEndElement();
+            end();
         }
-        m_x.writeEndElement();
-        m_x.writeEndElement();
+        end(2);
     }
 
     void charge(const Charge& c) {
@@ -133,7 +126,7 @@ private:
         cbc("AllowanceChargeReason", c.reason);
         amount("Amount", c.amount);
         category("TaxCategory", c.vat);
-        m_x.writeEndElement();
+        end();
     }
 
     void totals() {
@@ -145,7 +138,7 @@ private:
         if (!m_d.chargeTotal.isZero()) amount("ChargeTotalAmount", m_d.chargeTotal);
         if (!m_d.paid.isZero()) amount("PrepaidAmount", m_d.paid);
         amount("PayableAmount", m_d.payable);
-        m_x.writeEndElement();
+        end();
     }
 
     void line(const Line& l) {
@@ -155,33 +148,26 @@ private:
         m_x.writeStartElement(kCbc, m_d.creditNote ? QStringLiteral("CreditedQuantity") : QStringLiteral("InvoicedQuantity"));
         m_x.writeAttribute(QStringLiteral("unitCode"), QStringLiteral("C62"));
         m_x.writeCharacters(NumberText(l.quantity));
-        m_x.writeEndElement();
+        end();
         amount("LineExtensionAmount", l.net);
         start("Item");
         cbc("Name", l.name);
         if (!l.code.isEmpty()) {
             start("SellersItemIdentification");
             cbc("ID", l.code);
-            m_x.writeEndElement();
+            end();
         }
         category("ClassifiedTaxCategory", l.vat);
-        m_x.writeEndElement();
+        end();
         start("Price");
         amount("PriceAmount", l.price);
-        m_x.writeEndElement();
-        m_x.writeEndElement();
+        end(2);
     }
 
-    const Document& m_d;
-    QXmlStreamWriter m_x;
 };
 
 }  // namespace
 
-QByteArray WriteUbl(const Document& doc) {
-    QByteArray out;
-    Ubl(doc, &out).write();
-    return out;
-}
+QByteArray WriteUbl(const Document& doc) { return detail::WriteWith<Ubl>(doc); }
 
 }  // namespace einvoice

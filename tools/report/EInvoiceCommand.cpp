@@ -16,21 +16,10 @@
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kDataFault = 1;
-constexpr int kBadUsage = 2;
-
 constexpr const char* kUsage =
     "usage: corvane-report [-C DIR] einvoice --invoice N --format ubl|cii|facturx -o FILE\n"
     "       corvane-report [-C DIR] einvoice --from YYYY-MM-DD --to YYYY-MM-DD --format ubl|cii|facturx -o DIR\n";
 
-void say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
-
-int usageError(const QString& problem) {
-    say(problem);
-    std::fputs(kUsage, stderr);
-    return kBadUsage;
-}
 
 struct Request {
     QString dir = QStringLiteral(".");
@@ -91,31 +80,31 @@ bool IsEInvoiceCommand(const QStringList& args) {
 int RunEInvoice(const QStringList& args) {
     Request r;
     QString problem;
-    if (!parse(args, &r, &problem)) return usageError(problem);
+    if (!parse(args, &r, &problem)) return UsageError(problem, kUsage);
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-report: "), {});
     base::setDialogs(&dialogs);
     r.output = QDir::current().absoluteFilePath(r.output);
     const bool span = r.invoice == 0;
     if (span && !base::MakeOwnerOnlyPath(r.output)) {
-        say(QStringLiteral("cannot make the directory ") + r.output);
-        return kDataFault;
+        Say(QStringLiteral("cannot make the directory ") + r.output);
+        return kToolDataFault;
     }
-    if (!EnterDataDirectory(r.dir)) return kDataFault;
-    store::SetProgramExitHook([] { std::exit(kDataFault); });
+    if (!EnterDataDirectory(r.dir)) return kToolDataFault;
+    store::SetProgramExitHook([] { std::exit(kToolDataFault); });
     store::EngineInit();
     if (!einvoice::OpenSourceTables()) {
         store::EngineEnd();
-        return kDataFault;
+        return kToolDataFault;
     }
     const std::vector<long> numbers =
         span ? einvoice::InvoicesDated(base::DayFromDate(r.from), base::DayFromDate(r.to)) : std::vector<long>{r.invoice};
-    int rc = kDone;
+    int rc = kToolDone;
     for (long n : numbers) {
         const QString path = span ? QDir(r.output).filePath(QString::number(n) + einvoice::FormatSuffix(r.format)) : r.output;
         const einvoice::ExportOutcome outcome = einvoice::ExportInvoice(n, r.format, path);
         if (!outcome.written) {
-            say(einvoice::OutcomeMessage(n, outcome));
-            rc = kDataFault;
+            Say(einvoice::OutcomeMessage(n, outcome));
+            rc = kToolDataFault;
         }
     }
     store::EngineEnd();

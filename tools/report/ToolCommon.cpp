@@ -6,6 +6,14 @@
 
 #include "store/dbFiles.h"
 
+void Say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
+
+int UsageError(const QString& problem, const char* usage) {
+    Say(problem);
+    std::fputs(usage, stderr);
+    return kToolBadUsage;
+}
+
 bool EnterDataDirectory(const QString& dir) {
     QString problem;
     if (!QDir::setCurrent(dir))

@@ -36,7 +36,6 @@ namespace {
 
 constexpr int kDone = 0;
 constexpr int kDataFault = 1;
-constexpr int kBadUsage = 2;
 
 constexpr const char* kUsage =
     "usage: corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]\n"
@@ -47,13 +46,9 @@ constexpr const char* kUsage =
     "-o; pdf needs -o. inventory values the stock as of today unless --as-of says otherwise;\n"
     "customer-profile needs --customers or --groups, product-buyers needs --product.\n";
 
-void say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
+void say(const QString& text) { Say(text); }
 
-int usageError(const QString& problem) {
-    say(problem);
-    std::fputs(kUsage, stderr);
-    return kBadUsage;
-}
+int usageError(const QString& problem) { return UsageError(problem, kUsage); }
 
 const QString kUnableToOpen = QStringLiteral("Unable to open file ");
 
