@@ -14,6 +14,8 @@
 #include "base/Money.h"
 #include "einvoice/EInvoice.h"
 #include "store/DataDir.h"
+#include "store/Parties.h"
+#include "store/dbFiles.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -182,6 +184,44 @@ TEST_F(EInvoiceTest, EveryDemoInvoiceAndEveryKindOfInvoiceValidatesInBothSyntaxe
         EXPECT_EQ(check.code, 0) << check.output.toStdString();
         EXPECT_TRUE(check.output.contains(QStringLiteral("0 fatal"))) << check.output.toStdString();
     }
+}
+
+// A span writes every invoice that has what it needs and names what the others lack: exit code 1, and no
+// file for them.
+TEST_F(EInvoiceTest, ToolWritesTheValidInvoicesOfASpanAndNamesWhatTheOthersLack) {
+    store::DataDirOptions o;
+    o.demo = true;
+    o.customers = 3;
+    o.invoices = 12;
+    o.asOf = base::DayFromDate(QDate(2026, 6, 30));
+    ASSERT_EQ(store::WriteDataDir(dataDir(), o), 0);
+    store::EngineInit();
+    store::PartyBuffer buyer;
+    ASSERT_TRUE(store::ReadPartyRecord(2, &buyer));
+    buyer.Country.clear();
+    ASSERT_TRUE(store::StorePartyRecord(buyer).ok());
+    ASSERT_TRUE(store::OpenInv());
+    QStringList lacking;
+    for (int rc = store::InvTable->top(); rc == 0; rc = store::InvTable->skip())
+        if (store::ReadField(store::InvTable, &store::InvBuffer::CuNo) == 2)
+            lacking << QString::number(store::ReadField(store::InvTable, &store::InvBuffer::IvNo));
+    store::EngineEnd();
+    ASSERT_FALSE(lacking.isEmpty());
+
+    const QString out = dataDir() + QStringLiteral("/span");
+    const ProcessRun run = runProcess(QStringLiteral(CORVANE_BINARY_DIR "/tools/corvane-report"),
+                                      {"-C", dataDir(), "einvoice", "--from", "2025-01-01", "--to", "2026-12-31",
+                                       "--format", "cii", "-o", out});
+    EXPECT_EQ(run.code, 1);
+    for (const QString& n : lacking) {
+        EXPECT_TRUE(run.output.contains(QStringLiteral("Invoice %1 cannot be sent as an e-invoice. It needs the buyer's country code").arg(n)))
+            << run.output.toStdString();
+        EXPECT_FALSE(QFile::exists(out + QLatin1Char('/') + n + QStringLiteral(".xml"))) << n.toStdString();
+    }
+    EXPECT_EQ(QDir(out).entryList({"*.xml"}).size(), 12 - lacking.size());
+    const ProcessRun usage = runProcess(QStringLiteral(CORVANE_BINARY_DIR "/tools/corvane-report"),
+                                        {"-C", dataDir(), "einvoice", "--invoice", "1001", "--format", "pdf", "-o", out});
+    EXPECT_EQ(usage.code, 2) << usage.output.toStdString();
 }
 
 TEST_F(EInvoiceTest, NamesEveryMissingItemBeforeWritingAnything) {
