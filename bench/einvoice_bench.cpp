@@ -2,7 +2,6 @@
 // Factur-X PDF beside the plain invoice PDF, over the demo business's invoices.
 //   einvoice_bench [INVOICES]   (default 300)
 #include <QDate>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -42,8 +41,8 @@ int main(int argc, char** argv) {
     o.demo = true;
     o.invoices = count;
     o.asOf = base::DayFromDate(QDate(2026, 6, 30));
-    if (!dir.isValid() || store::WriteDataDir(dir.path(), o) != 0 || !QDir::setCurrent(dir.path())) return 1;
-    store::EngineInit();
+    if (!dir.isValid() || store::WriteDataDir(dir.path(), o) != 0) return 1;
+    store::EngineInit(nullptr, dir.path().toStdString());
     if (!einvoice::OpenSourceTables()) return 1;
     const auto xml = [](einvoice::Syntax syntax) {
         return [syntax](const einvoice::Source& s) {

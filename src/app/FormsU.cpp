@@ -31,6 +31,7 @@
 #include "reports/DateSpanU.h"
 #include "reports/MultGroupU.h"
 #include "reports/ReportU.h"
+#include "store/DataLocation.h"
 #include "ui/DriveDirU.h"
 #include "ui/HelpU.h"
 
@@ -59,6 +60,7 @@ void CreateForms() {
     create<TMain>();
     create<TAboutForm>();
     create<ui::TDriveDir>();
+    ui::Form<ui::TDriveDir>()->setHome(store::DataDir());
     create<records::TCustomer>();
     create<records::TPickCust>();
     create<records::TPickGroup>();

@@ -6,6 +6,7 @@
 #include "app/ArtU.h"
 #include "app/FirstStartU.h"
 #include "base/Dialogs.h"
+#include "store/DataLocation.h"
 #include "store/dbFiles.h"
 #include "ui/HelpU.h"
 
@@ -23,17 +24,19 @@ QString dataHome(const DataHomePlaces& places) {
 }  // namespace
 
 bool EnterDataDirectory(const LaunchRequest& request, const DataHomePlaces& places, DataLock* lock) {
+    // Without an option, the directory the program was started from, read once here.
     QString dir = QDir::currentPath();
     if (request.where == LaunchRequest::Where::Given) dir = request.dir;
     if (request.where == LaunchRequest::Where::Home) dir = dataHome(places);
     if (dir.isEmpty()) return false;
-    if (!QFileInfo(dir).isDir() || !QDir::setCurrent(dir)) {
+    if (!QFileInfo(dir).isDir()) {
         base::ShowMessage(NoDataFilesIn(dir));
         return false;
     }
+    store::SetDataDir(dir);
     // Without its data files the start-up ends the run before touching anything: no lock is needed.
     if (!store::DataFilesPresent()) return true;
-    if (lock->acquire(QDir::currentPath())) return true;
+    if (lock->acquire(store::DataDir())) return true;
     base::ShowMessage(lock->message());
     return false;
 }

@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/MailMerge.h"
 #include "base/Dialogs.h"
+#include "reports/MailMerge.h"
 #include "reports/MultGroupU.h"
 #include "reports/Selection.h"
+#include "store/DataLocation.h"
 #include "ui/Forms.h"
 
 namespace app {
@@ -20,10 +21,7 @@ const QString kUnableToSave = QStringLiteral("Unable to save to: ");
 // The file the user names, with ".doc" added to a name typed without an extension; empty when the
 // dialog was cancelled.
 QString chooseFile() {
-    const QString previous = QDir::currentPath();
-    QString file = base::dialogs().saveFile(kSaveCaption, QString(), kFilter);
-    // The tables are opened by names relative to the working directory.
-    QDir::setCurrent(previous);
+    QString file = base::dialogs().saveFile(kSaveCaption, store::DataDir(), kFilter);
     if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) file += kDefaultExtension;
     return file;
 }
@@ -36,7 +34,7 @@ void MailMergeCommand() {
     const QList<int> groups = shown ? reports::SelectedGroups : QList<int>();
     const QString file = groups.isEmpty() ? QString() : chooseFile();
     if (!file.isEmpty()) {
-        const MailMergeResult result = WriteMailMerge(file, groups);
+        const reports::MailMergeResult result = reports::WriteMailMerge(file, groups);
         if (!result.written) base::ShowMessage(kUnableToSave + file + QLatin1Char('\n') + result.error);
     }
     store::CloseAll();

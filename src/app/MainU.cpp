@@ -33,6 +33,7 @@
 #include "records/EditCommandsU.h"
 #include "records/StationaryU.h"
 #include "reports/ReportCommandsU.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/Upgrade.h"
 #include "ui/DriveDirU.h"
@@ -651,24 +652,20 @@ void TMain::BtnLabFormsClick() { labels::LabelFormsCommand(); }
 // ---------------------------------------------------------------- file maintenance
 
 void TMain::BtnBackupClick() {
-    const QString current = QDir::currentPath();
     const QString chosen = ui::ChooseDirectory(kBackupChooserCaption, kBackupOkCaption);
     repaint();
-    store::BackupCommand(chosen, current);
+    store::BackupCommand(chosen, store::DataDir());
 }
 
 void TMain::BtnRestoreClick() {
-    const QString current = QDir::currentPath();
     const QString chosen = ui::ChooseDirectory(kRestoreChooserCaption, kRestoreOkCaption);
     repaint();
-    store::RestoreCommand(chosen, current);
+    store::RestoreCommand(chosen, store::DataDir());
 }
 
 void TMain::BtnUpgradeClick() {
-    const QString current = QDir::currentPath();
     const QString chosen = ui::ChooseDirectory(kUpgradeChooserCaption, kUpgradeOkCaption,
                                                store::UpgradeStartDirectory(QDir::homePath()));
-    QDir::setCurrent(current);
     repaint();
     store::UpgradeCommand(chosen);
 }

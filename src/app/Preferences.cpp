@@ -17,11 +17,7 @@ int FontPoints(const QFont& font) {
 }
 
 void ApplySettingsFont(const QFont& windowFont) {
-    QFont& font = base::ReportFont;
-    font = windowFont;
-    const QString name = store::SettingsRec.FontName.trimmed();
-    if (!name.isEmpty()) font.setFamily(name);
-    if (store::SettingsRec.FontSize > 0) font.setPointSize(store::SettingsRec.FontSize);
+    base::ApplyReportFont(windowFont, store::SettingsRec.FontName, store::SettingsRec.FontSize);
 }
 
 void StoreReportFont(const QFont& font) {

@@ -7,6 +7,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Version.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/Parties.h"
 #include "store/SaveJournal.h"
@@ -61,7 +62,7 @@ StartupResult StartUp() {
                           QString::fromStdString(faults.front()));
         return StartupResult::EngineFailed;
     }
-    store::EngineInit();
+    store::EngineInit(nullptr, store::DataDir().toStdString());
     // Data made before the e-invoice party table gets it empty; the quick rebuild skips it then.
     if (const int rc = store::EnsurePartyTable(); rc < 0)
         base::ShowMessage(QStringLiteral("Unable to create file EParty.DBF"));

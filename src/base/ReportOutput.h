@@ -9,6 +9,9 @@
 namespace base {
 
 extern QFont ReportFont;
+// ReportFont becomes windowFont, with family when it is not blank and points when greater than 0 (the
+// settings' FontName and FontSize). The program and the report tool start their output with it.
+void ApplyReportFont(const QFont& windowFont, const QString& family, int points);
 
 // The printer reports go to; an empty name when there is no printer. Lasts for the run only.
 PrinterChoice& ReportPrinter();

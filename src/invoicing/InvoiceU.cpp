@@ -26,6 +26,7 @@
 #include "records/CustomerU.h"
 #include "records/PickU.h"
 #include "reports/ReportCommandsU.h"
+#include "store/DataLocation.h"
 #include "store/Settings.h"
 #include "store/dbFiles.h"
 #include "ui/Forms.h"
@@ -605,12 +606,11 @@ void TInvoice::BtnImportClick() {
         base::ShowMessage(kDirectoriesFirst);
         return;
     }
-    for (QString* dir : {&infoDir, &orderDir})
+    for (QString* dir : {&infoDir, &orderDir}) {
+        *dir = store::DataFile(*dir);  // a folder named without its path is one of the data directory
         if (!dir->endsWith(QLatin1Char('/'))) *dir += QLatin1Char('/');
-    // The tables are found relative to the working directory, whatever the dialog did to it.
-    const QString current = QDir::currentPath();
+    }
     const QString chosen = base::dialogs().openFile(kOpenCaption, infoDir, QString());
-    QDir::setCurrent(current);
     const QString name = QFileInfo(chosen).fileName();
     if (name.isEmpty()) return;
     for (const QString& path : {infoDir + name, orderDir + name}) {
@@ -672,8 +672,9 @@ void TInvoice::BtnBatchLabClick() {
 }
 
 void TInvoice::writeBatchLine(const QString& fileName, const QString& question, const QString& line, bool ownerOnly) {
-    const bool append = QFileInfo::exists(fileName) && base::ConfirmYesNo(question + fileName);
-    if (!WriteBatchLine(fileName, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
+    const QString path = store::DataFile(fileName);
+    const bool append = QFileInfo::exists(path) && base::ConfirmYesNo(question + fileName);
+    if (!WriteBatchLine(path, line, append, ownerOnly)) base::ShowMessage(kUnableToSave + fileName);
 }
 
 }  // namespace invoicing

@@ -1,5 +1,5 @@
 #pragma once
-// The order export's two files in the working directory: Batchin.dat, one card-payment record per
+// The order export's two files in the data directory: Batchin.dat, one card-payment record per
 // exported invoice for the card terminal's batch, and BatchLab.dat, one customer number per line for
 // the batch label printing.
 #include <QString>

@@ -8,7 +8,7 @@ namespace labels {
 
 // "Label Forms": the label stock pick list and the stock window in turn until the list is cancelled.
 void LabelFormsCommand();
-// A label job, start to end. The batch job reads the batch label file of the working directory.
+// A label job, start to end. The batch job reads the batch label file of the data directory.
 void PrintLabels(LabelJob job);
 // "Print Batch Labels": the batch job when the batch label file exists, else says it does not.
 void PrintBatchLabels();

@@ -13,6 +13,7 @@
 #include "base/StatusSink.h"
 #include "invoicing/OrderExport.h"
 #include "reports/RptSpan.h"
+#include "store/DataLocation.h"
 #include "store/dbFiles.h"
 
 namespace labels {
@@ -152,8 +153,9 @@ LabelSelection BatchLabels(const QString& fileName) {
 
 QString FindBatchFile() {
     // Name filters match without regard to case unless told otherwise.
-    const QStringList found = QDir::current().entryList({invoicing::kBatchLabFile}, QDir::Files);
-    return found.isEmpty() ? QString() : QDir::current().filePath(found.first());
+    const QDir dir(store::DataDir());
+    const QStringList found = dir.entryList({invoicing::kBatchLabFile}, QDir::Files);
+    return found.isEmpty() ? QString() : dir.filePath(found.first());
 }
 
 }  // namespace labels

@@ -41,7 +41,7 @@ LabelSelection NumberedLabels(const QStringList& numbers);
 // Job 6: NumberedLabels of the file's lines (CR LF ended). REQUIRES: CUST5 open.
 LabelSelection BatchLabels(const QString& fileName);
 
-// The batch label file in the current directory, whatever the case of its name; empty when there is
+// The batch label file in the data directory, whatever the case of its name; empty when there is
 // none.
 QString FindBatchFile();
 

@@ -2,11 +2,13 @@
 
 #include <QFile>
 
+#include "store/DataLocation.h"
+
 namespace mail {
 
 bool RecordSent(const QDateTime& when, const QString& reference, const QStringList& recipients,
                 const QString& subject) {
-    QFile log(kMailLogFile);
+    QFile log(store::DataFile(kMailLogFile));
     if (!log.open(QIODevice::Append | QIODevice::Text)) return false;
     QString oneField = subject;
     oneField.replace(QLatin1Char('\t'), QLatin1Char(' '));

@@ -1,6 +1,6 @@
 #pragma once
-// The record of what was sent: one line per message in "Mail.log" beside the data files (the program's
-// working directory): when, what, to whom, under which subject. Never the body or a password.
+// The record of what was sent: one line per message in "Mail.log" beside the data files (in the data
+// directory, store::DataDir()): when, what, to whom, under which subject. Never the body or a password.
 #include <QDateTime>
 #include <QString>
 #include <QStringList>

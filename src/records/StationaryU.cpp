@@ -11,6 +11,7 @@
 #include "base/Dialogs.h"
 #include "base/Format.h"
 #include "store/Catalogue.h"
+#include "store/DataLocation.h"
 #include "store/Settings.h"
 #include "records/EInvSetupU.h"
 #include "ui/Forms.h"
@@ -170,10 +171,9 @@ void TStationary::FormShow() {
 }
 
 void TStationary::BtnLogoClick() {
-    const QString previous = QDir::currentPath();
-    const QString file = base::dialogs().openFile(QStringLiteral("Logo File"), Edit1->text().trimmed(), kLogoFilter);
-    // The data tables are opened by names relative to the data directory.
-    QDir::setCurrent(previous);
+    // A logo named without a folder is looked for in the data directory, as the printing does.
+    const QString file =
+        base::dialogs().openFile(QStringLiteral("Logo File"), store::DataFile(Edit1->text().trimmed()), kLogoFilter);
     // A cancelled dialog keeps the logo there is.
     const QString chosen = file.isEmpty() ? Edit1->text() : file;
     if (logoPathFits(chosen.trimmed())) Edit1->setText(existingOrEmpty(chosen));

@@ -11,6 +11,7 @@
 
 #include "base/OwnerOnly.h"
 #include "reports/RptUtil.h"
+#include "store/DataLocation.h"
 
 namespace reports {
 
@@ -24,7 +25,8 @@ void measure(QPaintDevice* device, RenderLayout* layout) {
 
 void drawPicture(QPainter& painter, const RenderLayout& layout, const ParsedCell& cell, const QString& attribute,
                  int y, RenderTarget target, QString* badPicture) {
-    const QImage image(cell.text);
+    // A picture named without a folder (a logo in the settings) is one of the data directory.
+    const QImage image(store::DataFile(cell.text));
     if (image.isNull()) {
         if (badPicture) *badPicture = cell.text;
         return;

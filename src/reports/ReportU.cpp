@@ -18,6 +18,7 @@
 #include "base/ReportOutput.h"
 #include "reports/DocumentMail.h"
 #include "reports/ReportCommandsU.h"
+#include "store/DataLocation.h"
 
 namespace reports {
 
@@ -71,10 +72,8 @@ void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter*)>& pai
 }
 
 QString AskPdfFile(const QString& caption, const QString& proposed) {
-    const QString previous = QDir::currentPath();
-    QString file = base::dialogs().saveFile(caption, proposed + QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
-    // The tables are opened by names relative to the start-up directory.
-    QDir::setCurrent(previous);
+    const QString pdf = store::DataFile(proposed + QStringLiteral(".pdf"));
+    QString file = base::dialogs().saveFile(caption, pdf, QStringLiteral("PDF files (*.pdf)"));
     if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
     return file;
 }
@@ -268,12 +267,9 @@ void TReportF::mPreviewClick() {
 }
 
 void TReportF::exportAs(ExportKind kind) {
-    const QString previous = QDir::currentPath();
     const QString filter = kind == ExportKind::Plain ? QStringLiteral("Text files (*.txt)")
                                                      : QStringLiteral("Delimited files (*.asc)");
-    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), QString(), filter);
-    // The tables are opened by names relative to the start-up directory.
-    QDir::setCurrent(previous);
+    QString file = base::dialogs().saveFile(QStringLiteral("Export Report"), store::DataDir(), filter);
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += kind == ExportKind::Plain ? QStringLiteral(".txt") : QStringLiteral(".asc");
     const ExportResult result = ExportReport(file, kind);

@@ -76,7 +76,7 @@ private:
 // What every printed output shares (reports and labels): the current printer as it prints (nullptr
 // when there is none); the print preview of paint on it, or on the PDF page without a printer; the
 // PDF file name asked for (proposed + ".pdf"; empty when cancelled), with ".pdf" added when typed
-// without an extension and the working directory kept.
+// without an extension; the dialog starts in the data directory.
 std::unique_ptr<QPrinter> NewCurrentPrinter();
 void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter*)>& paint);
 QString AskPdfFile(const QString& caption, const QString& proposed);

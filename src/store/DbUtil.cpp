@@ -17,6 +17,7 @@
 #include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/Catalogue.h"
+#include "store/DataLocation.h"
 #include "store/Parties.h"
 #include "store/dbFiles.h"
 
@@ -38,7 +39,7 @@ const QString kBackupSameDir = QStringLiteral("Backup must be to a different dri
 const QString kRestoreSameDir = QStringLiteral("Restore must be from a different drive and/or directory");
 const QString kBackupFailed = QStringLiteral("Backup Failed . . Check that disk is not write protected");
 const QString kRestoreFailed = QStringLiteral("Restore Failed . . Check that your disk is not full.");
-// %1 the working directory, %2 the backup's directory, %3 the date the backup was made.
+// %1 the data directory, %2 the backup's directory, %3 the date the backup was made.
 const QString kReplaceData = QStringLiteral("Replace the data in %1 with the backup from %2 made on %3?");
 const QString kReplaceDataUndated = QStringLiteral("Replace the data in %1 with the backup from %2?");
 // %1 the table.
@@ -436,7 +437,7 @@ double backupDay(const QString& dir) {
 // A directory as the messages name it.
 QString shownDirectory(const QString& dir) { return QDir::toNativeSeparators(QDir::cleanPath(dir.trimmed())); }
 
-// Restoring replaces every table of the working directory: asked first, with Cancel for Enter.
+// Restoring replaces every table of the data directory: asked first, with Cancel for Enter.
 bool confirmReplace(const QString& working, const QString& backup) {
     const QString from = shownDirectory(backup);
     const double day = backupDay(from);
@@ -468,7 +469,7 @@ const QStringList& BackupFiles() {
 
 bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name) {
     const bool backup = direction == CopyDirection::Backup;
-    const QString working = QDir::currentPath();
+    const QString& working = DataDir();
     const QString source = backup ? resolveIn(working, name) : resolveIn(dir, name);
     const QString target = backup ? resolveIn(dir, name) : resolveIn(working, name);
 

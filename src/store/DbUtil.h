@@ -48,7 +48,7 @@ enum class CopyDirection { Backup, Restore };
 // The data and memo files that a backup holds, in copy order.
 const QStringList& BackupFiles();
 
-// Copies every file of the backup set between the working directory and dir. A restore from a
+// Copies every file of the backup set between the data directory and dir. A restore from a
 // directory that is not on removable media first checks that the whole set is there, so that a
 // partial set never replaces some tables and not others. True when every file was copied.
 bool CopyDataFiles(CopyDirection direction, const QString& dir);
@@ -59,9 +59,8 @@ bool CopyDataFiles(CopyDirection direction, const QString& dir);
 bool CopyOneFile(CopyDirection direction, const QString& dir, const QString& name);
 
 // The Backup and Restore commands after the chooser: chosen is the confirmed directory (empty when the
-// user cancelled), current the working directory noted before the chooser was shown. Success ends with
-// the outcome in the status bar, failure with a message. Restore asks
-// before it replaces the working data (Cancel changes nothing) and rebuilds every index afterwards,
+// user cancelled), current the data directory. Success ends with the outcome in the status bar, failure
+// with a message. Restore asks before it replaces the working data (Cancel changes nothing) and rebuilds every index afterwards,
 // whether the copy succeeded or not.
 void BackupCommand(const QString& chosen, const QString& current);
 void RestoreCommand(const QString& chosen, const QString& current);

@@ -15,6 +15,7 @@
 #include "base/Dialogs.h"
 #include "base/Format.h"
 #include "base/StatusSink.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/Parties.h"
 #include "store/dbFiles.h"
@@ -35,7 +36,7 @@ const QStringList kOldTables = {QStringLiteral("cust2.dbf"), QStringLiteral("Gro
 const QString kOldProducts = QStringLiteral("Prod4.dbf");
 const QStringList kStartFolders = {QStringLiteral("tamsel_bus"), QStringLiteral("tamsel")};
 
-// The whole-file copies, in order, with the name they take in the working directory when it has no
+// The whole-file copies, in order, with the name they take in the data directory when it has no
 // file of that name in any case, and the progress shown after each.
 struct CopyStep {
     const char* from;
@@ -158,7 +159,7 @@ QString keyUpper(QString text) {
     return text;
 }
 
-// The conversion in a staging directory inside the working directory; empty when every step
+// The conversion in a staging directory inside the data directory; empty when every step
 // succeeded and the converted set is in place, else what failed.
 class Conversion {
 public:
@@ -234,7 +235,7 @@ QString Conversion::copyWholeFiles() {
     const FileOps& ops = CurrentFileOps();
     for (const CopyStep& step : kCopies) {
         const QString from = QDir(m_oldDir).filePath(sameNameIn(m_oldDir, QLatin1String(step.from)).value(0));
-        // The working directory's own file keeps its name; the set never holds two that differ in case.
+        // The data directory's own file keeps its name; the set never holds two that differ in case.
         const QStringList existing = sameNameIn(m_working, QLatin1String(step.to));
         const QString to = staged(existing.size() == 1 ? existing.front() : QLatin1String(step.to));
         if (const int error = ops.copy(from, to); error != 0)
@@ -313,7 +314,7 @@ QString Conversion::transferDescriptions() {
     return {};
 }
 
-// Moves the staged files into the working directory. The files they replace, in any case of their
+// Moves the staged files into the data directory. The files they replace, in any case of their
 // names, are moved aside first and moved back should a move fail, so the set is replaced whole or
 // not at all.
 QString Conversion::putInPlace() {
@@ -343,11 +344,6 @@ QString Conversion::putInPlace() {
     return QStringLiteral("the converted files could not be put in place (%1)").arg(why);
 }
 
-QString workingDirectory() {
-    const std::string& dir = Engine().directory();
-    return dir.empty() ? QDir::currentPath() : QDir(QString::fromStdString(dir)).absolutePath();
-}
-
 }  // namespace
 
 const QStringList& OldTables() { return kOldTables; }
@@ -375,7 +371,7 @@ UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask) {
     if (ask && !base::ConfirmDestructive(kWarning)) return UpgradeOutcome::Declined;
     base::ShowStatus(kConverting);
     base::ShowProgress(5);
-    const QString failure = Conversion(QDir(oldDir).absolutePath(), workingDirectory()).run();
+    const QString failure = Conversion(QDir(oldDir).absolutePath(), DataDir()).run();
     if (failure.isEmpty()) {
         // The e-invoice data of the replaced customers goes; data from before the table gets it empty.
         if (EnsurePartyTable() < 0 || DropBuyerParties() < 0) base::ShowMessage(QStringLiteral("Unable to open file EParty.DBF"));

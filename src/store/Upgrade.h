@@ -4,7 +4,7 @@
 // layouts lack), and its group, label, payment and product files are copied whole. The layout the
 // old tables are read in is written down in OldTables.md beside this file.
 //
-// All or nothing: the converted set is built in a staging directory inside the working directory and
+// All or nothing: the converted set is built in a staging directory inside the data directory and
 // put in place only when every step succeeded, so a failure leaves the data files exactly as they were.
 #include <QString>
 #include <QStringList>
@@ -26,7 +26,7 @@ enum class UpgradeOutcome {
     Failed,     // a step failed (the user was told which); the data files are as they were
 };
 
-// Converts the old tables in oldDir into the working directory. ask: put the warning question first
+// Converts the old tables in oldDir into the data directory. ask: put the warning question first
 // (the data tool does not ask). REQUIRES: EngineInit; closes every table first.
 UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask = true);
 

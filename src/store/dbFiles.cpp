@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/Dialogs.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/Parties.h"
 
@@ -84,7 +85,8 @@ xbase::Table* openCatalogued(const TableEntry& desc) {
 
 xbase::Context& EngineInit(xbase::FileSystem* fs, const std::string& dir) {
     EngineEnd();
-    g_context = std::make_unique<xbase::Context>(fs, dir);
+    if (!dir.empty()) SetDataDir(QString::fromStdString(dir));
+    g_context = std::make_unique<xbase::Context>(fs, DataDir().toStdString());
     g_context->setReadBuffering(1);
     g_context->setWriteBuffering(-1);
     g_context->setAutoOpen(1);
@@ -245,7 +247,7 @@ WriteResult SaveImportDirs() {
 // ---- Data files ---------------------------------------------------------------------------------------
 
 QString MissingDataFile(const QString& where) {
-    const QString dir = where.isEmpty() ? QDir::currentPath() : where;
+    const QString dir = where.isEmpty() ? DataDir() : where;
     QSet<QString> present;
     const QStringList entries = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : entries) present.insert(name.toUpper());

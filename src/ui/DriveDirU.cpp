@@ -85,7 +85,12 @@ TDriveDir::TDriveDir(QWidget* parent)
     connect(BtnCancel, &QPushButton::clicked, this, &TDriveDir::BtnCancelClick);
 
     fillDrives();
-    setDirectory(QDir::currentPath());
+    setHome(QDir::homePath());
+}
+
+void TDriveDir::setHome(const QString& dir) {
+    m_home = dir;
+    setDirectory(dir);
 }
 
 void TDriveDir::fillDrives() {
@@ -160,9 +165,8 @@ void TDriveDir::showEvent(QShowEvent* event) {
 }
 
 void TDriveDir::FormShow() {
-    m_savedCurrent = QDir::currentPath();
     fillDrives();  // media may have come or gone since the last showing
-    if (!setDirectory(m_directory)) setDirectory(m_savedCurrent);
+    if (!setDirectory(m_directory)) setDirectory(m_home);
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -184,19 +188,13 @@ void TDriveDir::DirectoryListBox1Activated(QListWidgetItem* item) {
     if (item) setDirectory(item->data(kPathRole).toString());
 }
 
-void TDriveDir::restoreCurrentDirectory() {
-    if (!m_savedCurrent.isEmpty()) QDir::setCurrent(m_savedCurrent);
-}
-
 void TDriveDir::BtnOKClick() {
     ChosenDir = m_directory;
-    restoreCurrentDirectory();
     accept();
 }
 
 void TDriveDir::BtnCancelClick() {
     ChosenDir.clear();
-    restoreCurrentDirectory();
     QDialog::reject();
 }
 

@@ -35,6 +35,9 @@ public:
     QString directory() const { return m_directory; }
     // Moves the directory list (and the drive shown) to dir; false when dir cannot be read.
     bool setDirectory(const QString& dir);
+    // Where the chooser starts, and goes back to when the directory it was left in cannot be read
+    // (the program's data directory). The process's working directory is never used or changed.
+    void setHome(const QString& dir);
 
     QComboBox* DriveComboBox1;
     QLabel* DirLabel;
@@ -61,10 +64,9 @@ private:
     void fillFileList();
     int driveIndexFor(const QString& dir) const;
     void showDrive(int index);
-    void restoreCurrentDirectory();
 
     QString m_directory;
-    QString m_savedCurrent;  // the process's directory when the window was shown
+    QString m_home;
     int m_savedDrive = -1;   // the drive shown when the window was activated
 };
 

@@ -13,7 +13,10 @@
 #include "AppFixture.h"
 #include "app/FirstStartU.h"
 #include "app/LaunchU.h"
+#include "mail/MailLog.h"
 #include "store/Catalogue.h"
+#include "store/DataLocation.h"
+#include "store/DbUtil.h"
 
 namespace app_test {
 namespace {
@@ -64,7 +67,7 @@ protected:
         return request;
     }
     long customers(const QString& dir) {
-        QDir::setCurrent(dir);
+        store::SetDataDir(dir);
         EXPECT_EQ(app::StartUp(), app::StartupResult::Ready);
         EXPECT_TRUE(store::OpenCust());
         const long count = store::CustTable->recCount();
@@ -82,7 +85,8 @@ protected:
 TEST_F(LaunchTest, DataOptionWorksInTheNamedDirectoryAndHoldsItsLock) {
     QDir::setCurrent(QDir::tempPath());
     ASSERT_TRUE(app::EnterDataDirectory(given(dataDir()), places, &lock));
-    EXPECT_EQ(QDir::currentPath(), QDir(dataDir()).canonicalPath());
+    EXPECT_EQ(store::DataDir(), dataDir());
+    EXPECT_EQ(QDir::currentPath(), QDir::temp().canonicalPath()) << "the process stays where it was started";
     EXPECT_TRUE(lock.held());
     EXPECT_TRUE(QFileInfo::exists(path(app::DataLock::fileName())));
     EXPECT_TRUE(dialogs->log().isEmpty());
@@ -99,7 +103,7 @@ TEST_F(LaunchTest, FirstStartWritesANewBusinessIntoTheEmptyDataHome) {
         QTest::mouseClick(window.BtnNew, Qt::LeftButton);
     });
     ASSERT_TRUE(app::EnterDataDirectory(home, places, &lock));
-    EXPECT_EQ(QDir::currentPath(), QDir(places.home).canonicalPath());
+    EXPECT_EQ(store::DataDir(), places.home);
     EXPECT_TRUE(lock.held());
     lock = app::DataLock();
     EXPECT_EQ(customers(places.home), 0);
@@ -127,14 +131,14 @@ TEST_F(LaunchTest, FirstStartUsesAnExistingFolderAndRemembersIt) {
         QTest::mouseClick(window.BtnExisting, Qt::LeftButton);
     });
     ASSERT_TRUE(app::EnterDataDirectory(home, places, &lock));
-    EXPECT_EQ(QDir::currentPath(), QDir(dataDir()).canonicalPath());
+    EXPECT_EQ(store::DataDir(), dataDir());
     EXPECT_EQ(dialogs->messages(), QStringList{QStringLiteral("Database files not found in ") + empty.path()});
     EXPECT_FALSE(QFileInfo::exists(places.home + "/CUST5.DBF")) << "the data home was written";
     lock = app::DataLock();
 
     app::DataLock again;
     EXPECT_TRUE(app::EnterDataDirectory(home, places, &again));
-    EXPECT_EQ(QDir::currentPath(), QDir(dataDir()).canonicalPath());
+    EXPECT_EQ(store::DataDir(), dataDir());
     EXPECT_EQ(dialogs->log().filter(QStringLiteral("Modal")).size(), 1);
 }
 
@@ -182,6 +186,28 @@ TEST_F(LaunchTest, ASecondCopyIsRefusedWhileTheFirstRunsAndATakenOverLockAfterIt
     EXPECT_TRUE(QFileInfo::exists(path(app::DataLock::fileName())));
     EXPECT_TRUE(app::EnterDataDirectory(given(dataDir()), places, &lock));
     EXPECT_TRUE(lock.held());
+}
+
+// Every file a run names lands in its data directory, whatever the process's directory is, and the
+// run leaves that alone.
+TEST_F(LaunchTest, ARunStartedElsewhereWorksOnItsDataDirectoryOnly) {
+    QTemporaryDir elsewhere(QDir::tempPath() + QStringLiteral("/corvane-elsewhere-XXXXXX"));
+    QTemporaryDir backup(QDir::tempPath() + QStringLiteral("/corvane-backup-XXXXXX"));
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    ASSERT_TRUE(app::EnterDataDirectory(given(dataDir()), places, &lock));
+    ASSERT_EQ(app::StartUp(), app::StartupResult::Ready);
+    ASSERT_TRUE(store::OpenCust());
+    store::CloseAll();
+    EXPECT_TRUE(mail::RecordSent(QDateTime::currentDateTime(), "Invoice 1001", {"ada@example.org"}, "Invoice"));
+    store::BackupCommand(backup.path(), store::DataDir());
+    app::CloseDown();
+
+    EXPECT_EQ(QDir::currentPath(), QDir(elsewhere.path()).canonicalPath());
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    for (const QString& name : {app::DataLock::fileName(), mail::kMailLogFile})
+        EXPECT_TRUE(QFileInfo::exists(path(name))) << name.toStdString();
+    EXPECT_EQ(QDir(backup.path()).entryList(QDir::Files).size(), store::BackupFiles().size());
+    EXPECT_TRUE(dialogs->messages().isEmpty()) << dialogs->messages().join('|').toStdString();
 }
 
 TEST_F(LaunchTest, GalleryPicturesTheFirstStartWindow) {

@@ -8,7 +8,7 @@
 #include <sys/resource.h>
 
 #include "AppFixture.h"
-#include "app/MailMerge.h"
+#include "reports/MailMerge.h"
 #include "reports/MultGroupU.h"
 
 namespace app_test {

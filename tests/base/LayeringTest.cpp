@@ -1,5 +1,6 @@
 // The layers as the includes draw them: each folder of src includes nothing from the folders above it.
 // Windows reach each other through ui::Form and the command units, never through the application.
+// The command-line tools link the core library only: no window and nothing of the program's top.
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
@@ -14,22 +15,23 @@ TEST(LayeringTest, NoFolderIncludesAFolderAboveIt) {
         const char* folder;
         QStringList above;
     } rules[] = {
-        {"base", QStringList{"store"} + windows},
-        {"store", windows},
-        {"ui", {"store", "mail", "records", "invoicing", "reports", "labels", "app"}},
+        {"src/base", QStringList{"store"} + windows},
+        {"src/store", windows},
+        {"src/ui", {"store", "mail", "records", "invoicing", "reports", "labels", "app"}},
         // Mail knows no documents: the invoice and report windows hand it what to attach.
-        {"mail", {"records", "invoicing", "reports", "labels", "app"}},
-        {"records", {"invoicing", "reports", "labels", "app"}},
-        {"reports", {"invoicing", "labels", "app"}},
-        {"invoicing", {"app"}},
-        {"labels", {"app"}},
+        {"src/mail", {"records", "invoicing", "reports", "labels", "app"}},
+        {"src/records", {"invoicing", "reports", "labels", "app"}},
+        {"src/reports", {"invoicing", "labels", "app"}},
+        {"src/invoicing", {"app"}},
+        {"src/labels", {"app"}},
+        {"tools", {"ui", "app"}},
     };
     const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*"(\w+)/)"),
                                      QRegularExpression::MultilineOption);
     int files = 0;
     QStringList offences;
     for (const auto& rule : rules) {
-        const QString dir = QStringLiteral(CORVANE_SOURCE_DIR "/src/") + QLatin1String(rule.folder);
+        const QString dir = QStringLiteral(CORVANE_SOURCE_DIR "/") + QLatin1String(rule.folder);
         QDirIterator it(dir, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {

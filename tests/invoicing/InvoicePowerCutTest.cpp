@@ -10,6 +10,7 @@
 #include <map>
 
 #include "invoicing/InvoiceStore.h"
+#include "store/DataLocation.h"
 #include "store/DbUtil.h"
 #include "store/SaveJournal.h"
 
@@ -37,7 +38,9 @@ protected:
         auto fs = xbase::newPowerCutFileSystem();
         for (const auto& [name, bytes] : files) {
             std::unique_ptr<xbase::File> f;
-            EXPECT_TRUE(fs->create(name, xbase::Share::Exclusive, &f).ok());
+            // Where the engine looks for them: the run's data directory.
+            const std::string where = store::DataFile(QString::fromStdString(name)).toStdString();
+            EXPECT_TRUE(fs->create(where, xbase::Share::Exclusive, &f).ok());
             EXPECT_TRUE(f->write(0, bytes.constData(), size_t(bytes.size())).ok());
         }
         fs->syncAll();

@@ -149,7 +149,7 @@ TEST_F(ReportWindowTest, PdfExportIsNamedAfterTheDocumentOnTheRightPaper) {
         build();
         dialogs->answerSaveFile(path(QStringLiteral("exported.pdf")));
         window.Pdf1->trigger();
-        EXPECT_EQ(dialogs->events().back().text, name + ".pdf");
+        EXPECT_EQ(dialogs->events().back().text, path(name + ".pdf")) << "offered in the data directory";
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {path(QStringLiteral("exported.pdf"))});
         ASSERT_TRUE(info.waitForFinished(30000));

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "store/DataLocation.h"
+
 namespace testing_support {
 
 QLocale pinnedLocale() { return QLocale(QLocale::English, QLocale::UnitedStates); }
@@ -17,11 +19,14 @@ void DataDirTest::SetUp() {
     m_previousDir = QDir::currentPath();
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/corvane-test-XXXXXX"));
     ASSERT_TRUE(m_dir->isValid());
+    store::SetDataDir(m_dir->path());
+    // Tests name their own files relative to the data directory too.
     ASSERT_TRUE(QDir::setCurrent(m_dir->path()));
 }
 
 void DataDirTest::TearDown() {
     QDir::setCurrent(m_previousDir);
+    store::SetDataDir(QString());
     m_dir.reset();  // removes the directory and everything in it
 }
 

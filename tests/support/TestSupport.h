@@ -33,7 +33,8 @@ private:
 // de_DE: "dd.MM.yy", decimal separator ",".
 QLocale commaLocale();
 
-// A fixture that makes a fresh temporary data directory, changes into it and removes it afterwards.
+// A fixture that makes a fresh temporary data directory, makes it the run's data directory (and the
+// process's, for the tests' own relative names) and removes it afterwards.
 class DataDirTest : public ::testing::Test {
 protected:
     void SetUp() override;

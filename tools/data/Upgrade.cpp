@@ -35,16 +35,12 @@ int UpgradeMain(const QString& oldDir, const QString& dir) {
         return kFailed;
     }
     const QString old = QDir(oldDir).absolutePath();
-    if (!QDir::setCurrent(dir)) {
-        std::fprintf(stderr, "corvane-data: cannot enter %s\n", qPrintable(dir));
-        return kFailed;
-    }
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-data: "));
     base::setDialogs(&dialogs);
     StderrSink sink;
     base::setStatusSink(&sink);
     store::SetProgramExitHook([] { std::exit(kFailed); });
-    store::EngineInit();
+    store::EngineInit(nullptr, dir.toStdString());
     int rc = kFailed;
     if (store::ConvertOldData(old, /*ask=*/false) == store::UpgradeOutcome::Converted)
         rc = store::PackAll() ? kDone : kFailed;

@@ -7,6 +7,7 @@
 // drawing as the printed labels. Exit codes as the tool's: 0 done (also when the job chose nobody,
 // which is said), 1 the data or the stock cannot be used, 2 bad usage.
 #include "LabelsCommand.h"
+#include "ToolCommon.h"
 
 #include <QDate>
 #include <QDir>
@@ -18,7 +19,6 @@
 #include <functional>
 #include <map>
 
-#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/ReportOutput.h"
@@ -163,15 +163,14 @@ int RunLabels(const QStringList& args) {
     base::setDialogs(&dialogs);
     r.output = QDir::current().absoluteFilePath(r.output);
     if (!r.batch.isEmpty()) r.batch = QDir::current().absoluteFilePath(r.batch);
-    if (!QDir::setCurrent(r.dir) || !store::DataFilesPresent()) {
+    if (!QFileInfo(r.dir).isDir() || !store::DataFilesPresent(r.dir)) {
         say(QStringLiteral("no data directory ") + r.dir);
         return kDataFault;
     }
     // A table that cannot be opened was named by the open routine's message; the run ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
-    store::ReadSettings();
-    app::ApplySettingsFont(QGuiApplication::font());
+    store::EngineInit(nullptr, r.dir.toStdString());
+    ReadReportSettings();
     const int rc = writeLabels(r);
     store::EngineEnd();
     return rc;

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/MailMerge.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
+#include "reports/MailMerge.h"
 #include "store/dbFiles.h"
 
 namespace {
@@ -88,7 +88,7 @@ int MailMergeMain(const QStringList& args) {
     int rc = kDone;
     if (const int unknown = unknownGroup(r.groups); unknown >= 0) {
         rc = usage(QStringLiteral("no customer group %1").arg(unknown));
-    } else if (const app::MailMergeResult result = app::WriteMailMerge(r.output, r.groups); !result.written) {
+    } else if (const reports::MailMergeResult result = reports::WriteMailMerge(r.output, r.groups); !result.written) {
         say(QStringLiteral("cannot write %1: %2").arg(r.output, result.error));
         rc = kDataFault;
     }

@@ -1,9 +1,13 @@
 #include "ToolCommon.h"
 
-#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 
 #include <cstdio>
 
+#include "base/ReportOutput.h"
+#include "store/DataLocation.h"
+#include "store/Settings.h"
 #include "store/dbFiles.h"
 
 void Say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
@@ -16,10 +20,18 @@ int UsageError(const QString& problem, const char* usage) {
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;
-    if (!QDir::setCurrent(dir))
+    if (!QFileInfo(dir).isDir()) {
         problem = QStringLiteral("no data directory ") + dir;
-    else if (const QString missing = store::MissingDataFile(); !missing.isEmpty())
-        problem = QStringLiteral("the data directory %1 lacks %2").arg(QDir::currentPath(), missing);
+    } else {
+        store::SetDataDir(dir);
+        if (const QString missing = store::MissingDataFile(); !missing.isEmpty())
+            problem = QStringLiteral("the data directory %1 lacks %2").arg(store::DataDir(), missing);
+    }
     if (!problem.isEmpty()) std::fprintf(stderr, "corvane-report: %s\n", qPrintable(problem));
     return problem.isEmpty();
+}
+
+void ReadReportSettings() {
+    store::ReadSettings();
+    base::ApplyReportFont(QGuiApplication::font(), store::SettingsRec.FontName, store::SettingsRec.FontSize);
 }

@@ -12,6 +12,9 @@ void Say(const QString& text);
 // Says the problem and then usage; the bad-usage exit code.
 int UsageError(const QString& problem, const char* usage);
 
-// Makes dir the process's directory when it holds every data table; false (after saying why on
-// standard error) otherwise.
+// Makes dir the run's data directory (store::DataDir()) when it holds every data table; false (after
+// saying why on standard error) otherwise. The process's working directory stays as it is.
 bool EnterDataDirectory(const QString& dir);
+// Reads the settings record and makes the report font from it, as the program does at start.
+// REQUIRES: EngineInit.
+void ReadReportSettings();

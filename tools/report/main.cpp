@@ -19,7 +19,6 @@
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
 #include "LabelsCommand.h"
-#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/OwnerOnly.h"
@@ -226,8 +225,7 @@ int main(int argc, char** argv) {
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
     store::EngineInit();
-    store::ReadSettings();
-    app::ApplySettingsFont(QGuiApplication::font());
+    ReadReportSettings();
     // Customers, groups and products named are looked for before the report runs.
     if (const QString unknown = reports::UnknownSelection(); !unknown.isEmpty()) {
         store::EngineEnd();

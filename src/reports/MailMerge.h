@@ -7,7 +7,7 @@
 
 #include "store/dbFiles.h"
 
-namespace app {
+namespace reports {
 
 // The header line (without its line end).
 QString MailMergeHeader();
@@ -26,4 +26,4 @@ struct MailMergeResult {
 // an earlier file of that name as it was. REQUIRES: CUST5 open; leaves the tag CZip selected.
 MailMergeResult WriteMailMerge(const QString& fileName, const QList<int>& groups);
 
-}  // namespace app
+}  // namespace reports

@@ -1,4 +1,4 @@
-#include "app/MailMerge.h"
+#include "reports/MailMerge.h"
 
 #include <QSaveFile>
 #include <QStringList>
@@ -8,7 +8,7 @@
 #include "base/Format.h"
 #include "base/StatusSink.h"
 
-namespace app {
+namespace reports {
 namespace {
 
 const QString kExporting = QStringLiteral("Exporting Mail Merge File");
@@ -88,4 +88,4 @@ MailMergeResult WriteMailMerge(const QString& fileName, const QList<int>& groups
     return {ok, error};
 }
 
-}  // namespace app
+}  // namespace reports
