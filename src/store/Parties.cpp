@@ -57,9 +57,15 @@ void trimAll(PartyBuffer* p) {
         *s = s->trimmed();
 }
 
+// Positions on the party's live record: a record deleted (a dropped buyer not yet packed away) is
+// passed over, so that it is neither read nor written again.
 bool seekParty(long cuno) {
-    return PartyTable && SelectTag(PartyTable, TagId::Party) >= 0 &&
-           PartyTable->seek(base::PadNumber(cuno, 6).toStdString()) == xbase::kOk;
+    if (!PartyTable || SelectTag(PartyTable, TagId::Party) < 0) return false;
+    for (int rc = PartyTable->seek(base::PadNumber(cuno, 6).toStdString()); rc == xbase::kOk; rc = PartyTable->skip()) {
+        if (ReadField(PartyTable, &PartyBuffer::CuNo) != cuno) return false;
+        if (!PartyTable->isDeleted()) return true;
+    }
+    return false;
 }
 
 }  // namespace
