@@ -325,7 +325,7 @@ TEST_F(MainWindowTest, BackupAndRestoreThroughTheChooser) {
         chooser.BtnOK->click();
     });
     main->BtnBackup->click();
-    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files).size(), 11);
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files).size(), 12);
     EXPECT_EQ(QDir::currentPath(), dataDir());
 
     dialogs->onModal<ui::TDriveDir>([&](ui::TDriveDir& chooser) {
