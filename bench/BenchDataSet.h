@@ -1,7 +1,8 @@
 #pragma once
 // The large data set the benchmarks share: the demo business with CORVANE_BENCH_INVOICES invoices
 // (200,000 by default) over the twelve months to 2026-06-30, written once into
-// ./invoice_save_bench_data and reused while its READY stamp matches.
+// ./invoice_save_bench_data and reused while its READY stamp matches. With CORVANE_BENCH_SERVER set
+// the benchmarks run on that database server instead (see location()).
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 
 #include "base/Format.h"
+#include "store/CopyData.h"
 #include "store/DataDir.h"
 
 namespace bench {
@@ -45,6 +47,22 @@ inline bool prepareDataSet() {
     if (!ready.open(QIODevice::WriteOnly)) return false;
     ready.write(stamp());
     return true;
+}
+
+// Where the benchmarks run: the data set's directory, or the database server named by
+// CORVANE_BENCH_SERVER (a postgresql:// URI), onto which the data set is copied when it holds none.
+inline QString location() {
+    const QString server = qEnvironmentVariable("CORVANE_BENCH_SERVER");
+    if (server.isEmpty()) return dataDir();
+    if (!store::DataDirExists(server)) {
+        std::fprintf(stderr, "copying the data set onto %s ...\n", qPrintable(server));
+        QString error;
+        if (store::CopyBusiness(dataDir(), server, true, nullptr, &error) != 0) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return {};
+        }
+    }
+    return server;
 }
 
 }  // namespace bench

@@ -1,6 +1,6 @@
 // pick_bench: how long the customer pick list takes to show on the last of a very large customer table,
 // and what it reads doing so and on Page Down, End, Home and a type-ahead search.
-//   pick_bench [DIR] [CUSTOMERS]
+//   pick_bench [DIR] [CUSTOMERS]   (CORVANE_BENCH_SERVER=URI: on that database server instead)
 // DIR (default ./pick-bench-data) is made with that many demo customers (default the most the six-digit
 // numbers allow, 999,999) unless it already holds a customer table of that size, which is reused.
 #include <QApplication>
@@ -14,8 +14,11 @@
 
 #include "records/PickCustU.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 #include "xbase/Engine.h"
 
 namespace {
@@ -81,9 +84,14 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "pick_bench: CUSTOMERS must be 11 to %ld\n", store::kMaxCustomers);
         return 2;
     }
-    if (!prepare(dir, customers)) return 1;
-
-    store::EngineInit(nullptr, dir.toStdString());
+    // A database server's URI is used as it is (copy a prepared directory there with corvane-data --copy).
+    const QString server = qEnvironmentVariable("CORVANE_BENCH_SERVER");
+    QString error;
+    if (server.isEmpty() && !prepare(dir, customers)) return 1;
+    if (!store::EngineInitAt(server.isEmpty() ? dir : server, &error)) {
+        std::fprintf(stderr, "pick_bench: %s\n", qPrintable(error));
+        return 1;
+    }
     store::SettingsRec = store::DefaultSettings();
     if (!store::OpenCust() || !store::OpenGroups()) return 1;
     xbase::Table* cust = store::CustTable;

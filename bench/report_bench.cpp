@@ -14,14 +14,16 @@
 #include <ctime>
 #include <iterator>
 
-#include "BenchDataSet.h"
 #include "base/ConsoleDialogs.h"
 #include "base/ReportOutput.h"
+#include "BenchDataSet.h"
 #include "reports/ReportList.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace {
 
@@ -52,7 +54,12 @@ int main(int argc, char** argv) {
     if (!bench::prepareDataSet()) return 1;
     base::ConsoleDialogs dialogs(QStringLiteral("report_bench: "), {reports::kNoPrinterMessage});
     base::setDialogs(&dialogs);
-    store::EngineInit(nullptr, bench::dataDir().toStdString());
+    QString error;
+    const QString where = bench::location();
+    if (where.isEmpty() || !store::EngineInitAt(where, &error)) {
+        std::fprintf(stderr, "report_bench: %s\n", qPrintable(error));
+        return 1;
+    }
     store::ReadSettings();
     base::ReportFont = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
     const Span spans[] = {{"month", QDate(2026, 6, 1), QDate(2026, 6, 30)},

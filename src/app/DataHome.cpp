@@ -7,7 +7,7 @@
 
 #include "base/OwnerOnly.h"
 #include "store/DataDir.h"
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
 
 namespace app {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "app/ArtU.h"
 #include "base/Dialogs.h"
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
 
 namespace app {
 namespace {

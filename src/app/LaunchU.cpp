@@ -6,8 +6,8 @@
 #include "app/ArtU.h"
 #include "app/FirstStartU.h"
 #include "base/Dialogs.h"
+#include "store/DataFiles.h"
 #include "store/DataLocation.h"
-#include "store/dbFiles.h"
 #include "ui/HelpU.h"
 
 namespace app {

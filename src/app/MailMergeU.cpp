@@ -8,6 +8,8 @@
 #include "reports/MultGroupU.h"
 #include "reports/Selection.h"
 #include "store/DataLocation.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "ui/Forms.h"
 
 namespace app {

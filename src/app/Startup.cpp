@@ -7,12 +7,15 @@
 
 #include "base/Dialogs.h"
 #include "base/Version.h"
+#include "store/DataFiles.h"
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/RecordBuffers.h"
 #include "store/Parties.h"
 #include "store/SaveJournal.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 
 namespace app {
 

@@ -20,7 +20,13 @@
 #include "base/Decimal.h"
 #include "invoicing/InvoiceCalc.h"
 #include "store/Parties.h"
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace einvoice {
 

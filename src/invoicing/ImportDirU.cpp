@@ -6,7 +6,7 @@
 
 #include "base/Dialogs.h"
 #include "invoicing/ControlsU.h"
-#include "store/dbFiles.h"
+#include "store/ImportDirs.h"
 #include "ui/DriveDirU.h"
 
 namespace invoicing {

@@ -2,9 +2,10 @@
 
 #include "base/Format.h"
 #include "base/Money.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
-#include "xbase/Engine.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 

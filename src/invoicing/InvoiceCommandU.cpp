@@ -4,7 +4,10 @@
 #include "invoicing/InvoiceU.h"
 #include "records/PickU.h"
 #include "store/DbUtil.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 #include "ui/Forms.h"
 
 namespace invoicing {

@@ -3,7 +3,7 @@
 #include <QLocale>
 
 #include "base/Format.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 namespace {

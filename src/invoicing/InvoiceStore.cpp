@@ -8,8 +8,15 @@
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/SaveJournal.h"
-#include "store/dbFiles.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 namespace {
@@ -98,6 +105,12 @@ public:
     // Undoes every step, newest first; appended records are marked deleted and packed away.
     // True when every step was undone.
     bool undo() {
+        // On a database server the transaction is dropped whole: there are no steps to put back.
+        if (m_durable.rollBack()) {
+            m_steps.clear();
+            store::ErrorCode();
+            return true;
+        }
         bool ok = true;
         std::vector<store::TableKey> toPack;
         for (auto it = m_steps.rbegin(); it != m_steps.rend(); ++it) {

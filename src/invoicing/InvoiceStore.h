@@ -11,7 +11,6 @@
 
 #include "store/Catalogue.h"
 #include "store/WriteResult.h"
-#include "xbase/Engine.h"
 
 namespace invoicing {
 

@@ -8,7 +8,9 @@
 #include "base/Money.h"
 #include "invoicing/ControlsU.h"
 #include "invoicing/InvoiceRows.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 

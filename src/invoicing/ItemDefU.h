@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
 #include "ui/EditWindow.h"
 #include "ui/MaskEdit.h"
 

@@ -9,7 +9,12 @@
 #include "invoicing/CsvLine.h"
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
-#include "store/dbFiles.h"
+#include "store/Customers.h"
+#include "store/LoadStore.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace invoicing {
 namespace {

@@ -10,7 +10,7 @@
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PmtDefU.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 #include "ui/Forms.h"
 #include "ui/GridColumns.h"
 

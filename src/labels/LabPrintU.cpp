@@ -7,8 +7,11 @@
 #include <algorithm>
 
 #include "records/RecordWindowParts.h"
+#include "store/LoadStore.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace labels {
 namespace {

@@ -9,7 +9,7 @@
 #include "labels/LabelGen.h"
 #include "labels/LabelStock.h"
 #include "records/RecordWindowParts.h"
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
 
 namespace labels {
 namespace {

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "reports/ReportRender.h"
+#include "store/RecordBuffers.h"
 
 namespace labels {
 namespace {

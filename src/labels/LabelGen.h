@@ -11,7 +11,7 @@
 #include <QStringList>
 
 #include "base/Decimal.h"
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
 
 class QPagedPaintDevice;
 class QPaintDevice;

@@ -14,7 +14,12 @@
 #include "invoicing/OrderExport.h"
 #include "reports/RptSpan.h"
 #include "store/DataLocation.h"
-#include "store/dbFiles.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace labels {
 namespace {

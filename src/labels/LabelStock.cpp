@@ -1,6 +1,10 @@
 #include "labels/LabelStock.h"
 
-#include "store/dbFiles.h"
+#include "store/LoadStore.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace labels {
 

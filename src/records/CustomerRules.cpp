@@ -5,7 +5,14 @@
 
 #include "base/Format.h"
 #include "store/Catalogue.h"
-#include "store/dbFiles.h"
+#include "store/Customers.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

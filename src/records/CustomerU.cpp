@@ -9,8 +9,9 @@
 #include "records/CustomerRules.h"
 #include "records/PickU.h"
 #include "records/RecordWindowParts.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 #include "ui/HelpU.h"
 
 namespace records {

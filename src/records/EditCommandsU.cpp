@@ -8,8 +8,11 @@
 #include "records/ProdDefU.h"
 #include "records/PurDefU.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 #include "ui/Forms.h"
 
 namespace records {

@@ -1,8 +1,9 @@
 #include "records/PickCustU.h"
 
 #include "records/PickRows.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

@@ -5,7 +5,8 @@
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
-#include "store/dbFiles.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

@@ -1,6 +1,7 @@
 #include "records/PickLabelU.h"
 
-#include "store/dbFiles.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "xbase/Engine.h"
+#include "store/TableHandles.h"
 
 namespace records {
 

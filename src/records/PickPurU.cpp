@@ -1,7 +1,8 @@
 #include "records/PickPurU.h"
 
 #include "records/PickRows.h"
-#include "store/dbFiles.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

@@ -4,7 +4,9 @@
 
 #include "base/Format.h"
 #include "store/Catalogue.h"
-#include "store/dbFiles.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

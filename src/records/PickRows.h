@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "xbase/Engine.h"
+#include "store/TableHandles.h"
 
 namespace records {
 

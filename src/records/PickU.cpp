@@ -13,7 +13,8 @@
 #include "records/PickPurU.h"
 #include "records/ProdDefU.h"
 #include "records/PurDefU.h"
-#include "store/dbFiles.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 #include "ui/Forms.h"
 
 namespace records {

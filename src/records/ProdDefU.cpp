@@ -7,8 +7,8 @@
 #include "base/Dialogs.h"
 #include "records/ProductRules.h"
 #include "records/RecordWindowParts.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 #include "ui/HelpU.h"
 
 namespace records {

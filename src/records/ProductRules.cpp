@@ -2,7 +2,11 @@
 
 #include "base/Format.h"
 #include "store/Catalogue.h"
-#include "store/dbFiles.h"
+#include "store/LoadStore.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace records {
 namespace {

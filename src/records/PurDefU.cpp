@@ -9,7 +9,8 @@
 #include "records/PickU.h"
 #include "records/ProductRules.h"
 #include "records/RecordWindowParts.h"
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 
 namespace records {
 namespace {

@@ -14,7 +14,15 @@
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
-#include "store/dbFiles.h"
+#include "store/Customers.h"
+#include "store/EngineContext.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace reports {
 
@@ -43,8 +51,10 @@ const QStringList kProfileDirectives = {"V00", "L01", "V35", "R43", "V45", "L46"
 QStringList profileAddress() {
     store::BuildAddressBlock();
     QStringList block = store::AddressBlock;
-    if (block.size() >= 5 && block[3].isEmpty() && block[4].isEmpty()) block = block.mid(0, 4);
-    if (!block.last().isEmpty()) block.append(QString());
+    // A line of blanks (the postal code's own line when there is none) is as blank as an empty one.
+    auto blank = [](const QString& line) { return line.trimmed().isEmpty(); };
+    if (block.size() >= 5 && blank(block[3]) && blank(block[4])) block = block.mid(0, 4);
+    if (!blank(block.last())) block.append(QString());
     store::FindCustomerGroup();
     block.last() = QStringLiteral("Cust#: ") + QString::number(store::CustRec.cuno) + QStringLiteral("  Group: ") +
                    store::GroupRec.cGroup.trimmed();
@@ -114,6 +124,7 @@ void BuildCustomerProfile(double, double) {
             for (int rc = cust->top(); rc == xbase::kOk && !cust->eof(); rc = cust->skip(1))
                 if (SelectedGroups.contains(store::ReadField(cust, &store::CustBuffer::ngroup))) addProfile();
         }
+        if (LastLine() >= 0) WidenDateColumn(43);
     }
     store::CloseAll();
 }
@@ -185,15 +196,19 @@ void BuildProductBuyers(double start, double end) {
         ProgressSteps progress(inSpan.size());
         DayText dayText;
         for (const Sale& sale : inSpan) {
-            const QString name = CustomerName(sale.invoice.cuNo);
+            bool known = false;
+            const QString name = CustomerName(sale.invoice.cuNo, &known);
             const QString group =
-                name == kUnknownCustomer ? kUnknownCustomer : groupName(store::ReadField(store::CustTable, &store::CustBuffer::ngroup));
+                known ? groupName(store::ReadField(store::CustTable, &store::CustBuffer::ngroup)) : kUnknownCustomer;
             CheckPageBreak(LinesOnPage + 1, true);
             NewLineWith(ruledCells(kBuyersDirectives, {name, group, dayText(sale.invoice.date), amount("%8.2f", sale.price)}));
             progress.step();
         }
         base::ShowStatus(QString());
-        if (LastLine() >= 0) Attribute() = QStringLiteral("U");
+        if (LastLine() >= 0) {
+            Attribute() = QStringLiteral("U");
+            WidenDateColumn(66);
+        }
     }
     store::CloseAll();
 }

@@ -12,8 +12,11 @@
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/SalesRpt.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 
@@ -126,6 +129,7 @@ void BuildDailyIncome(double start, double end) {
     if (!payments.isEmpty()) {
         NewLineWith({"V00", "L01Total Payments", {}, {}, {}, {}, {}, {}, "V59", "R71" + amount("%12.2f", grand), "V72"});
         Attribute() = QStringLiteral("U");
+        WidenDateColumn(2);
         base::ShowStatus(QString());
     }
     store::CloseAll();
@@ -152,6 +156,7 @@ void BuildGstIncome(double start, double end) {
         NewLineWith({"V00", "L01Total Income", {}, {}, {}, {}, "V48", "R58" + amount("%11.2f", paid), "V59",
                      "R71" + amount("%11.2f", tax), "V72"});
         Attribute() = QStringLiteral("U");
+        WidenDateColumn(2);
         base::ShowStatus(QString());
     }
     store::CloseAll();

@@ -7,8 +7,11 @@
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
 #include "reports/Valuation.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 
@@ -100,7 +103,7 @@ void BuildPurchasing(double start, double end) {
             if (!any || code != listed) {
                 QString description;
                 cells[0] = "L00" + code;
-                cells[1] = "L12" + (FindProduct(code, &description) ? base::TrimRight(description) : kNotFound);
+                cells[1] = "L12" + (FindProduct(code, &description, true) ? base::TrimRight(description) : kNotFound);
                 listed = code;
                 any = true;
             }
@@ -112,6 +115,7 @@ void BuildPurchasing(double start, double end) {
             Attribute() = QStringLiteral("U");
             CheckPageBreak(LinesOnPage + 1, true);
             NewLineWith({"L00Total", {}, {}, {}, "R71" + amount("%13.2f", total)});
+            WidenDateColumn(47);
         }
     }
     finish();

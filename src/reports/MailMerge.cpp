@@ -7,6 +7,9 @@
 #include "base/Cp1252.h"
 #include "base/Format.h"
 #include "base/StatusSink.h"
+#include "store/LoadStore.h"
+#include "store/RecordBuffers.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 namespace {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
 
 namespace reports {
 

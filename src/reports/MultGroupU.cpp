@@ -5,7 +5,9 @@
 
 #include "base/Format.h"
 #include "reports/Selection.h"
-#include "store/dbFiles.h"
+#include "store/LoadStore.h"
+#include "store/RecordBuffers.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 

@@ -27,6 +27,9 @@ struct ReportEntry {
     bool takesSpan;       // asks for a span of dates (TDateSpan; the tool's --from and --to)
     // Opens its tables, fills the report buffer (or shows why it has nothing) and closes every table.
     void (*build)(double start, double end);
+    // Why the buffer stayed empty, for a caller that must say so (the tool): the report's own message
+    // where it shows one, otherwise the text it would need.
+    const char* nothing;
     Asks asks = Asks::Nothing;
 };
 

@@ -1,5 +1,7 @@
 #include "reports/ReportRender.h"
 
+#include <limits>
+
 #include <QBuffer>
 #include <QFile>
 #include <QFontMetrics>
@@ -115,9 +117,15 @@ void DrawLine(QPainter& painter, const RenderLayout& layout, const QStringList& 
     const QString& attribute = line.last();
     QFont font = layout.font;
     font.setBold(IsBold(attribute));
+    // No ligatures: "fi" drawn as one glyph is missed by search and copy in a PDF ("Profile").
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
     painter.setFont(font);
     const QFontMetrics fm(font, painter.device());
     const int ascent = fm.ascent();
+    // Where the last text drawn ends, and whether it ends in a blank: a text that would touch it
+    // starts a column after it instead, as the plain export keeps a blank between cells.
+    int textEnd = std::numeric_limits<int>::min();
+    bool endsBlank = true;
     for (int i = 0; i < line.size() - 1; ++i) {
         const ParsedCell cell = ParseCell(line[i]);
         switch (cell.kind) {
@@ -143,7 +151,10 @@ void DrawLine(QPainter& painter, const RenderLayout& layout, const QStringList& 
             const int textWidth = fm.horizontalAdvance(cell.text);
             if (cell.kind == CellKind::Center) x -= textWidth / 2;
             else if (cell.kind == CellKind::Right) x -= textWidth;
+            if (!endsBlank && !cell.text.startsWith(QLatin1Char(' ')) && x < textEnd + layout.unit) x = textEnd + layout.unit;
             painter.drawText(x, y + ascent, cell.text);
+            textEnd = x + textWidth;
+            endsBlank = cell.text.isEmpty() || cell.text.endsWith(QLatin1Char(' '));
             break;
         }
         case CellKind::Empty:

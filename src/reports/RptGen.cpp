@@ -15,8 +15,14 @@
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 namespace reports {
 

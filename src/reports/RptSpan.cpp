@@ -5,9 +5,9 @@
 #include "base/Format.h"
 #include "base/StatusSink.h"
 #include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
-#include "xbase/AsciiCase.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 
@@ -40,20 +40,22 @@ int DateSpanWalk::count() {
 std::string NumberKey(long n) { return store::ToTableText(base::PadNumber(n, 6)); }
 
 std::string FoldedCodeKey(const QString& code, int width) {
-    return xbase::upperAscii(store::ToTableText(code.leftJustified(width)));
+    return store::ToFoldedTableText(code.leftJustified(width));
 }
 
 QString TrimmedCode(const QString& stored) { return base::TrimRight(stored); }
 
-bool FindProduct(const QString& code, QString* description) {
+bool FindProduct(const QString& code, QString* description, bool anyCase) {
     bool found = false;
-    ForEachOfCode(store::ProdTable, store::TagId::Prod,
-                  [](xbase::Table* t) { return store::ReadField(t, &store::ProdBuffer::PrID); },
-                  store::FieldWidth(&store::ProdBuffer::PrID), code, [&](xbase::Table* prod) {
-                      *description = store::ReadField(prod, &store::ProdBuffer::PDesc);
-                      found = true;
-                      return false;
-                  });
+    ForEachOfCode(
+        store::ProdTable, store::TagId::Prod, [](xbase::Table* t) { return store::ReadField(t, &store::ProdBuffer::PrID); },
+        store::FieldWidth(&store::ProdBuffer::PrID), code,
+        [&](xbase::Table* prod) {
+            *description = store::ReadField(prod, &store::ProdBuffer::PDesc);
+            found = true;
+            return false;
+        },
+        anyCase);
     return found;
 }
 
@@ -93,9 +95,11 @@ QHash<long, InvoiceFacts> ReadInvoices(QList<long> numbers) {
 
 const QString kUnknownCustomer = QStringLiteral("UNKNOWN");
 
-QString CustomerName(long cuno) {
+QString CustomerName(long cuno, bool* found) {
     xbase::Table* cust = store::CustTable;
-    if (cust->seek(NumberKey(cuno)) != xbase::kOk) return kUnknownCustomer;
+    const bool known = cust->seek(NumberKey(cuno)) == xbase::kOk;
+    if (found) *found = known;
+    if (!known) return kUnknownCustomer;
     using C = store::CustBuffer;
     if (!store::SettingsRec.ByCust) return store::ReadField(cust, &C::addr1).trimmed();
     return (store::ReadField(cust, &C::title).trimmed() + QLatin1Char(' ') + store::ReadField(cust, &C::first).trimmed() +

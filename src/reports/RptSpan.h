@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "store/Catalogue.h"
-#include "xbase/Engine.h"
+#include "store/TableHandles.h"
 
 #include <functional>
 #include <optional>
@@ -91,25 +91,35 @@ std::string FoldedCodeKey(const QString& code, int width);
 QString TrimmedCode(const QString& stored);
 
 // The records whose code field holds exactly code (trailing blanks aside), found through a tag over the
-// upper-cased code: the codes that differ from it only in case stand among them and are passed over.
+// upper-cased code: the codes that differ from it only in case stand among them and are passed over,
+// unless none holds it exactly and anyCase asks for them: then fn sees those instead.
 // fn(table) on each, in the tag's order; fn returns false to stop.
 template <class CodeOf, class Fn>
-void ForEachOfCode(xbase::Table* table, store::TagId tag, CodeOf codeOf, int width, const QString& code, Fn fn) {
+void ForEachOfCode(xbase::Table* table, store::TagId tag, CodeOf codeOf, int width, const QString& code, Fn fn,
+                   bool anyCase = false) {
     const QString wanted = TrimmedCode(code);
     if (wanted.isEmpty()) return;
     store::SelectTag(table, tag);
     const std::string key = FoldedCodeKey(wanted, width);
     // Found (0) only: a greater key (2) belongs to another code.
+    long firstOther = 0;
     for (int rc = table->seek(key); rc == xbase::kOk && !table->eof(); rc = table->skip(1)) {
         const QString id = codeOf(table);
-        if (FoldedCodeKey(id, width) != key) return;
-        if (TrimmedCode(id) == wanted && !fn(table)) return;
+        if (FoldedCodeKey(id, width) != key) break;
+        if (TrimmedCode(id) != wanted) {
+            if (!firstOther) firstOther = table->recNo();
+            continue;
+        }
+        firstOther = -1;
+        if (!fn(table)) return;
     }
+    if (anyCase && firstOther > 0 && table->go(firstOther) == xbase::kOk) fn(table);
 }
 
-// The description of the product whose code is code; false when the product table has none.
+// The description of the product whose code is code; false when the product table has none. With
+// anyCase, a product whose code differs only in letter case (ASCII) is found when none has it exactly.
 // REQUIRES: Prod5 open.
-bool FindProduct(const QString& code, QString* description);
+bool FindProduct(const QString& code, QString* description, bool anyCase = false);
 
 // The lines of the product with exactly this code, through the line table's product tag ("ItmP": the
 // code, then the invoice number), which is left selected. fn(table) on each. REQUIRES: ITM5 open.
@@ -129,8 +139,9 @@ QHash<long, InvoiceFacts> ReadInvoices(QList<long> numbers);
 extern const QString kUnknownCustomer;
 // The customer's name as the reports name it: by person with ByCust ("Mr John Smith"), else the
 // company; kUnknownCustomer when no customer has the number. CUST5 stands on the customer found.
+// *found (optional) says whether a customer has the number, whatever the name.
 // REQUIRES: CUST5 open with its number tag ("CCNO") selected.
-QString CustomerName(long cuno);
+QString CustomerName(long cuno, bool* found = nullptr);
 
 // A day's text in the short date format, made once for a run of lines of the same day.
 class DayText {

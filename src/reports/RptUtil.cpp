@@ -1,6 +1,8 @@
 #include "reports/RptUtil.h"
 
+#include <QDate>
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QPagedPaintDevice>
 
@@ -171,6 +173,51 @@ bool CheckPageBreak(int needed, bool withHeadings) {
     return true;
 }
 
+int WidestDateText() {
+    // A leap year whose twos and eights make the widest digits; once per locale and format.
+    static QString known;
+    static int widest = 0;
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat) + QLocale().name();
+    if (format != known) {
+        known = format;
+        widest = 0;
+        const QDate first(2088, 1, 1);
+        for (QDate d = first; d.year() == first.year(); d = d.addDays(1))
+            widest = std::max(widest, int(base::DateText(base::DayFromDate(d)).size()));
+    }
+    return widest;
+}
+
+namespace {
+
+// Moves the cell right by by columns when it is a text or a rule standing at or after from; in place,
+// two digits for two, so that a report of many lines is widened without a copy of each cell.
+void shiftCell(QString& cell, int from, int by) {
+    if (cell.size() < 3) return;
+    const char16_t kind = cell[0].unicode();
+    if (kind != u'L' && kind != u'R' && kind != u'C' && kind != u'V') return;
+    const QChar tens = cell[1], ones = cell[2];
+    if (!ones.isDigit() || !(tens.isDigit() || tens == QLatin1Char(' '))) return;
+    const int column = (tens.isDigit() ? tens.digitValue() * 10 : 0) + ones.digitValue();
+    const int to = column + (kind == u'C' ? by / 2 : by);
+    if (column < from || to > 99) return;
+    cell[1] = to < 10 ? QLatin1Char(' ') : QChar(u'0' + to / 10);
+    cell[2] = QChar(u'0' + to % 10);
+}
+
+}  // namespace
+
+void WidenDateColumn(int from) {
+    constexpr int kDesigned = 8;
+    const int by = WidestDateText() - kDesigned;
+    if (by <= 0) return;
+    for (QList<QStringList>* lines : {&ReportLines, &HeaderRows})
+        for (QStringList& line : *lines)
+            for (qsizetype i = 0; i + 1 < line.size(); ++i) shiftCell(line[i], from, by);
+    for (QString& directive : ColumnDirectives) shiftCell(directive, from, by);
+    ReportWidth += by;
+}
+
 void EndReport() {
     ReportLines.clear();
     ReportName.clear();
@@ -236,6 +283,9 @@ QString ExportLine(const QStringList& line, ExportKind kind) {
         if (cell.kind == CellKind::Right) target = cell.column - int(cell.text.size());
         else if (cell.kind == CellKind::Center) target = cell.column - int(cell.text.size()) / 2;
         if (text.size() < target) text += QString(target - text.size(), QLatin1Char(' '));
+        // A figure wider than its column keeps a blank before it rather than joining its neighbour.
+        else if (!text.isEmpty() && !text.endsWith(QLatin1Char(' ')) && !cell.text.startsWith(QLatin1Char(' ')))
+            text += QLatin1Char(' ');
         text += cell.text;
     }
     return text;

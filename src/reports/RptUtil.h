@@ -89,6 +89,12 @@ void AddTitleLines();
 void AddHeaderRows();
 // Starts a page when none is started yet or when needed exceeds the page; true when it did.
 bool CheckPageBreak(int needed, bool withHeadings);
+// The characters the widest date of the locale's short format takes ("28/12/2088", "28 Dec 2088").
+int WidestDateText();
+// The report layouts give a date eight columns ("12/28/88"). Where the locale's dates are wider, every
+// cell of the buffer from column from on (a centred one by half as much), the directives and the
+// report's width move right by the excess, so that dates stay clear of their neighbours.
+void WidenDateColumn(int from);
 void EndReport();
 
 // ---- Reading the markup (shared by the renderers and the exports) ----

@@ -16,8 +16,12 @@
 #include "base/StatusSink.h"
 #include "reports/RptSpan.h"
 #include "reports/RptUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 
@@ -172,6 +176,7 @@ void BuildSalesSummary(double start, double end) {
             cells[2].clear();
             NewLineWith(cells);
             Attribute() = QStringLiteral("U");
+            WidenDateColumn(17);
         }
         base::ShowStatus(QString());
     }
@@ -224,8 +229,8 @@ void BuildSalesByProduct(double start, double end) {
         store::CloseAll();
         return EndReport();
     }
-    // Known products in the product table's order (its tag orders by the upper-case code), then the
-    // codes it lacks in order of sale.
+    // Known products in the product table's order (its tag folds ASCII letters only, so "é" and "ß"
+    // stay where their bytes put them), then the codes it lacks in order of sale.
     struct Known {
         std::string key;
         QString description;
@@ -236,7 +241,7 @@ void BuildSalesByProduct(double start, double end) {
     for (int i = 0; i < rows.size(); ++i) {
         QString description;
         if (FindProduct(rows[i].code, &description))
-            known.append({store::ToTableText(base::TrimRight(rows[i].code).toUpper()), description, i});
+            known.append({FoldedCodeKey(rows[i].code, store::FieldWidth(&store::ProdBuffer::PrID)), description, i});
         else
             unknown.append(i);
     }

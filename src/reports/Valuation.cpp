@@ -8,8 +8,10 @@
 
 #include "base/Format.h"
 #include "reports/RptSpan.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 namespace reports {
 
@@ -59,8 +61,13 @@ StockValue ValueStock(const StockHistory& history, double asOf, bool fifo) {
                 consumeOldestFirst(lots, q);
             } else {
                 // The newest lots bought by the sale's day first; what they lack comes from the oldest on.
-                for (qsizetype i = lots.size() - 1; i >= 0 && q > Decimal(); --i)
-                    if (lots[i].date <= sale.date && lots[i].remaining > Decimal()) consume(lots[i], q);
+                // A lot is taken from before q is looked at, so a return (q below 0) goes back into the
+                // newest such lot, as first in first out puts it back into the oldest.
+                for (qsizetype i = lots.size() - 1; i >= 0; --i) {
+                    if (lots[i].date > sale.date || lots[i].remaining <= Decimal()) continue;
+                    consume(lots[i], q);
+                    if (q <= Decimal()) break;
+                }
                 if (q > Decimal()) consumeOldestFirst(lots, q);
             }
         }

@@ -7,9 +7,10 @@
 #include <map>
 
 #include "base/Format.h"
+#include "pg/PgDriver.h"
 #include "store/Catalogue.h"
 #include "store/DemoData.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
 
 namespace store {
 namespace {
@@ -79,9 +80,18 @@ SettingsBuffer DefaultSettings() {
     return s;
 }
 
-bool DataDirExists(const QString& dir) { return !filesIn(dir, catalogueFiles(true)).isEmpty(); }
+bool DataDirExists(const QString& dir) {
+    if (IsServerLocation(dir)) {
+        std::unique_ptr<xbase::Context> context = NewContext(dir, nullptr);
+        if (!context) return false;
+        context->setAutoOpen(0);
+        return context->openTable(Table(TableKey::Settings).name) != nullptr;
+    }
+    return !filesIn(dir, catalogueFiles(true)).isEmpty();
+}
 
 bool RemoveDataFiles(const QString& dir, QString* error) {
+    if (IsServerLocation(dir)) return true;  // writing the business replaces its tables in one transaction
     for (const QString& name : filesIn(dir, catalogueFiles(false))) {
         QFile file(QDir(dir).filePath(name));
         if (!file.remove()) {
@@ -103,7 +113,13 @@ int WriteDataDir(const QString& dir, const DataDirOptions& options, QString* err
         return xbase::kErrArgument;
     }
 
-    xbase::Context context(nullptr, QDir(dir).absolutePath().toStdString());
+    const bool server = IsServerLocation(dir);
+    std::unique_ptr<xbase::Context> holder = NewContext(server ? dir : QDir(dir).absolutePath(), error);
+    if (!holder) return xbase::kErrOpen;
+    xbase::Context& context = *holder;
+    // On a server the whole business is written in one transaction: all of it or nothing.
+    if (server && (pg::prepareDatabase(context) < 0 || context.begin() < 0))
+        return fail(context, context.errorCode(), QStringLiteral("Cannot prepare the database"), error);
     // Opened exclusively, writes are buffered; indexes are built afterwards in one pass each.
     context.setAccessMode(1);
     context.setWriteBuffering(-1);
@@ -136,7 +152,9 @@ int WriteDataDir(const QString& dir, const DataDirOptions& options, QString* err
     }
     if (const int rc = context.closeAll(); rc < 0)
         return fail(context, rc, QStringLiteral("Cannot write the tables"), error);
-    return buildIndexes(context, error);
+    if (const int rc = buildIndexes(context, error); rc < 0) return rc;
+    if (const int rc = context.commit(); rc < 0) return fail(context, rc, QStringLiteral("Cannot commit the tables"), error);
+    return 0;
 }
 
 }  // namespace store

@@ -13,13 +13,16 @@
 #include <unistd.h>
 
 #include "base/Dialogs.h"
-#include "base/RemovableMedia.h"
 #include "base/Format.h"
+#include "base/RemovableMedia.h"
 #include "base/StatusSink.h"
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 #include "store/Parties.h"
-#include "store/dbFiles.h"
 
 namespace store {
 namespace {

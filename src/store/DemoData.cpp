@@ -10,7 +10,7 @@
 #include "base/Format.h"
 #include "base/Money.h"
 #include "store/Parties.h"
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
 
 namespace store {
 namespace {

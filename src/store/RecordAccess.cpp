@@ -4,10 +4,13 @@
 #include "base/Format.h"
 #include "store/Binding.h"
 #include "store/Catalogue.h"
+#include "xbase/AsciiCase.h"
 
 namespace store {
 
 std::string ToTableText(const QString& text) { return base::Cp1252::fromUnicode(text).toStdString(); }
+
+std::string ToFoldedTableText(const QString& text) { return xbase::upperAscii(ToTableText(text)); }
 
 QString FromTableText(const std::string& bytes) { return FromTableBytes(bytes); }
 

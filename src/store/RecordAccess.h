@@ -17,6 +17,8 @@ namespace store {
 // The Windows-1252 bytes of a text; a character the code page cannot hold becomes '?' (the entry
 // windows refuse such characters before they reach a table).
 std::string ToTableText(const QString& text);
+// The same with ASCII letters upper-cased, as the tags that ignore case hold their keys.
+std::string ToFoldedTableText(const QString& text);
 QString FromTableText(const std::string& bytes);
 QString FromTableBytes(std::string_view bytes);
 // True when every character of text has a Windows-1252 byte.

@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "base/Dialogs.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace store {
 namespace {
@@ -86,12 +90,28 @@ int undo(const Entry& e) {
 }  // namespace
 
 SaveJournal::SaveJournal() {
+    if (Engine().driver()) {
+        m_server = true;
+        const int rc = Engine().begin();
+        m_open = rc == xbase::kOk;
+        if (!m_open) m_error = Engine().lastStatus();
+        return;
+    }
     xbase::FileSystem& fs = Engine().fileSystem();
     // Held exclusively until it goes, so that another copy of the program never undoes a save that runs.
     m_error = fs.create(journalPath(), xbase::Share::Exclusive, &m_file);
 }
 
-SaveJournal::~SaveJournal() = default;
+SaveJournal::~SaveJournal() {
+    if (m_open) rollBack();  // a save left neither committed nor undone leaves nothing on the server
+}
+
+bool SaveJournal::rollBack() {
+    if (!m_server) return false;
+    if (m_open) Engine().rollback();
+    m_open = false;
+    return true;
+}
 
 void SaveJournal::add(const std::string& entry) {
     if (!m_error.ok() || !m_file) return;
@@ -114,6 +134,12 @@ void SaveJournal::recalled(TableKey key, long recNo) { add("R " + std::to_string
 void SaveJournal::appended(TableKey key, long recNo) { add("A " + std::to_string(int(key)) + " " + std::to_string(recNo) + "\n"); }
 
 WriteResult SaveJournal::commit(TableKey key) {
+    if (m_server) {
+        if (!m_open) return WriteResult::FileFailure(m_error, key);
+        m_open = false;
+        if (const int rc = Engine().commit(); rc != xbase::kOk) return WriteResult::EngineFailure(rc, key);
+        return {};
+    }
     if (!m_error.ok() || !m_file) return WriteResult::FileFailure(m_error, key);
     if (xbase::Status s = m_file->sync(); !s.ok()) return WriteResult::FileFailure(s, key);
     WriteResult synced = SyncData(key);
@@ -134,6 +160,7 @@ void SaveJournal::discard() {
 }
 
 bool UndoInterruptedSave() {
+    if (Engine().driver()) return true;  // the server rolled back whatever a save left open
     xbase::FileSystem& fs = Engine().fileSystem();
     const std::string path = journalPath();
     if (!fs.exists(path)) return true;

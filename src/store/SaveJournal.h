@@ -4,6 +4,7 @@
 // table; the save ends by syncing the journal, then every table, then removing the journal. A save
 // cut short by a kill or a power cut leaves the journal, and the next start undoes the steps it
 // lists, so the records are wholly as they were before the save or wholly as it left them.
+// On a database server the save is one transaction instead: no file, the server keeps it whole.
 #include <memory>
 #include <string>
 
@@ -32,6 +33,9 @@ public:
     [[nodiscard]] WriteResult commit(TableKey key);
     // The save was undone in this run: nothing is left to undo.
     void discard();
+    // On a database server: drops everything the save wrote (the tables reread their records) and
+    // returns true. On DBF files it returns false: the caller puts each step back.
+    bool rollBack();
 
 private:
     void add(const std::string& entry);
@@ -39,6 +43,8 @@ private:
     std::unique_ptr<xbase::File> m_file;
     uint64_t m_size = 0;
     xbase::Status m_error;  // the file could not be written: commit refuses rather than claim safety
+    bool m_server = false;  // a transaction on the server instead of a file
+    bool m_open = false;    // that transaction is still to be committed or rolled back
 };
 
 // At start-up: undoes the steps of a save that a kill or power cut interrupted, and makes that

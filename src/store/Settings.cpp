@@ -1,7 +1,10 @@
 #include "store/Settings.h"
 
 #include "base/Dialogs.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/TableHandles.h"
 
 namespace store {
 

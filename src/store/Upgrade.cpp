@@ -1,3 +1,4 @@
+#include "store/RecordAccess.h"
 #include "store/Upgrade.h"
 
 #include <QDir>
@@ -17,8 +18,9 @@
 #include "base/StatusSink.h"
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/RecordBuffers.h"
 #include "store/Parties.h"
-#include "store/dbFiles.h"
 
 namespace store {
 namespace {

@@ -1,6 +1,6 @@
 #include "store/WriteResult.h"
 
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
 
 namespace store {
 

@@ -27,13 +27,25 @@ Context::Context(FileSystem* fs, std::string dir) : m_impl(std::make_unique<Impl
     m_impl->dir = std::move(dir);
 }
 
-Context::~Context() { closeAll(); }
+Context::Context(std::unique_ptr<Driver> driver) : m_impl(std::make_unique<Impl>()) {
+    m_impl->fs = posixFileSystem();
+    m_impl->driver = std::move(driver);
+    m_impl->driver->attach(*m_impl);
+    m_impl->dir = m_impl->driver->location();
+}
+
+Context::~Context() {
+    closeAll();
+    m_impl->driver.reset();  // after its tables: they reach it while they close
+}
 
 void Context::setReadBuffering(int on) { m_impl->readBuffering = on; }
 void Context::setWriteBuffering(int on) { m_impl->writeBuffering = on; }
 void Context::setAutoOpen(int on) { m_impl->autoOpen = on; }
 void Context::setAccessMode(int mode) { m_impl->accessMode = mode; }
 void Context::setSafety(int on) { m_impl->safety = on; }
+void Context::setReadOnly(int on) { m_impl->readOnly = on; }
+int Context::readOnly() const { return m_impl->readOnly; }
 int Context::readBuffering() const { return m_impl->readBuffering; }
 int Context::writeBuffering() const { return m_impl->writeBuffering; }
 int Context::autoOpen() const { return m_impl->autoOpen; }
@@ -59,6 +71,7 @@ Table* Context::openTable(const std::string& name) {
         m_impl->fail(makeStatus(kErrArgument, name, "No table name"));
         return nullptr;
     }
+    if (m_impl->driver) return m_impl->driver->openTable(name);
     const std::string path = m_impl->pathOf(name + ".dbf");
     auto table = std::make_unique<DbfTable>(*m_impl, name);
     if (table->open(path, m_impl->autoOpen == 1) < 0) return nullptr;
@@ -72,6 +85,7 @@ Table* Context::createTable(const std::string& name, const std::vector<FieldDef>
         m_impl->fail(makeStatus(kErrArgument, name, "No table name"));
         return nullptr;
     }
+    if (m_impl->driver) return m_impl->driver->createTable(name, fields);
     const std::string path = m_impl->pathOf(name + ".dbf");
     auto table = std::make_unique<DbfTable>(*m_impl, name);
     if (table->create(path, fields) < 0) return nullptr;
@@ -90,6 +104,7 @@ int Context::closeAll() {
 }
 
 int Context::sync() {
+    if (m_impl->driver) return m_impl->driver->sync();
     std::vector<File*> files;
     for (const auto& table : m_impl->owned) {
         const int rc = table->prepareSync(&files);
@@ -105,6 +120,22 @@ int Context::sync() {
         if (first == kOk && rc < 0) first = rc;
     }
     return first;
+}
+
+int Context::begin() { return m_impl->driver ? m_impl->driver->begin() : kOk; }
+int Context::commit() { return m_impl->driver ? m_impl->driver->commit() : kOk; }
+int Context::rollback() { return m_impl->driver ? m_impl->driver->rollback() : kOk; }
+Driver* Context::driver() const { return m_impl->driver.get(); }
+
+int Driver::fail(const Status& s) { return m_context->fail(s); }
+void Driver::adopt(Table* table) { m_context->tables.push_back(table); }
+int Driver::accessMode() const { return m_context->accessMode; }
+int Driver::autoOpen() const { return m_context->autoOpen; }
+int Driver::safety() const { return m_context->safety; }
+IoCounters& Driver::counters() { return m_context->counters; }
+void Driver::release(Table* table) {
+    auto& open = m_context->tables;
+    open.erase(std::remove(open.begin(), open.end(), table), open.end());
 }
 
 const std::vector<Table*>& Context::tables() const { return m_impl->tables; }

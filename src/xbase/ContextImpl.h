@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "xbase/Driver.h"
 #include "xbase/Engine.h"
 
 namespace xbase {
@@ -21,6 +22,7 @@ struct Context::Impl {
     int autoOpen = 1;
     int accessMode = 0;
     int safety = 1;
+    int readOnly = 0;
     // How long a record, header or memo lock is retried before kErrLock.
     int lockTimeoutMs = 2000;
 
@@ -29,6 +31,7 @@ struct Context::Impl {
     std::function<void(const Status&)> exitHook;
     IoCounters counters;
 
+    std::unique_ptr<Driver> driver;  // nullptr: DBF files in dir
     std::vector<std::unique_ptr<DbfTable>> owned;
     std::vector<Table*> tables;
 

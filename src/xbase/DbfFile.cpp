@@ -251,11 +251,47 @@ Status DbfFile::parseHeader() {
     m_hdrLen = int(hdrLen);
     m_recLen = int(recLen);
     const uint64_t bySize = (size - hdrLen) / recLen;
+    // Appends grow the file before they count the record, and a cut writes the smaller count first:
+    // a file shorter than its count has lost records. Reading on would show them as never written.
+    if (const uint32_t counted = getU32(hdr + kOffCount); bySize < counted)
+        return makeStatus(kErrCorruptTable, m_path,
+                          "Damaged table (the file holds " + std::to_string(bySize) + " records, its header counts " +
+                              std::to_string(counted) + "; restore it from a backup)");
     // A record written in part (a write cut short by a kill) counts as a mismatch too: finish() cuts it.
     m_countMismatch = bySize != getU32(hdr + kOffCount) || (size - hdrLen) % recLen > 1;
     m_markFound = hdr[kOffUpdating] != 0;
     m_count = uint32_t(bySize);
     m_tailFirst = m_count + 1;
+    return findPadding(size);
+}
+
+// Zero bytes after the last record (copies and preallocating tools pad files so) are no records: a
+// record's flag is a blank or '*', never 0. The run of all-zero records at the end is left out of the
+// count; an open that may write cuts it off.
+Status DbfFile::findPadding(uint64_t size) {
+    const size_t len = size_t(m_recLen);
+    std::vector<uint8_t> buf;
+    uint32_t first = m_count + 1;  // the first record of the padding
+    for (uint32_t chunk = 1; first > 1; chunk = 256) {  // the last record alone first: usually not zero
+        const uint32_t from = first > chunk ? first - chunk : 1;
+        buf.resize(size_t(first - from) * len);
+        size_t got = 0;
+        Status s = m_file->read(uint64_t(m_hdrLen) + uint64_t(from - 1) * len, buf.data(), buf.size(), &got);
+        if (!s.ok()) return s;
+        if (got != buf.size()) break;
+        size_t r = first - from;
+        while (r > 0 && std::all_of(buf.begin() + long((r - 1) * len), buf.begin() + long(r * len),
+                                    [](uint8_t b) { return b == 0; }))
+            --r;
+        first = from + uint32_t(r);
+        if (r > 0) break;
+    }
+    if (first > m_count) return Status::Ok();
+    m_padFrom = first;
+    m_padSize = size;
+    m_count = first - 1;
+    m_tailFirst = m_count + 1;
+    m_countMismatch = true;  // the table's open then writes the count and cuts the padding
     return Status::Ok();
 }
 
@@ -284,7 +320,10 @@ Status DbfFile::beginUpdate() {
         Status s = m_file->lock(kUpdateLockOffset, 1, LockKind::Read, true);
         if (!s.ok()) return makeStatus(kErrLock, m_path, "Update lock failed", s.osError);
     }
+    // The mark reaches the disk before any page of the change: a disk writes unsynced pages back in
+    // any order, and a record or index page on the disk without the mark is a stale order nobody finds.
     Status s = writeUpdateMark(1);
+    if (s.ok()) s = m_file->sync();
     if (!s.ok()) {
         if (!exclusive()) m_file->unlock(kUpdateLockOffset, 1);
         return s;
@@ -329,9 +368,7 @@ bool DbfFile::updateInterrupted() {
     size_t got = 0;
     if (!m_file->read(kOffUpdating, &mark, 1, &got).ok() || got != 1 || mark == 0) return false;
     // A writer that is alive holds its read lock: the mark is its own, not an interrupted change.
-    if (!m_file->lock(kUpdateLockOffset, 1, LockKind::Write, false).ok()) return false;
-    m_file->unlock(kUpdateLockOffset, 1);
-    return true;
+    return !m_file->lockedByOthers(kUpdateLockOffset, 1, LockKind::Write);
 }
 
 Status DbfFile::count(uint32_t* n) {
@@ -343,6 +380,7 @@ Status DbfFile::count(uint32_t* n) {
     Status s = m_file->size(&size);
     if (!s.ok()) return s;
     *n = size <= uint64_t(m_hdrLen) ? 0 : uint32_t((size - uint64_t(m_hdrLen)) / uint64_t(m_recLen));
+    if (m_padFrom != 0 && size == m_padSize) *n = m_padFrom - 1;  // the padding found at open is still there
     return Status::Ok();
 }
 
@@ -598,7 +636,9 @@ Status DbfFile::finish() {
         if (!shared) dropBlocksFrom(end);
         s = m_file->write(end, &eof, 1);
         if (!s.ok()) return s;
-        return m_file->truncate(end + 1);
+        s = m_file->truncate(end + 1);
+        if (s.ok()) m_padFrom = 0;  // cut off with whatever followed the records
+        return s;
     };
     Status s = body();
     if (shared) m_file->unlock(kLockBase, 1);
@@ -610,7 +650,9 @@ Status DbfFile::truncateRecords(uint32_t count) {
     if (!s.ok()) return s;
     const uint64_t end = uint64_t(m_hdrLen) + uint64_t(count) * uint64_t(m_recLen);
     dropBlocksFrom(end);
-    s = m_file->truncate(end);
+    // The count first: cut short between the two, the file still holds every record it counts.
+    s = writeCountAndDate(count);
+    if (s.ok()) s = m_file->truncate(end);
     if (!s.ok()) return s;
     if (exclusive()) {
         m_count = std::min(m_count, count);

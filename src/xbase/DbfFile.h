@@ -59,8 +59,9 @@ public:
     Status truncateRecords(uint32_t count);
     Status sync();
 
-    // The "update in progress" mark. Set before a change reaches the records and cleared once every
-    // tag holds the change, so an open after a kill or power cut knows the tags may be behind.
+    // The "update in progress" mark. Set (and synced) before a change reaches the records and cleared
+    // once every tag holds the change, so an open after a kill or power cut knows the tags may be
+    // behind and the memo references may point past the memo file's end.
     // Every writer holds a read lock on the update byte while its change runs; the mark is cleared
     // only by a writer that then gets the write lock, i.e. the last one out, and a killed writer's
     // lock goes with it.
@@ -97,6 +98,7 @@ private:
     Status parseHeader();
     Status writeCountAndDate(uint32_t count);
     Status writeUpdateMark(uint8_t value);
+    Status findPadding(uint64_t size);
 
     std::unique_ptr<File> m_file;
     std::string m_path;
@@ -105,6 +107,8 @@ private:
     int m_hdrLen = 0;
     int m_recLen = 0;
     bool m_countMismatch = false;
+    uint32_t m_padFrom = 0;  // the first of the all-zero records that end the file (0: none)
+    uint64_t m_padSize = 0;  // the file's size when they were found
     bool m_markFound = false;  // the update mark was set at open
     bool m_updating = false;   // this open holds the update lock and has set the mark
     int m_lockTimeoutMs = 2000;

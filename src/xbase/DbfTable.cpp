@@ -1,6 +1,7 @@
 #include "xbase/DbfTable.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "xbase/AsciiCase.h"
@@ -48,18 +49,25 @@ int DbfTable::create(const std::string& dbfPath, const std::vector<FieldDef>& de
 
 int DbfTable::open(const std::string& dbfPath, bool withTags) {
     m_dbfPath = dbfPath;
-    int rc = finishSwap();
+    int rc = m_ctx.readOnly ? refuseUnfinishedSwap() : finishSwap();
     if (rc == kOk) rc = reopenFiles();
     if (rc != kOk) return rc;
     // A header count behind the records (an append cut short between the two) is set right, so that
     // readers that trust it see every record; best effort, the count by size is ours anyway.
-    if (m_dbf->headerCountMismatch()) (void)m_dbf->finish();
+    if (m_dbf->headerCountMismatch() && !m_readOnly) (void)m_dbf->finish();
     makeFields();
     if (withTags && (rc = openTags()) != kOk) return rc;
-    removeLeftovers();
-    if (!m_tags.empty() && m_dbf->updateInterrupted()) {
-        closeTags();
-        return fail(kErrStaleIndex, "A change to the table was interrupted; its indexes must be rebuilt");
+    if (!m_readOnly) removeLeftovers();
+    if ((!m_tags.empty() || m_dbt) && m_dbf->updateInterrupted()) {
+        if ((rc = dropDanglingMemoRefs()) != kOk) return rc;
+        if (!m_tags.empty()) {
+            closeTags();
+            return fail(kErrStaleIndex, "A change to the table was interrupted; its indexes must be rebuilt");
+        }
+        // With no group file nothing else waits for the mark; with one, the rebuild of its tags clears it.
+        const std::string stem = m_dbfPath.substr(0, m_dbfPath.size() - 4);
+        if (exclusive() && !m_readOnly && !m_ctx.fs->exists(m_ctx.fs->resolve(stem + ".cgp")))
+            (void)m_dbf->clearUpdateMark();  // best effort: a mark left costs this check again
     }
     rc = top();
     return rc < 0 ? rc : kOk;
@@ -72,8 +80,8 @@ int DbfTable::reopenFiles() {
     m_dbf.reset();
     // Files the user may only read are opened for reading: the program shows and prints them, and
     // each write is refused with kErrReadOnly, which it reports.
-    m_readOnly = false;
-    Status s = DbfFile::open(*m_ctx.fs, m_dbfPath, share, &m_dbf);
+    m_readOnly = m_ctx.readOnly != 0;
+    Status s = DbfFile::open(*m_ctx.fs, m_dbfPath, share, &m_dbf, m_readOnly);
     if (s.code == kErrReadOnly) {
         m_readOnly = true;
         s = DbfFile::open(*m_ctx.fs, m_dbfPath, share, &m_dbf, true);
@@ -114,9 +122,10 @@ void DbfTable::makeFields() {
 int DbfTable::openTags() {
     const std::string stem = m_dbfPath.substr(0, m_dbfPath.size() - 4);
     const std::string groupPath = m_ctx.fs->resolve(stem + ".cgp");
-    if (!m_ctx.fs->exists(groupPath)) return kOk;
     std::vector<std::string> files;
     Status s = readGroupFile(*m_ctx.fs, groupPath, &files);
+    // Only a missing group means no tags: a directory, a pipe or a link at its name is an error.
+    if (s.code == kErrOpen && s.osError == ENOENT) return kOk;
     if (!s.ok()) return fail(s);
     const size_t slash = groupPath.find_last_of('/');
     const std::string dir = slash == std::string::npos ? std::string() : groupPath.substr(0, slash + 1);
@@ -167,20 +176,15 @@ void DbfTable::closeTags() {
 }
 
 int DbfTable::close() {
+    // The update mark may go only once what it covers is on the disk: a table changed since its last
+    // durable flush (the pending record included) is synced here, once for all the session's changes.
     int first = commit();
-    for (TagSlot& t : m_tags) {
-        const int rc = t.index->flush(false);
-        if (first == kOk && rc < 0) first = rc;
-    }
-    if (m_dbt) {
-        Status s = m_dbt->flushBuffers();
-        if (first == kOk && !s.ok()) first = fail(s);
-    }
+    const int flushed = flush(m_unsynced && marked());
+    if (first == kOk) first = flushed;
     if (m_modified && m_dbf) {
         Status s = m_dbf->finish();
         if (first == kOk && !s.ok()) first = fail(s);
     }
-    if (first == kOk) first = endUpdate();
     m_ctx.release(this);  // destroys this table
     return first;
 }
@@ -308,16 +312,56 @@ int DbfTable::writeMemo(std::string_view text, uint32_t* block) {
     return kOk;
 }
 
+// An interrupted change may have left a record on the disk whose new memo did not get there whole: its
+// reference points past the end of the memo file, where the next memo written would go (the record
+// would then show that memo as its own), or at blocks the disk never received (zeros). Such a
+// reference is blanked: its text was lost with the power. Runs only after an interrupted change, so
+// reading every record and memo is the exception, like the rebuild of the tags that goes with it.
+int DbfTable::dropDanglingMemoRefs() {
+    if (!m_dbt) return kOk;
+    uint64_t size = 0;
+    uint32_t n = 0;
+    Status s = m_dbt->file().size(&size);
+    if (s.ok()) s = m_dbf->count(&n);
+    if (!s.ok()) return fail(s);
+    const uint64_t blocks = (size + DbtFile::kBlockSize - 1) / DbtFile::kBlockSize;
+    std::vector<uint8_t> rec(size_t(m_dbf->recordLength()));
+    std::string text;
+    for (uint32_t r = 1; r <= n; ++r) {
+        if (!(s = m_dbf->readRecord(r, rec.data())).ok()) return fail(s);
+        bool changed = false;
+        for (const FieldLayout& f : m_dbf->fields()) {
+            if (f.type != 'M') continue;
+            uint32_t block = 0;
+            const std::string_view ref(reinterpret_cast<const char*>(rec.data()) + f.offset, size_t(f.len));
+            if (!parseMemoRef(ref, &block) || block == 0) continue;
+            if (block < blocks && m_dbt->read(block, &text).ok() && text.find('\0') == std::string::npos) continue;
+            std::fill(rec.begin() + f.offset, rec.begin() + f.offset + f.len, uint8_t(' '));
+            changed = true;
+        }
+        if (!changed) continue;
+        if (m_readOnly)
+            return fail(makeStatus(kErrCorruptMemo, m_dbfPath,
+                                   "Record " + std::to_string(r) + " refers to a memo its memo file does not hold"));
+        const bool shared = !exclusive();
+        if (shared && !(s = m_dbf->lockRecord(r)).ok()) return fail(s);
+        s = m_dbf->writeRecord(r, rec.data());
+        if (shared) m_dbf->unlockRecord(r);
+        if (!s.ok()) return fail(s);
+        m_modified = true;
+    }
+    return kOk;
+}
+
 int DbfTable::beginUpdate() {
     m_unsynced = true;
-    if (m_tags.empty()) return kOk;  // no order can fall behind
+    if (!marked()) return kOk;  // no order can fall behind, no memo reference dangle
     Status s = m_dbf->beginUpdate();
     return s.ok() ? int(kOk) : fail(s);
 }
 
-// Clears the mark once everything written has reached the files (exclusive opens buffer pages).
-// Clears the mark once everything written has reached the files (exclusive opens buffer pages). A
-// mark that could not be cleared is tried again at the next flush.
+// Clears the mark once everything written has reached the disk (see finishSync). A mark that could
+// not be cleared is tried again at the next durable flush.
 int DbfTable::endUpdate() {
     if (!m_dbf) return kOk;
     Status s = m_dbf->endUpdate(!m_updateBroken);
@@ -340,6 +384,19 @@ int DbfTable::commitRecord() {
     if (shared) {
         Status s = m_dbf->lockRecord(m_recno);
         if (!s.ok()) return fail(makeStatus(kErrLock, m_dbfPath, "Record " + std::to_string(m_recno) + " is locked by another user", s.osError));
+    }
+    // The change is based on the record as read; another user's change since then would be lost
+    // under it, and the tags' old keys would no longer be the record's.
+    if (shared) {
+        bool same = false;
+        Status read = readBack(&same);
+        if (read.ok() && !same)
+            read = makeStatus(kErrChanged, m_dbfPath,
+                              "Record " + std::to_string(m_recno) + " was changed by another user; read it again");
+        if (!read.ok()) {
+            m_dbf->unlockRecord(m_recno);
+            return fail(read);
+        }
     }
     Status s = m_dbf->writeRecord(m_recno, m_rec.data());
     if (shared) m_dbf->unlockRecord(m_recno);
@@ -408,7 +465,11 @@ bool DbfTable::undoCommit(size_t failedTag) {
     }
     const bool shared = !exclusive();
     if (!shared || m_dbf->lockRecord(m_recno).ok()) {
-        ok = m_dbf->writeRecord(m_recno, m_orig.data()).ok() && ok;
+        // Only what this write put there goes back: another user may have written the record since.
+        bool untouched = false;
+        const bool read = !shared || readBack(&untouched).ok();
+        if (!shared || (read && m_scratch == m_rec)) ok = m_dbf->writeRecord(m_recno, m_orig.data()).ok() && ok;
+        else ok = read && untouched && ok;  // another user's record stays; the mark then says so
         if (shared) m_dbf->unlockRecord(m_recno);
     } else {
         ok = false;
@@ -418,6 +479,14 @@ bool DbfTable::undoCommit(size_t failedTag) {
     m_ctx.last = kept;
     m_ctx.error = kept.code;
     return ok;
+}
+
+// REQUIRES: the record's lock.
+Status DbfTable::readBack(bool* asBefore) {
+    m_scratch.resize(m_orig.size());
+    Status s = m_dbf->readRecord(m_recno, m_scratch.data());
+    *asBefore = s.ok() && m_scratch == m_orig;
+    return s;
 }
 
 bool DbfTable::isDeleted() const { return !m_eof && record()[0] == kDeletedFlag; }
@@ -491,10 +560,8 @@ int DbfTable::prepareSync(std::vector<File*>* files) {
     Status s = m_dbt ? m_dbt->flushBuffers() : Status::Ok();
     if (s.ok() && m_dbf) s = m_dbf->flushBuffers();
     if (s.ok() && files && m_unsynced && m_dbf) {
-        // The mark goes to the disk with the records and stays there until the tags are on the disk
-        // too: a power cut between the two is found at the next open. Its clearing is left for the
-        // next flush (a power cut before then costs a rebuild, never a stale order).
-        if (!m_tags.empty()) s = m_dbf->beginUpdate();
+        // The mark went to the disk before the first page of the change (beginUpdate) and stays there
+        // until the records and tags are on the disk too: a power cut before then is found at open.
         if (m_dbt) files->push_back(&m_dbt->file());
         files->push_back(&m_dbf->file());
         for (TagSlot& t : m_tags) files->push_back(&t.index->file());
@@ -503,8 +570,11 @@ int DbfTable::prepareSync(std::vector<File*>* files) {
     return first;
 }
 
+// A disk writes unsynced pages back in any order, so the mark is cleared only after a sync: cleared
+// sooner, it could reach the disk before the index pages it covers.
 int DbfTable::finishSync(bool synced) {
-    if (synced) m_unsynced = false;
+    if (!synced) return kOk;
+    m_unsynced = false;
     return endUpdate();
 }
 

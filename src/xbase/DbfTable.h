@@ -97,9 +97,13 @@ private:
     int commitRecord();
     // True when the table and every tag are as before the commit.
     bool undoCommit(size_t failedTag);
+    // Reads the current record from the disk into m_scratch; *asBefore: it reads as m_orig.
+    Status readBack(bool* asBefore);
     int countRecords(uint32_t* n) const;
-    // The table's update mark around a change (see DbfFile::beginUpdate).
+    // The table's update mark around a change (see DbfFile::beginUpdate): tables with tags or memos.
+    bool marked() const { return !m_tags.empty() || m_dbt != nullptr; }
     int beginUpdate();
+    int dropDanglingMemoRefs();
     int endUpdate();
     int load(uint32_t recno);
     // Makes recno current without reading it: moves through a tag read the record only when a field,
@@ -130,6 +134,7 @@ private:
     // The intent record of a swap of the table's files, and its completion at open (see rewrite).
     std::string intentPath() const;
     int finishSwap();
+    int refuseUnfinishedSwap();  // for opens that only read: they leave it to one that may write
     void removeLeftovers();
     int reopenFiles();
     std::string encodeSeekKey(const TagSlot& slot, std::string_view key) const;

@@ -153,9 +153,16 @@ int DbfTable::finishSwap() {
 
 // Temporaries of a pack or reindex that ended before its intent record was written. Called with the
 // table open, so no pack of it is running.
+int DbfTable::refuseUnfinishedSwap() {
+    if (!m_ctx.fs->exists(m_ctx.fs->resolve(intentPath()))) return kOk;
+    return fail(makeStatus(kErrStaleIndex, m_dbfPath,
+                           "A pack or rebuild of the table was interrupted; an open that may write finishes it"));
+}
+
 void DbfTable::removeLeftovers() {
     FileSystem& fs = *m_ctx.fs;
-    std::vector<std::string> targets{m_dbfPath};
+    // The group file's temporary too: a rebuild of the tags writes the group under one.
+    std::vector<std::string> targets{m_dbfPath, fs.resolve(m_dbfPath.substr(0, m_dbfPath.size() - 4) + ".cgp")};
     if (m_dbt) targets.push_back(m_memoPath);
     for (const TagSlot& t : m_tags) targets.push_back(t.index->fileName());
     const std::string dir = dirOf(m_dbfPath);

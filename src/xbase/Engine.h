@@ -18,6 +18,7 @@ namespace xbase {
 class Table;
 class Tag;
 class Field;
+class Driver;
 
 struct FieldDef {
     std::string name;  // at most 10 characters
@@ -48,6 +49,9 @@ public:
     // fs: the file system to use (not owned); the POSIX one by default. dir: the directory that bare
     // table and index names resolve against ("" = the process's current directory).
     explicit Context(FileSystem* fs = nullptr, std::string dir = "");
+    // A context whose tables live where the driver keeps them (a database server); directory()
+    // then gives the driver's location.
+    explicit Context(std::unique_ptr<Driver> driver);
     ~Context();  // closes every table
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
@@ -58,6 +62,11 @@ public:
     void setAutoOpen(int on);        // 1: opening a table opens its group file and every tag in it
     void setAccessMode(int mode);    // 0: open shared; 1: open exclusively (nobody else may write)
     void setSafety(int on);          // 1: createIndex refuses to replace existing files
+    // 1: tables open for reading only. An open then repairs nothing (an interrupted change or pack,
+    // a header count behind the records, files left by an interruption are reported or left as they
+    // are), and every write is refused with kErrReadOnly. For commands that only read.
+    void setReadOnly(int on);
+    int readOnly() const;
     int readBuffering() const;
     int writeBuffering() const;
     int autoOpen() const;
@@ -85,6 +94,15 @@ public:
     // flush of the disk where the platform can: the end of a save.
     int sync();
     const std::vector<Table*>& tables() const;
+
+    // A unit of work (an invoice save): on a driver that has transactions everything written between
+    // begin and commit stands or falls together; rollback drops it and rereads the current records.
+    // On DBF files these do nothing (the save journal gives the same guarantee there).
+    int begin();
+    int commit();
+    int rollback();
+    // The driver behind the context; nullptr for DBF files.
+    Driver* driver() const;
 
     IoCounters& counters();
     FileSystem& fileSystem();

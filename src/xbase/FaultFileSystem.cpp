@@ -62,6 +62,9 @@ public:
         return m_base->lock(off, len, kind, wait);
     }
     Status unlock(uint64_t off, uint64_t len) override { return m_base->unlock(off, len); }
+    bool lockedByOthers(uint64_t off, uint64_t len, LockKind kind) override {
+        return m_base->lockedByOthers(off, len, kind);
+    }
     const std::string& path() const override { return m_base->path(); }
 
 private:

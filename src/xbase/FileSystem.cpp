@@ -61,6 +61,12 @@ bool FileSystem::isTempName(const std::string& name, const std::string& targetNa
     return name.compare(name.size() - suffix, suffix, kTempSuffix) == 0;
 }
 
+bool File::lockedByOthers(uint64_t off, uint64_t len, LockKind kind) {
+    if (!lock(off, len, kind, false).ok()) return true;
+    unlock(off, len);
+    return false;
+}
+
 Status FileSystem::syncDirectory(const std::string&) { return Status::Ok(); }
 
 Status FileSystem::syncFiles(const std::vector<File*>& files) {

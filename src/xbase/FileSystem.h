@@ -38,6 +38,10 @@ public:
     // conflicting lock.
     virtual Status lock(uint64_t off, uint64_t len, LockKind kind, bool wait) = 0;
     virtual Status unlock(uint64_t off, uint64_t len) = 0;
+    // Whether another description holds a lock in [off, off+len) that a lock of kind would conflict
+    // with; answers for files opened for reading too, which cannot take a write lock. REQUIRES: this
+    // description holds no lock there (the default tries the lock and drops it again).
+    virtual bool lockedByOthers(uint64_t off, uint64_t len, LockKind kind);
     virtual const std::string& path() const = 0;
 };
 
@@ -52,10 +56,10 @@ public:
     // A new file's mode is that of createNew().
     virtual Status create(const std::string& path, Share share, std::unique_ptr<File>* out) = 0;
     // Creates path, which must not exist yet: kErrExists when anything is there, a symbolic link
-    // included (never followed). The mode keeps customers' data from other users: owner-only (0600),
-    // unless the directory is shared by a group (setgid, or replaces or another of its files is
-    // group-writable); then the file takes the mode and group of replaces (the file it will take the
-    // place of; may not exist) or of that group-writable file.
+    // included (never followed). A file that takes the place of replaces (when that exists) gets its
+    // mode and group. Otherwise the mode keeps customers' data from other users: owner-only (0600),
+    // unless the directory is shared by a group (setgid, or another of its files is group-writable);
+    // then the file takes the mode and group of that group-writable file.
     virtual Status createNew(const std::string& path, const std::string& replaces, Share share,
                              std::unique_ptr<File>* out) = 0;
     // Every file the engine writes before renaming it (a rebuilt table, memo, index or group file,
@@ -90,8 +94,11 @@ FileSystem* posixFileSystem();
 // A file system in memory, for tests. Same share and lock rules as the POSIX one.
 std::unique_ptr<FileSystem> newMemoryFileSystem();
 
-// The memory file system with a power switch, for tests of power cuts: what survives a cut is what
-// each file held at its last sync. Creating, renaming and removing files take effect at once.
+// The memory file system with a power switch, for tests of power cuts. restore() leaves what each file
+// held at its last sync, with every creation, rename and removal in effect; restoreAny() one of the
+// states a disk may leave: each 4 KiB page of a file one of its versions since the file's last sync,
+// its size one of those since then, and the creations, renames and removals up to the last sync
+// (any file's, a directory's, or a rename's own) followed by some of the later ones, in order.
 class PowerCutFileSystem : public FileSystem {
 public:
     // The power goes at the steps-th changing call from now (write, truncate, create, rename,
@@ -100,6 +107,8 @@ public:
     virtual bool cut() const = 0;
     // The power is back: every file holds what it held at its last sync, and calls work again.
     virtual void restore() = 0;
+    // The power is back on one of the states a cut may leave, chosen by seed.
+    virtual void restoreAny(uint64_t seed) = 0;
     // Everything written so far counts as synced (a test's starting data).
     virtual void syncAll() = 0;
     // Changing calls so far.

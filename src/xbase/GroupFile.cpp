@@ -51,6 +51,8 @@ Status readGroupFile(FileSystem& fs, const std::string& path, std::vector<std::s
         }
         files->push_back(line);
     }
+    // We never write a group without tags: an empty one lost its contents.
+    if (files->empty()) return makeStatus(kErrCorruptGroup, path, "Damaged index group file (lists no index)");
     return Status::Ok();
 }
 

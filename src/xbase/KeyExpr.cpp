@@ -128,7 +128,15 @@ public:
     virtual size_t length() const = 0;
     // Writes length() bytes: the text for C/D/L; for N the field's stored text.
     virtual void write(const uint8_t* record, char* out) const = 0;
+    virtual KeyTree tree() const = 0;
 };
+
+KeyTree treeOf(KeyTree::Kind kind, const Node& arg) {
+    KeyTree t;
+    t.kind = kind;
+    t.args.push_back(arg.tree());
+    return t;
+}
 
 using NodePtr = std::unique_ptr<Node>;
 
@@ -144,6 +152,7 @@ public:
         return {reinterpret_cast<const char*>(record + m_f.offset), length()};
     }
     const FieldLayout& field() const { return m_f; }
+    KeyTree tree() const override { return {KeyTree::Field, m_f, 0, 0, {}}; }
 
 private:
     FieldLayout m_f;
@@ -160,6 +169,7 @@ public:
         char* const end = out + m_length;
         for (char* c = out; c != end; ++c) *c = char(*c - (uint8_t(*c - 'a') < 26 ? 32 : 0));
     }
+    KeyTree tree() const override { return treeOf(KeyTree::Upper, *m_arg); }
 
 private:
     NodePtr m_arg;
@@ -175,6 +185,12 @@ public:
     void write(const uint8_t* record, char* out) const override {
         writeStr(static_cast<const FieldNode&>(*m_arg).view(record), m_width, m_dec, out);
     }
+    KeyTree tree() const override {
+        KeyTree t = treeOf(KeyTree::Str, *m_arg);
+        t.width = m_width;
+        t.dec = m_dec;
+        return t;
+    }
 
 private:
     NodePtr m_arg;
@@ -188,6 +204,7 @@ public:
     char type() const override { return 'C'; }
     size_t length() const override { return m_arg->length(); }
     void write(const uint8_t* record, char* out) const override { m_arg->write(record, out); }
+    KeyTree tree() const override { return treeOf(KeyTree::Dtos, *m_arg); }
 
 private:
     NodePtr m_arg;
@@ -208,6 +225,12 @@ public:
             m_parts[i]->write(record, out);
             out += m_lengths[i];
         }
+    }
+    KeyTree tree() const override {
+        KeyTree t;
+        t.kind = KeyTree::Concat;
+        for (const auto& p : m_parts) t.args.push_back(p->tree());
+        return t;
     }
 
 private:
@@ -273,7 +296,22 @@ private:
         return true;
     }
 
+    // Each level of parentheses or function calls takes a level of this parser's recursion: a text of
+    // thousands of "(" would run the stack out. No key an index header can hold nests this deep.
+    static constexpr int kMaxNesting = 64;
+
     NodePtr expression() {
+        if (m_depth >= kMaxNesting) {
+            fail("nested more than " + std::to_string(kMaxNesting) + " levels deep");
+            return nullptr;
+        }
+        ++m_depth;
+        NodePtr n = sum();
+        --m_depth;
+        return n;
+    }
+
+    NodePtr sum() {
         std::vector<NodePtr> parts;
         parts.push_back(term());
         while (m_error.empty() && accept('+')) parts.push_back(term());
@@ -340,6 +378,7 @@ private:
     std::string_view m_s;
     const std::vector<FieldLayout>& m_fields;
     size_t m_pos = 0;
+    int m_depth = 0;
     std::string m_error;
 };
 
@@ -353,6 +392,7 @@ public:
     int keyLength() const override { return m_length; }
     int decimals() const override { return m_dec; }
     const std::string& text() const override { return m_text; }
+    KeyTree tree() const override { return m_root->tree(); }
 
     void evaluate(const uint8_t* record, std::string* key) const override {
         key->resize(size_t(m_length));

@@ -18,6 +18,14 @@ struct FieldLayout {
     int offset = 0;  // offset in the record buffer; byte 0 is the deletion flag
 };
 
+// The parsed form of an expression, for drivers that compute keys elsewhere (a database server).
+struct KeyTree {
+    enum Kind { Field, Upper, Str, Dtos, Concat } kind = Field;
+    FieldLayout field;       // Field: the field
+    int width = 0, dec = 0;  // Str: its width and decimals
+    std::vector<KeyTree> args;
+};
+
 class KeyExpr {
 public:
     virtual ~KeyExpr() = default;
@@ -35,6 +43,7 @@ public:
     // The same written into key[0..keyLength()), for builds that place keys straight into a buffer.
     virtual void evaluate(const uint8_t* record, char* key) const = 0;
     virtual const std::string& text() const = 0;  // the expression as given
+    virtual KeyTree tree() const = 0;
 };
 
 }  // namespace xbase

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <random>
 
 #include "xbase/FileSystem.h"
 
@@ -20,9 +22,48 @@ struct RangeLock {
     LockKind kind;
 };
 
+// A disk writes back a file's pages in any order: what a power cut leaves of each page is one of the
+// versions it had since the file's last sync, and its size is one of those it had since then.
+constexpr uint64_t kCachePage = 4096;
+
 struct Node {
     std::vector<uint8_t> data;
-    std::vector<uint8_t> synced;  // what a power cut leaves
+    std::vector<uint8_t> synced;  // what a power cut leaves for certain
+    std::map<uint64_t, std::vector<std::vector<uint8_t>>> versions;  // page -> its states since the sync
+    std::vector<uint64_t> sizes;                                     // sizes since the sync
+
+    // Records what a change of [off, off+n) left (the sizes only when n is 0).
+    void changed(uint64_t off, uint64_t n) {
+        sizes.push_back(data.size());
+        for (uint64_t page = off / kCachePage; n > 0 && page * kCachePage < off + n; ++page) {
+            std::vector<uint8_t> copy(kCachePage, 0);
+            const uint64_t from = page * kCachePage;
+            if (from < data.size())
+                std::memcpy(copy.data(), data.data() + from, size_t(std::min(kCachePage, data.size() - from)));
+            versions[page].push_back(std::move(copy));
+        }
+    }
+    void markSynced() {
+        synced = data;
+        versions.clear();
+        sizes.clear();
+    }
+    // One of the states a power cut may leave.
+    std::vector<uint8_t> pickState(std::mt19937_64& rng) const {
+        auto pick = [&](size_t n) { return size_t(std::uniform_int_distribution<size_t>(0, n)(rng)); };
+        const size_t sizeChoice = pick(sizes.size());
+        const uint64_t size = sizeChoice == 0 ? synced.size() : sizes[sizeChoice - 1];
+        std::vector<uint8_t> out(size_t(size), 0);
+        if (size > 0 && !synced.empty())
+            std::memcpy(out.data(), synced.data(), size_t(std::min<uint64_t>(size, synced.size())));
+        for (const auto& [page, states] : versions) {
+            const size_t k = pick(states.size());
+            const uint64_t from = page * kCachePage;
+            if (k == 0 || from >= size) continue;  // the page as synced
+            std::memcpy(out.data() + from, states[k - 1].data(), size_t(std::min(kCachePage, size - from)));
+        }
+        return out;
+    }
     int sharedOpens = 0;
     int exclusiveOpens = 0;
     std::vector<RangeLock> locks;
@@ -33,6 +74,15 @@ struct Power {
     int steps = 0;
     int cutAt = 0;  // 0: never
     bool off = false;
+    // Tracks what a cut may keep of unsynced writes (restoreAny). Names: each creation, rename or
+    // removal is noted in order; a sync makes all those so far durable.
+    bool model = false;
+    bool namesPending = false;
+    std::function<void()> onDurable;
+    void durable() {
+        if (namesPending && onDurable) onDurable();
+        namesPending = false;
+    }
     // Counts a changing call; false when the power is (or just went) off.
     bool step() {
         if (off) return false;
@@ -84,6 +134,7 @@ public:
         auto& d = m_node->data;
         if (off + n > d.size()) d.resize(size_t(off + n), 0);
         if (n) std::memcpy(d.data() + off, buf, n);
+        if (m_power->model) m_node->changed(off, n);
         return Status::Ok();
     }
 
@@ -97,14 +148,17 @@ public:
         if (m_readOnly) return makeStatus(kErrReadOnly, m_path, "Truncate refused on a read-only file");
         std::lock_guard<std::mutex> g(*m_mu);
         if (!m_power->step()) return powerOff(m_path);
+        const uint64_t before = m_node->data.size();
         m_node->data.resize(size_t(len), 0);
+        if (m_power->model) m_node->changed(std::min(before, len), len % kCachePage ? 1 : 0);
         return Status::Ok();
     }
 
     Status sync() override {
         std::lock_guard<std::mutex> g(*m_mu);
         if (m_power->off) return powerOff(m_path);
-        m_node->synced = m_node->data;
+        m_node->markSynced();
+        m_power->durable();  // the journal commit takes the names made so far with it
         return Status::Ok();
     }
     bool seesWritesWithoutLocks() const override { return true; }
@@ -128,6 +182,15 @@ public:
         std::lock_guard<std::mutex> g(*m_mu);
         removeRange(off, len);
         return Status::Ok();
+    }
+
+    bool lockedByOthers(uint64_t off, uint64_t len, LockKind kind) override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        for (const RangeLock& l : m_node->locks) {
+            const bool overlap = l.off < off + len && off < l.off + l.len;
+            if (l.owner != this && overlap && (kind == LockKind::Write || l.kind == LockKind::Write)) return true;
+        }
+        return false;
     }
 
     const std::string& path() const override { return m_path; }
@@ -165,15 +228,33 @@ public:
         std::lock_guard<std::mutex> g(*m_mu);
         return m_power->off;
     }
+    explicit MemoryFileSystem(bool model) {
+        m_power->model = model;
+        m_power->onDurable = [this] { m_names.assign(1, m_files); };  // REQUIRES: m_mu held
+        m_names.assign(1, m_files);
+    }
     void restore() override {
         std::lock_guard<std::mutex> g(*m_mu);
-        for (auto& [path, node] : m_files) node->data = node->synced;
-        m_power->off = false;
-        m_power->cutAt = 0;
+        for (auto& [path, node] : m_files) {
+            node->data = node->synced;
+            node->markSynced();
+        }
+        powerBack();
+    }
+    void restoreAny(uint64_t seed) override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        std::mt19937_64 rng(seed);
+        m_files = m_names[std::uniform_int_distribution<size_t>(0, m_names.size() - 1)(rng)];
+        for (auto& [path, node] : m_files) {
+            node->data = node->pickState(rng);
+            node->markSynced();
+        }
+        powerBack();
     }
     void syncAll() override {
         std::lock_guard<std::mutex> g(*m_mu);
-        for (auto& [path, node] : m_files) node->synced = node->data;
+        for (auto& [path, node] : m_files) node->markSynced();
+        m_names.assign(1, m_files);
     }
     int steps() const override {
         std::lock_guard<std::mutex> g(*m_mu);
@@ -191,9 +272,14 @@ public:
         std::lock_guard<std::mutex> g(*m_mu);
         if (!m_power->step()) return powerOff(path);
         auto& node = m_files[normalize(path)];
-        if (!node) node = std::make_shared<Node>();
+        const bool made = !node;
+        if (made) node = std::make_shared<Node>();
         Status s = attach(node, path, share, false, out);
-        if (s.ok()) node->data.clear();
+        if (s.ok()) {
+            node->data.clear();
+            if (m_power->model) node->changed(0, 0);
+        }
+        if (made) named();
         return s;
     }
 
@@ -203,6 +289,7 @@ public:
         auto& node = m_files[normalize(path)];
         if (node) return makeStatus(kErrExists, path, "Cannot create the file", EEXIST);
         node = std::make_shared<Node>();
+        named();
         return attach(node, path, share, false, out);
     }
 
@@ -215,6 +302,7 @@ public:
         std::lock_guard<std::mutex> g(*m_mu);
         if (!m_power->step()) return powerOff(path);
         if (m_files.erase(normalize(path)) == 0) return makeStatus(kErrOpen, path, "Cannot delete the file", ENOENT);
+        named();
         return Status::Ok();
     }
 
@@ -226,6 +314,15 @@ public:
         std::shared_ptr<Node> node = it->second;
         m_files.erase(it);
         m_files[normalize(to)] = node;
+        named();
+        m_power->durable();  // a rename is durable when it returns
+        return Status::Ok();
+    }
+
+    Status syncDirectory(const std::string& /*dir*/) override {
+        std::lock_guard<std::mutex> g(*m_mu);
+        if (m_power->off) return powerOff(".");
+        m_power->durable();
         return Status::Ok();
     }
 
@@ -240,7 +337,16 @@ public:
     }
 
 private:
-    // REQUIRES: m_mu held.
+    // REQUIRES: m_mu held (also for the two below).
+    void named() {
+        m_names.push_back(m_files);
+        m_power->namesPending = true;
+    }
+    void powerBack() {
+        m_names.assign(1, m_files);
+        m_power->off = false;
+        m_power->cutAt = 0;
+    }
     Status attach(const std::shared_ptr<Node>& node, const std::string& path, Share share, bool readOnly,
                   std::unique_ptr<File>* out) {
         const bool conflict = share == Share::Exclusive ? node->sharedOpens + node->exclusiveOpens > 0
@@ -254,11 +360,13 @@ private:
     std::shared_ptr<std::mutex> m_mu = std::make_shared<std::mutex>();
     std::shared_ptr<Power> m_power = std::make_shared<Power>();
     std::map<std::string, std::shared_ptr<Node>> m_files;
+    // The names as they were at the last sync, then after each change since: a cut keeps one of them.
+    std::vector<std::map<std::string, std::shared_ptr<Node>>> m_names;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> newMemoryFileSystem() { return std::make_unique<MemoryFileSystem>(); }
-std::unique_ptr<PowerCutFileSystem> newPowerCutFileSystem() { return std::make_unique<MemoryFileSystem>(); }
+std::unique_ptr<FileSystem> newMemoryFileSystem() { return std::make_unique<MemoryFileSystem>(false); }
+std::unique_ptr<PowerCutFileSystem> newPowerCutFileSystem() { return std::make_unique<MemoryFileSystem>(true); }
 
 }  // namespace xbase

@@ -31,7 +31,7 @@ Pager::~Pager() { flushPending(); }  // best effort; flush() reports errors
 
 int Pager::flushPending() {
     if (!m_pendChanged) return 0;
-    if (m_broken) return corrupt("a change was not completely written; rebuild the index");
+    if (m_broken) return corrupt("a change was not completely written");
     m_dirty = std::move(m_pendDirty);
     m_freed = std::move(m_pendFreed);
     m_allocated = std::move(m_pendAllocated);
@@ -79,7 +79,7 @@ int Pager::open() {
     if (!st.ok()) rc = failWith(st);
     else if (got != sizeof raw) rc = corrupt("header cut short");
     else if (!decodeHeader(raw, m_fileSize, &m_hdr, &why)) rc = corrupt(why);
-    else if (raw[kHdrIncomplete] != 0) rc = corrupt("a change was not completely written; rebuild the index");
+    else if (raw[kHdrIncomplete] != 0) rc = corrupt("a change was not completely written");
     if (rc == 0) {
         m_g = Geometry{m_hdr.keySize, m_hdr.itemSize, m_hdr.maxKeys, m_hdr.descending};
         // With room for the key an insert adds, the allocations' own overhead and the cache's slot.
@@ -106,7 +106,7 @@ int Pager::begin(bool write, bool* othersChanged) {
     *othersChanged = false;
     // Every operation takes the lock afresh, so a held one never outlasts a step off the leaf.
     releaseHold();
-    if (m_broken) return corrupt("a change was not completely written; rebuild the index");
+    if (m_broken) return corrupt("a change was not completely written");
     if (write && m_readOnly) return fail(kErrReadOnly, "Index opened for reading only");
     if (m_share == Share::Shared) {
         Status st = m_file->lock(kLockOffset, 1, write ? LockKind::Write : LockKind::Read, true);

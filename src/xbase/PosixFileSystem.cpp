@@ -177,6 +177,16 @@ public:
         }
     }
 
+    bool lockedByOthers(uint64_t off, uint64_t len, LockKind kind) override {
+        struct flock fl {};
+        fl.l_type = kind == LockKind::Read ? F_RDLCK : F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(off);
+        fl.l_len = off_t(len);
+        if (::fcntl(m_fd, F_OFD_GETLK, &fl) != 0) return File::lockedByOthers(off, len, kind);
+        return fl.l_type != F_UNLCK;
+    }
+
     Status unlock(uint64_t off, uint64_t len) override {
         struct flock fl {};
         fl.l_type = F_UNLCK;
@@ -247,13 +257,11 @@ NewFileMode newFileMode(const std::string& replaces) {
     NewFileMode m;
     const std::string dir = directoryOf(replaces);
     struct stat st {};
+    // A file that takes another's place (a packed table, a rebuilt index) keeps what its owner set on
+    // that one: a table the group may read stays so after a pack.
     if (!replaces.empty() && ::stat(replaces.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        struct stat d {};
-        const bool setgid = ::stat(dir.c_str(), &d) == 0 && (d.st_mode & S_ISGID);
-        if (setgid || (st.st_mode & S_IWGRP)) {
-            m.mode = st.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
-            m.group = st.st_gid;
-        }
+        m.mode = st.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
+        m.group = st.st_gid;
         return m;
     }
     // A new name: the first group-writable file of the directory tells that it is shared.
@@ -299,8 +307,11 @@ Status openError(int code, const std::string& path, const char* what, int err) {
 class PosixFileSystem : public FileSystem {
 public:
     // O_NONBLOCK keeps the open of a named pipe from waiting for a writer; it is refused right after.
+    // A symbolic link at the name is refused, not followed: a link planted at a table's memo or index
+    // name would have the engine write into whatever file it points at.
     Status open(const std::string& path, Share share, bool readOnly, std::unique_ptr<File>* out) override {
-        const int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        const int fd = ::open(path.c_str(),
+                              (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
         if (fd < 0) return openError(kErrOpen, path, "Cannot open the file", errno);
         Status s = requireRegular(fd, path, kErrOpen, "Cannot open the file");
         if (s.ok()) s = takeShare(fd, share, path);

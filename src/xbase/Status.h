@@ -22,6 +22,7 @@ enum Error : int {
     kErrReadOnly = -15,      // write refused: read-only file or file system
     kErrShare = -16,         // open refused: another user has the file open in a conflicting mode
     kErrLock = -17,          // a record, header or index lock could not be taken
+    kErrChanged = -18,       // the record was changed by another user since it was read: nothing written
     kErrCorruptTable = -20,  // DBF header or field descriptors damaged
     kErrCorruptMemo = -21,   // DBT damaged or memo reference out of range
     kErrCorruptIndex = -22,  // NTX structure damaged (rebuild from the table)

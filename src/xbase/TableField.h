@@ -34,9 +34,8 @@ public:
     int assignMemoN(const char* value, size_t length) override;
 
 private:
-    // Stores exactly len bytes into the current record.
-    int store(const std::string& bytes);
-    int typeError(const char* what) const;
+    // Stores exactly len bytes into the current record when rc is kOk; else fails with why.
+    int store(int rc, const std::string& bytes, const std::string& why);
 
     DbfTable& m_table;
     FieldLayout m_layout;

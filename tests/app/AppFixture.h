@@ -17,7 +17,11 @@
 #include "app/Startup.h"
 #include "base/StatusSink.h"
 #include "store/DataDir.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/TableHandles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 

@@ -9,6 +9,9 @@
 
 #include "AppFixture.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/TableHandles.h"
 
 namespace app_test {
 namespace {

@@ -18,7 +18,13 @@
 #include "reports/DocumentMail.h"
 #include "reports/RptGen.h"
 #include "reports/RptUtil.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/InvoiceLoad.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 #include "ui/DriveDirU.h"
 
 namespace app_test {

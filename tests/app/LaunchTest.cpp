@@ -17,6 +17,9 @@
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/TableHandles.h"
 
 namespace app_test {
 namespace {

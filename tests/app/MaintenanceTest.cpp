@@ -1,8 +1,15 @@
 // Packing and erasing the data files.
 #include "AppFixture.h"
-#include "support/TableSnapshot.h"
+#include "store/Customers.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
+#include "store/TableHandles.h"
+#include "support/TableSnapshot.h"
 
 namespace app_test {
 namespace {

@@ -4,6 +4,9 @@
 #include "AppFixture.h"
 #include "store/Catalogue.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
 
 namespace app_test {

@@ -14,7 +14,13 @@ int tableAndMemo(const uint8_t* data, size_t size);
 // An NTX file: opens it, walks it (the check's walk), steps through the order both ways, seeks,
 // inserts and removes a key.
 int index(const uint8_t* data, size_t size);
-// A key expression against a table layout with every field type: compiles it and evaluates it.
+// A key expression against a table layout with every field type: compiles it and evaluates it both
+// ways, which must give the same key of the compiled length.
 int keyExpression(const uint8_t* data, size_t size);
+// An index built and changed: [u8 key length 1..16][u8 flags: 1 unique, 2 descending][u8 pairs the
+// build takes] then operations of [u8 kind][key][u8 record]: the build's pairs, then inserts, removes
+// and replaces. Afterwards the order must be the one a sorted list of the same changes gives, and
+// the check's walk must find the tree sound.
+int buildIndex(const uint8_t* data, size_t size);
 
 }  // namespace fuzz

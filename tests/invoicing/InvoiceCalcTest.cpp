@@ -2,7 +2,8 @@
 
 #include "base/Format.h"
 #include "invoicing/InvoiceCalc.h"
-#include "store/dbFiles.h"
+#include "store/RecordBuffers.h"
+#include "store/WorkingSet.h"
 #include "support/TestSupport.h"
 
 using base::Decimal;

@@ -11,8 +11,18 @@
 
 #include "base/Format.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/ImportDirs.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
+#include "support/PgCluster.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 #include "xbase/FileSystem.h"
@@ -35,9 +45,20 @@ protected:
     void SetUp() override {
         DataDirTest::SetUp();
         QString error;
-        ASSERT_EQ(store::WriteDataDir(dataDir(), store::DataDirOptions{}, &error), 0) << error.toStdString();
+        if (onServer) {
+            std::string why;
+            location = QString::fromStdString(pgtest::freshDatabase(&why));
+            ASSERT_FALSE(location.isEmpty()) << why;
+        } else {
+            location = dataDir();
+        }
+        ASSERT_EQ(store::WriteDataDir(location, store::DataDirOptions{}, &error), 0) << error.toStdString();
         faults = std::make_unique<xbase::FaultFileSystem>(xbase::posixFileSystem());
-        store::EngineInit(faults.get());
+        if (onServer) {
+            ASSERT_TRUE(store::EngineInitAt(location, &error)) << error.toStdString();
+        } else {
+            store::EngineInit(faults.get());
+        }
         store::SetProgramExitHook([this] { ++exits; });
         store::SettingsRec = store::DefaultSettings();
         dialogs = std::make_unique<testing_support::ScriptedDialogs>();
@@ -137,6 +158,9 @@ protected:
     }
 
     std::unique_ptr<testing_support::ScriptedDialogs> dialogs;
+    // Set before SetUp by a test that runs on a database server instead of a data directory.
+    bool onServer = false;
+    QString location;  // the data directory or the server's URI
     std::unique_ptr<xbase::FaultFileSystem> faults;  // every file of the run goes through it
     int exits = 0;
 };

@@ -12,7 +12,11 @@
 #include "invoicing/InvoiceStore.h"
 #include "store/DataLocation.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/SaveJournal.h"
+#include "store/TableHandles.h"
 
 using namespace invoicing;
 using invoice_test::InvoiceTablesTest;

@@ -13,8 +13,14 @@
 
 #include "app/Forms.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 

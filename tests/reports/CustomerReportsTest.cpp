@@ -109,6 +109,27 @@ TEST_F(CustomerReportsTest, ProfileRunsOnOverPagesWithTheAddressAtTheStartOfTheB
                                            "L01Springfield  ", "L01Cust#: 1  Group: "}));
 }
 
+// A street too long for the postal code beside it leaves the code a line of its own: without a code
+// that line is blanks, as blank as an empty one, and becomes the customer's number line.
+TEST_F(CustomerReportsTest, ProfileCountsALineOfBlanksAsBlank) {
+    group(1, "Retail");
+    customer(5, "", "Cy", "Long", "", 1, "12 The Very Long Road Name Street");
+    SelectedCustomers = {5};
+    BuildCustomerProfile(0, 0);
+    EXPECT_EQ(shown().mid(6), QStringList({" Cy Long", " ", " 12 The Very Long Road Name Street", " Cust#: 5  Group: Retail |U"}));
+}
+
+// "UNKNOWN" is the group of a customer nobody has, not of one whose name happens to be that word.
+TEST_F(CustomerReportsTest, ProductBuyersKnowsACustomerNamedUnknown) {
+    business();
+    customer(6, "", "", "UNKNOWN", "", 2);
+    invoice(1006, 6, day(2026, 6, 26), 0, 0, 0);
+    item(1006, "WIDGET", 1, 3);
+    SelectedProduct = QStringLiteral("WIDGET");
+    BuildProductBuyers(kJune1, kJune30);
+    EXPECT_TRUE(shown().contains(" UNKNOWN                             Trade                 6/26/26      3.00 |U"));
+}
+
 TEST_F(CustomerReportsTest, ProductBuyersListsEverySaleOfTheSpanWithNameAndGroup) {
     business();
     SelectedProduct = QStringLiteral("WIDGET");

@@ -38,6 +38,10 @@ TEST(ValueStockTest, LotsAreConsumedAsTheMethodSaysAndValuedAtTheirOwnCost) {
         {"sold after the date: nothing consumed, all uncovered", tenThenFive, {{kJuly2, 4}}, true, 15, 35, 0, 4},
         {"sold with no lot at all: uncovered", {{kJuly5, 5, 15}}, {{kJune10, 2}}, false, 0, 0, 5, 2},
         {"a return goes back into the oldest lot", tenThenFive, {{kJune10, 12}, {kJune10, -1}}, true, 4, 11, 0, 0},
+        {"last in first out: a return goes back into the newest lot not empty", tenThenFive,
+         {{kJune10, 12}, {kJune10, -1}}, false, 4, 8, 0, 0},
+        {"last in first out: a return after a small sale refills the newer lot", tenThenFive,
+         {{kJune10, 3}, {kJune10, -1}}, false, 13, 29, 0, 0},
         {"no quantity makes no lot; no cost is worth nothing", {{kJune1, 0, 7}, {kJune1, -2, 4}, {kJune1, 3, 0}}, {},
          true, 3, 0, 0, 0},
         {"a lot left whole is worth exactly its cost", {{kJune1, 3, 10}}, {}, true, 3, 10, 0, 0},
@@ -94,6 +98,19 @@ TEST_F(InventoryReportsTest, PurchasingListsTheSpanByProductWithMissingProductsN
     };
     EXPECT_EQ(shown(), expected);
     EXPECT_EQ(store::PurTable, nullptr);
+}
+
+// The description is looked up without regard to case: a purchase keyed "bolt" is the bolt's.
+TEST_F(InventoryReportsTest, PurchasingFindsTheProductWhateverTheCaseOfItsCode) {
+    product("BOLT", "Hex bolt", 10, "", 4);
+    product("Nut", "Hex nut", 12, "", 2);
+    purchase("bolt", kJune1, 10, 20);
+    purchase("NUT", kJune1, 8, 8);
+    purchase("Nut", kJune5, 1, 1);
+    BuildPurchasing(kJune1, kJune30);
+    EXPECT_EQ(shown().mid(6, 3), QStringList({"bolt        Hex bolt                     6/1/26      10.00        20.00",
+                                  "NUT         Hex nut                      6/1/26       8.00         8.00",
+                                  "Nut         Hex nut                      6/5/26       1.00         1.00 |U"}));
 }
 
 TEST_F(InventoryReportsTest, ProductListingHasEveryProductWithItsComment) {

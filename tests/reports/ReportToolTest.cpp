@@ -17,8 +17,9 @@
 
 #include "base/Format.h"
 #include "labels/LabelJobs.h"
-#include "store/dbFiles.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -39,18 +40,19 @@ protected:
         QString error;
         ASSERT_EQ(store::WriteDataDir(dataDir(), o, &error), 0) << error.toStdString();
     }
-    // Every file of the data directory, named, in one block.
-    QByteArray dataFiles() const {
+    // Every file of the data directory (or of dir), named, in one block.
+    QByteArray dataFiles(const QString& dir = {}) const {
         QByteArray all;
-        for (const QFileInfo& f : QDir(dataDir()).entryInfoList({"*.dbf", "*.dbt", "*.ntx", "*.cgp"}, QDir::Files, QDir::Name)) {
+        for (const QFileInfo& f : QDir(dir.isEmpty() ? dataDir() : dir).entryInfoList({"*.dbf", "*.dbt", "*.ntx", "*.cgp"}, QDir::Files, QDir::Name)) {
             QFile file(f.filePath());
             file.open(QIODevice::ReadOnly);
             all += f.fileName().toUtf8() + file.readAll();
         }
         return all;
     }
-    // inChild runs in the tool's process before it starts (a umask, another user).
-    ToolRun run(const QStringList& args, const std::function<void()>& inChild = {}) {
+    // inChild runs in the tool's process before it starts (a umask, another user); tool: another copy.
+    ToolRun run(const QStringList& args, const std::function<void()>& inChild = {},
+                const QString& tool = QStringLiteral(CORVANE_BINARY_DIR "/tools/corvane-report")) {
         QProcess p;
         if (inChild) p.setChildProcessModifier(inChild);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -58,7 +60,7 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dataDir());
-        p.start(QStringLiteral(CORVANE_BINARY_DIR "/tools/corvane-report"), args);
+        p.start(tool, args);
         if (!p.waitForFinished(120000)) return {};
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
@@ -113,6 +115,43 @@ TEST_F(ReportToolTest, BadUsageAndMissingDataGiveTheirCodesAndSayWhy) {
                              "receivables", "aged-receivables", "purchasing", "product-listing", "stock-on-hand",
                              "inventory", "cost-of-goods", "customer-profile", "product-buyers"})
         EXPECT_TRUE(list.out.contains(name)) << name;
+}
+
+// Nothing to report is said, exits 3 and leaves no earlier file behind to be taken for this run's.
+TEST_F(ReportToolTest, NothingToReportIsSaidWithItsOwnCodeAndNoStaleFile) {
+    writeData(true);
+    const QStringList past = {"--from", "1990-01-01", "--to", "1990-01-31"};
+    const struct {
+        QStringList args;
+        const char* says;
+    } cases[] = {
+        {QStringList{"sales-summary"} + past, "No Invoices within selected dates."},
+        {{"sales-summary", "--to", "1990-01-31"}, "No Invoices within selected dates."},  // --to alone
+        {QStringList{"daily-income"} + past, "No Payments within selected dates."},
+        {QStringList{"purchasing"} + past, "No Purchases within selected dates."},
+        {QStringList{"product-buyers", "--product", "PAPER-A4"} + past, "No Invoices within selected dates."},
+    };
+    for (const auto& c : cases) {
+        QFile old(path("old.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("last month's figures\n");
+        old.close();
+        const ToolRun r = run(c.args + QStringList{"-o", "old.txt"});
+        EXPECT_EQ(r.exitCode, 3) << c.says << ": " << r.err.toStdString();
+        EXPECT_EQ(r.err.count(c.says), 1) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("old.txt"))) << c.says;
+    }
+    // A line table cut short of the records its header counts is damage: named, and exit 1.
+    QFile itm(QDir(dataDir()).entryInfoList({"ITM5.DBF"}, QDir::Files).value(0).filePath());
+    ASSERT_TRUE(itm.open(QIODevice::ReadOnly));
+    const QByteArray header = itm.read(12);
+    const qint64 recordLength = quint8(header[10]) | quint8(header[11]) << 8;
+    itm.close();
+    ASSERT_TRUE(itm.resize(itm.size() - 3 * recordLength));
+    const ToolRun cut = run({"sales-summary", "--from", "2025-07-01", "--to", "2026-06-30"});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_TRUE(cut.err.contains("Unable to open file ITM5.DBF: Damaged table")) << cut.err.toStdString();
+    EXPECT_TRUE(cut.out.isEmpty());
 }
 
 TEST_F(ReportToolTest, PdfsOfTheDemoHoldTitleHeadingsAndTotalsInOrder) {
@@ -214,19 +253,30 @@ TEST_F(ReportToolTest, ExportsAreOwnerOnlyAndReadOnlyDataStillPrints) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     ASSERT_TRUE(QFile::remove(path("receivables.pdf")));
 
+    // Nobody may not enter the build's folders or the test's: the tool and the data are copied where
+    // every user may.
+    const std::unique_ptr<QTemporaryDir> open = testing_support::shortTempDir();
+    ASSERT_TRUE(open->isValid());
+    const QString tool = open->filePath(QStringLiteral("corvane-report"));
+    const QString data = open->filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_BINARY_DIR "/tools/corvane-report"), tool));
+    ASSERT_TRUE(QDir().mkpath(data));
     const bool root = ::geteuid() == 0;
-    for (const QFileInfo& f : QDir(dataDir()).entryInfoList(QDir::Files))
-        ASSERT_EQ(::chmod(QFile::encodeName(f.filePath()).constData(), root ? 0644 : 0444), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(dataDir()).constData(), root ? 0755 : 0555), 0);
-    const QByteArray before = dataFiles();
-    const ToolRun r = run({"receivables"}, [root] {
+    for (const QFileInfo& f : QDir(dataDir()).entryInfoList(QDir::Files)) {
+        const QString copy = QDir(data).filePath(f.fileName());
+        ASSERT_TRUE(QFile::copy(f.filePath(), copy));
+        ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), root ? 0644 : 0444), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(data).constData(), root ? 0755 : 0555), 0);
+    const QByteArray before = dataFiles(data);
+    const ToolRun r = run({"-C", data, "receivables"}, [root] {
         if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
-    });
-    ::chmod(QFile::encodeName(dataDir()).constData(), 0700);  // for the clean-up
+    }, tool);
+    ::chmod(QFile::encodeName(data).constData(), 0700);  // for the clean-up
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("RECEIVABLES")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("Total Receivables")) << r.out.toStdString();
-    EXPECT_EQ(dataFiles(), before);
+    EXPECT_EQ(dataFiles(data), before);
 }
 
 }  // namespace

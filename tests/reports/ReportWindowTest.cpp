@@ -17,16 +17,21 @@
 #include "records/StationaryU.h"
 #include "reports/DateSpanU.h"
 #include "reports/MultGroupU.h"
+#include "reports/ReportFixture.h"
 #include "reports/ReportU.h"
 #include "reports/RptGen.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/InvoiceLoad.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/WorkingSet.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
-#include "reports/ReportFixture.h"
 
 using namespace reports;
 

@@ -223,13 +223,37 @@ TEST(ReportExport, PlainAndTabDelimitedLines) {
     EXPECT_EQ(plain, QStringLiteral("Product") + QString(36, ' ') + QStringLiteral("Date"));
     EXPECT_EQ(plain.size(), 47);
     EXPECT_EQ(ExportLine(productDate, ExportKind::TabDelimited), QStringLiteral("Product\tDate"));
-    // Overlapping cells: the later text follows directly, nothing is cut.
+    // Overlapping cells: the later text follows after one blank, nothing is cut.
     EXPECT_EQ(ExportLine({"L00A long description", "L05Next", ""}, ExportKind::Plain),
-              QStringLiteral("A long descriptionNext"));
+              QStringLiteral("A long description Next"));
     EXPECT_EQ(ExportLine({"C10abcd", ""}, ExportKind::Plain), QStringLiteral("        abcd"));
     // Rules, pictures and page breaks give nothing; the attribute cell is never exported.
     EXPECT_EQ(ExportLine({"V10", "H0050", "L00B"}, ExportKind::TabDelimited), QString());
     EXPECT_EQ(ExportLine({"EJECT", ""}, ExportKind::Plain), QString());
+}
+
+// Dates wider than the eight columns the layouts give them widen their column.
+TEST(ReportExport, DateColumnsTakeTheWidestDateOfTheLocale) {
+    const struct {
+        QLocale locale;
+        int widest;
+        const char* line;
+    } locales[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), 8, " 127811  11/11/26     12.00"},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), 10, " 127811  11/11/2026     12.00"},
+        {QLocale::c(), 11, " 127811  11 Nov 2026     12.00"},
+    };
+    for (const auto& l : locales) {
+        testing_support::LocaleScope scope(l.locale);
+        EXPECT_EQ(WidestDateText(), l.widest) << l.line;
+        ReportWidth = 30;
+        CellsPerLine = 5;
+        ReportLines = {{"R07127811", "V08", "R17" + base::DateText(base::DayFromDate(QDate(2026, 11, 11))), "R27   12.00", ""}};
+        WidenDateColumn(17);
+        EXPECT_EQ(ExportLine(ReportLines[0], ExportKind::Plain), QLatin1String(l.line));
+        EXPECT_EQ(ReportWidth, 30 + l.widest - 8);
+        EndReport();
+    }
 }
 
 TEST_F(RptUtilTest, ExportWritesOneCrLfLinePerReportLine) {

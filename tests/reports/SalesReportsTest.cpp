@@ -12,7 +12,7 @@
 #include "reports/SalesRpt.h"
 #include "store/DataDir.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 
 using namespace base::literals;
 using namespace reports;
@@ -97,6 +97,17 @@ TEST_F(SalesReportsTest, SalesByProductFollowsTheProductTableThenUnknownCodes) {
     EXPECT_EQ(shown(), expected);
 }
 
+// The product tag folds ASCII letters only: "\xDF" (sharp s) sorts after every ASCII code, not as "SS".
+TEST_F(SalesReportsTest, SalesByProductOrdersCodesAsTheProductTagDoes) {
+    invoice(1, 1, kJune1, 0, 0, 0);
+    for (const char* code : {"\xDF" "A", "SZ"}) {
+        product(code, code);
+        item(1, code, 1, 1);
+    }
+    BuildSalesByProduct(kJune1, kJune30);
+    EXPECT_TRUE(shown().value(6).startsWith("  SZ ")) << shown().value(6).toStdString();
+}
+
 TEST_F(SalesReportsTest, TaxSummaryFollowsTheChargeLineRules) {
     business();
     const struct {
@@ -132,7 +143,7 @@ TEST_F(SalesReportsTest, DailyIncomeTotalsEachDayUnderItsLastPayment) {
     const QStringList expected = {
         "                Daily Income from 6/1/26 through 6/30/26",
         "", "", "", " |U",
-        " Pmt DateInv No.  Check - Credit Card No.           Amount  Daily Total |U",
+        " Pmt Date Inv No. Check - Credit Card No.           Amount  Daily Total |U",
         " 6/1/26     1002  VISA 4111                          10.00",
         "            1003                                      5.45        15.45 |U",
         // A day that starts with 0.00 shows its date again; a payment without an invoice has no memo.
@@ -157,7 +168,7 @@ TEST_F(SalesReportsTest, GstIncomeShowsTheTaxPartUnderTheGstCaption) {
             continue;
         }
         EXPECT_EQ(lines[0], "           GST Income/Collections from 6/1/26 through 6/30/26");
-        EXPECT_EQ(lines[5], " Pmt DateInv No.  Check - Credit Card No.           Amount          GST |U");
+        EXPECT_EQ(lines[5], " Pmt Date Inv No. Check - Credit Card No.           Amount          GST |U");
         EXPECT_EQ(lines[6], " 6/1/26     1002  VISA 4111                          10.00         0.91");
         EXPECT_EQ(lines[11], " Total Income                                        20.45         1.86 |U");
     }

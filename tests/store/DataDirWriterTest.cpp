@@ -9,9 +9,20 @@
 #include <map>
 
 #include "base/Format.h"
+#include "store/Customers.h"
 #include "store/DataDir.h"
+#include "store/DataFiles.h"
 #include "store/DemoData.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/ImportDirs.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 #include "support/TestSupport.h"
 
 using namespace store;

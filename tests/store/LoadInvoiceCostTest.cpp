@@ -10,7 +10,15 @@
 
 #include "base/Format.h"
 #include "store/DataDir.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 
 using namespace base::literals;
 

@@ -8,7 +8,13 @@
 #include "base/Format.h"
 #include "store/DataDir.h"
 #include "store/Parties.h"
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 #include "support/TestSupport.h"
 
 using namespace store;

@@ -8,9 +8,19 @@
 #include <vector>
 
 #include "base/Format.h"
+#include "store/Customers.h"
 #include "store/DataDir.h"
+#include "store/DataFiles.h"
+#include "store/EngineContext.h"
+#include "store/ImportDirs.h"
+#include "store/InvoiceLoad.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
+#include "store/WorkingSet.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 

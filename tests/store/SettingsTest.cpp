@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "store/TableHandles.h"
 #include "support/TestSupport.h"
 
 using namespace base::literals;

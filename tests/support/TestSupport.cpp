@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QVBoxLayout>
 #include <QLineEdit>
 #include <QTest>
@@ -28,6 +29,15 @@ void DataDirTest::TearDown() {
     QDir::setCurrent(m_previousDir);
     store::SetDataDir(QString());
     m_dir.reset();  // removes the directory and everything in it
+}
+
+std::unique_ptr<QTemporaryDir> shortTempDir() {
+    auto dir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/crv-XXXXXX"));
+    if (dir->isValid())
+        QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther);
+    return dir;
 }
 
 QString artifactDir(const QString& sub) {

@@ -55,6 +55,11 @@ void showActive(QWidget* window, std::initializer_list<QWidget*> fields);
 // Types into a date field as a user does: the focus into it, Ctrl+A over what it held, then the keys.
 void typeDate(QWidget* field, const QString& keys);
 
+// A fresh directory /tmp/crv-XXXXXX, open to every user (0755): for a path that must fit a 59-character
+// field, or a file another user must reach. The checkout and the build may lie under any path, however
+// long, inside folders only their owner may enter.
+std::unique_ptr<QTemporaryDir> shortTempDir();
+
 // Where tests may leave files for people to look at (gallery PNGs, sample PDFs).
 QString artifactDir(const QString& sub);
 // The copied fixtures (tests/fixtures).

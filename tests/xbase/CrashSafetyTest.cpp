@@ -34,7 +34,11 @@ void createCustomers(PowerCutFileSystem& fs) {
     fs.syncAll();
 }
 
-enum class Ending { Kill, PowerCut };
+// PowerCut keeps only what was synced; DiskCut also some of the unsynced pages, sizes and names.
+enum class Ending { Kill, PowerCut, DiskCut };
+constexpr uint64_t kDiskSeeds = 6;  // disk states tried per interrupted call: keeps the suite short
+
+std::string endingName(Ending e) { return e == Ending::Kill ? "kill" : e == Ending::PowerCut ? "power cut" : "disk cut"; }
 
 struct Outcome {
     bool rebuilt = false;                 // the open asked for the tags to be rebuilt
@@ -102,12 +106,14 @@ Outcome openAndCheck(FileSystem& fs) {
 // Returns work's result and leaves the files as the kill or the power cut left them; *calls receives
 // the number of changing calls of the work and the close after it.
 template <class Work>
-int interrupt(PowerCutFileSystem& fs, int accessMode, int nth, Ending ending, Work work, int* calls = nullptr) {
+int interrupt(PowerCutFileSystem& fs, int accessMode, int nth, Ending ending, Work work, int* calls = nullptr,
+              uint64_t seed = 0) {
     createCustomers(fs);
     int rc = 0;
     {
         Context ctx(&fs, "");
         ctx.setAccessMode(accessMode);
+        ctx.setSafety(0);  // a reindex replaces the tags' files
         Table* t = ctx.openTable("CUST");
         EXPECT_NE(t, nullptr);
         if (!t) return kErrOpen;
@@ -119,7 +125,8 @@ int interrupt(PowerCutFileSystem& fs, int accessMode, int nth, Ending ending, Wo
     }
     // A killed process leaves every write it made to the system; a power cut only the synced ones.
     if (ending == Ending::Kill) fs.syncAll();
-    fs.restore();
+    if (ending == Ending::DiskCut) fs.restoreAny(seed);
+    else fs.restore();
     return rc;
 }
 
@@ -138,43 +145,58 @@ TEST(CrashSafetyTest, EveryKillOrPowerCutOfACommitLeavesCurrentOrRebuiltOrders) 
     for (int mode : {0, 1}) {
         int steps = 0;
         ASSERT_EQ(interrupt(*newPowerCutFileSystem(), mode, 0, Ending::Kill, commitWork, &steps), kOk);
-        for (Ending ending : {Ending::Kill, Ending::PowerCut}) {
+        for (Ending ending : {Ending::Kill, Ending::PowerCut, Ending::DiskCut}) {
             for (int nth = 1; nth <= steps + 1; ++nth) {
-                SCOPED_TRACE("mode " + std::to_string(mode) + (ending == Ending::Kill ? " kill" : " power cut") +
-                             " at call " + std::to_string(nth));
-                auto fs = newPowerCutFileSystem();
-                const int rc = interrupt(*fs, mode, nth, ending, commitWork);
-                const Outcome out = openAndCheck(*fs);
-                if (HasFailure()) return;
-                if (rc == kOk) {
-                    EXPECT_EQ(out.records.at(3), "Zimmer") << "a confirmed change was lost";
-                    EXPECT_EQ(out.records.count(6), 1u) << "a confirmed record was lost";
+                for (uint64_t seed = 1; seed <= (ending == Ending::DiskCut ? kDiskSeeds : 1); ++seed) {
+                    SCOPED_TRACE("mode " + std::to_string(mode) + " " + endingName(ending) + " at call " +
+                                 std::to_string(nth) + " seed " + std::to_string(seed));
+                    auto fs = newPowerCutFileSystem();
+                    const int rc = interrupt(*fs, mode, nth, ending, commitWork, nullptr, seed);
+                    const Outcome out = openAndCheck(*fs);
+                    if (HasFailure()) return;
+                    if (rc == kOk) {
+                        EXPECT_EQ(out.records.at(3), "Zimmer") << "a confirmed change was lost";
+                        EXPECT_EQ(out.records.count(6), 1u) << "a confirmed record was lost";
+                    }
                 }
             }
         }
     }
 }
 
-TEST(CrashSafetyTest, EveryKillOrPowerCutOfAPackLeavesTheOldOrTheNewTable) {
-    const auto pack = [](Table* t) { return t->pack(); };
-    int steps = 0;
-    ASSERT_EQ(interrupt(*newPowerCutFileSystem(), 1, 0, Ending::Kill, pack, &steps), kOk);
+TEST(CrashSafetyTest, EveryKillOrPowerCutOfAPackOrReindexLeavesTheOldOrTheNewTable) {
     const std::map<long, std::string> old{{1, "Smith"}, {2, "Adams"}, {3, "Brown"}, {4, "Jones"}, {5, "Clark"}};
     const std::map<long, std::string> packed{{1, "Smith"}, {3, "Brown"}, {5, "Clark"}};
-    int rebuilt = 0;
-    for (Ending ending : {Ending::Kill, Ending::PowerCut}) {
-        for (int nth = 1; nth <= steps + 1; ++nth) {
-            SCOPED_TRACE((ending == Ending::Kill ? "kill" : "power cut") + std::string(" at call ") + std::to_string(nth));
-            auto fs = newPowerCutFileSystem();
-            const int rc = interrupt(*fs, 1, nth, ending, pack);
-            const Outcome out = openAndCheck(*fs);
-            if (HasFailure()) return;
-            EXPECT_TRUE(out.records == old || out.records == packed);
-            if (rc == kOk) { EXPECT_EQ(out.records, packed); }
-            rebuilt += out.rebuilt;
+    struct Case {
+        const char* name;
+        int (*work)(Table*);
+        std::map<long, std::string> done;
+    };
+    const Case cases[] = {
+        {"pack", [](Table* t) { return t->pack(); }, packed},
+        {"reindex", [](Table* t) { return t->createIndex("CUST", kTags); }, old},
+    };
+    for (const Case& c : cases) {
+        int steps = 0;
+        ASSERT_EQ(interrupt(*newPowerCutFileSystem(), 1, 0, Ending::Kill, c.work, &steps), kOk) << c.name;
+        int rebuilt = 0;
+        for (Ending ending : {Ending::Kill, Ending::PowerCut, Ending::DiskCut}) {
+            for (int nth = 1; nth <= steps + 1; ++nth) {
+                for (uint64_t seed = 1; seed <= (ending == Ending::DiskCut ? kDiskSeeds : 1); ++seed) {
+                    SCOPED_TRACE(std::string(c.name) + " " + endingName(ending) + " at call " + std::to_string(nth) +
+                                 " seed " + std::to_string(seed));
+                    auto fs = newPowerCutFileSystem();
+                    const int rc = interrupt(*fs, 1, nth, ending, c.work, nullptr, seed);
+                    const Outcome out = openAndCheck(*fs);
+                    if (HasFailure()) return;
+                    EXPECT_TRUE(out.records == old || out.records == packed);
+                    if (rc == kOk) { EXPECT_EQ(out.records, c.done); }
+                    rebuilt += out.rebuilt;
+                }
+            }
         }
+        EXPECT_GT(rebuilt, 0) << c.name << ": no interruption fell between the change and the new tags";
     }
-    EXPECT_GT(rebuilt, 0) << "no interruption fell between the swap and the new tags";
 }
 
 }  // namespace

@@ -52,6 +52,14 @@ TEST(FileModes, NewFilesAreOwnerOnlyWhateverTheUmask) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
 
+TEST(FileModes, PackKeepsTheModeTheOwnerSet) {
+    test::TempDir dir;
+    makeAndPack(dir.path(), true);
+    for (const char* name : kTableFiles) ASSERT_EQ(::chmod(dir.file(name).c_str(), 0640), 0);
+    makeAndPack(dir.path(), false);
+    for (const char* name : kTableFiles) EXPECT_EQ(modeOf(dir.file(name)).bits, 0640u) << name;
+}
+
 TEST(FileModes, PackInAGroupSharedDirectoryKeepsGroupAndMode) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving files another group needs root";
     constexpr gid_t kStaff = 50;
@@ -118,16 +126,7 @@ TEST(FileModes, SymbolicLinksAtNewFileNamesAreNeverFollowed) {
 // of another user's files does): the table opens for reading, reads, and refuses each write clearly.
 TEST(FileModes, TablesTheUserMayOnlyReadOpenForReading) {
     auto memory = newMemoryFileSystem();
-    {
-        Context ctx(memory.get());
-        ctx.setAccessMode(1);
-        Table* t = ctx.createTable("cust", test::customerFields());
-        ASSERT_NE(t, nullptr);
-        ASSERT_EQ(t->createIndex("cust", {{"LAST", "LAST", "last.ntx"}}), 0);
-        ASSERT_EQ(test::addCustomer(t, 1, "Smith"), 0);
-        ASSERT_EQ(t->field("NOTES")->assignMemo("a note"), 0);
-        ASSERT_EQ(t->close(), 0);
-    }
+    test::makeTaggedCustomer(memory.get(), "");
     FaultFileSystem fs(memory.get());
     fs.setReadOnlyFiles(true);
     for (const int mode : {0, 1}) {

@@ -17,6 +17,7 @@ TEST(FuzzRegression, EveryInputThatEverFailedRunsCleanly) {
         {"tableAndMemo", fuzz::tableAndMemo},
         {"index", fuzz::index},
         {"keyExpression", fuzz::keyExpression},
+        {"buildIndex", fuzz::buildIndex},
     };
     const std::filesystem::path root = std::filesystem::path(CORVANE_FIXTURES_DIR) / ".." / "fuzz" / "regressions";
     for (const auto& target : targets) {

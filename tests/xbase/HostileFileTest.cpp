@@ -2,6 +2,7 @@
 // where a damaged header points.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -82,6 +83,37 @@ TEST(HostileFiles, MemoNextFreePastTheEndIsNotTrusted) {
         ASSERT_EQ(t->close(), 0);
     }
     EXPECT_LT(test::readFsFile(*fs, "memo.dbt").size(), 4u * 512);  // header and three memos
+}
+
+// Every name of a table (table, memo, index, group file) must be a regular file: a link planted there
+// would have an open write into whatever it points at, and a group that is a directory, a pipe or
+// empty lost its tags rather than having none.
+TEST(HostileFiles, ATablesOwnNamesAreRegularFilesNeverLinksDirectoriesPipesOrEmptyGroups) {
+    enum Plant { Link, Directory, Pipe, Empty };
+    const struct {
+        const char* name;
+        Plant plant;
+    } cases[] = {{"cust.dbf", Link}, {"cust.dbt", Link}, {"last.ntx", Link}, {"cust.cgp", Link},
+                 {"cust.cgp", Directory}, {"cust.cgp", Pipe}, {"cust.cgp", Empty}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " planted as kind " + std::to_string(c.plant));
+        test::TempDir dir, outside;
+        test::makeTaggedCustomer(nullptr, dir.path());
+        const std::string real = dir.file(c.name), victim = outside.file(c.name);
+        std::filesystem::rename(real, victim);
+        if (c.plant == Link) { ASSERT_EQ(::symlink(victim.c_str(), real.c_str()), 0); }
+        if (c.plant == Directory) std::filesystem::create_directory(real);
+        if (c.plant == Pipe) { ASSERT_EQ(::mkfifo(real.c_str(), 0600), 0); }
+        if (c.plant == Empty) test::writeWholeFile(real, "");
+        const std::string before = test::readWholeFile(victim);
+        for (const int mode : {0, 1}) {
+            Context ctx(nullptr, dir.path());
+            ctx.setAccessMode(mode);
+            EXPECT_EQ(ctx.openTable("cust"), nullptr);
+            EXPECT_LT(ctx.errorCode(), 0);
+        }
+        EXPECT_EQ(test::readWholeFile(victim), before);
+    }
 }
 
 TEST(HostileFiles, GroupFileListingAnIndexTwiceIsRefused) {

@@ -100,7 +100,9 @@ TEST(KeyExpr, NumericKeysSortLikeTheirValues) {
 }
 
 TEST(KeyExpr, RefusesWhatItCannotEvaluate) {
+    const std::string deep = std::string(100000, '(') + "Last" + std::string(100000, ')');
     const char* bad[] = {
+        deep.c_str(),       // nested past any real key
         "",                 // nothing
         "Nope",             // unknown field
         "Foo(Last)",        // unknown function
@@ -122,7 +124,7 @@ TEST(KeyExpr, RefusesWhatItCannotEvaluate) {
     for (const char* e : bad) {
         std::unique_ptr<KeyExpr> expr;
         std::string error;
-        EXPECT_EQ(KeyExpr::compile(e, kFields, &expr, &error), kErrExpression) << e;
+        EXPECT_EQ(KeyExpr::compile(e, kFields, &expr, &error), kErrExpression) << std::string(e).substr(0, 80);
         EXPECT_FALSE(expr) << e;
         EXPECT_FALSE(error.empty()) << e;
     }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 
 #include "xbase/Bytes.h"
 #include "xbase/Engine.h"
@@ -69,7 +70,9 @@ TEST_F(FormatTest, TableWithoutMemoHasVersion3AndNoMemoFile) {
 
 TEST_F(FormatTest, RecordCountComesFromTheFileSize) {
     makeTable();
-    damage(4, std::string("\x0A\x00\x00\x00", 4));  // header claims 10 records
+    // An append cut short after its record, before its count: the header claims 1 record. (A header
+    // claiming more than the file holds is damage, refused at open.)
+    damage(4, std::string("\x01\x00\x00\x00", 4));
     std::string b = bytes();
     b.pop_back();                                      // no 0x1A
     b += std::string(kRecLen / 2, 'x');                // half a record left by a crash
@@ -145,6 +148,8 @@ TEST_F(FormatTest, DamagedHeadersAreRefusedNamingTheFile) {
         {"field name not text", 32, "\x01\x02", 0},
         {"no terminator", kHdrLen - 2, "  ", 0},
         {"truncated in the header", 0, "", 100},
+        {"fewer records than the header counts", 0, "", kHdrLen + kRecLen},
+        {"the last record cut in part", 0, "", kHdrLen + 2 * kRecLen - 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -200,6 +205,59 @@ TEST_F(FormatTest, CreateNeverTruncatesATableInUse) {
     EXPECT_EQ(other.createTable("CUST", test::customerFields()), nullptr);
     EXPECT_EQ(other.errorCode(), kErrShare);
     EXPECT_EQ(t->recCount(), 2);
+}
+
+TEST_F(FormatTest, ZeroPaddingAfterTheRecordsIsNoRecords) {
+    makeTable();
+    const std::string padded = bytes().substr(0, kHdrLen + 2 * kRecLen) + std::string(5000 * kRecLen + 7, '\0');
+    for (const int readOnly : {1, 0}) {
+        test::writeFsFile(*m_fs, "CUST.dbf", padded);
+        Context ctx(m_fs.get(), "");
+        ctx.setReadOnly(readOnly);
+        Table* t = ctx.openTable("CUST");
+        ASSERT_NE(t, nullptr) << ctx.lastStatus().message;
+        EXPECT_EQ(t->recCount(), 2);
+        ASSERT_EQ(t->bottom(), 0);
+        EXPECT_EQ(t->recNo(), 2);
+        ASSERT_EQ(t->close(), 0);
+        // An open that may write cuts the padding off; one that only reads leaves the file as it is.
+        EXPECT_EQ(bytes().size(), readOnly ? padded.size() : kHdrLen + 2 * kRecLen + 1);
+    }
+}
+
+// An open that only reads repairs nothing: what it finds stays for the check to report.
+TEST_F(FormatTest, AReadOnlyOpenLeavesEveryFileAsItFoundIt) {
+    makeTable();
+    m_ctx.setAccessMode(1);
+    ASSERT_EQ(m_ctx.openTable("CUST")->createIndex("CUST", {{"LAST", "LAST", "last.ntx"}}), 0);
+    ASSERT_EQ(m_ctx.closeAll(), 0);
+    const struct {
+        const char* what;
+        std::function<void()> damage;
+        int open;  // the read-only open's result
+    } cases[] = {
+        {"header count behind", [&] { damage(4, std::string("\1\0\0\0", 4)); }, kOk},
+        {"interrupted change", [&] { damage(30, "\1"); }, kErrStaleIndex},
+        {"leftover temporary", [&] { test::writeFsFile(*m_fs, "CUST.dbf.a1b2c3d4e5f6.tmp", "x"); }, kOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = bytes();
+        c.damage();
+        std::vector<std::string> names, after;
+        ASSERT_TRUE(m_fs->list(".", &names).ok());
+        const std::string damaged = bytes();
+        Context ctx(m_fs.get(), "");
+        ctx.setReadOnly(1);
+        Table* t = ctx.openTable("CUST");
+        EXPECT_EQ(t ? kOk : ctx.errorCode(), c.open) << ctx.lastStatus().message;
+        if (t) { EXPECT_EQ(t->appendBlank(), kErrReadOnly); }
+        ctx.closeAll();
+        EXPECT_EQ(bytes(), damaged);
+        ASSERT_TRUE(m_fs->list(".", &after).ok());
+        EXPECT_EQ(after, names);
+        test::writeFsFile(*m_fs, "CUST.dbf", before);
+    }
 }
 
 TEST_F(FormatTest, FilesAreFoundWithoutRegardToCase) {

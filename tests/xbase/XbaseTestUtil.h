@@ -1,5 +1,6 @@
 #pragma once
 // Shared helpers for the engine's tests: a fresh temporary directory and a few table layouts.
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -75,6 +76,19 @@ inline int addCustomer(Table* t, long cuno, const std::string& last, double due 
     if ((rc = t->field("LAST")->assignText(last)) != 0) return rc;
     if ((rc = t->field("DUE")->assignDouble(due)) != 0) return rc;
     return t->flush();
+}
+
+// Creates table "cust" with one customer (Smith, with a memo) and the tag LAST in last.ntx, and
+// closes it. fs nullptr: the POSIX file system.
+inline void makeTaggedCustomer(FileSystem* fs, const std::string& dir) {
+    Context ctx(fs, dir);
+    ctx.setAccessMode(1);
+    Table* t = ctx.createTable("cust", customerFields());
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(t->createIndex("cust", {{"LAST", "LAST", "last.ntx"}}), 0);
+    ASSERT_EQ(addCustomer(t, 1, "Smith"), 0);
+    ASSERT_EQ(t->field("NOTES")->assignMemo("a note"), 0);
+    ASSERT_EQ(ctx.closeAll(), 0);
 }
 
 }  // namespace xbase::test

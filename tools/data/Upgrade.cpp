@@ -8,9 +8,10 @@
 
 #include "base/ConsoleDialogs.h"
 #include "base/StatusSink.h"
+#include "store/DataFiles.h"
 #include "store/DbUtil.h"
+#include "store/EngineContext.h"
 #include "store/Upgrade.h"
-#include "store/dbFiles.h"
 
 namespace {
 

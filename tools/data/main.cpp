@@ -1,6 +1,8 @@
 // corvane-data: writes a data directory with the delivered empty tables and, on request, a demo business.
 //   corvane-data [--demo] [--customers N] [--invoices N] [--seed N] [--force] DIR
+// DIR may be a database server's URI (postgresql://...): the business is written there instead.
 //   corvane-data --upgrade OLD_DIR DIR   (Upgrade.cpp)
+//   corvane-data --copy FROM TO [--force]   (a directory to a server or back; all or nothing)
 // --customers and --invoices imply --demo. An existing data directory is replaced only with --force.
 #include <QCoreApplication>
 #include <QDir>
@@ -10,16 +12,21 @@
 
 #include "Upgrade.h"
 #include "base/OwnerOnly.h"
+#include "store/CopyData.h"
 #include "store/DataDir.h"
+#include "store/EngineContext.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: corvane-data [--demo] [--customers N] [--invoices N] [--seed N] [--force] DIR\n"
     "       corvane-data --upgrade OLD_DIR DIR\n"
+    "       corvane-data --copy FROM TO [--force]\n"
     "Writes the empty tables (one settings record, one import-directory record) and their indexes into\n"
-    "DIR; --demo adds a sample business (default 50 customers, 300 invoices). --upgrade converts the old\n"
-    "system's tables in OLD_DIR into the data directory DIR (progress on standard error).\n";
+    "DIR (or a database server's URI, postgresql://...); --demo adds a sample business (default 50\n"
+    "customers, 300 invoices). --upgrade converts the old\n"
+    "system's tables in OLD_DIR into the data directory DIR (progress on standard error). --copy moves a\n"
+    "whole business between a directory and a server (either way), all or nothing, and reads it back.\n";
 
 struct Arguments {
     store::DataDirOptions options;
@@ -79,6 +86,27 @@ bool parse(const QStringList& args, Arguments* a) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1 && args.at(1) == QLatin1String("--copy")) {
+        const bool force = args.size() == 5 && args.at(4) == QLatin1String("--force");
+        if (args.size() != 4 && !force) {
+            std::fprintf(stderr, "corvane-data: --copy needs FROM and TO\n%s", kUsage);
+            return 2;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        QString error;
+        const int rc = store::CopyBusiness(args.at(2), args.at(3), force, [](const QString& table, long done, long total) {
+            std::fprintf(stderr, "\r%s: %ld of %ld records", qPrintable(table), done, total);
+            if (done == total) std::fprintf(stderr, "\n");
+        }, &error);
+        if (rc != 0) {
+            std::fprintf(stderr, "\ncorvane-data: %s (nothing was copied)\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("corvane-data: copied %s to %s and read it back equal in %.1f s\n", qPrintable(args.at(2)),
+                    qPrintable(args.at(3)), timer.elapsed() / 1000.0);
+        return 0;
+    }
     if (args.size() > 1 && args.at(1) == QLatin1String("--upgrade")) {
         if (args.size() != 4) {
             std::fprintf(stderr, "corvane-data: --upgrade needs OLD_DIR and DIR\n%s", kUsage);
@@ -89,7 +117,8 @@ int main(int argc, char* argv[]) {
     Arguments a;
     if (!parse(QCoreApplication::arguments(), &a)) return 2;
 
-    if (!base::MakeOwnerOnlyPath(a.dir)) {
+    const bool server = store::IsServerLocation(a.dir);
+    if (!server && !base::MakeOwnerOnlyPath(a.dir)) {
         std::fprintf(stderr, "corvane-data: cannot create %s\n", qPrintable(a.dir));
         return 1;
     }
@@ -111,7 +140,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "corvane-data: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("corvane-data: wrote %s%s in %.1f s\n", qPrintable(QDir(a.dir).absolutePath()),
+    std::printf("corvane-data: wrote %s%s in %.1f s\n", qPrintable(server ? a.dir : QDir(a.dir).absolutePath()),
                 a.options.demo ? qPrintable(QStringLiteral(" (demo: %1 customers, %2 invoices)")
                                                 .arg(a.options.customers)
                                                 .arg(a.options.invoices))

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ostream>
 
+#include "pg/PgCheck.h"
+#include "pg/PgConnection.h"
+
 namespace dbtool {
 
 namespace {
@@ -13,6 +16,7 @@ const char* const kUsage =
     "  order TABLE TAG         record numbers in the tag's order, one per line\n"
     "  seek TABLE TAG TEXT     result code and the record number the seek stands on\n"
     "  check TABLE             check the header, memo references and every tag; OK or one line per fault\n"
+    "  check URI               the same for every table of a business on a database server (postgresql://...)\n"
     "  reindex TABLE           rebuild every tag of the table's group from the index headers\n"
     "  pack TABLE              remove deleted records (needs the table to itself)\n"
     "TABLE is a table's file name with or without .dbf, found without regard to case; TAG is a tag\n"
@@ -85,6 +89,10 @@ std::string escapeBytes(std::string_view bytes) {
 xbase::Table* openTable(xbase::Context& ctx, const TableRef& ref, int accessMode, bool autoOpen,
                         std::ostream& err) {
     ctx.setAccessMode(accessMode);
+    // Shared opens are the reading commands' (dump, order, seek, check): they open for reading only,
+    // so that what they find stays as it is for check to report and for the program or reindex and
+    // pack to repair.
+    ctx.setReadOnly(accessMode == 0 ? 1 : 0);
     ctx.setAutoOpen(autoOpen ? 1 : 0);
     xbase::Table* table = ctx.openTable(ref.name);
     const int code = ctx.errorCode();
@@ -114,6 +122,12 @@ int runDbTool(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (command == nullptr || args.size() != command->argCount + 1 || args[1].empty()) {
         err << kUsage;
         return kExitUsage;
+    }
+    // A database server's business is checked whole: every table and every tag.
+    if (args[0] == "check" && pg::isServerLocation(args[1])) {
+        const int faults = pg::checkServer(args[1], out);
+        if (faults == 0) out << "OK\n";
+        return faults == 0 ? kExitOk : kExitFailed;
     }
     const TableRef table = parseTableArg(args[1]);
     if (table.name.empty()) {

@@ -12,7 +12,13 @@
 #include "base/OwnerOnly.h"
 #include "einvoice/EInvoiceExport.h"
 #include "einvoice/InvoiceSource.h"
-#include "store/dbFiles.h"
+#include "store/DataFiles.h"
+#include "store/EngineContext.h"
+#include "store/LoadStore.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
+#include "store/Selection.h"
+#include "store/TableHandles.h"
 
 namespace {
 

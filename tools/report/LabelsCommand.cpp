@@ -25,8 +25,11 @@
 #include "labels/LabelGen.h"
 #include "labels/LabelJobs.h"
 #include "labels/LabelStock.h"
+#include "store/DataFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordBuffers.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 
 namespace labels_tool {
 namespace {
@@ -163,13 +166,15 @@ int RunLabels(const QStringList& args) {
     base::setDialogs(&dialogs);
     r.output = QDir::current().absoluteFilePath(r.output);
     if (!r.batch.isEmpty()) r.batch = QDir::current().absoluteFilePath(r.batch);
-    if (!QFileInfo(r.dir).isDir() || !store::DataFilesPresent(r.dir)) {
+    if (store::IsServerLocation(r.dir)) {
+        if (!EnterDataDirectory(r.dir)) return kDataFault;
+    } else if (!QFileInfo(r.dir).isDir() || !store::DataFilesPresent(r.dir)) {
         say(QStringLiteral("no data directory ") + r.dir);
         return kDataFault;
     }
     // A table that cannot be opened was named by the open routine's message; the run ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit(nullptr, r.dir.toStdString());
+    if (!store::EngineActive()) store::EngineInit(nullptr, r.dir.toStdString());
     ReadReportSettings();
     const int rc = writeLabels(r);
     store::EngineEnd();

@@ -12,7 +12,10 @@
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "reports/MailMerge.h"
-#include "store/dbFiles.h"
+#include "store/EngineContext.h"
+#include "store/OpenRoutines.h"
+#include "store/RecordAccess.h"
+#include "store/TableHandles.h"
 
 namespace {
 
@@ -83,7 +86,7 @@ int MailMergeMain(const QStringList& args) {
     base::ConsoleDialogs dialogs(QStringLiteral("corvane-report: "));
     base::setDialogs(&dialogs);
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
+    if (!store::EngineActive()) store::EngineInit();  // a server's was started by EnterDataDirectory
     if (!store::OpenCust() || !store::OpenGroups()) return kDataFault;
     int rc = kDone;
     if (const int unknown = unknownGroup(r.groups); unknown >= 0) {

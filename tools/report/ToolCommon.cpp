@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "base/ReportOutput.h"
+#include "store/DataFiles.h"
 #include "store/DataLocation.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 
 void Say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
 
@@ -20,6 +20,13 @@ int UsageError(const QString& problem, const char* usage) {
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;
+    if (store::IsServerLocation(dir)) {
+        if (!store::EngineInitAt(dir, &problem)) {
+            std::fprintf(stderr, "corvane-report: %s\n", qPrintable(problem));
+            return false;
+        }
+        return true;
+    }
     if (!QFileInfo(dir).isDir()) {
         problem = QStringLiteral("no data directory ") + dir;
     } else {

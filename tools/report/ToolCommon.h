@@ -13,7 +13,8 @@ void Say(const QString& text);
 int UsageError(const QString& problem, const char* usage);
 
 // Makes dir the run's data directory (store::DataDir()) when it holds every data table; false (after
-// saying why on standard error) otherwise. The process's working directory stays as it is.
+// saying why on standard error) otherwise. The process's working directory stays as it is. A database
+// server's URI is connected to instead, and the engine started on it.
 bool EnterDataDirectory(const QString& dir);
 // Reads the settings record and makes the report font from it, as the program does at start.
 // REQUIRES: EngineInit.

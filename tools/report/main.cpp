@@ -6,42 +6,50 @@
 //   corvane-report [-C DIR] mail-merge --groups N,N,... -o FILE   (MailMergeTool.cpp)
 //   corvane-report [-C DIR] labels ... (see LabelsCommand.cpp)
 //   corvane-report [-C DIR] einvoice ... (see EInvoiceCommand.h)
-// Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage.
+// Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage;
+// 3 nothing to report (said on standard error; no -o FILE is left behind).
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "EInvoiceCommand.h"
+#include "LabelsCommand.h"
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
-#include "LabelsCommand.h"
+#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/OwnerOnly.h"
 #include "base/ReportOutput.h"
+#include "LabelsCommand.h"
+#include "MailMergeTool.h"
 #include "reports/CustomerRpt.h"
 #include "reports/ReportList.h"
 #include "reports/ReportRender.h"
 #include "reports/RptUtil.h"
 #include "reports/Selection.h"
+#include "store/EngineContext.h"
 #include "store/Settings.h"
-#include "store/dbFiles.h"
+#include "ToolCommon.h"
 
 namespace {
 
 constexpr int kDone = 0;
 constexpr int kDataFault = 1;
+constexpr int kBadUsage = 2;
+constexpr int kNothingToReport = 3;
 
 constexpr const char* kUsage =
     "usage: corvane-report [-C DIR] REPORT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--format text|tsv|pdf] [-o FILE]\n"
     "                      [--as-of YYYY-MM-DD] [--customers N,N,...] [--groups N,N,...] [--product CODE]\n"
     "       corvane-report --list\n"
     "DIR is the data directory (default: the current directory). A report over a span of dates covers\n"
-    "the current month unless --from or --to says otherwise. text and tsv go to standard output without\n"
+    "the current month unless --from or --to says otherwise (--to alone: from the first of its month). text and tsv go to standard output without\n"
     "-o; pdf needs -o. inventory values the stock as of today unless --as-of says otherwise;\n"
     "customer-profile needs --customers or --groups, product-buyers needs --product.\n";
 
@@ -58,11 +66,23 @@ class ToolDialogs : public base::ConsoleDialogs {
 public:
     ToolDialogs() : ConsoleDialogs(QStringLiteral("corvane-report: "), {reports::kNoPrinterMessage}) {}
     QString line(const QString& text) const override {
-        // The first line says it; the rest speaks of the windows ("Program will now terminate.").
-        const QString first = text.section(QLatin1Char('\n'), 0, 0);
+        // The first line says it; the last speaks of the windows ("Program will now terminate."), and
+        // between them stands why a table could not be opened, when the engine knows.
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        const QString& first = lines.first();
         if (!first.startsWith(kUnableToOpen)) return first;
+        if (lines.size() > 2) return first + QStringLiteral(": ") + lines.mid(1, lines.size() - 2).join(QLatin1Char(' '));
         return first + QStringLiteral(" (missing, damaged, or in use by maintenance in the program)");
     }
+    using ConsoleDialogs::message;
+    base::Answer message(base::MsgKind kind, const QString& text, base::MsgButtons buttons, base::MsgDefault def) override {
+        if (text != reports::kNoPrinterMessage) ++m_said;  // not shown: says nothing
+        return ConsoleDialogs::message(kind, text, buttons, def);
+    }
+    int said() const { return m_said; }
+
+private:
+    int m_said = 0;
 };
 
 struct Request {
@@ -164,7 +184,9 @@ bool parse(const QStringList& args, Request* r, QString* problem) {
     if (r->format == QLatin1String("pdf") && r->output.isEmpty()) return *problem = QStringLiteral("pdf needs -o FILE"), false;
     // The span the date dialog offers: the current month.
     const QDate today = QDate::currentDate();
-    if (!r->from.isValid()) r->from = QDate(today.year(), today.month(), 1);
+    // --to alone: the month it ends.
+    const QDate month = r->to.isValid() ? r->to : today;
+    if (!r->from.isValid()) r->from = QDate(month.year(), month.month(), 1);
     if (!r->to.isValid()) r->to = QDate(today.year(), today.month(), today.daysInMonth());
     if (r->from > r->to) return *problem = QStringLiteral("--from is after --to"), false;
     if (!takeChoices(name, *r, problem)) return false;
@@ -196,11 +218,27 @@ int writeReport(const Request& r) {
         say(QStringLiteral("cannot write ") + r.output);
         return kDataFault;
     }
-    if (!reports::ExportReport(out, kind).written) {
+    const reports::ExportResult result = reports::ExportReport(out, kind);
+    if (!result.written) {
         say(QStringLiteral("cannot write ") + (r.output.isEmpty() ? QStringLiteral("the report") : r.output));
         return kDataFault;
     }
+    // As the window warns after its export; the report is still written and the run done.
+    if (result.firstUnfitLine > 0)
+        say(QStringLiteral("characters Windows-1252 lacks were written as \"?\" (the first in line %1)")
+                .arg(result.firstUnfitLine));
     return kDone;
+}
+
+// An empty report: why, unless the report said so itself, and no earlier file of that name left to be
+// taken for this run's figures.
+int nothingToReport(const Request& r, bool said) {
+    if (!said) say(QString::fromUtf8(r.report->nothing));
+    if (!r.output.isEmpty() && QFileInfo(r.output).isFile() && !QFile::remove(r.output)) {
+        say(QStringLiteral("cannot remove the earlier ") + r.output);
+        return kDataFault;
+    }
+    return kNothingToReport;
 }
 
 }  // namespace
@@ -224,7 +262,7 @@ int main(int argc, char** argv) {
     // A table that cannot be opened (damaged, or held by maintenance in the program) was named by the
     // open routine's message; the report ends there.
     store::SetProgramExitHook([] { std::exit(kDataFault); });
-    store::EngineInit();
+    if (!store::EngineActive()) store::EngineInit();  // a server's was started by EnterDataDirectory
     ReadReportSettings();
     // Customers, groups and products named are looked for before the report runs.
     if (const QString unknown = reports::UnknownSelection(); !unknown.isEmpty()) {
@@ -232,8 +270,9 @@ int main(int argc, char** argv) {
         return usageError(QStringLiteral("unknown ") + unknown);
     }
     const QDate start = r.report->asks == reports::Asks::AsOfDate ? r.asOf : r.from;
+    const int saidBefore = dialogs.said();
     r.report->build(base::DayFromDate(start), base::DayFromDate(r.to));
-    const int rc = reports::LastLine() >= 0 ? writeReport(r) : kDone;
+    const int rc = reports::LastLine() >= 0 ? writeReport(r) : nothingToReport(r, dialogs.said() > saidBefore);
     reports::EndReport();
     store::EngineEnd();
     return rc;

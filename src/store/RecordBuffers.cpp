@@ -1,7 +1,8 @@
-// The record buffers with their load and store routines, and the lookups over customers and groups.
-#include "base/Format.h"
+// The program's record buffers, their bindings to the tables' fields, and the check of every binding
+// against the catalogue.
+#include "store/RecordBuffers.h"
+
 #include "store/Settings.h"
-#include "store/dbFiles.h"
 #include "store/Parties.h"
 
 namespace store {
@@ -121,100 +122,6 @@ std::vector<std::string> RecordLayerFaults() {
         if (t.defaultTag != TagId::None && TableOfTag(t.defaultTag) != t.key)
             faults.push_back(std::string(t.name) + ": its default tag belongs to another table");
     return faults;
-}
-
-// ---- Load and store -----------------------------------------------------------------------------------
-
-void LoadCust() { ReadRecord(CustTable, &CustRec); }
-void LoadGroup() { ReadRecord(GroupsTable, &GroupRec); }
-void LoadInv() { ReadRecord(InvTable, &InvRec); }
-void LoadItm() { ReadRecord(ItmTable, &ItmRec); }
-void LoadLabel() { ReadRecord(LabelsTable, &LabelRec); }
-void LoadPmt() { ReadRecord(PmtTable, &PmtRec); }
-void LoadProd() { ReadRecord(ProdTable, &ProdRec); }
-void LoadPur() { ReadRecord(PurTable, &PurRec); }
-
-namespace {
-
-// Stores and leaves LastResult as CommitRecord does.
-template <class B>
-WriteResult storeAndPlace(xbase::Table* table, const B& buffer) {
-    WriteResult result = StoreRecord(table, buffer);
-    if (table) LastResult = table->eof() ? xbase::kEof : xbase::kOk;
-    return result;
-}
-
-}  // namespace
-
-WriteResult StoreCust() { return storeAndPlace(CustTable, CustRec); }
-WriteResult StoreGroup() { return storeAndPlace(GroupsTable, GroupRec); }
-WriteResult StoreInv() { return storeAndPlace(InvTable, InvRec); }
-WriteResult StoreItm() { return storeAndPlace(ItmTable, ItmRec); }
-WriteResult StoreLabel() { return storeAndPlace(LabelsTable, LabelRec); }
-WriteResult StorePmt() { return storeAndPlace(PmtTable, PmtRec); }
-WriteResult StoreProd() { return storeAndPlace(ProdTable, ProdRec); }
-WriteResult StorePur() { return storeAndPlace(PurTable, PurRec); }
-
-WriteResult PlaceRecord(TableKey key, long* current) {
-    xbase::Table* table = TableHandle(key);
-    if (!table) return WriteResult::EngineFailure(xbase::kErrRecord, key);
-    const int rc = *current > 0 ? table->go(*current) : table->appendBlank();
-    if (rc != xbase::kOk) return WriteResult::EngineFailure(rc < 0 ? rc : xbase::kErrRecord, key);
-    LastResult = rc;
-    *current = table->recNo();
-    return {};
-}
-
-void DropAppended(TableKey key) {
-    xbase::Table* table = TableHandle(key);
-    if (!table || table->eof()) return;
-    table->revert();
-    // Best effort: the record is blank, and a failure here leaves a blank record no order shows.
-    if (table->markDeleted() == xbase::kOk && table->flush(false) >= 0) PackPending = true;
-    else table->revert();
-    Engine().errorCode();
-}
-
-WriteResult DeleteRecord(TableKey key, long recno) {
-    xbase::Table* table = TableHandle(key);
-    if (!table) return WriteResult::EngineFailure(xbase::kErrRecord, key);
-    LastResult = table->go(recno);
-    if (LastResult != xbase::kOk) return WriteResult::EngineFailure(xbase::kErrRecord, key);
-    const int rc = table->markDeleted();
-    if (rc < 0) return WriteResult::EngineFailure(rc, key);
-    WriteResult result = CommitRecord(table, key);
-    if (result.ok()) PackPending = true;
-    return result;
-}
-
-// ---- Lookups ------------------------------------------------------------------------------------------
-
-long NextCustomerNumber() {
-    if (!CustTable || CustTable->recCount() == 0) return 1;
-    xbase::Tag* remembered = CustTable->selectedTag();
-    SelectTag(CustTable, TagId::CustNumber);
-    long last = 0;
-    for (int rc = CustTable->top(); rc == xbase::kOk; rc = CustTable->skip(1)) {
-        const long number = ReadField(CustTable, &CustBuffer::cuno);
-        if (number > last + 1) break;
-        last = number;  // a repeated number is passed over
-    }
-    CustTable->selectTag(remembered);
-    LastResult = CustTable->top();
-    return last + 1;
-}
-
-void FindCustomerGroup() {
-    if (GroupsTable) {
-        SelectTag(GroupsTable, TagId::GroupNumber);
-        LastResult = GroupsTable->seek(ToTableText(base::PadNumber(CustRec.ngroup, 2)));
-        if (LastResult == xbase::kOk) {
-            LoadGroup();
-            return;
-        }
-    }
-    GroupRec.nGroup = 0;
-    GroupRec.cGroup.clear();
 }
 
 }  // namespace store
