@@ -7,6 +7,7 @@
 
 #include "base/ReportOutput.h"
 #include "store/DataFiles.h"
+#include "store/EngineContext.h"
 #include "store/DataLocation.h"
 #include "store/Settings.h"
 
