@@ -24,6 +24,7 @@
 #include "records/PickLabelU.h"
 #include "records/PickProdU.h"
 #include "records/PickPurU.h"
+#include "records/EInvSetupU.h"
 #include "records/ProdDefU.h"
 #include "records/PurDefU.h"
 #include "records/StationaryU.h"
@@ -54,8 +55,8 @@ void CreateForms() {
     if (!g_forms.empty()) return;
     // The fixed creation order. Windows still to be built join here at their place:
     // TCustomer, TPickCust, TPickGroup, TGroupDef, TPickProd, TProdDef, TPickInv, TInvoice, TItemDef,
-    // TPmtDef, TPickPmt, TReportF, TStationary, TDateSpan, TLabPrint, TMultGroup, TPickPur, TPurDef,
-    // TTaxDef, TLabelDef, TPickLab, TImportdir, TEMail.
+    // TPmtDef, TPickPmt, TReportF, TStationary, TEInvSetup, TDateSpan, TLabPrint, TMultGroup, TPickPur,
+    // TPurDef, TTaxDef, TLabelDef, TPickLab, TImportdir, TEMail.
     create<TMain>();
     create<TAboutForm>();
     create<ui::TDriveDir>();
@@ -73,6 +74,7 @@ void CreateForms() {
     create<invoicing::TPickPmt>();
     create<reports::TReportF>();
     create<records::TStationary>();
+    create<records::TEInvSetup>();
     create<reports::TDateSpan>();
     create<labels::TLabPrint>();
     create<reports::TMultGroup>();

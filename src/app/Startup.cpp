@@ -12,6 +12,7 @@
 #include "store/DbUtil.h"
 #include "store/EngineContext.h"
 #include "store/RecordBuffers.h"
+#include "store/Parties.h"
 #include "store/SaveJournal.h"
 #include "store/Selection.h"
 #include "store/Settings.h"
@@ -65,6 +66,9 @@ StartupResult StartUp() {
         return StartupResult::EngineFailed;
     }
     store::EngineInit(nullptr, store::DataDir().toStdString());
+    // Data made before the e-invoice party table gets it empty; the quick rebuild skips it then.
+    if (const int rc = store::EnsurePartyTable(); rc < 0)
+        base::ShowMessage(QStringLiteral("Unable to create file EParty.DBF"));
     store::RebuildIndexes(true);
     store::UndoInterruptedSave();
     store::ReadSettings();

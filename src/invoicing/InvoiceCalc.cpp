@@ -27,6 +27,10 @@ QString LineTotalText(const store::ItemRow& row) {
            store::ItemFlag(row.tax2);
 }
 
+bool SecondChargedOnFirst(const TaxRules& rules, const Decimal& base2) {
+    return rules.shipTax == 2 || (rules.shipTax == 3 && !base2.isZero());
+}
+
 bool ComputeTaxes(bool recomputeFirst, const TaxRules& rules) {
     if ((rules.rate1.isZero() && rules.rate2.isZero()) || store::ItemRows.isEmpty()) return false;
     Decimal base1;
@@ -39,7 +43,7 @@ bool ComputeTaxes(bool recomputeFirst, const TaxRules& rules) {
     store::InvBuffer& inv = store::InvRec;
     if (recomputeFirst && !rules.rate1.isZero())
         inv.Ship = base::RoundTax(base::PercentOf(rules.rate1, base1), rules.taxRound);
-    if (rules.shipTax == 2 || (rules.shipTax == 3 && !base2.isZero())) base2 += inv.Ship;
+    if (SecondChargedOnFirst(rules, base2)) base2 += inv.Ship;
     if (!rules.rate2.isZero()) inv.Tax = base::RoundTax(base::PercentOf(rules.rate2, base2), rules.taxRound);
     return true;
 }

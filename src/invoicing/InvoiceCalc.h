@@ -23,6 +23,10 @@ struct TaxRules {
     static TaxRules fromSettings();
 };
 
+// Whether computed line 2 is charged on computed line 1 as well, given the total of the lines subject
+// to line 2 (the ShipTax rule: yes; or when some line is subject to line 2).
+bool SecondChargedOnFirst(const TaxRules& rules, const base::Decimal& base2);
+
 // The format of every amount on the invoice window.
 inline constexpr const char* kAmountFormat = "%10.2f";
 

@@ -13,6 +13,8 @@
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"
 #include "store/Settings.h"
+#include "records/EInvSetupU.h"
+#include "ui/Forms.h"
 #include "ui/HelpU.h"
 
 namespace records {
@@ -98,6 +100,7 @@ TStationary::TStationary(QWidget* parent) : ui::EditWindow(parent) {
     BtnSave = named(new QPushButton(QStringLiteral("Save"), this), "BtnSave");
     BtnCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "BtnCancel");
     BtnHelp = named(new QPushButton(QStringLiteral("Help"), this), "BtnHelp");
+    BtnEInvoice = named(new QPushButton(QStringLiteral("E-Invoice..."), this), "BtnEInvoice");
 
     auto* grid = new QGridLayout;
     int row = 0;
@@ -127,6 +130,7 @@ TStationary::TStationary(QWidget* parent) : ui::EditWindow(parent) {
     grid->addWidget(Edit8, row++, 1, 1, 3);
     grid->addWidget(GroupBox1, row++, 0, 1, 4);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BtnEInvoice);
     buttons->addStretch();
     buttons->addWidget(BtnSave);
     buttons->addWidget(BtnCancel);
@@ -136,13 +140,14 @@ TStationary::TStationary(QWidget* parent) : ui::EditWindow(parent) {
     main->addLayout(buttons);
 
     QWidget* order[] = {BtnLogo, MaskEdit1, MaskEdit2, MaskEdit3, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7,
-                        Edit8, RadioButton1, RadioButton2, RadioButton3, BtnSave, BtnCancel, BtnHelp};
+                        Edit8, RadioButton1, RadioButton2, RadioButton3, BtnSave, BtnCancel, BtnHelp, BtnEInvoice};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(BtnLogo, &QPushButton::clicked, this, &TStationary::BtnLogoClick);
     connect(BtnSave, &QPushButton::clicked, this, &TStationary::BtnSaveClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TStationary::BtnCancelClick);
     connect(BtnHelp, &QPushButton::clicked, this, [] { ui::ShowHelp(kHelpContext); });
+    connect(BtnEInvoice, &QPushButton::clicked, this, [] { ui::ShowForm<TEInvSetup>(); });
     setHelpContext(kHelpContext);
 }
 

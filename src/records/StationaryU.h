@@ -36,6 +36,7 @@ public:
     QPushButton* BtnSave;
     QPushButton* BtnCancel;
     QPushButton* BtnHelp;
+    QPushButton* BtnEInvoice;  // the seller's e-invoice details (TEInvSetup)
 
 public slots:
     void BtnLogoClick();

@@ -135,6 +135,26 @@ std::vector<TableEntry> buildCatalogue() {
     c.push_back({TableKey::ImpDirs, "", "Impdirs", "ImpDirs.DBF", nullptr, TagId::None, nullptr, false,
                  {{"INFODIR", 'C', 126, 0}, {"ORDERDIR", 'C', 126, 0}},
                  {}});
+    // What electronic invoices need beyond the letterhead and the customer's address: one record for
+    // the seller (customer number 0) and one for each buyer that has any. A table of its own, so the
+    // tables above keep their layouts; a data directory without it gets it empty.
+    c.push_back({TableKey::Party, "PARTY", "EParty", "EParty.DBF", nullptr, TagId::Party, "EParty.ntx", false,
+                 {{"CUNO", 'N', 6, 0},
+                  {"NAME", 'C', 59, 0},     // legal name; a buyer's empty name falls back to the address
+                  {"STREET", 'C', 59, 0},   // the seller's postal address (a buyer's is the customer's)
+                  {"STREET2", 'C', 59, 0},
+                  {"CITY", 'C', 40, 0},
+                  {"ZIP", 'C', 10, 0},
+                  {"COUNTRY", 'C', 2, 0},   // ISO 3166 code
+                  {"TAXID", 'C', 30, 0},    // VAT/GST registration, with its country prefix
+                  {"LEGALID", 'C', 30, 0},  // company registration number (optional)
+                  {"CURRENCY", 'C', 3, 0},  // ISO 4217 code of the seller's invoices
+                  {"IBAN", 'C', 34, 0},
+                  {"BIC", 'C', 11, 0},
+                  {"DUEDAYS", 'N', 3, 0},   // payment terms of the seller's invoices
+                  {"BUYERREF", 'C', 30, 0},
+                  {"EMAIL", 'C', 60, 0}},
+                 {{TagId::Party, "EParty", "Str(CuNo,6,0)", "EParty.ntx"}}});
     return c;
 }
 

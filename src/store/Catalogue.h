@@ -10,7 +10,7 @@
 namespace store {
 
 // One value per table. Cust..Pur carry the short names CommitRecord tells tables apart by.
-enum class TableKey { Settings, Cust, Groups, Inv, Itm, Labels, Pmt, Prod, Pur, ImpDirs };
+enum class TableKey { Settings, Cust, Groups, Inv, Itm, Labels, Pmt, Prod, Pur, ImpDirs, Party };
 
 struct FieldEntry {
     const char* name;  // as written to the table (at most 10 characters)
@@ -29,6 +29,7 @@ enum class TagId {
     Itm, ItmProd,
     Pmt, PmtDate,
     Labels,
+    Party,
 };
 
 struct TagEntry {

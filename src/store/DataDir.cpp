@@ -146,7 +146,7 @@ int WriteDataDir(const QString& dir, const DataDirOptions& options, QString* err
     if (o.demo) {
         const DemoTables demo{tables[TableKey::Cust], tables[TableKey::Groups], tables[TableKey::Inv],
                               tables[TableKey::Itm],  tables[TableKey::Pmt],    tables[TableKey::Prod],
-                              tables[TableKey::Pur],  tables[TableKey::Labels]};
+                              tables[TableKey::Pur],  tables[TableKey::Labels], tables[TableKey::Party]};
         if (const int rc = WriteDemoBusiness(demo, o, settings))
             return fail(context, rc, QStringLiteral("Cannot write the demo data"), error);
     }

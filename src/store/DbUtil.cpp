@@ -22,6 +22,7 @@
 #include "store/OpenRoutines.h"
 #include "store/Selection.h"
 #include "store/TableHandles.h"
+#include "store/Parties.h"
 
 namespace store {
 namespace {
@@ -61,6 +62,7 @@ struct RebuildStep {
 constexpr RebuildStep kRebuildSteps[] = {
     {TableKey::Cust, 25}, {TableKey::Groups, 30}, {TableKey::Prod, 35}, {TableKey::Pur, 40},
     {TableKey::Inv, 60},  {TableKey::Itm, 80},    {TableKey::Pmt, 100}, {TableKey::Labels, 0},
+    {TableKey::Party, 0},
 };
 
 // Packing, in order, with the progress shown before each table.
@@ -72,7 +74,7 @@ struct PackStep {
 constexpr PackStep kPackSteps[] = {
     {TableKey::Cust, true, 10},   {TableKey::Groups, false, 30}, {TableKey::Inv, true, 35},
     {TableKey::Itm, false, 50},   {TableKey::Labels, false, 70}, {TableKey::Pmt, false, 75},
-    {TableKey::Pur, false, 85},   {TableKey::Prod, true, 100},
+    {TableKey::Pur, false, 85},   {TableKey::Prod, true, 100},  {TableKey::Party, false, 100},
 };
 
 // Erasing, in order: progress before each table, and after emptying for the tables with a memo
@@ -95,7 +97,7 @@ struct BackupStep {
 constexpr BackupStep kBackupSteps[] = {
     {"CUST5.dbf", 10}, {"CUST5.dbt", 20}, {"GROUPS.dbf", 30}, {"INV5.dbf", 35},
     {"INV5.dbt", 45},  {"ITM5.dbf", 55},  {"LABELS.dbf", 70}, {"GSTPMT.dbf", 75},
-    {"Pur5.dbf", 85},  {"Prod5.dbf", 95}, {"Prod5.dbt", 100},
+    {"Pur5.dbf", 85},  {"Prod5.dbf", 95}, {"Prod5.dbt", 100}, {"EParty.dbf", 100},
 };
 
 // Switches context options for the life of the object and sets the previous values back.
@@ -313,6 +315,12 @@ bool EraseAll() {
                              WriteResult::EngineFailure(rc, step.table));
         }
         CloseAll();
+    }
+    // The buyers' e-invoice data goes with the customers; the seller's stays, as the letterhead does.
+    if (const int rc = DropBuyerParties(); rc < 0) {
+        all = false;
+        tellTableFailure(QStringLiteral("%1 could not be erased").arg(Table(TableKey::Party).fileName),
+                         WriteResult::EngineFailure(rc, TableKey::Party));
     }
     base::ShowProgress(100);
     base::ShowStatus(QString());

@@ -9,6 +9,7 @@
 
 #include "base/Format.h"
 #include "base/Money.h"
+#include "store/Parties.h"
 #include "store/RecordBuffers.h"
 #include "store/Settings.h"
 
@@ -135,7 +136,8 @@ public:
         if ((rc = writeCustomers()) != 0) return rc;
         if ((rc = writeInvoices()) != 0) return rc;
         if ((rc = writeProductsAndPurchases()) != 0) return rc;
-        return writeLabels();
+        if ((rc = writeLabels()) != 0) return rc;
+        return writeParties();
     }
 
 private:
@@ -354,6 +356,34 @@ private:
         roll.Continuous = true;
         for (const LabelBuffer& label : {sheet, roll}) {
             if (const int rc = appendRecord(m_t.labels, label)) return rc;
+        }
+        return 0;
+    }
+
+    // What every demo invoice needs to go out as an e-invoice. Draws nothing from the generator, so the
+    // other tables are the same with or without it.
+    int writeParties() {
+        if (!m_t.party) return 0;
+        PartyBuffer seller;
+        seller.CuNo = kSellerParty;
+        seller.Name = QStringLiteral("Bluegum Office Supplies Pty Ltd");
+        seller.Street = QStringLiteral("12 Harbour Road");
+        seller.City = QStringLiteral("Port Melville");
+        seller.Zip = QStringLiteral("3999");
+        seller.Country = QStringLiteral("AU");
+        seller.TaxId = QStringLiteral("AU51824753556");
+        seller.Currency = QStringLiteral("AUD");
+        seller.Iban = QStringLiteral("062000 12345678");  // an account number where IBANs are not used
+        seller.Bic = QStringLiteral("CTBAAU2S");
+        seller.DueDays = 30;
+        seller.Email = QStringLiteral("accounts@example.com");
+        if (const int rc = appendRecord(m_t.party, seller)) return rc;
+        for (long n = 1; n <= m_o.customers; ++n) {
+            PartyBuffer buyer;
+            buyer.CuNo = n;
+            buyer.Country = QStringLiteral("AU");
+            if (n % 4 == 0) buyer.BuyerRef = QStringLiteral("PO %1").arg(4000 + n);
+            if (const int rc = appendRecord(m_t.party, buyer)) return rc;
         }
         return 0;
     }

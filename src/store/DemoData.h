@@ -16,6 +16,7 @@ struct DemoTables {
     xbase::Table* prod = nullptr;
     xbase::Table* pur = nullptr;
     xbase::Table* labels = nullptr;
+    xbase::Table* party = nullptr;  // e-invoice data; none written when null
 };
 
 // The letterhead and label choice of the demo business.

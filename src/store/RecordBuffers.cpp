@@ -3,7 +3,9 @@
 #include "store/RecordBuffers.h"
 
 #include "store/Settings.h"
+#include "store/Parties.h"
 #include "store/WorkingSet.h"
+#include "store/ImportDirs.h"
 
 namespace store {
 
@@ -109,9 +111,10 @@ std::vector<std::string> RecordLayerFaults() {
     add(BindingFaults<ProdBuffer>());
     add(BindingFaults<PurBuffer>());
     add(BindingFaults<ImpDirsBuffer>());
+    add(BindingFaults<PartyBuffer>());
     add(BindingFaults<SettingsBuffer>());
     // Every tag the program names is in the catalogue once, and every default tag is its table's own.
-    for (int id = int(TagId::None) + 1; id <= int(TagId::Labels); ++id) {
+    for (int id = int(TagId::None) + 1; id <= int(TagId::Party); ++id) {
         int found = 0;
         for (const TableEntry& t : Catalogue())
             for (const TagEntry& tag : t.tags) found += tag.id == TagId(id);

@@ -1,6 +1,8 @@
 // The handles of the open tables.
 #include "store/TableHandles.h"
 
+#include "store/Parties.h"
+
 namespace store {
 
 xbase::Table* SettingsTable = nullptr;
@@ -30,6 +32,7 @@ xbase::Table*& TableHandle(TableKey key) {
     case TableKey::Pmt: return PmtTable;
     case TableKey::Prod: return ProdTable;
     case TableKey::Pur: return PurTable;
+    case TableKey::Party: return PartyTable;
     case TableKey::ImpDirs: break;
     }
     return g_impDirsTable;

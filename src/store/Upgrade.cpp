@@ -23,6 +23,7 @@
 #include "store/EngineContext.h"
 #include "store/FileSetSwap.h"
 #include "store/RecordBuffers.h"
+#include "store/Parties.h"
 
 namespace store {
 namespace {
@@ -467,7 +468,11 @@ UpgradeOutcome ConvertOldData(const QString& oldDir, bool ask) {
     base::ShowStatus(kConverting);
     base::ShowProgress(5);
     const QString failure = Conversion(QDir(oldDir).absolutePath(), DataDir()).run();
-    if (failure.isEmpty()) return UpgradeOutcome::Converted;
+    if (failure.isEmpty()) {
+        // The e-invoice data of the replaced customers goes; data from before the table gets it empty.
+        if (EnsurePartyTable() < 0 || DropBuyerParties() < 0) base::ShowMessage(QStringLiteral("Unable to open file EParty.DBF"));
+        return UpgradeOutcome::Converted;
+    }
     base::ShowStatus(QString());
     base::ShowMessage(kFailed.arg(failure));
     return UpgradeOutcome::Failed;

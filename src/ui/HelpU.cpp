@@ -30,6 +30,7 @@ const std::map<int, QString>& contextPages() {
         {500, QStringLiteral("reports.html")},
         {600, QStringLiteral("preferences.html")},
         {610, QStringLiteral("stationery.html")},
+        {615, QStringLiteral("einvoice.html")},
         {620, QStringLiteral("labels.html")},
         {630, QStringLiteral("sales-tax.html")},
         {640, QStringLiteral("email.html")},

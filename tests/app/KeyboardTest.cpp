@@ -105,6 +105,7 @@ TEST_F(KeyboardTest, F1OpensTheWindowsOwnPageInFrontAndHelpStaysUsable) {
         {"labels::TLabelDef", "labels.html"},           {"labels::TLabPrint", "labels.html"},
         {"mail::TEMail", "email.html"},                 {"mail::TMailServer", "email.html"},
         {"reports::TDateSpan", "reports.html"},         {"reports::TMultGroup", "reports.html"},
+        {"records::TEInvSetup", "einvoice.html"},
     };
     std::vector<QWidget*> helped;
     for (QWidget* window : app::AllForms())

@@ -327,7 +327,7 @@ TEST_F(MainWindowTest, BackupAndRestoreThroughTheChooser) {
         chooser.BtnOK->click();
     });
     main->BtnBackup->click();
-    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files).size(), 11);
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files).size(), 12);
     EXPECT_EQ(QDir::currentPath(), dataDir());
 
     dialogs->onModal<ui::TDriveDir>([&](ui::TDriveDir& chooser) {
@@ -357,12 +357,12 @@ TEST_F(MainWindowTest, LongOperationsEndWithTheirOutcomeInTheStatusBar) {
     // The button, what comes before, the status bar's message after (none when a message told of a
     // failure) and the messages shown.
     const std::tuple<QToolButton*, std::function<void()>, QString, QStringList> cases[] = {
-        {main->BtnIndex, [] {}, "Reindex of 8 tables completed.", {}},
-        {main->BtnPack, [] {}, "Pack of 8 tables completed.", {}},
-        {main->BtnBackup, choose, "Backup of 11 files to " + target.path() + " completed.", {}},
+        {main->BtnIndex, [] {}, "Reindex of 9 tables completed.", {}},
+        {main->BtnPack, [] {}, "Pack of 9 tables completed.", {}},
+        {main->BtnBackup, choose, "Backup of 12 files to " + target.path() + " completed.", {}},
         {main->BtnRestore, [&] { choose(); dialogs->answer(base::Answer::Cancel); }, QString(), {replace}},
         {main->BtnRestore, [&] { choose(); dialogs->answer(base::Answer::Ok); },
-         "Restore of 11 files from " + target.path() + " completed.", {replace}},
+         "Restore of 12 files from " + target.path() + " completed.", {replace}},
         {main->BtnPack, [&] { QFile::rename(path(groups), path("GROUPS.bak")); }, QString(),
          {"GROUPS.DBF could not be packed: the file is missing or cannot be opened (GROUPS.DBF)."}},
     };

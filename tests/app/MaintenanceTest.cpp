@@ -42,7 +42,7 @@ TEST_F(MaintenanceTest, PackWithNothingDeletedChangesNoRecord) {
     EXPECT_EQ(snapshot(), before);
     EXPECT_FALSE(store::PackPending);
     EXPECT_EQ(sink.calls, (QStringList{"S:Packing Data Files", "P:10", "P:30", "P:35", "P:50", "P:70", "P:75",
-                                       "P:85", "P:100", "S:"}));
+                                       "P:85", "P:100", "P:100", "S:"}));
     EXPECT_EQ(store::Engine().accessMode(), 0);
 }
 

@@ -157,7 +157,7 @@ TEST_F(UpgradeTest, OldTablesBecomeTheProgramsTablesWithTheNewFieldsAtTheirDefau
     EXPECT_EQ(sink.progress(), (QList<int>{5, 10, 15, 20, 25, 21, 23, 25, 37, 50, 62, 75, 83, 91, 100,  // conversion
                                            5, 25, 30, 35, 40, 60, 80, 100, 100,                         // indexes
                                            33, 66, 100,                                                 // descriptions
-                                           10, 30, 35, 50, 70, 75, 85, 100}));                           // pack
+                                           10, 30, 35, 50, 70, 75, 85, 100, 100}));                      // pack
     EXPECT_TRUE(sink.calls.contains("S:Transferring Item Descriptions"));
 }
 

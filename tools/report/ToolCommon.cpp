@@ -7,9 +7,18 @@
 
 #include "base/ReportOutput.h"
 #include "store/DataFiles.h"
+#include "store/EngineContext.h"
 #include "store/DataLocation.h"
 #include "store/Settings.h"
 #include "store/EngineContext.h"
+
+void Say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
+
+int UsageError(const QString& problem, const char* usage) {
+    Say(problem);
+    std::fputs(usage, stderr);
+    return kToolBadUsage;
+}
 
 bool EnterDataDirectory(const QString& dir) {
     QString problem;

@@ -5,6 +5,7 @@
 //   corvane-report --list
 //   corvane-report [-C DIR] mail-merge --groups N,N,... -o FILE   (MailMergeTool.cpp)
 //   corvane-report [-C DIR] labels ... (see LabelsCommand.cpp)
+//   corvane-report [-C DIR] einvoice ... (see EInvoiceCommand.h)
 // Exit codes: 0 done; 1 the data directory lacks a table or a table cannot be opened; 2 bad usage;
 // 3 nothing to report (said on standard error; no -o FILE is left behind).
 #include <QDate>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "EInvoiceCommand.h"
 #include "LabelsCommand.h"
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
@@ -51,13 +53,9 @@ constexpr const char* kUsage =
     "-o; pdf needs -o. inventory values the stock as of today unless --as-of says otherwise;\n"
     "customer-profile needs --customers or --groups, product-buyers needs --product.\n";
 
-void say(const QString& text) { std::fprintf(stderr, "corvane-report: %s\n", qPrintable(text)); }
+void say(const QString& text) { Say(text); }
 
-int usageError(const QString& problem) {
-    say(problem);
-    std::fputs(kUsage, stderr);
-    return kBadUsage;
-}
+int usageError(const QString& problem) { return UsageError(problem, kUsage); }
 
 const QString kUnableToOpen = QStringLiteral("Unable to open file ");
 
@@ -251,6 +249,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (IsMailMerge(app.arguments())) return MailMergeMain(app.arguments());
     if (labels_tool::IsLabelsCommand(app.arguments())) return labels_tool::RunLabels(app.arguments());
+    if (IsEInvoiceCommand(app.arguments())) return RunEInvoice(app.arguments());
     Request r;
     QString problem;
     if (!parse(app.arguments(), &r, &problem)) return usageError(problem);
