@@ -5,7 +5,6 @@
 #include "store/Settings.h"
 #include "store/Parties.h"
 #include "store/WorkingSet.h"
-#include "store/ImportDirs.h"
 
 namespace store {
 
