@@ -4,6 +4,7 @@
 #include "InvoiceFixture.h"
 
 #include "invoicing/InvoiceCalc.h"
+#include "invoicing/InvoiceNumbers.h"
 #include "invoicing/InvoiceStore.h"
 #include "pg/PgDriver.h"
 
@@ -23,7 +24,7 @@ protected:
 TEST_P(BothDriversSaveTest, SavesEditsAndDeletesAlike) {
     struct Step {
         long load;  // the invoice record to edit; 0 for a new invoice, -n to delete record n
-        QList<QStringList> lines;
+        QList<store::ItemRow> lines;
         std::vector<long> invoices;  // INV5 afterwards, deleted ones left out
         QString stored;              // ITM5 afterwards: "<ivno> <product> <qty>" per live record
     };
@@ -114,7 +115,7 @@ TEST_F(ServerSaveTest, AWriteRefusedAnywhereInTheSaveLeavesNothingOfIt) {
         EXPECT_NE(r.status, SaveStatus::Saved);
         EXPECT_TRUE(r.restored);
         EXPECT_EQ(snapshot(), before);
-        EXPECT_GE(store::LastItemRow, 0);  // the window keeps the invoice
+        EXPECT_GE(store::LastItemRow(), 0);  // the window keeps the invoice
         EXPECT_TRUE(SaveMessage(r).endsWith("Nothing of this invoice was saved.")) << SaveMessage(r).toStdString();
         ASSERT_TRUE(server().exec(std::string("DROP TRIGGER fault ON ") + table).ok());
     }
@@ -130,7 +131,7 @@ TEST_F(ServerSaveTest, AConnectionLostInTheSaveIsToldAndLeavesNothing) {
     EXPECT_NE(r.status, SaveStatus::Saved);
     EXPECT_TRUE(SaveMessage(r).contains("connection to the database server was lost")) << SaveMessage(r).toStdString();
     EXPECT_EQ(snapshot(), before);
-    EXPECT_GE(store::LastItemRow, 0);
+    EXPECT_GE(store::LastItemRow(), 0);
 }
 
 }  // namespace
