@@ -7,7 +7,6 @@
 #include "store/Settings.h"
 #include "store/TableHandles.h"
 #include "store/WorkingSet.h"
-#include "xbase/Engine.h"
 
 namespace invoicing {
 

@@ -253,7 +253,9 @@ Status DbfFile::parseHeader() {
     const uint64_t bySize = (size - hdrLen) / recLen;
     // Appends grow the file before they count the record, and a cut writes the smaller count first:
     // a file shorter than its count has lost records. Reading on would show them as never written.
-    if (const uint32_t counted = getU32(hdr + kOffCount); bySize < counted)
+    // Under the update mark the order of the two writes is not yet on the disk (a power cut may keep
+    // the new count and the old length): that is an interrupted change, repaired as one below.
+    if (const uint32_t counted = getU32(hdr + kOffCount); bySize < counted && hdr[kOffUpdating] == 0)
         return makeStatus(kErrCorruptTable, m_path,
                           "Damaged table (the file holds " + std::to_string(bySize) + " records, its header counts " +
                               std::to_string(counted) + "; restore it from a backup)");

@@ -21,7 +21,6 @@
 #include "LabelsCommand.h"
 #include "MailMergeTool.h"
 #include "ToolCommon.h"
-#include "app/Preferences.h"
 #include "base/ConsoleDialogs.h"
 #include "base/Format.h"
 #include "base/OwnerOnly.h"
