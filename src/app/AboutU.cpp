@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "app/ArtU.h"
+#include "app/CommandArt.h"
 #include "app/Startup.h"
 
 namespace app {

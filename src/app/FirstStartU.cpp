@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QVBoxLayout>
 
-#include "app/ArtU.h"
+#include "app/CommandArt.h"
 #include "base/Dialogs.h"
 #include "store/DataFiles.h"
 #include "store/DataLock.h"

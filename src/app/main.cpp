@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "app/ArtU.h"
+#include "app/CommandArt.h"
 #include "app/Forms.h"
-#include "app/LaunchU.h"
+#include "app/Launch.h"
 #include "app/MainU.h"
 #include "base/Dialogs.h"
 #include "base/Version.h"

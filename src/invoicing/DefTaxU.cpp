@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "base/Format.h"
-#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceControls.h"
 #include "store/Settings.h"
 #include "ui/HelpU.h"
 

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "base/Dialogs.h"
-#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceControls.h"
 #include "store/ImportDirs.h"
 #include "ui/DriveDirU.h"
 

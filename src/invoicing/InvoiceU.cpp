@@ -13,7 +13,7 @@
 
 #include "base/Dialogs.h"
 #include "base/Format.h"
-#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceControls.h"
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceEntry.h"
 #include "invoicing/InvoiceRows.h"
@@ -25,7 +25,7 @@
 #include "invoicing/PmtDefU.h"
 #include "records/CustomerU.h"
 #include "records/PickU.h"
-#include "reports/ReportCommandsU.h"
+#include "reports/ReportCommands.h"
 #include "store/DataLocation.h"
 #include "store/ImportDirs.h"
 #include "store/InvoiceLoad.h"

@@ -6,7 +6,7 @@
 
 #include "base/Format.h"
 #include "base/Money.h"
-#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceControls.h"
 #include "invoicing/InvoiceRows.h"
 #include "store/RecordBuffers.h"
 #include "store/Settings.h"

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "base/Dialogs.h"
-#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceControls.h"
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/ItemDefU.h"
 #include "invoicing/PmtDefU.h"

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "base/Format.h"
-#include "invoicing/ControlsU.h"
+#include "invoicing/InvoiceControls.h"
 #include "invoicing/InvoiceCalc.h"
 #include "invoicing/InvoiceRows.h"
 #include "invoicing/ItemDefU.h"

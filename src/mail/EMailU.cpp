@@ -8,7 +8,7 @@
 #include <initializer_list>
 
 #include "base/Dialogs.h"
-#include "mail/MailControlsU.h"
+#include "mail/MailControls.h"
 #include "mail/MailLog.h"
 #include "mail/MailSettings.h"
 

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "base/Dialogs.h"
-#include "mail/MailControlsU.h"
+#include "mail/MailControls.h"
 #include "mail/MailMessage.h"
 #include "mail/MailSettings.h"
 

@@ -17,7 +17,7 @@
 #include "base/Dialogs.h"
 #include "base/ReportOutput.h"
 #include "reports/DocumentMail.h"
-#include "reports/ReportCommandsU.h"
+#include "reports/ReportCommands.h"
 #include "store/DataLocation.h"
 
 namespace reports {

@@ -1,7 +1,7 @@
 #pragma once
 // TReportF: the report window. Shows the report buffer on screen with a scroll bar, prints it straight
 // to the current printer, previews it, and exports it as plain text, tab-delimited text or PDF.
-// The report commands fill the buffer and show it modally (reports::ShowReport, ReportCommandsU).
+// The report commands fill the buffer and show it modally (reports::ShowReport, ReportCommands).
 #include <QAction>
 #include <QDialog>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #pragma once
 // The customer documents: tax invoices, bills and account statements, built into the report buffer
 // with the business letterhead. The choices they are built from (a date span, the invoices or customers
-// picked one by one) are asked by the report commands (ReportCommandsU) and handed in; the generators
+// picked one by one) are asked by the report commands (ReportCommands) and handed in; the generators
 // themselves hold no widgets and show nothing but their one message.
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 #include <QToolButton>
 
 #include "AppFixture.h"
-#include "app/ArtU.h"
+#include "app/CommandArt.h"
 #include "app/Forms.h"
 #include "app/MainU.h"
 

@@ -12,7 +12,7 @@
 
 #include "AppFixture.h"
 #include "app/FirstStartU.h"
-#include "app/LaunchU.h"
+#include "app/Launch.h"
 #include "mail/MailLog.h"
 #include "store/Catalogue.h"
 #include "store/DataLocation.h"

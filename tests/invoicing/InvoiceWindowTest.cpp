@@ -9,7 +9,7 @@
 
 #include "app/Forms.h"
 #include "invoicing/DefTaxU.h"
-#include "invoicing/InvoiceCommandU.h"
+#include "invoicing/InvoiceCommands.h"
 #include "invoicing/InvoiceStore.h"
 #include "invoicing/InvoiceU.h"
 #include "invoicing/ItemDefU.h"

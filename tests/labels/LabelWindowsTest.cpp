@@ -10,7 +10,7 @@
 #include "LabelFixture.h"
 #include "base/Format.h"
 #include "labels/LabPrintU.h"
-#include "labels/LabelCommandsU.h"
+#include "labels/LabelCommands.h"
 #include "labels/LabelDefU.h"
 #include "records/PickLabelU.h"
 #include "reports/DateSpanU.h"

@@ -18,7 +18,7 @@
 #include "mail/EMailU.h"
 #include "mail/MailLog.h"
 #include "mail/MailServerU.h"
-#include "reports/ReportCommandsU.h"
+#include "reports/ReportCommands.h"
 #include "reports/ReportRender.h"
 #include "reports/ReportU.h"
 #include "reports/RptGen.h"

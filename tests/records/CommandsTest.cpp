@@ -7,7 +7,7 @@
 #include "app/MainU.h"
 #include "base/Format.h"
 #include "records/CustomerU.h"
-#include "records/EditCommandsU.h"
+#include "records/EditCommands.h"
 #include "records/GroupDefU.h"
 #include "records/PickCustU.h"
 #include "records/PickGroupU.h"

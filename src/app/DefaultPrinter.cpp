@@ -1,4 +1,4 @@
-#include "app/PrinterU.h"
+#include "app/DefaultPrinter.h"
 
 #include <QPageLayout>
 #include <QPrinter>

@@ -1,4 +1,4 @@
-#include "app/ArtU.h"
+#include "app/CommandArt.h"
 
 #include <QFile>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "app/MailMergeU.h"
+#include "app/MailMergeCommand.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "invoicing/InvoiceCommandU.h"
+#include "invoicing/InvoiceCommands.h"
 
 #include "invoicing/DefTaxU.h"
 #include "invoicing/InvoiceU.h"

@@ -1,4 +1,4 @@
-#include "reports/ReportCommandsU.h"
+#include "reports/ReportCommands.h"
 
 #include "base/Dialogs.h"
 #include "base/Format.h"

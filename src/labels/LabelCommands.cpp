@@ -1,4 +1,4 @@
-#include "labels/LabelCommandsU.h"
+#include "labels/LabelCommands.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -11,7 +11,7 @@
 #include "labels/LabelDefU.h"
 #include "labels/LabelGen.h"
 #include "labels/LabPrintU.h"
-#include "records/EditCommandsU.h"
+#include "records/EditCommands.h"
 #include "records/PickU.h"
 #include "reports/DateSpanU.h"
 #include "reports/MultGroupU.h"

@@ -1,9 +1,9 @@
-#include "app/LaunchU.h"
+#include "app/Launch.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/ArtU.h"
+#include "app/CommandArt.h"
 #include "app/FirstStartU.h"
 #include "base/Dialogs.h"
 #include "store/DataFiles.h"

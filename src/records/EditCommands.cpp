@@ -1,4 +1,4 @@
-#include "records/EditCommandsU.h"
+#include "records/EditCommands.h"
 
 #include <QString>
 
