@@ -113,9 +113,9 @@ bool attach(const QByteArray& plain, const QByteArray& cii, QByteArray* out, QSt
     const std::string now = pdfDate(QDateTime::currentDateTime());
     QPDFEFStreamObjectHelper stream = QPDFEFStreamObjectHelper::createEFStream(pdf, cii.toStdString());
     stream.setSubtype("text/xml").setCreationDate(now).setModDate(now);
-    QPDFFileSpecObjectHelper spec = QPDFFileSpecObjectHelper::createFileSpec(pdf, kAttachment, stream);
-    spec.setDescription("Factur-X invoice data (EN 16931)");
-    QPDFObjectHandle specObject = spec.getObjectHandle();
+    QPDFFileSpecObjectHelper attachment = QPDFFileSpecObjectHelper::createFileSpec(pdf, kAttachment, stream);
+    attachment.setDescription("Factur-X invoice data (EN 16931)");
+    QPDFObjectHandle specObject = attachment.getObjectHandle();
     if (!specObject.isIndirect()) specObject = pdf.makeIndirectObject(specObject);
     specObject.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Data"));
     QPDFEmbeddedFileDocumentHelper(pdf).replaceEmbeddedFile(kAttachment, QPDFFileSpecObjectHelper(specObject));
